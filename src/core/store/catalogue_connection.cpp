@@ -1,0 +1,431 @@
+#include "store/catalogue_connection.h"
+
+#include "store/catalogue_error.h"
+#include "store/sql_dialect.h"
+
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace tunebay {
+
+namespace {
+
+// How long a statement waits for another thread or process that holds the catalogue's write
+// lock before it fails.
+constexpr int kBusyTimeoutMs = 3000;
+
+// Jet's FIRST: the value of the first row the aggregate sees.
+void firstStep(sqlite3_context* context, int, sqlite3_value** values) {
+    auto** first =
+        static_cast<sqlite3_value**>(sqlite3_aggregate_context(context, sizeof(sqlite3_value*)));
+    if (first && !*first)
+        *first = sqlite3_value_dup(values[0]);
+}
+
+void firstFinal(sqlite3_context* context) {
+    auto** first = static_cast<sqlite3_value**>(sqlite3_aggregate_context(context, 0));
+    if (first && *first) {
+        sqlite3_result_value(context, *first);
+        sqlite3_value_free(*first);
+    } else {
+        sqlite3_result_null(context);
+    }
+}
+
+std::string uriEscape(std::string_view path) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string out;
+    for (const unsigned char c : path) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x21 || c > 0x7e) {
+            out.push_back('%');
+            out.push_back(hex[c >> 4]);
+            out.push_back(hex[c & 15]);
+        } else {
+            out.push_back(static_cast<char>(c));
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+// Everything one open catalogue shares between threads. A new state is made for every open, so
+// handles cached by threads for an earlier catalogue are recognised as stale.
+class ConnectionState {
+public:
+    ~ConnectionState() {
+        for (sqlite3* db : handles)
+            sqlite3_close_v2(db); // deferred until the last result set of a handle is released
+    }
+
+    sqlite3* openHandle() const {
+        sqlite3* db = nullptr;
+        const int rc = sqlite3_open_v2(location.c_str(), &db, flags, nullptr);
+        if (rc != SQLITE_OK) {
+            const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+            sqlite3_close_v2(db);
+            throw CatalogueError("", "cannot open the catalogue: " + message);
+        }
+        sqlite3_extended_result_codes(db, 1);
+        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        sqlite3_create_function_v2(db, "FIRST", 1, SQLITE_UTF8, nullptr, nullptr, firstStep,
+                                   firstFinal, nullptr);
+        sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
+        return db;
+    }
+
+    std::string location; // a path, or a file: URI for an immutable read-only open
+    int flags = 0;
+    bool readOnly = false;
+    std::mutex mutex;
+    std::vector<sqlite3*> handles; // every handle made for this catalogue
+    std::vector<sqlite3*> idle;    // handles of threads that have ended, ready for reuse
+};
+
+namespace {
+
+// A thread's handle on one open catalogue; handed back for reuse when the thread ends.
+struct HandleLease {
+    std::weak_ptr<ConnectionState> owner;
+    const ConnectionState* ownerAddress;
+    sqlite3* db;
+};
+
+struct ThreadLeases {
+    std::vector<HandleLease> leases;
+    ~ThreadLeases() {
+        for (auto& lease : leases)
+            if (auto state = lease.owner.lock()) {
+                std::lock_guard lock(state->mutex);
+                state->idle.push_back(lease.db);
+            }
+    }
+};
+
+thread_local ThreadLeases t_leases;
+
+} // namespace
+
+// ---- ResultSet ----
+
+ResultSet::ResultSet(ResultSet&& other) noexcept
+    : m_statement(std::exchange(other.m_statement, nullptr)), m_sql(std::move(other.m_sql)) {}
+
+ResultSet& ResultSet::operator=(ResultSet&& other) noexcept {
+    if (this != &other) {
+        release();
+        m_statement = std::exchange(other.m_statement, nullptr);
+        m_sql = std::move(other.m_sql);
+    }
+    return *this;
+}
+
+ResultSet::~ResultSet() {
+    release();
+}
+
+void ResultSet::release() {
+    if (m_statement)
+        sqlite3_finalize(m_statement);
+    m_statement = nullptr;
+}
+
+void ResultSet::MoveNext() {
+    if (!m_statement)
+        return;
+    const int rc = sqlite3_step(m_statement);
+    if (rc == SQLITE_ROW)
+        return;
+    if (rc == SQLITE_DONE) {
+        release();
+        return;
+    }
+    const std::string message = sqlite3_errmsg(sqlite3_db_handle(m_statement));
+    release();
+    throw CatalogueError(m_sql, message);
+}
+
+int ResultSet::ColumnCount() const {
+    return m_statement ? sqlite3_column_count(m_statement) : 0;
+}
+
+bool ResultSet::IsNull(int column) const {
+    return !m_statement || column >= ColumnCount() ||
+           sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
+int ResultSet::GetInt(int column) const {
+    return static_cast<int>(GetInt64(column));
+}
+
+long long ResultSet::GetInt64(int column) const {
+    if (IsNull(column))
+        return 0;
+    if (sqlite3_column_type(m_statement, column) == SQLITE_FLOAT)
+        return static_cast<long long>(sqlite3_column_double(m_statement, column));
+    return sqlite3_column_int64(m_statement, column);
+}
+
+double ResultSet::GetDouble(int column) const {
+    return IsNull(column) ? 0.0 : sqlite3_column_double(m_statement, column);
+}
+
+std::string ResultSet::GetText(int column) const {
+    if (IsNull(column))
+        return {};
+    if (sqlite3_column_type(m_statement, column) == SQLITE_FLOAT) {
+        const double value = sqlite3_column_double(m_statement, column);
+        char buffer[64];
+        std::to_chars_result written{};
+        if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
+            written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
+        else
+            written = std::to_chars(buffer, buffer + sizeof buffer, value);
+        return std::string(buffer, written.ptr);
+    }
+    const auto* text = sqlite3_column_text(m_statement, column);
+    const int size = sqlite3_column_bytes(m_statement, column);
+    return text ? std::string(reinterpret_cast<const char*>(text), size) : std::string();
+}
+
+// ---- CCatalogueConnection ----
+
+CCatalogueConnection::CCatalogueConnection() = default;
+
+CCatalogueConnection::~CCatalogueConnection() {
+    Open("");
+}
+
+bool CCatalogueConnection::IsOpen() const {
+    return m_state != nullptr;
+}
+
+bool CCatalogueConnection::IsReadOnly() const {
+    return m_state && m_state->readOnly;
+}
+
+int CCatalogueConnection::Open(std::string_view connectionString) {
+    m_state.reset();
+    m_path.clear();
+    if (connectionString.empty())
+        return 0;
+
+    const std::string path = ConnectionStringPath(connectionString);
+    if (path.empty())
+        return 1;
+
+    auto state = std::make_shared<ConnectionState>();
+    state->readOnly = access(path.c_str(), W_OK) != 0;
+    state->location = path;
+    // Never create a file here: a catalogue is made from the template or not at all.
+    state->flags =
+        (state->readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
+
+    // Reading the schema proves that the file is a database at all (opening alone reads nothing).
+    auto probe = [&]() -> bool {
+        sqlite3* db = nullptr;
+        try {
+            db = state->openHandle();
+        } catch (const CatalogueError&) {
+            return false;
+        }
+        const bool ok = sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr,
+                                     nullptr) == SQLITE_OK;
+        if (ok) {
+            state->handles.push_back(db);
+            state->idle.push_back(db);
+        } else {
+            sqlite3_close_v2(db);
+        }
+        return ok;
+    };
+    if (!probe()) {
+        if (!state->readOnly)
+            return 1;
+        // A read-only catalogue in write-ahead-log mode cannot be read where its shared-memory
+        // file cannot be made; read it as an unchanging file instead.
+        state->location = "file:" + uriEscape(path) + "?immutable=1";
+        state->flags |= SQLITE_OPEN_URI;
+        if (!probe())
+            return 1;
+    }
+    m_state = std::move(state);
+    m_path = path;
+    return 0;
+}
+
+void CCatalogueConnection::EnableConcurrentAccess() {
+    if (!m_state || m_state->readOnly)
+        return;
+    Execute("PRAGMA journal_mode=WAL");
+}
+
+sqlite3* CCatalogueConnection::handle() {
+    if (!m_state)
+        throw CatalogueError("", "no catalogue is open");
+    auto& leases = t_leases.leases;
+    for (const auto& lease : leases)
+        if (lease.ownerAddress == m_state.get() && !lease.owner.expired())
+            return lease.db;
+    std::erase_if(leases, [](const HandleLease& lease) { return lease.owner.expired(); });
+
+    sqlite3* db = nullptr;
+    {
+        std::lock_guard lock(m_state->mutex);
+        if (!m_state->idle.empty()) {
+            db = m_state->idle.back();
+            m_state->idle.pop_back();
+        }
+    }
+    if (!db) {
+        db = m_state->openHandle();
+        std::lock_guard lock(m_state->mutex);
+        m_state->handles.push_back(db);
+    }
+    leases.push_back({m_state, m_state.get(), db});
+    return db;
+}
+
+ResultSet CCatalogueConnection::Execute(std::string_view sql) {
+    sqlite3* db = handle();
+    const std::string translated = TranslateJetSql(sql);
+    sqlite3_stmt* statement = nullptr;
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, translated.data(), static_cast<int>(translated.size()),
+                                      &statement, &tail);
+    if (rc != SQLITE_OK)
+        throw CatalogueError(std::string(sql), sqlite3_errmsg(db));
+    if (!statement)
+        throw CatalogueError(std::string(sql), "empty statement");
+
+    const char* end = translated.data() + translated.size();
+    while (tail && tail < end && (std::isspace(static_cast<unsigned char>(*tail)) || *tail == ';'))
+        ++tail;
+    if (tail && tail < end) {
+        sqlite3_finalize(statement);
+        throw CatalogueError(std::string(sql), "only one statement may be run at a time");
+    }
+
+    ResultSet result(statement, std::string(sql));
+    const int step = sqlite3_step(statement);
+    if (step == SQLITE_DONE) {
+        result.release();
+    } else if (step != SQLITE_ROW) {
+        const std::string message = sqlite3_errmsg(db);
+        result.release();
+        throw CatalogueError(std::string(sql), message);
+    }
+    return result;
+}
+
+int CCatalogueConnection::CountItems() {
+    try {
+        ResultSet rows = Execute("SELECT COUNT(lMediaID) FROM tblItem");
+        return rows.IsEof() ? 0 : rows.GetInt(0);
+    } catch (const CatalogueError&) {
+        return 0;
+    }
+}
+
+int CCatalogueConnection::ChangedRows() {
+    return sqlite3_changes(handle());
+}
+
+void CCatalogueConnection::Begin() {
+    Execute("BEGIN IMMEDIATE");
+}
+void CCatalogueConnection::Commit() {
+    Execute("COMMIT");
+}
+void CCatalogueConnection::Rollback() {
+    Execute("ROLLBACK");
+}
+
+// ---- CatalogueTransaction ----
+
+CatalogueTransaction::CatalogueTransaction(CCatalogueConnection& connection)
+    : m_connection(connection) {
+    m_connection.Begin();
+}
+
+CatalogueTransaction::~CatalogueTransaction() {
+    if (m_done)
+        return;
+    try {
+        m_connection.Rollback();
+    } catch (const CatalogueError&) {
+        // The engine has already rolled back (for example after an I/O error).
+    }
+}
+
+void CatalogueTransaction::Commit() {
+    m_connection.Commit();
+    m_done = true;
+}
+
+// ---- connection strings ----
+
+std::string CatalogueConnectionString(std::string_view path) {
+    // A path holding a semicolon or starting with a brace travels in braces, as ODBC does.
+    std::string value(path);
+    if (value.find_first_of(";{}") != std::string::npos || (!value.empty() && value[0] == ' ')) {
+        std::string braced = "{";
+        for (const char c : value) {
+            braced.push_back(c);
+            if (c == '}')
+                braced.push_back('}');
+        }
+        value = braced + "}";
+    }
+    return "DRIVER=SQLite3;DBQ=" + value + ";PWD=";
+}
+
+std::string ConnectionStringPath(std::string_view connectionString) {
+    size_t pos = 0;
+    while (pos < connectionString.size()) {
+        const size_t equals = connectionString.find('=', pos);
+        if (equals == std::string_view::npos)
+            break;
+        std::string key(connectionString.substr(pos, equals - pos));
+        std::erase_if(key, [](char c) { return c == ' '; });
+        std::transform(key.begin(), key.end(), key.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+        std::string value;
+        pos = equals + 1;
+        if (pos < connectionString.size() && connectionString[pos] == '{') {
+            ++pos;
+            while (pos < connectionString.size()) {
+                if (connectionString[pos] == '}') {
+                    if (pos + 1 < connectionString.size() && connectionString[pos + 1] == '}') {
+                        value.push_back('}');
+                        pos += 2;
+                        continue;
+                    }
+                    ++pos;
+                    break;
+                }
+                value.push_back(connectionString[pos++]);
+            }
+            const size_t semicolon = connectionString.find(';', pos);
+            pos = semicolon == std::string_view::npos ? connectionString.size() : semicolon + 1;
+        } else {
+            const size_t semicolon = connectionString.find(';', pos);
+            const size_t end =
+                semicolon == std::string_view::npos ? connectionString.size() : semicolon;
+            value = std::string(connectionString.substr(pos, end - pos));
+            pos = end + 1;
+        }
+        if (key == "DBQ")
+            return value;
+    }
+    return {};
+}
+
+} // namespace tunebay

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace tunebay {
+
+class ConnectionState;
+
+// A forward-only, read-only view of a statement's result. It stands on the first row as soon as
+// `Execute` returns; statements that return no rows give a result that is already at its end.
+// Columns are read by their zero-based position in the select list; a NULL reads as 0 or as the
+// empty text.
+class ResultSet {
+public:
+    ResultSet() = default;
+    ResultSet(ResultSet&&) noexcept;
+    ResultSet& operator=(ResultSet&&) noexcept;
+    ~ResultSet();
+
+    bool IsEof() const { return m_statement == nullptr; }
+    void MoveNext();
+
+    int ColumnCount() const;
+    bool IsNull(int column) const;
+    int GetInt(int column) const;
+    long long GetInt64(int column) const;
+    double GetDouble(int column) const;
+    // Whole numbers stored as floating point read as whole numbers ("1234", not "1234.0"), as
+    // every caller that shows a size or compares an id as text expects.
+    std::string GetText(int column) const;
+
+private:
+    friend class CCatalogueConnection;
+    ResultSet(sqlite3_stmt* statement, std::string sql)
+        : m_statement(statement), m_sql(std::move(sql)) {}
+    void release();
+
+    sqlite3_stmt* m_statement = nullptr;
+    std::string m_sql;
+};
+
+// The one connection to the open catalogue. Every statement of the program goes through
+// `Execute` in the catalogue's historical SQL dialect, which is translated here.
+//
+// Safe to use from several threads at once: each thread gets its own engine handle on the same
+// file (write-ahead log, busy timeout), so a worker's transaction never takes in another
+// thread's statements and a long listing does not block an import.
+class CCatalogueConnection {
+public:
+    CCatalogueConnection();
+    ~CCatalogueConnection();
+    CCatalogueConnection(const CCatalogueConnection&) = delete;
+    CCatalogueConnection& operator=(const CCatalogueConnection&) = delete;
+
+    // "DRIVER=...;DBQ=<path>;PWD=" — only DBQ is read. Closes the current catalogue first; an
+    // empty string only closes. Returns 0 on success, non-zero when the file cannot be opened as
+    // a catalogue database (the connection then stays closed).
+    int Open(std::string_view connectionString);
+    bool IsOpen() const;
+    const std::string& Path() const { return m_path; }
+    bool IsReadOnly() const;
+
+    // Switches the catalogue file to write-ahead logging so that readers and one writer can work
+    // at once. Called once the file is known to be a catalogue (it changes the file).
+    void EnableConcurrentAccess();
+
+    // Runs exactly one statement. Text after the first statement is refused, never run.
+    // Throws CatalogueError on any failure.
+    ResultSet Execute(std::string_view sql);
+
+    // "SELECT COUNT(lMediaID) FROM tblItem"; 0 on any failure.
+    int CountItems();
+
+    // Rows changed by the last INSERT, UPDATE or DELETE on this thread.
+    int ChangedRows();
+
+    // Transactions belong to the calling thread's handle. Prefer CatalogueTransaction.
+    void Begin();
+    void Commit();
+    void Rollback();
+
+private:
+    sqlite3* handle();
+
+    std::shared_ptr<ConnectionState> m_state;
+    std::string m_path;
+};
+
+// Runs the enclosed statements as one unit: rolled back unless Commit is called.
+class CatalogueTransaction {
+public:
+    explicit CatalogueTransaction(CCatalogueConnection& connection);
+    ~CatalogueTransaction();
+    CatalogueTransaction(const CatalogueTransaction&) = delete;
+    CatalogueTransaction& operator=(const CatalogueTransaction&) = delete;
+    void Commit();
+
+private:
+    CCatalogueConnection& m_connection;
+    bool m_done = false;
+};
+
+// The connection string for a catalogue path.
+std::string CatalogueConnectionString(std::string_view path);
+// The DBQ value of a connection string ("" when it has none).
+std::string ConnectionStringPath(std::string_view connectionString);
+
+} // namespace tunebay

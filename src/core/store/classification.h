@@ -1,0 +1,41 @@
+#pragma once
+
+#include "store/catalogue_connection.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tunebay {
+
+// Groups (performers) and packages (albums): found or created by name, items moved between
+// them, rows merged on rename and removed when no item uses them any more.
+
+int FindOrCreateGroup(CCatalogueConnection& connection, std::string_view name);
+
+// A package is found only where some item already links it with the named group; otherwise a
+// new row is made (the same album name under two groups gives two rows).
+int FindOrCreatePackage(CCatalogueConnection& connection, std::string_view packageName,
+                        std::string_view groupName);
+
+// Moves one item to the named group and/or package (by name across all rows), creating the row
+// with the next free id when none has the name, and removing the old row when the item was its
+// last user. A name left out leaves that link alone.
+void ReassignItem(CCatalogueConnection& connection, int itemId, int mediaId,
+                  const std::optional<std::string>& groupName,
+                  const std::optional<std::string>& packageName);
+
+enum class ClassificationKind { Group, Package };
+
+// Renames a group or package row. When another row of the kind already has the name, the two
+// are merged into that one and `rowId` becomes -1 (the caller's tree node then goes); returns
+// whether that happened.
+bool RenameClassification(CCatalogueConnection& connection, ClassificationKind kind, int& rowId,
+                          std::string_view newName);
+
+// Sets an item's folder, genre, group and package; -1 leaves a link unchanged. Returns false
+// when a statement failed (statements already run stay done).
+bool UpdateItemLinks(CCatalogueConnection& connection, int itemId, int mediaId, int folderId,
+                     int genreId, int groupId, int packageId);
+
+} // namespace tunebay

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "store/catalogue_connection.h"
+
+#include <string>
+#include <string_view>
+
+namespace tunebay {
+
+// The three forms of a catalogued directory: the local path (the lookup key, ending in "/"),
+// its network form (ending in "/") and its web address (ending in "/").
+struct DirectoryForms {
+    std::string local;
+    std::string network;
+    std::string web;
+};
+
+// Completes the forms: a missing network form is the local path itself when that begins with
+// "//", otherwise "/" + the local path; a missing web form comes from the network form as
+// "http:" + its text without colons, in lower case. Each form gets its trailing separator.
+DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view web,
+                                      std::string_view network);
+
+// Returns the id of the directory row for the local path, creating it with the completed forms
+// when there is none. An existing row is never changed here.
+int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
+                          std::string_view web = {}, std::string_view network = {});
+
+} // namespace tunebay

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "store/catalogue_connection.h"
+
+#include <string>
+
+namespace tunebay {
+
+// Optional property types of a media row (tblOptionalType.lID).
+enum OptionalType : int {
+    kOptionalFingerprint = 4095,
+    kOptionalChannelMode = 4098,
+    kOptionalSampleRate = 4102,
+    kOptionalBitrate = 4103,
+    kOptionalVariableBitrate = 4112,
+    kOptionalVolumeName = 4117,
+    kOptionalAudioSize = 4118,
+};
+
+// Value kinds (tblOptionalType.lValueType): 1 and 5 text, 2 integer, 3 floating point,
+// 4 boolean stored as an integer.
+enum OptionalValueKind : int {
+    kValueText = 1,
+    kValueInteger = 2,
+    kValueFloat = 3,
+    kValueBoolean = 4,
+    kValueText2 = 5,
+};
+
+// One optional value as passed around; only the member matching the kind is used.
+struct OptionalValue {
+    int ownerId = 0;
+    int typeId = 0;
+    int kind = 0;
+    std::string text;
+    int integer = 0;
+    double number = 0.0;
+};
+
+// Inserts or updates the one row of (owner, type). An empty text is stored as NULL; a kind
+// outside 1..5 writes nothing.
+void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& value);
+
+} // namespace tunebay
