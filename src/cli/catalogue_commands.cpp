@@ -1,0 +1,116 @@
+// Commands on a catalogue file as a whole: new, info, sql.
+#include "cli_context.h"
+
+#include "store/catalogue_error.h"
+
+#include <filesystem>
+#include <ostream>
+
+namespace tunebay::cli {
+
+namespace {
+
+class NewCommand : public Command {
+public:
+    void Register(CLI::App& app) override {
+        parser = app.add_subcommand("new", "Create a new catalogue from the template");
+        parser->add_option("CATALOGUE", m_path, "Catalogue file to create")->required();
+        parser->add_flag("--force", m_force, "Replace a file that is already there");
+    }
+
+    int Run(CliContext& context) override {
+        std::error_code error;
+        if (!m_force && std::filesystem::exists(m_path, error) &&
+            !(std::filesystem::is_regular_file(m_path, error) &&
+              std::filesystem::file_size(m_path, error) == 0)) {
+            context.err << m_path << " already exists; use --force to replace it.\n";
+            return kExitReportedFailures;
+        }
+        CatalogueDocument document(context.connection, context.settings.AppDirectory);
+        const OpenResult result = document.NewCatalogue(m_path);
+        if (!result.ok()) {
+            context.err << result.message << "\n";
+            return result.status == OpenStatus::CreateFailed ? kExitReportedFailures
+                                                             : kExitCatalogueNotOpened;
+        }
+        return kExitSuccess;
+    }
+
+private:
+    std::string m_path;
+    bool m_force = false;
+};
+
+class InfoCommand : public Command {
+public:
+    void Register(CLI::App& app) override {
+        parser = app.add_subcommand("info", "Show the catalogue's version and row counts");
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+    }
+
+    int Run(CliContext& context) override {
+        if (!context.OpenCatalogue(m_path))
+            return kExitCatalogueNotOpened;
+        auto& db = context.connection;
+        try {
+            ResultSet version = db.Execute("SELECT sValue FROM tblDBInfo WHERE sID='DBVersion'");
+            context.out << "DBVersion\t" << (version.IsEof() ? "" : version.GetText(0)) << "\n";
+            context.out << "Items\t" << db.CountItems() << "\n";
+            for (const char* table :
+                 {"tblMedia", "tblItem", "tblGroup", "tblPackage", "tblFolder", "tblGenre",
+                  "tblDirectory", "tblOptional", "tblOptionalType", "tblDBInfo"}) {
+                ResultSet count = db.Execute(std::string("SELECT COUNT(*) FROM ") + table);
+                context.out << table << "\t" << count.GetText(0) << "\n";
+            }
+        } catch (const CatalogueError& error) {
+            context.err << error.what() << "\n";
+            return kExitReportedFailures;
+        }
+        return kExitSuccess;
+    }
+
+private:
+    std::string m_path;
+};
+
+class SqlCommand : public Command {
+public:
+    void Register(CLI::App& app) override {
+        parser = app.add_subcommand("sql", "Run one statement on the catalogue and print its rows");
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("STATEMENT", m_statement, "One SQL statement")->required();
+    }
+
+    int Run(CliContext& context) override {
+        if (!context.OpenCatalogue(m_path))
+            return kExitCatalogueNotOpened;
+        try {
+            for (ResultSet rows = context.connection.Execute(m_statement); !rows.IsEof();
+                 rows.MoveNext()) {
+                for (int column = 0; column < rows.ColumnCount(); ++column)
+                    context.out << (column ? "\t" : "") << rows.GetText(column);
+                context.out << "\n";
+            }
+        } catch (const CatalogueError& error) {
+            context.err << error.what() << "\n";
+            return kExitReportedFailures;
+        }
+        return kExitSuccess;
+    }
+
+private:
+    std::string m_path;
+    std::string m_statement;
+};
+
+} // namespace
+
+std::vector<std::unique_ptr<Command>> MakeCatalogueCommands() {
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<NewCommand>());
+    commands.push_back(std::make_unique<InfoCommand>());
+    commands.push_back(std::make_unique<SqlCommand>());
+    return commands;
+}
+
+} // namespace tunebay::cli

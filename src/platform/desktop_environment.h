@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+
+namespace tunebay {
+
+// The program's data directory (catalogue template, help page, exception list), ending in "/":
+// share/tunebay/ beside the executable's bin/ folder, which is where both the build tree and an
+// installed copy keep it.
+std::string ProgramDataDirectory();
+
+// The desktop's default application for MP3 files as a player command line with "%1" for the
+// file ("" when none is set up). Asks xdg-mime and reads the application's .desktop file.
+std::string ProbeDefaultPlayer();
+
+// Turns a .desktop file's Exec line into a player command: the program in double quotes, its
+// arguments, and "%1" where the file goes; other field codes are dropped.
+std::string PlayerCommandFromExec(const QString& exec);
+
+} // namespace tunebay
