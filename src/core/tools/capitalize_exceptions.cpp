@@ -37,8 +37,11 @@ std::optional<std::string> ParseEntry(std::string_view line) {
 } // namespace
 
 CapitalizeExceptionsLoad LoadCapitalizeExceptions(const std::string& applicationDirectory) {
+    return LoadCapitalizeExceptionsFile(applicationDirectory + kCapitalizeExceptionsFileName);
+}
+
+CapitalizeExceptionsLoad LoadCapitalizeExceptionsFile(const std::string& path) {
     CapitalizeExceptionsLoad result;
-    const std::string path = applicationDirectory + kCapitalizeExceptionsFileName;
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open())
         return result;

@@ -21,5 +21,7 @@ struct CapitalizeExceptionsLoad {
 
 // `applicationDirectory` ends in a path separator.
 CapitalizeExceptionsLoad LoadCapitalizeExceptions(const std::string& applicationDirectory);
+// The same from a file of any name (the command line's --exceptions).
+CapitalizeExceptionsLoad LoadCapitalizeExceptionsFile(const std::string& path);
 
 } // namespace tunebay
