@@ -58,6 +58,7 @@ public:
 
 std::vector<std::unique_ptr<Command>> MakeCatalogueCommands();
 std::vector<std::unique_ptr<Command>> MakeTextCommands();
+std::vector<std::unique_ptr<Command>> MakeImportCommands();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);

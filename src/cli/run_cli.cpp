@@ -19,7 +19,7 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
         ->option_text("NAME=VALUE");
 
     std::vector<std::unique_ptr<Command>> commands;
-    for (auto* make : {&MakeCatalogueCommands, &MakeTextCommands})
+    for (auto* make : {&MakeCatalogueCommands, &MakeTextCommands, &MakeImportCommands})
         for (auto& command : make())
             commands.push_back(std::move(command));
     for (auto& command : commands)

@@ -170,6 +170,11 @@ int ResultSet::ColumnCount() const {
     return m_statement ? sqlite3_column_count(m_statement) : 0;
 }
 
+std::string ResultSet::ColumnName(int column) const {
+    const char* name = m_statement ? sqlite3_column_name(m_statement, column) : nullptr;
+    return name ? name : "";
+}
+
 bool ResultSet::IsNull(int column) const {
     return !m_statement || column >= ColumnCount() ||
            sqlite3_column_type(m_statement, column) == SQLITE_NULL;

@@ -32,6 +32,7 @@ public:
     void MoveNext();
 
     int ColumnCount() const;
+    std::string ColumnName(int column) const;
     bool IsNull(int column) const;
     int GetInt(int column) const;
     long long GetInt64(int column) const;
