@@ -42,14 +42,18 @@ public:
 // TagLib rewrites two frames while parsing: the content-type text ("(17)Rock" becomes "Rock",
 // "(17)" becomes "17"), which loses the difference between a numbered genre and a bare genre name,
 // and the version 2.2/2.3 year, which it merges with the date frame into one date. This factory
-// files both under private ids so that they are parsed as the plain text they hold. Used only for
-// reading; a tag read through it is never saved.
+// files both under private ids so that they are parsed as the plain text they hold. It also leaves
+// chapter frames unparsed: nothing here reads them, and TagLib parses tables of contents nested in
+// one another in exponential time (seconds for a crafted file of 3 KB). Used only for reading; a
+// tag read through it is never saved.
 class PlainTextFrameFactory : public TagLib::ID3v2::FrameFactory {
 public:
     PlainTextFrameFactory() = default;
 
 protected:
     bool updateFrame(FrameFactoryProbe::HeaderPointer header) const override {
+        if (header->frameID() == "CTOC" || header->frameID() == "CHAP")
+            return false;
         if (header->version() <= 3 && (header->frameID() == "TYER" || header->frameID() == "TYE")) {
             header->setFrameID(kRawYearId);
             return true;

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <ostream>
 
@@ -113,6 +114,23 @@ TEST_F(TagFieldsTest, StrayYearFrameInVersion24) {
                                             test::id3v2TextFrame(4, "TDRC", "2001")})))
                   .publishTime,
               "2001");
+}
+
+// A table of contents with one chapter, each carrying an embedded title.
+std::vector<std::string> chapterFrames() {
+    const std::string chapterTitle = test::id3v2TextFrame(3, "TIT2", "Chapter One");
+    const std::string toc = std::string("toc\0\x03\x01"
+                                        "ch1\0",
+                                        10) +
+                            chapterTitle;
+    const std::string chapter = std::string("ch1\0", 4) + std::string(16, '\0') + chapterTitle;
+    return {test::id3v2Frame(3, "CTOC", toc), test::id3v2Frame(3, "CHAP", chapter)};
+}
+
+TEST_F(TagFieldsTest, ChapterFramesDoNotDisturbReading) {
+    std::vector<std::string> frames = chapterFrames();
+    frames.push_back(test::id3v2TextFrame(3, "TIT2", "Book"));
+    EXPECT_EQ(read(write(test::id3v2Tag(3, frames))).title, "Book");
 }
 
 struct GenreCase {
@@ -427,6 +445,16 @@ TEST_F(WriteTagTest, CommentFrameCarriesTheProductDescriptionAndReplacesOnlyItsO
     const std::string expected =
         std::string("\0XXX", 4) + kTagCommentDescription + std::string(1, '\0') + "Second";
     EXPECT_EQ(comments[1], expected);
+}
+
+TEST_F(WriteTagTest, ChapterFramesAreKept) {
+    const std::string path = write(test::id3v2Tag(3, chapterFrames()));
+    ASSERT_EQ(WriteTagToFile(path, {"T", "G", "P", "", "", kNoGenre}, true), 0);
+    std::vector<std::string> ids;
+    for (const auto& frame : frames(path))
+        ids.push_back(frame.id);
+    EXPECT_NE(std::find(ids.begin(), ids.end(), "CTOC"), ids.end());
+    EXPECT_NE(std::find(ids.begin(), ids.end(), "CHAP"), ids.end());
 }
 
 TEST_F(WriteTagTest, NoGenreLeavesTheGenreFrame) {
