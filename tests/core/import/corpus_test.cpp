@@ -1,3 +1,4 @@
+#include "import/file_names.h"
 #include "import/mpeg_header_reader.h"
 #include "import/tag_fields.h"
 
@@ -54,6 +55,8 @@ TEST(Corpus, EveryFileIsReadWithoutHarm) {
         ReadTagFields(path.string(), info, true);
         EXPECT_TRUE(info.genre == kNoGenre || (info.genre >= 0 && info.genre <= 125));
         ReadTagFields(path.string(), info, false);
+        info.path = path.string();
+        ApplyNaming(info, kImportSourceTag | kImportSourceFileName, true, true);
     }
     EXPECT_GT(opened, 0);
 }
