@@ -41,7 +41,6 @@ constexpr int kVersionMpeg1 = 3;
 constexpr int kVersionMpeg2 = 2;
 constexpr int kVersionMpeg25 = 0;
 constexpr int kLayerI = 3;
-constexpr int kLayerII = 2;
 constexpr int kSingleChannel = 3;
 
 uint32_t bigEndian32(const unsigned char* bytes) {
