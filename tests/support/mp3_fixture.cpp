@@ -302,16 +302,16 @@ std::string id3v2TagFromFields(int majorVersion, const Id3v2Fields& f, TextEncod
     return id3v2Tag(majorVersion, frames, padding);
 }
 
-std::string makeMp3(const Mp3Spec& spec) {
-    std::string out = spec.id3v2;
-    int frames = spec.frameCount;
-    if (spec.vbr && frames > 0) {
-        out += xingFrame(spec.header, static_cast<uint32_t>(frames));
+std::string makeMp3(const Mp3Recipe& recipe) {
+    std::string out = recipe.id3v2;
+    int frames = recipe.frameCount;
+    if (recipe.vbr && frames > 0) {
+        out += xingFrame(recipe.header, static_cast<uint32_t>(frames));
         --frames;
     }
-    out += audioFrames(spec.header, frames);
-    if (spec.id3v1)
-        out += id3v1Tag(*spec.id3v1);
+    out += audioFrames(recipe.header, frames);
+    if (recipe.id3v1)
+        out += id3v1Tag(*recipe.id3v1);
     return out;
 }
 

@@ -83,14 +83,14 @@ std::string id3v2TagFromFields(int majorVersion, const Id3v2Fields& fields,
 
 // A whole file: the leading ID3v2 tag bytes (may be empty), `frameCount` frames and an optional
 // closing version-1 tag.
-struct Mp3Spec {
+struct Mp3Recipe {
     FrameHeader header;
     int frameCount = 40;
     bool vbr = false; // the first frame carries a Xing header counting the frames
     std::string id3v2;
     std::optional<Id3v1Fields> id3v1;
 };
-std::string makeMp3(const Mp3Spec& spec);
+std::string makeMp3(const Mp3Recipe& recipe);
 
 // One frame of a parsed ID3v2 tag.
 struct Id3v2FrameData {

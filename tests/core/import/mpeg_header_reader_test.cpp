@@ -225,10 +225,10 @@ TEST_F(MpegHeaderReaderTest, InvalidWordsAreSkipped) {
 }
 
 TEST_F(MpegHeaderReaderTest, XingHeaderGivesTheAverageBitrate) {
-    test::Mp3Spec spec;
-    spec.frameCount = 100;
-    spec.vbr = true;
-    const std::string bytes = test::makeMp3(spec); // 100 frames of 417 bytes
+    test::Mp3Recipe recipe;
+    recipe.frameCount = 100;
+    recipe.vbr = true;
+    const std::string bytes = test::makeMp3(recipe); // 100 frames of 417 bytes
     MpegHeaderReader reader;
     ASSERT_EQ(reader.Open(write(bytes)), 0);
     EXPECT_EQ(reader.vbr(), 1);
