@@ -8,8 +8,8 @@ namespace tunebay {
 // Genre number that stands for "no genre" (the catalogue's genre row 255).
 inline constexpr int32_t kNoGenre = 255;
 
-// Status the tag routines return when the file or its tag cannot be read or written. Callers
-// count it as one failed file; the value is the one the catalogue's routines use for failure.
+// Status the tag routines return when the file or its tag cannot be read or written: the
+// conventional "unspecified failure" code, so that callers can tell it from 0 and from counts.
 inline constexpr int32_t kStatusFailed = static_cast<int32_t>(0x80004005u);
 
 // The facts gathered for one media file: the import engine fills one per file and writes it into
