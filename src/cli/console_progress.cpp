@@ -21,7 +21,9 @@ void onInterrupt(int) {
 
 ConsoleProgress::ConsoleProgress(std::ostream& err) : m_err(err), m_terminal(isatty(2) != 0) {}
 
-ConsoleProgress::~ConsoleProgress() { ClearLine(); }
+ConsoleProgress::~ConsoleProgress() {
+    ClearLine();
+}
 
 void ConsoleProgress::OnProgress(int, const std::string& statusText) {
     if (!m_terminal)

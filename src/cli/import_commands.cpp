@@ -21,28 +21,37 @@ public:
         parser = app.add_subcommand("import", "Import files and folders into a catalogue");
         parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
         parser->add_option("PATH", m_paths, "Files and folders to import")->required();
-        parser->add_flag("--recurse,!--no-recurse", m_recurse,
-                         "Also import the subfolders of a folder (default: RecurseSubDirs)");
+        auto* recurse =
+            parser->add_flag("--recurse", m_recurse,
+                             "Also import the subfolders of a folder (default: RecurseSubDirs)");
+        auto* noRecurse =
+            parser->add_flag("--no-recurse", m_noRecurse, "Import only the folder itself");
+        recurse->excludes(noRecurse);
         parser->add_flag("--all-files", m_allFiles, "Import every file, not only MP3 files");
-        parser->add_option("--source", m_source,
-                           "1 the tag, 2 the file name, 3 both (default: ImportSource)")
+        parser
+            ->add_option("--source", m_source,
+                         "1 the tag, 2 the file name, 3 both (default: ImportSource)")
             ->check(CLI::Range(0, 3));
-        parser->add_flag("--correct,!--no-correct", m_correct,
-                         "Correct names taken from file names (default: ImportApplyTools)");
+        auto* correct =
+            parser->add_flag("--correct", m_correct,
+                             "Correct names taken from file names (default: ImportApplyTools)");
+        auto* noCorrect =
+            parser->add_flag("--no-correct", m_noCorrect, "Take names from file names as they are");
+        correct->excludes(noCorrect);
     }
 
     int Run(CliContext& context) override {
         if (!context.OpenCatalogue(m_catalogue))
             return kExitCatalogueNotOpened;
         ImportOptions options = ImportOptions::FromSettings(context.settings);
-        if (m_recurse)
-            options.recurse = *m_recurse;
+        if (m_recurse || m_noRecurse)
+            options.recurse = m_recurse;
         if (m_allFiles)
             options.allowAllFiles = true;
         if (m_source)
             options.source = *m_source;
-        if (m_correct)
-            options.correctNames = *m_correct;
+        if (m_correct || m_noCorrect)
+            options.correctNames = m_correct;
 
         ConsoleProgress progress(context.err);
         SystemClock clock;
@@ -89,10 +98,12 @@ public:
 private:
     std::string m_catalogue;
     std::vector<std::string> m_paths;
-    std::optional<bool> m_recurse;
+    bool m_recurse = false;
+    bool m_noRecurse = false;
     bool m_allFiles = false;
     std::optional<int> m_source;
-    std::optional<bool> m_correct;
+    bool m_correct = false;
+    bool m_noCorrect = false;
 };
 
 class ImportPlsCommand : public Command {

@@ -16,7 +16,8 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     app.add_option("--config", configFile, "Settings file to read instead of the user's own")
         ->option_text("FILE");
     app.add_option("--set", overrides, "Override one setting for this run (repeatable)")
-        ->option_text("NAME=VALUE");
+        ->option_text("NAME=VALUE")
+        ->allow_extra_args(false);
 
     std::vector<std::unique_ptr<Command>> commands;
     for (auto* make : {&MakeCatalogueCommands, &MakeTextCommands, &MakeImportCommands})

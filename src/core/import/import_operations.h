@@ -58,8 +58,8 @@ private:
 // before those of its subfolders.
 class FolderImportOperation : public ImportRun {
 public:
-    FolderImportOperation(IProgressSink& sink, CCatalogueConnection& connection,
-                          std::string folder, ImportOptions options, const IClock& clock,
+    FolderImportOperation(IProgressSink& sink, CCatalogueConnection& connection, std::string folder,
+                          ImportOptions options, const IClock& clock,
                           FingerprintGenerator fingerprints = {});
 
 protected:

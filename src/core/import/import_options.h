@@ -9,9 +9,9 @@ namespace tunebay {
 // The import settings, copied when an import command starts so that changes made while it runs
 // do not reach it.
 struct ImportOptions {
-    int source = 3;            // bit 0: read the tag; bit 1: group and title from the file name
-    bool correctNames = true;  // names taken from file names go through CorrectName
-    bool useV2 = true;         // also read version-2 tags
+    int source = 3;           // bit 0: read the tag; bit 1: group and title from the file name
+    bool correctNames = true; // names taken from file names go through CorrectName
+    bool useV2 = true;        // also read version-2 tags
     bool generateFingerprint = false;
     std::string proxyAddress;
     int proxyPort = 8080;

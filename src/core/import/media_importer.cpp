@@ -17,7 +17,9 @@ namespace {
 
 constexpr const char* kUnknown = "Unknown";
 
-int firstInt(ResultSet rows) { return rows.IsEof() || rows.IsNull(0) ? -1 : rows.GetInt(0); }
+int firstInt(ResultSet rows) {
+    return rows.IsEof() || rows.IsNull(0) ? -1 : rows.GetInt(0);
+}
 
 } // namespace
 
@@ -36,7 +38,8 @@ MediaImporter::MediaImporter(CCatalogueConnection& connection, ImportOptions opt
 int MediaImporter::ImportMediaFile(const std::string& path, bool update) {
     // A file that has gone or cannot be read is never catalogued, whatever the options.
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) || access(path.c_str(), R_OK) != 0)
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        access(path.c_str(), R_OK) != 0)
         return 0;
 
     MediaFileInfo info;
@@ -88,7 +91,8 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
             return 0; // already catalogued
         const long long media = mediaId;
         m_connection.ExecuteWith("UPDATE tblMedia SET sName=? WHERE lID=?", {title, media});
-        m_connection.ExecuteWith("UPDATE tblMedia SET sComment=? WHERE lID=?", {info.comment, media});
+        m_connection.ExecuteWith("UPDATE tblMedia SET sComment=? WHERE lID=?",
+                                 {info.comment, media});
         m_connection.ExecuteWith("UPDATE tblMedia SET sPublishTime=? WHERE lID=?",
                                  {info.publishTime, media});
         m_connection.ExecuteWith("UPDATE tblMedia SET lGenreID=? WHERE lID=?",
@@ -166,8 +170,9 @@ void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info) 
     if (info.sampleRate != 0 && info.bitrate != 0)
         integer(kOptionalVariableBitrate, kValueBoolean, info.vbr);
     if (info.audioSize != 0)
-        SetOptionalValue(m_connection, {mediaId, kOptionalAudioSize, kValueFloat, {}, 0,
-                                        static_cast<double>(info.audioSize)});
+        SetOptionalValue(
+            m_connection,
+            {mediaId, kOptionalAudioSize, kValueFloat, {}, 0, static_cast<double>(info.audioSize)});
     text(kOptionalVolumeName, info.volumeName);
     text(kOptionalChannelMode, info.channelMode);
     text(kOptionalFingerprint, info.fingerprint);

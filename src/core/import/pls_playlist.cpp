@@ -39,7 +39,8 @@ bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }
@@ -142,7 +143,8 @@ bool PlsPlaylist::NextEntry(PlsEntry& entry) {
     if (m_line.starts_with("Length")) {
         m_needLine = true;
         if (numberAfter(m_line, "Length") == number)
-            entry.length = std::max(0, std::atoi(textAfterEquals(m_line).c_str())); // streams say -1
+            entry.length =
+                std::max(0, std::atoi(textAfterEquals(m_line).c_str())); // streams say -1
     } else {
         m_needLine = false;
     }

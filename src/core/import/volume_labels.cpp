@@ -100,8 +100,8 @@ bool VolumeLabels::isRemovable(const std::string& deviceName) const {
 }
 
 std::string VolumeLabels::labelOfDevice(const std::string& device) const {
-    if (!device.starts_with("/dev/"))
-        return {};
+    if (device.empty() || device.front() != '/')
+        return {}; // not a block device: tmpfs, network shares and the like
     std::error_code error;
     const fs::path resolved = fs::canonical(device, error);
     const std::string deviceName = (error ? fs::path(device) : resolved).filename().string();

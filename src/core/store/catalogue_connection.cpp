@@ -393,10 +393,10 @@ ResultSet CCatalogueConnection::ExecuteWith(std::string_view sql,
             } else {
                 std::string clean(*text);
                 std::erase(clean, '\0');
-                rc = clean.empty() ? sqlite3_bind_null(statement, index)
-                                   : sqlite3_bind_text(statement, index, clean.data(),
-                                                       static_cast<int>(clean.size()),
-                                                       SQLITE_TRANSIENT);
+                rc = clean.empty()
+                         ? sqlite3_bind_null(statement, index)
+                         : sqlite3_bind_text(statement, index, clean.data(),
+                                             static_cast<int>(clean.size()), SQLITE_TRANSIENT);
             }
         } else {
             rc = sqlite3_bind_null(statement, index);

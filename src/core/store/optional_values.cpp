@@ -1,6 +1,5 @@
 #include "store/optional_values.h"
 
-
 namespace tunebay {
 
 void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& value) {
@@ -34,7 +33,8 @@ void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& val
              .IsEof();
     const std::string c = column;
     if (exists)
-        connection.ExecuteWith("UPDATE tblOptional SET " + c + "=? WHERE lOptionalTypeID=? AND lTableID=?",
+        connection.ExecuteWith("UPDATE tblOptional SET " + c +
+                                   "=? WHERE lOptionalTypeID=? AND lTableID=?",
                                {bound, type, owner});
     else
         connection.ExecuteWith("INSERT INTO tblOptional (lTableID, lOptionalTypeID, " + c +
