@@ -252,3 +252,64 @@ TEST_F(ImportEngine, AStopRequestEndsTheRunBetweenFiles) {
 
 } // namespace
 } // namespace tunebay
+
+namespace tunebay {
+namespace {
+
+// Broken files of every kind go through a whole folder import without harm: each becomes an
+// item or counts as a failure, and the catalogue stays consistent.
+TEST_F(ImportEngine, MalformedFilesNeverBreakAFolderImport) {
+    test::FrameHeader header;
+    const std::string frames = test::audioFrames(header, 20);
+    std::string random(65536, '\0');
+    uint32_t state = 12345;
+    for (auto& byte : random) {
+        state = state * 1103515245 + 12345;
+        byte = static_cast<char>(state >> 16);
+    }
+    music("truncated-tag.mp3", std::string("ID3\x03\x00\x00\x00\x7f\x7f\x7f", 10) + "short");
+    music("truncated-frames.mp3", frames.substr(0, frames.size() / 3 + 7));
+    music("header-only.mp3", test::headerBytes(header));
+    music("zero.mp3", "");
+    music("junk.mp3", "this is not an mp3 file at all\n");
+    music("random.mp3", random);
+    music("xing-zero.mp3", test::xingFrame(header, 0u) + frames);
+    music("xing-minus-one.mp3", test::xingFrame(header, 0xffffffffu) + frames);
+    music("garbage-frames.mp3",
+          test::id3v2Tag(3, {test::id3v2Frame(3, "TIT2", std::string("\x01\xff", 2)),
+                             test::id3v2Frame(3, "TCON", "\x00(999)"),
+                             test::id3v2Frame(3, "COMM", "\x00")}) +
+              frames);
+    music("v1-only-tag.mp3", std::string(125, 'x') + "TAG");
+    ImportOptions options;
+    options.allowAllFiles = true;
+    auto run = importFolder(options);
+    EXPECT_EQ(run->ErrorMessage(), "");
+    EXPECT_EQ(run->Processed(), 10);
+    EXPECT_EQ(run->ItemsAdded() + run->Failures(), 10);
+    EXPECT_EQ(count("tblItem"), std::to_string(run->ItemsAdded()));
+    // Every item is whole: it shows up in the listing join.
+    EXPECT_EQ(QueryItems(catalogue.connection, "SELECT COUNT(*)", "", 0).GetInt(0), run->ItemsAdded());
+    EXPECT_EQ(count("tblMedia WHERE lGenreID NOT IN (SELECT lID FROM tblGenre)"), "0");
+}
+
+TEST(ImportCorpus, TheSharedCorpusImportsWithoutHarm) {
+    const std::string corpus = TUNEBAY_CORPUS_DIR;
+    std::error_code error;
+    if (!std::filesystem::is_directory(corpus, error))
+        GTEST_SKIP() << "no corpus at " << corpus;
+    test::TempCatalogue catalogue;
+    RecordingSink sink;
+    FixedClock clock;
+    ImportOptions options;
+    options.allowAllFiles = true;
+    auto run = std::make_shared<FolderImportOperation>(sink, catalogue.connection, corpus, options, clock);
+    ASSERT_EQ(run->Start(), 1);
+    ASSERT_EQ(run->WaitFinished(300000), 1);
+    EXPECT_EQ(run->ErrorMessage(), "");
+    EXPECT_GT(run->ItemsAdded(), 0);
+    EXPECT_EQ(QueryItems(catalogue.connection, "SELECT COUNT(*)", "", 0).GetInt(0), run->ItemsAdded());
+}
+
+} // namespace
+} // namespace tunebay
