@@ -40,9 +40,21 @@ std::string ImportRun::ErrorMessage() const {
     return m_error;
 }
 
-void ImportRun::setError(const std::string& message) {
-    std::lock_guard lock(m_errorMutex);
-    m_error = message;
+void ImportRun::runInBatches(const std::function<void()>& work, const char* errorMessage) {
+    try {
+        CatalogueBatch batch(m_importer.Connection());
+        m_batch = &batch;
+        try {
+            work();
+        } catch (...) {
+            m_batch = nullptr;
+            throw;
+        }
+        m_batch = nullptr;
+    } catch (const std::exception&) {
+        std::lock_guard lock(m_errorMutex);
+        m_error = errorMessage;
+    }
 }
 
 bool ImportRun::importFile(const std::string& path, bool update) {
@@ -50,6 +62,8 @@ bool ImportRun::importFile(const std::string& path, bool update) {
     const int item = m_importer.ImportMediaFile(path, update);
     if (item != 0)
         ++m_added;
+    if (m_batch)
+        m_batch->UnitDone();
     return item != 0;
 }
 
@@ -66,12 +80,8 @@ FolderImportOperation::FolderImportOperation(IProgressSink& sink, CCatalogueConn
 }
 
 void FolderImportOperation::Run() {
-    try {
-        m_visited.clear();
-        scanFolder(m_folder);
-    } catch (const std::exception&) {
-        setError(kMessageImportError);
-    }
+    m_visited.clear();
+    runInBatches([this] { scanFolder(m_folder); }, kMessageImportError);
 }
 
 void FolderImportOperation::scanFolder(const std::string& folder) {
@@ -130,17 +140,17 @@ FileListImportOperation::FileListImportOperation(IProgressSink& sink,
       m_files(std::move(files)) {}
 
 void FileListImportOperation::Run() {
-    try {
-        for (const auto& path : m_files) {
-            if (StopRequested())
-                return;
-            if (!importFile(path, false))
-                ++m_failures;
-            ++m_processed;
-        }
-    } catch (const std::exception&) {
-        setError(kMessageImportError);
-    }
+    runInBatches(
+        [this] {
+            for (const auto& path : m_files) {
+                if (StopRequested())
+                    return;
+                if (!importFile(path, false))
+                    ++m_failures;
+                ++m_processed;
+            }
+        },
+        kMessageImportError);
 }
 
 // ---- PlsImportOperation ----
@@ -153,28 +163,29 @@ PlsImportOperation::PlsImportOperation(IProgressSink& sink, CCatalogueConnection
 void PlsImportOperation::Run() {
     // Every entry of one playlist shares one import time.
     const std::string importTime = FormatTimeStamp(m_clock.Now());
-    try {
-        while (m_added < m_playlist->AnnouncedEntries() && !StopRequested()) {
-            if (m_added % 5 == 0)
-                SetProgress(ProgressText(kProgressPlsImport, m_added));
-            PlsEntry entry;
-            if (!m_playlist->NextEntry(entry))
-                break;
-            MediaFileInfo info;
-            info.path = entry.path;
-            info.group = entry.group;
-            info.title = entry.title;
-            info.length = entry.length;
-            info.importTime = importTime;
-            SetCurrentFile(entry.path);
-            ++m_processed;
-            if (m_importer.CatalogueMediaFile(info, false) == 0)
-                break; // already catalogued, or not catalogued at all: the import ends here
-            ++m_added;
-        }
-    } catch (const std::exception&) {
-        setError(kMessageImportError);
-    }
+    runInBatches(
+        [&] {
+            while (m_added < m_playlist->AnnouncedEntries() && !StopRequested()) {
+                if (m_added % 5 == 0)
+                    SetProgress(ProgressText(kProgressPlsImport, m_added));
+                PlsEntry entry;
+                if (!m_playlist->NextEntry(entry))
+                    break;
+                MediaFileInfo info;
+                info.path = entry.path;
+                info.group = entry.group;
+                info.title = entry.title;
+                info.length = entry.length;
+                info.importTime = importTime;
+                SetCurrentFile(entry.path);
+                ++m_processed;
+                // An entry already catalogued (or one that cannot be) ends the import.
+                if (m_importer.CatalogueMediaFile(info, false) == 0)
+                    break;
+                ++m_added;
+            }
+        },
+        kMessageImportError);
     m_playlist.reset();
 }
 
@@ -188,24 +199,24 @@ UpdateOperation::UpdateOperation(IProgressSink& sink, CCatalogueConnection& conn
       m_condition(std::move(condition)), m_sortCode(sortCode) {}
 
 void UpdateOperation::Run() {
-    try {
-        // The paths are read first: updating moves items between groups and packages, which
-        // would disturb a listing still being read.
-        std::vector<std::string> paths;
-        for (ResultSet rows = QueryItems(m_importer.Connection(),
-                                         "SELECT tblDirectory.sLocal, tblMedia.sFileName",
-                                         m_condition, m_sortCode);
-             !rows.IsEof(); rows.MoveNext())
-            paths.push_back(rows.GetText(0) + rows.GetText(1));
-        for (const auto& path : paths) {
-            if (StopRequested())
-                return;
-            SetProgress(ProgressText(kProgressUpdating, ++m_processed));
-            importFile(path, true);
-        }
-    } catch (const std::exception&) {
-        setError(kMessageUpdateError);
-    }
+    runInBatches(
+        [this] {
+            // The paths are read first: updating moves items between groups and packages, which
+            // would disturb a listing still being read.
+            std::vector<std::string> paths;
+            for (ResultSet rows = QueryItems(m_importer.Connection(),
+                                             "SELECT tblDirectory.sLocal, tblMedia.sFileName",
+                                             m_condition, m_sortCode);
+                 !rows.IsEof(); rows.MoveNext())
+                paths.push_back(rows.GetText(0) + rows.GetText(1));
+            for (const auto& path : paths) {
+                if (StopRequested())
+                    return;
+                SetProgress(ProgressText(kProgressUpdating, ++m_processed));
+                importFile(path, true);
+            }
+        },
+        kMessageUpdateError);
 }
 
 } // namespace tunebay

@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -40,7 +41,9 @@ public:
 protected:
     // Imports one file and counts it; false when the file was not catalogued.
     bool importFile(const std::string& path, bool update);
-    void setError(const std::string& message);
+    // Runs `work` with the files' commits grouped into batches; an exception ends it with
+    // `errorMessage` (what was catalogued before stays).
+    void runInBatches(const std::function<void()>& work, const char* errorMessage);
 
     const IClock& m_clock;
     VolumeLabels m_volumes;
@@ -50,6 +53,7 @@ protected:
     std::atomic<int> m_added{0};
 
 private:
+    CatalogueBatch* m_batch = nullptr;
     mutable std::mutex m_errorMutex;
     std::string m_error;
 };

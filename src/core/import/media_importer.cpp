@@ -17,6 +17,12 @@ namespace {
 
 constexpr const char* kUnknown = "Unknown";
 
+// A file is catalogued when a media row of its name lies in a directory row of its folder.
+constexpr std::string_view kDuplicateQuery =
+    "SELECT tblMedia.lID, tblItem.lID FROM tblMedia, tblItem, tblDirectory WHERE "
+    "tblMedia.lID=tblItem.lMediaID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
+    "tblMedia.sFileName=? AND tblDirectory.sLocal=?";
+
 int firstInt(ResultSet rows) {
     return rows.IsEof() || rows.IsNull(0) ? -1 : rows.GetInt(0);
 }
@@ -42,6 +48,10 @@ int MediaImporter::ImportMediaFile(const std::string& path, bool update) {
         access(path.c_str(), R_OK) != 0)
         return 0;
 
+    // A catalogued file is refused whatever it holds: find that out before reading it.
+    if (!update && isCatalogued(path))
+        return 0;
+
     MediaFileInfo info;
     info.path = path;
     info.correctNames = m_options.correctNames;
@@ -61,6 +71,13 @@ int MediaImporter::ImportMediaFile(const std::string& path, bool update) {
     return CatalogueMediaFile(info, update);
 }
 
+bool MediaImporter::isCatalogued(const std::string& path) {
+    std::string directory;
+    std::string fileName;
+    SplitMediaPath(path, directory, fileName);
+    return !m_connection.ExecuteWith(kDuplicateQuery, {fileName, directory}).IsEof();
+}
+
 int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
     std::string directory;
     std::string fileName;
@@ -74,11 +91,7 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
     int mediaId = -1;
     int itemId = -1;
     {
-        ResultSet duplicate = m_connection.ExecuteWith(
-            "SELECT tblMedia.lID, tblItem.lID FROM tblMedia, tblItem, tblDirectory WHERE "
-            "tblMedia.lID=tblItem.lMediaID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
-            "tblMedia.sFileName=? AND tblDirectory.sLocal=?",
-            {fileName, directory});
+        ResultSet duplicate = m_connection.ExecuteWith(kDuplicateQuery, {fileName, directory});
         if (!duplicate.IsEof()) {
             mediaId = duplicate.GetInt(0);
             itemId = duplicate.GetInt(1);

@@ -35,6 +35,7 @@ public:
     CCatalogueConnection& Connection() const { return m_connection; }
 
 private:
+    bool isCatalogued(const std::string& path);
     void writeOptionalValues(int mediaId, const MediaFileInfo& info);
 
     CCatalogueConnection& m_connection;

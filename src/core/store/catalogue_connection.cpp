@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -424,6 +425,10 @@ int CCatalogueConnection::ChangedRows() {
     return sqlite3_changes(handle());
 }
 
+bool CCatalogueConnection::InTransaction() {
+    return sqlite3_get_autocommit(handle()) == 0;
+}
+
 void CCatalogueConnection::Begin() {
     Execute("BEGIN IMMEDIATE");
 }
@@ -437,23 +442,70 @@ void CCatalogueConnection::Rollback() {
 // ---- CatalogueTransaction ----
 
 CatalogueTransaction::CatalogueTransaction(CCatalogueConnection& connection)
-    : m_connection(connection) {
-    m_connection.Begin();
+    : m_connection(connection), m_savepoint(connection.InTransaction()) {
+    if (m_savepoint)
+        m_connection.Execute("SAVEPOINT catalogue_unit");
+    else
+        m_connection.Begin();
 }
 
 CatalogueTransaction::~CatalogueTransaction() {
     if (m_done)
         return;
     try {
-        m_connection.Rollback();
+        if (m_savepoint) {
+            m_connection.Execute("ROLLBACK TO catalogue_unit");
+            m_connection.Execute("RELEASE catalogue_unit");
+        } else {
+            m_connection.Rollback();
+        }
     } catch (const CatalogueError&) {
         // The engine has already rolled back (for example after an I/O error).
     }
 }
 
 void CatalogueTransaction::Commit() {
-    m_connection.Commit();
+    m_connection.Execute(m_savepoint ? "RELEASE catalogue_unit" : "COMMIT");
     m_done = true;
+}
+
+// ---- CatalogueBatch ----
+
+namespace {
+
+constexpr long long kBatchMilliseconds = 500;
+
+long long steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+CatalogueBatch::CatalogueBatch(CCatalogueConnection& connection)
+    : m_connection(connection), m_openedAt(steadyMilliseconds()) {
+    m_connection.Begin();
+}
+
+CatalogueBatch::~CatalogueBatch() {
+    try {
+        if (m_connection.InTransaction())
+            m_connection.Commit();
+    } catch (const CatalogueError&) {
+        try {
+            m_connection.Rollback();
+        } catch (const CatalogueError&) {
+        }
+    }
+}
+
+void CatalogueBatch::UnitDone() {
+    if (steadyMilliseconds() - m_openedAt < kBatchMilliseconds)
+        return;
+    m_connection.Commit();
+    m_connection.Begin();
+    m_openedAt = steadyMilliseconds();
 }
 
 // ---- connection strings ----

@@ -92,6 +92,7 @@ public:
     int ChangedRows();
 
     // Transactions belong to the calling thread's handle. Prefer CatalogueTransaction.
+    bool InTransaction();
     void Begin();
     void Commit();
     void Rollback();
@@ -105,7 +106,8 @@ private:
     std::string m_path;
 };
 
-// Runs the enclosed statements as one unit: rolled back unless Commit is called.
+// Runs the enclosed statements as one unit: rolled back unless Commit is called. Inside a batch
+// (below) the unit is a savepoint of the batch's transaction.
 class CatalogueTransaction {
 public:
     explicit CatalogueTransaction(CCatalogueConnection& connection);
@@ -116,7 +118,25 @@ public:
 
 private:
     CCatalogueConnection& m_connection;
+    bool m_savepoint = false;
     bool m_done = false;
+};
+
+// Groups the units of a long run (the files of an import) into fewer commits: each unit stays
+// whole, and a crash loses at most the units of the last half second. Whatever was done is
+// committed when the batch ends, also when the run ends early.
+class CatalogueBatch {
+public:
+    explicit CatalogueBatch(CCatalogueConnection& connection);
+    ~CatalogueBatch();
+    CatalogueBatch(const CatalogueBatch&) = delete;
+    CatalogueBatch& operator=(const CatalogueBatch&) = delete;
+    // Commits when the batch has been open long enough, and opens the next one.
+    void UnitDone();
+
+private:
+    CCatalogueConnection& m_connection;
+    long long m_openedAt = 0; // steady-clock milliseconds
 };
 
 // The connection string for a catalogue path.
