@@ -19,7 +19,8 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
         ->option_text("NAME=VALUE");
 
     std::vector<std::unique_ptr<Command>> commands;
-    for (auto* make : {&MakeCatalogueCommands, &MakeTextCommands})
+    for (auto* make :
+         {&MakeCatalogueCommands, &MakeTextCommands, &MakeBrowseCommands, &MakeItemCommands})
         for (auto& command : make())
             commands.push_back(std::move(command));
     for (auto& command : commands)
