@@ -59,6 +59,10 @@ public:
 std::vector<std::unique_ptr<Command>> MakeCatalogueCommands();
 std::vector<std::unique_ptr<Command>> MakeTextCommands();
 std::vector<std::unique_ptr<Command>> MakeImportCommands();
+// list, tree
+std::vector<std::unique_ptr<Command>> MakeBrowseCommands();
+// delete, rename, rename-node, move, clear
+std::vector<std::unique_ptr<Command>> MakeItemCommands();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);

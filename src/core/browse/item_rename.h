@@ -1,0 +1,15 @@
+#pragma once
+
+#include "store/catalogue_connection.h"
+
+#include <string_view>
+
+namespace tunebay {
+
+inline constexpr const char* kMessageRenameItemFailed = "Couldn't save edited item!";
+
+// Stores `title` (see EditedName) as the title of the item's media row. False when the item
+// does not exist or a statement failed; the title is then unchanged.
+bool RenameItemTitle(CCatalogueConnection& connection, int itemId, std::string_view title);
+
+} // namespace tunebay
