@@ -1,0 +1,108 @@
+#pragma once
+
+#include "browse/selection.h"
+
+#include <array>
+#include <string>
+
+namespace tunebay {
+
+class CAppSettings;
+
+// The formats of the Export command, numbered as the save dialog lists them (`ExportFilterIndex`).
+enum ExportFormat : int {
+    kExportHtmlList = 1,
+    kExportText = 2,
+    kExportM3u = 3,
+    kExportPls = 4,
+    kExportCsv = 5,
+    kExportXml = 6,
+    kExportWebSite = 7,
+};
+
+// One entry of the save dialog's format list and what the command does around its exporter.
+struct ExportFormatInfo {
+    ExportFormat format;
+    const char* filterText; // "HTML File (*.htm)"
+    const char* pattern;    // "*.htm"
+    const char* extension;  // ".htm", given to a name typed without one
+    const char* cliName;    // the --format value of tunebay-cli
+    bool takesOptionsSheet; // the options sheet is shown first when HTMLAskOptions is set
+    bool launchesFile;      // opened afterwards when HTMLLaunchFile is set
+};
+
+inline constexpr std::array<ExportFormatInfo, 7> kExportFormats = {{
+    {kExportHtmlList, "HTML File (*.htm)", "*.htm", ".htm", "html", true, true},
+    {kExportText, "Text File (*.txt)", "*.txt", ".txt", "txt", true, true},
+    {kExportM3u, "M3U File (*.m3u)", "*.m3u", ".m3u", "m3u", false, false},
+    {kExportPls, "PLS File (*.pls)", "*.pls", ".pls", "pls", false, false},
+    {kExportCsv, "CSV File (*.csv)", "*.csv", ".csv", "csv", true, true},
+    {kExportXml, "XML File (*.xml)", "*.xml", ".xml", "xml", true, false},
+    {kExportWebSite, "WebSite (*.htm)", "*.htm", ".htm", "site", true, true},
+}};
+
+// The entry of a 1-based format index; null for an index outside the list.
+const ExportFormatInfo* FindExportFormat(int index);
+// The entry of a --format value; null when no format has that name.
+const ExportFormatInfo* FindExportFormat(std::string_view cliName);
+
+inline constexpr const char* kExportDialogTitle = "Export";
+inline constexpr const char* kExportInitialFileName = "Untitled";
+inline constexpr const char* kExportOptionsTitle = "Options";
+inline constexpr const char* kStatusExporting = "Exporting selected items...";
+inline constexpr const char* kStatusLaunching = "Launching file...";
+inline constexpr const char* kMessageExportFailed = "An error occurred while exporting!";
+inline constexpr const char* kMessageNoAssociation =
+    "There is no application associated with the given file name extension!";
+
+// Link types of an export: how the directory of each item is written.
+enum ExportLinkType : int {
+    kLinkNone = 0,
+    kLinkLocal = 1,
+    kLinkUnc = 2,
+    kLinkUrl = 3,
+};
+
+// Column sets of an export (`HTMLDetailLevel`), in the order of the options page's list.
+inline constexpr std::array<const char*, 5> kColumnSetTexts = {
+    "Title", "Group, Title", "Group, Title, Length", "Group, Title, Length, Genre, Published",
+    "Group, Title, Length, Genre, Published, Comment"};
+inline constexpr std::array<const char*, 4> kLinkTypeTexts = {"None", "Local", "UNC", "URL"};
+inline constexpr std::array<const char*, 2> kOrderTypeTexts = {"Group, Title",
+                                                               "Genre, Group, Title"};
+
+// The record handed to every exporter.
+struct ExportOptions {
+    std::string path; // the file to write; the web site sets it to its folder when done
+    std::string title;
+    int subdivide = 0;
+    int showIcons = 1;
+    int showIndex = 1;
+    int itemsPerRow = 2;
+    int orderType = 2;
+    int linkType = kLinkLocal;
+    int columnSet = 1;
+    // Filled by BuildSelection; each exporter sets its columns and its sort code.
+    Selection selection;
+};
+
+// The options of an export to `path` as the settings give them; the selection is left empty.
+ExportOptions MakeExportOptions(const CAppSettings& settings, std::string path);
+
+// The select list of the HTML, text, CSV and XML exports: the directory in the link type's form,
+// then the columns of the column set.
+std::string ExportSelectList(int linkType, int columnSet);
+// The select list of the playlists: the directory, file name, title, group and length.
+std::string PlaylistSelectList(int linkType);
+
+// The options page's "Order type" list: the stored value of a list position and the position a
+// stored value shows.
+int OrderTypeOfPosition(int position);
+int OrderPositionOf(int orderType);
+// The page keeps order and columns consistent: column sets without the genre column sort by
+// group, and sorting by genre needs a column set that shows it. Each returns the other list's new
+// position.
+int OrderPositionAfterColumnSetChoice(int columnSetPosition, int orderPosition);
+int ColumnSetPositionAfterOrderChoice(int orderPosition, int columnSetPosition);
+
+} // namespace tunebay

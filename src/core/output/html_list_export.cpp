@@ -1,0 +1,120 @@
+#include "output/html_list_export.h"
+
+#include "app/product.h"
+#include "browse/length_text.h"
+#include "output/export_file.h"
+#include "output/export_record.h"
+#include "output/group_breaks.h"
+#include "output/html_page.h"
+
+#include <exception>
+
+namespace tunebay {
+
+namespace {
+
+void writeHead(ExportFile& file, const std::string& title) {
+    file << "<HTML>\n<HEAD>\n<TITLE>" << HtmlTitleText(title) << "</TITLE>\n"
+         << kHtmlContentTypeMeta << kHtmlGeneratorMeta << kHtmlMakerMeta
+         << "<META name=\"description\" content=\"Tunebay - The Ultimate Explorer For MP3 And "
+            "Other Media Files!\">\n<LINK rel=\"stylesheet\" type=\"text/css\" "
+            "href=\"tb.css\">\n</HEAD>\n\n<BODY class=\"tunebay\">\n<H2>"
+         << HtmlText(title) << "</H2><P>&nbsp;</P>\n"
+         << "<TABLE width=\"100%\" border=\"0\" cellspacing=\"0\" cellpadding=\"2\">\n";
+}
+
+void writeFoot(ExportFile& file) {
+    file << "</TABLE>\n<P><FONT size=\"-2\">Created with <A href=\"" << kProductWebsite
+         << "\">Tunebay</A></FONT></P>\n</BODY>\n</HTML>\n";
+}
+
+std::string itemCells(const ExportOptions& options, const ExportRecord& record, int number) {
+    std::string cells;
+    if (options.showIndex)
+        cells += "  <TD valign=\"top\" width=\"30\" align=\"right\">" + std::to_string(number) +
+                 ".</TD>\n";
+    if (options.showIcons) {
+        const bool linked = options.linkType >= kLinkLocal && options.linkType <= kLinkUrl;
+        cells += "  <TD valign=\"top\" width=\"16\">";
+        if (linked)
+            cells += "<A href=\"" + HtmlHref(options.linkType, record.Link()) + "\">";
+        cells += "<IMG src=\"mediaicon.gif\" width=\"14\" height=\"15\" border=\"0\">";
+        if (linked)
+            cells += "</A>";
+        cells += "</TD>\n";
+    }
+    cells += "  <TD valign=\"top\">";
+    if (options.columnSet >= 1 && !record.group.empty())
+        cells += HtmlText(record.group) + " - ";
+    cells += HtmlText(record.title) + "</TD>\n";
+    if (options.columnSet >= 2)
+        cells += "  <TD valign=\"top\" width=\"30\">" + LengthText(record.length) + "</TD>\n";
+    if (options.columnSet >= 3) {
+        cells += "  <TD valign=\"top\" width=\"70\">" + HtmlText(record.genre) + "</TD>\n";
+        // Publishing times come from tags and may hold anything, so they are escaped as well.
+        cells += "  <TD valign=\"top\" width=\"30\">" + HtmlText(record.publishTime) + "</TD>\n";
+    }
+    if (options.columnSet == 4)
+        cells += "  <TD valign=\"top\">" + HtmlText(record.comment) + "</TD>\n";
+    if (options.itemsPerRow > 1)
+        cells += "  <TD width=\"40\"></TD>\n";
+    return cells;
+}
+
+void writeRows(CCatalogueConnection& connection, const ExportOptions& options, ExportFile& file) {
+    GroupBreaks breaks(SubdivisionMode(options.columnSet, options.orderType));
+    ResultSet rows = RunSelection(connection, options.selection);
+    int number = 1;
+    while (!rows.IsEof()) {
+        file << "<TR>\n";
+        for (int position = 0; position < options.itemsPerRow;) {
+            const ExportRecord record = ReadExportRecord(rows, options.columnSet);
+            const std::string cells = itemCells(options, record, number);
+            if (options.subdivide && breaks.Next(HtmlText(record.group), HtmlText(record.genre))) {
+                if (position != 0) {
+                    position = 0;
+                    file << "</TR>\n<TR>\n";
+                }
+                if (number != 1)
+                    file << "  <TD>&nbsp;</TD>\n</TR>\n<TR>\n";
+                if (options.showIndex)
+                    file << "  <TD>&nbsp;</TD>\n";
+                if (options.showIcons)
+                    file << "  <TD>&nbsp;</TD>\n";
+                file << "  <TD><B>" << breaks.Header() << "...</B></TD>\n</TR>\n<TR>\n";
+            }
+            file << cells;
+            rows.MoveNext();
+            if (rows.IsEof())
+                break;
+            ++number;
+            ++position;
+        }
+        file << "</TR>\n";
+    }
+}
+
+} // namespace
+
+bool ExportHtmlList(CCatalogueConnection& connection, ExportOptions& options) {
+    if (options.itemsPerRow < 1 || options.itemsPerRow > 5)
+        options.itemsPerRow = 1;
+    if (options.columnSet < 0 || options.columnSet > 4)
+        options.columnSet = 0;
+    options.selection.columns = ExportSelectList(options.linkType, options.columnSet);
+    options.selection.sortCode = options.orderType;
+
+    ExportFile file;
+    if (!file.Create(options.path))
+        return false;
+    writeHead(file, options.title);
+    try {
+        writeRows(connection, options, file);
+    } catch (const std::exception&) {
+        file << "<P>" << kReadErrorText << "</P>\n";
+    }
+    writeFoot(file);
+    return file.Close();
+}
+
+} // namespace tunebay
