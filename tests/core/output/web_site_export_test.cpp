@@ -1,0 +1,182 @@
+#include "core/output/export_fixture.h"
+#include "output/web_site_export.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace tunebay {
+namespace {
+
+using test::Crlf;
+using test::ExportShelf;
+namespace fs = std::filesystem;
+
+constexpr int kGenreRockPop = 200;
+
+const std::string kMetas =
+    "<META http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">\n"
+    "<META name=\"generator\" content=\"Tunebay\">\n"
+    "<META name=\"author\" content=\"Tunebay by Plenwick\">\n";
+
+std::string indexPage(const std::string& entries) {
+    return "<HTML>\n<HEAD>\n<TITLE>Tunebay WebSite</TITLE>\n" + kMetas +
+           "<META name=\"description\" content=\"Tunebay - The Ultimate Explorer For MP3 And Other "
+           "Media Files!\">\n<LINK rel=\"stylesheet\" type=\"text/css\" href=\"tb.css\">\n"
+           "<BASE target=\"main\">\n</HEAD>\n\n<BODY class=\"tunebay\">\n<BR>\n<UL>\n" +
+           entries + "</UL>\n</BODY>\n</HTML>\n";
+}
+
+std::string entry(const std::string& name, int count) {
+    return "  <LI><A href=\"" + name + ".htm\">" + name + "&nbsp;&nbsp;(" + std::to_string(count) +
+           ")</A></LI>\n";
+}
+
+// Files below `root`, relative to it.
+std::set<std::string> filesBelow(const fs::path& root) {
+    std::set<std::string> files;
+    for (const auto& item : fs::recursive_directory_iterator(root))
+        files.insert(fs::relative(item.path(), root).string());
+    return files;
+}
+
+struct SiteShelf : ExportShelf {
+    SiteShelf() {
+        catalogue.connection.Execute("INSERT INTO tblGenre (lID, sName) VALUES (" +
+                                     std::to_string(kGenreRockPop) + ", 'Rock/Pop')");
+        add({.title = "P1", .group = "G", .genreId = test::kGenrePop, .directory = "/m/"});
+        add({.title = "R1", .group = "G", .genreId = test::kGenreRock, .directory = "/m/"});
+        add({.title = "R2", .group = "G", .genreId = test::kGenreRock, .directory = "/m/"});
+        add({.title = "X1", .group = "G", .genreId = kGenreRockPop, .directory = "/m/"});
+    }
+};
+
+TEST(WebSiteExport, WritesTheFramesetTheIndexAndAPagePerGenre) {
+    SiteShelf shelf;
+    ExportOptions options = shelf.options("Site.htm");
+    ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    const fs::path folder = shelf.out.file("Site_files");
+    EXPECT_EQ(options.path, folder.string() + "/");
+
+    EXPECT_EQ(filesBelow(shelf.out.path()),
+              (std::set<std::string>{"Site.htm", "Site_files", "Site_files/Tunebay.htm",
+                                     "Site_files/Pop.htm", "Site_files/Rock.htm",
+                                     "Site_files/Rock-Pop.htm"}));
+    EXPECT_EQ(test::readFile(folder / "Tunebay.htm"),
+              Crlf(indexPage(entry("Pop", 1) + entry("Rock", 2) + entry("Rock-Pop", 1))));
+    EXPECT_EQ(
+        shelf.read("Site.htm"),
+        Crlf("<HTML>\n<HEAD>\n<TITLE>List</TITLE>\n" + kMetas +
+             "<META name=\"description\" content=\"Tunebay - The Ultimate Media Explorer For MP3 "
+             "And Other Media Files!\">\n</HEAD>\n\n"
+             "<FRAMESET framespacing=\"0\" border=\"0\" frameborder=\"NO\" cols=\"180,*\" "
+             "bordercolor=\"#000000\">\n"
+             "  <FRAME scrolling=\"AUTO\" noresize target=\"main\" name=\"left\" "
+             "frameborder=\"NO\" marginwidth=\"0\" marginheight=\"0\" bordercolor=\"#000000\" "
+             "src=\"Site_files/Tunebay.htm\">\n"
+             "  <FRAME scrolling=\"AUTO\" noresize target=\"main\" name=\"main\" "
+             "frameborder=\"NO\" marginwidth=\"0\" marginheight=\"18\" bordercolor=\"#000000\" "
+             "src=\"Site_files/Pop.htm\">\n"
+             "  <NOFRAMES>\n    <BODY>\n    <P>Sorry. This page uses frames. Get a new "
+             "browser!</P>\n    </BODY>\n  </NOFRAMES>\n</FRAMESET>\n</HTML>"));
+
+    // A genre page is an HTML list of the genre's items with the export's options.
+    const std::string rock = test::readFile(folder / "Rock.htm");
+    EXPECT_NE(rock.find("<TITLE>List - Rock</TITLE>"), std::string::npos);
+    EXPECT_NE(rock.find("G - R1"), std::string::npos);
+    EXPECT_NE(rock.find("G - R2"), std::string::npos);
+    EXPECT_EQ(rock.find("G - P1"), std::string::npos);
+    EXPECT_EQ(rock.find("G - X1"), std::string::npos);
+}
+
+TEST(WebSiteExport, GenrePagesKeepTheSelection) {
+    SiteShelf shelf;
+    ExportOptions options = shelf.options("Site.htm");
+    options.selection.condition = "tblMedia.sName<>'R2'";
+    ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    EXPECT_EQ(test::readFile(shelf.out.file("Site_files") / "Tunebay.htm"),
+              Crlf(indexPage(entry("Pop", 1) + entry("Rock", 1) + entry("Rock-Pop", 1))));
+    EXPECT_EQ(test::readFile(shelf.out.file("Site_files") / "Rock.htm").find("R2"),
+              std::string::npos);
+}
+
+TEST(WebSiteExport, AGenrePageThatFailsIsAnErrorEntry) {
+    SiteShelf shelf;
+    fs::create_directories(shelf.out.file("Site_files") / "Rock.htm");
+    ExportOptions options = shelf.options("Site.htm");
+    ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    EXPECT_EQ(test::readFile(shelf.out.file("Site_files") / "Tunebay.htm"),
+              Crlf(indexPage(entry("Pop", 1) + "  <LI>[Error]</LI>\n" + entry("Rock-Pop", 1))));
+}
+
+TEST(WebSiteExport, AnExistingSiteFolderIsReusedAndItsPagesReplaced) {
+    SiteShelf shelf;
+    fs::create_directories(shelf.out.file("Site_files"));
+    shelf.out.write("Site_files/Pop.htm", "old page");
+    shelf.out.write("Site_files/notes.txt", "keep");
+    ExportOptions options = shelf.options("Site.htm");
+    ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    EXPECT_NE(test::readFile(shelf.out.file("Site_files") / "Pop.htm").find("G - P1"),
+              std::string::npos);
+    EXPECT_EQ(test::readFile(shelf.out.file("Site_files") / "notes.txt"), "keep");
+}
+
+TEST(WebSiteExport, GenreNamesNeverLeadOutsideTheSiteFolder) {
+    ExportShelf shelf;
+    int id = 200;
+    for (const char* name : {"../up", "..\\back", "/root", "..", "a/../../b", "Tunebay"}) {
+        shelf.catalogue.connection.Execute("INSERT INTO tblGenre (lID, sName) VALUES (" +
+                                           std::to_string(id) + ", '" + name + "')");
+        shelf.add({.title = "T", .genreId = id++, .directory = "/m/"});
+    }
+    fs::create_directories(shelf.out.file("deep"));
+    ExportOptions options = shelf.options("deep/Site.htm");
+    ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    // The genre "Tunebay" gets a page of its own instead of replacing the index.
+    EXPECT_EQ(filesBelow(shelf.out.path()),
+              (std::set<std::string>{"deep", "deep/Site.htm", "deep/Site_files",
+                                     "deep/Site_files/Tunebay.htm", "deep/Site_files/...htm",
+                                     "deep/Site_files/..-up.htm", "deep/Site_files/..!back.htm",
+                                     "deep/Site_files/-root.htm", "deep/Site_files/a-..-..-b.htm",
+                                     "deep/Site_files/Tunebay_2.htm"}));
+    const std::string index = test::readFile(shelf.out.file("deep/Site_files/Tunebay.htm"));
+    EXPECT_NE(index.find(Crlf(entry("Tunebay_2", 1))), std::string::npos) << index;
+    EXPECT_NE(index.find(Crlf(entry("..-up", 1))), std::string::npos);
+}
+
+TEST(WebSiteExport, FailsWhenTheFolderOrTheFramesetCannotBeMade) {
+    SiteShelf shelf;
+    shelf.out.write("Site_files", "a file where the folder belongs");
+    ExportOptions options = shelf.options("Site.htm");
+    EXPECT_FALSE(ExportWebSite(shelf.catalogue.connection, options));
+    EXPECT_FALSE(fs::exists(shelf.out.file("Site.htm")));
+
+    // A folder at the page's path: refused before anything is written.
+    fs::create_directories(shelf.out.file("Folder.htm"));
+    options = shelf.options("Folder.htm");
+    EXPECT_FALSE(ExportWebSite(shelf.catalogue.connection, options));
+    EXPECT_FALSE(fs::exists(shelf.out.file("Folder_files")));
+}
+
+TEST(WebSiteExport, AnEmptySelectionGivesAnEmptyIndex) {
+    ExportShelf shelf;
+    ExportOptions options = shelf.options("Site.htm");
+    ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    EXPECT_EQ(test::readFile(shelf.out.file("Site_files") / "Tunebay.htm"), Crlf(indexPage("")));
+}
+
+TEST(WebSitePaths, FolderAndPageNames) {
+    EXPECT_EQ(WebSiteFolder("/a/b/Name.htm"), "/a/b/Name_files/");
+    EXPECT_EQ(WebSiteFolder("Name.htm"), "Name_files/");
+    EXPECT_EQ(WebSiteFolder("/a/b.c/Name"), "/a/b.c/Name_files/");
+    EXPECT_EQ(GenrePageName("Rock/Pop"), "Rock-Pop");
+    EXPECT_EQ(GenrePageName("R&B"), "R&B");
+    // Cut to 251 bytes so that ".htm" still fits, never inside a character.
+    const std::string cut = GenrePageName(std::string(250, 'a') + "\xC3\xA9");
+    EXPECT_EQ(cut, std::string(250, 'a'));
+    EXPECT_EQ(GenrePageName(std::string(300, 'a')).size(), 251u);
+}
+
+} // namespace
+} // namespace tunebay
