@@ -1,0 +1,26 @@
+#pragma once
+
+#include "browse/selection.h"
+#include "store/catalogue_connection.h"
+
+#include <string>
+
+namespace tunebay {
+
+inline constexpr const char* kStatisticCommandPrompt = "Show the current database statistic.";
+
+// The statistics report: figures of the whole catalogue, of the selected items and of the
+// catalogue file, with carriage return and line feed at each line end.
+struct StatisticsReport {
+    std::string text;
+    // False when a query failed: the text then ends with "\r\n[Unknown error occurred!]".
+    bool complete = true;
+};
+
+// `selection` is the selection BuildSelection gave, or null when it refused one; its columns
+// and sort code are not used. Aggregates over no rows read as zero for the sums ("00:00",
+// "0") and as "-" for the averages, which have no value then.
+StatisticsReport BuildStatisticsReport(CCatalogueConnection& connection,
+                                       const Selection* selection);
+
+} // namespace tunebay
