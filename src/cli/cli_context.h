@@ -63,6 +63,8 @@ std::vector<std::unique_ptr<Command>> MakeImportCommands();
 std::vector<std::unique_ptr<Command>> MakeBrowseCommands();
 // delete, rename, rename-node, move, clear
 std::vector<std::unique_ptr<Command>> MakeItemCommands();
+// export, stats
+std::vector<std::unique_ptr<Command>> MakeExportCommands();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);

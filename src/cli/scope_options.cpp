@@ -82,9 +82,10 @@ void ScopeOptions::Register(CLI::App& command) {
                      ->option_text("TYPE:ID[,TYPE:ID...]");
     auto* search = command.add_option("--search", m_search, "The items a search row finds")
                        ->option_text("\"TYPE|OP|VALUE\"");
-    auto* link = command.add_option("--link", m_link, "How the second search row joins the first")
-                     ->option_text("AND|OR")
-                     ->check(CLI::IsMember({"AND", "OR"}));
+    auto* link =
+        command.add_option(m_linkOption, m_link, "How the second search row joins the first")
+            ->option_text("AND|OR")
+            ->check(CLI::IsMember({"AND", "OR"}));
     auto* search2 = command.add_option("--search2", m_search2, "The second search row")
                         ->option_text("\"TYPE|OP|VALUE\"");
     items->excludes(node)->excludes(search);

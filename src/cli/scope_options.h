@@ -21,6 +21,11 @@ std::optional<NodeChain> ParseNodeChain(const std::string& text, bool treeLevels
 //   nothing                         the whole catalogue
 class ScopeOptions {
 public:
+    ScopeOptions() = default;
+    // For a command whose own --link means something else: the join of the two search rows is
+    // then given with `linkOption`.
+    explicit ScopeOptions(std::string linkOption) : m_linkOption(std::move(linkOption)) {}
+
     void Register(CLI::App& command);
 
     // Whether the command line named a scope.
@@ -39,6 +44,7 @@ private:
     std::string m_link;
     std::string m_search2;
     std::optional<NodeChain> m_chain;
+    std::string m_linkOption = "--link";
 };
 
 } // namespace tunebay::cli

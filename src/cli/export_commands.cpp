@@ -1,0 +1,157 @@
+// Writing the catalogue out: export (the seven export formats) and stats (the statistics
+// report).
+#include "cli_context.h"
+#include "scope_options.h"
+
+#include "output/export_options.h"
+#include "output/run_exporter.h"
+#include "output/statistics.h"
+#include "output/support_files.h"
+
+#include <ostream>
+
+namespace tunebay::cli {
+
+namespace {
+
+// A pair of flags that switches a setting on or off for this run.
+struct Switch {
+    bool on = false;
+    bool off = false;
+
+    void Register(CLI::App& command, const std::string& name, const std::string& help) {
+        auto* onFlag = command.add_flag("--" + name, on, help);
+        auto* offFlag = command.add_flag("--no-" + name, off);
+        onFlag->excludes(offFlag);
+    }
+    void Apply(int& value) const {
+        if (on || off)
+            value = on ? 1 : 0;
+    }
+};
+
+class ExportCommand : public Command {
+public:
+    void Register(CLI::App& app) override {
+        parser = app.add_subcommand("export", "Export the items of a scope into a file");
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        m_scope.Register(*parser);
+        std::vector<std::string> names;
+        for (const ExportFormatInfo& info : kExportFormats)
+            names.push_back(info.cliName);
+        parser
+            ->add_option("--format", m_format,
+                         "html (list), txt, m3u, pls, csv, xml or site (a web site with a page "
+                         "per genre)")
+            ->required()
+            ->check(CLI::IsMember(names));
+        parser->add_option("-o,--output", m_output, "The file to write")->required();
+        parser->add_option("--title", m_title, "Title of the list (default: HTMLTitle)");
+        parser->add_option("--columns", m_columns, "Items per table row (default: HTMLColumns)")
+            ->check(CLI::Range(1, 5));
+        parser
+            ->add_option("--detail", m_detail,
+                         "Columns: 0 title, 1 + group, 2 + length, 3 + genre and published, 4 + "
+                         "comment (default: HTMLDetailLevel)")
+            ->check(CLI::Range(0, 4));
+        parser
+            ->add_option("--link", m_link,
+                         "Links to the files: 0 none, 1 local, 2 network, 3 web address "
+                         "(default: HTMLLinkType)")
+            ->check(CLI::Range(0, 3));
+        parser
+            ->add_option("--order", m_order,
+                         "7 group, title; 8 genre, group, title (default: HTMLOrderType)")
+            ->check(CLI::IsMember({7, 8}));
+        m_index.Register(*parser, "index", "Number the items (default: HTMLShowNumbers)");
+        m_icons.Register(*parser, "icons", "An icon per item (default: HTMLShowIcons)");
+        m_subdivide.Register(*parser, "subdivide",
+                             "Break the list into groups (default: HTMLSubDivision)");
+    }
+
+    int Run(CliContext& context) override {
+        if (!context.OpenCatalogue(m_catalogue))
+            return kExitCatalogueNotOpened;
+        const ExportFormatInfo* format = FindExportFormat(m_format);
+        ExportOptions options = MakeExportOptions(context.settings, m_output);
+        if (m_title)
+            options.title = *m_title;
+        if (m_columns)
+            options.itemsPerRow = *m_columns;
+        if (m_detail)
+            options.columnSet = *m_detail;
+        if (m_link)
+            options.linkType = *m_link;
+        if (m_order)
+            options.orderType = *m_order;
+        m_index.Apply(options.showIndex);
+        m_icons.Apply(options.showIcons);
+        m_subdivide.Apply(options.subdivide);
+        if (const int status = m_scope.Resolve(context, options.orderType, options.selection);
+            status != kExitSuccess)
+            return status;
+
+        if (!format || !RunExporter(context.connection, format->format, options)) {
+            context.err << kMessageExportFailed << "\n";
+            return kExitReportedFailures;
+        }
+        CopySupportFiles(format->format, options, context.settings.AppDirectory);
+        return kExitSuccess;
+    }
+
+private:
+    std::string m_catalogue;
+    // The export's own --link is the link type; the search rows join with --search-link.
+    ScopeOptions m_scope{"--search-link"};
+    std::string m_format;
+    std::string m_output;
+    std::optional<std::string> m_title;
+    std::optional<int> m_columns;
+    std::optional<int> m_detail;
+    std::optional<int> m_link;
+    std::optional<int> m_order;
+    Switch m_index;
+    Switch m_icons;
+    Switch m_subdivide;
+};
+
+class StatsCommand : public Command {
+public:
+    void Register(CLI::App& app) override {
+        parser = app.add_subcommand("stats", "Show the statistics of the catalogue and a scope");
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        m_scope.Register(*parser);
+    }
+
+    int Run(CliContext& context) override {
+        if (!context.OpenCatalogue(m_catalogue))
+            return kExitCatalogueNotOpened;
+        Selection selection;
+        const int status = m_scope.Resolve(context, 0, selection);
+        // A refused selection (its reason already printed) still gives the report, with the
+        // failure line in place of the selected items.
+        if (status != kExitSuccess && status != kExitReportedFailures)
+            return status;
+        const StatisticsReport report = BuildStatisticsReport(
+            context.connection, status == kExitSuccess ? &selection : nullptr);
+        std::string text = report.text;
+        std::erase(text, '\r');
+        context.out << text << "\n";
+        return report.complete && status == kExitSuccess ? kExitSuccess : kExitReportedFailures;
+    }
+
+private:
+    std::string m_catalogue;
+    ScopeOptions m_scope;
+};
+
+} // namespace
+
+std::vector<std::unique_ptr<Command>> MakeExportCommands() {
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<ExportCommand>());
+    commands.push_back(std::make_unique<StatsCommand>());
+    return commands;
+}
+
+} // namespace tunebay::cli
