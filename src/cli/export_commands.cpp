@@ -6,7 +6,6 @@
 #include "output/export_options.h"
 #include "output/run_exporter.h"
 #include "output/statistics.h"
-#include "output/support_files.h"
 
 #include <ostream>
 
@@ -91,11 +90,13 @@ public:
             status != kExitSuccess)
             return status;
 
-        if (!format || !RunExporter(context.connection, format->format, options)) {
+        // Nothing is launched from the command line.
+        if (!format || !RunExport(context.connection, format->format, std::move(options),
+                                  context.settings.AppDirectory, false)
+                            .done) {
             context.err << kMessageExportFailed << "\n";
             return kExitReportedFailures;
         }
-        CopySupportFiles(format->format, options, context.settings.AppDirectory);
         return kExitSuccess;
     }
 

@@ -19,6 +19,22 @@ const ExportFormatInfo* FindExportFormat(std::string_view cliName) {
     return nullptr;
 }
 
+std::string WithExportExtension(std::string path, int format) {
+    const ExportFormatInfo* info = FindExportFormat(format);
+    const std::size_t slash = path.rfind('/');
+    const std::size_t dot = path.rfind('.');
+    const bool hasExtension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    if (info && !hasExtension)
+        path += info->extension;
+    return path;
+}
+
+std::string ExportFolderOf(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
 ExportOptions MakeExportOptions(const CAppSettings& settings, std::string path) {
     ExportOptions options;
     options.path = std::move(path);

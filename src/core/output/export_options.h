@@ -86,6 +86,11 @@ struct ExportOptions {
     Selection selection;
 };
 
+// The chosen file name with the format's extension when it was typed without one.
+std::string WithExportExtension(std::string path, int format);
+// The folder of a chosen file as `ExportFolder` keeps it, ending in "/".
+std::string ExportFolderOf(std::string_view path);
+
 // The options of an export to `path` as the settings give them; the selection is left empty.
 ExportOptions MakeExportOptions(const CAppSettings& settings, std::string path);
 

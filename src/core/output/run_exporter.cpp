@@ -2,6 +2,7 @@
 
 #include "output/html_list_export.h"
 #include "output/playlist_exports.h"
+#include "output/support_files.h"
 #include "output/text_exports.h"
 #include "output/web_site_export.h"
 #include "output/xml_export.h"
@@ -27,6 +28,20 @@ bool RunExporter(CCatalogueConnection& connection, int format, ExportOptions& op
     default:
         return false;
     }
+}
+
+ExportOutcome RunExport(CCatalogueConnection& connection, int format, ExportOptions options,
+                        const std::string& appDirectory, bool launch) {
+    ExportOutcome outcome;
+    const std::string chosenPath = options.path;
+    const ExportFormatInfo* info = FindExportFormat(format);
+    if (!info || !RunExporter(connection, format, options))
+        return outcome;
+    outcome.done = true;
+    CopySupportFiles(format, options, appDirectory);
+    if (launch && info->launchesFile)
+        outcome.launchPath = chosenPath;
+    return outcome;
 }
 
 } // namespace tunebay

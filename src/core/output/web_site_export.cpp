@@ -160,6 +160,10 @@ bool ExportWebSite(CCatalogueConnection& connection, ExportOptions& options) {
     if (!index.Close())
         return false;
 
+    // Without any genre page the main frame shows the index rather than a page that is not
+    // there.
+    if (firstPage.empty())
+        firstPage = kIndexName;
     if (!writeFrameset(options, folderName, firstPage))
         return false;
     options.path = folder;

@@ -104,6 +104,43 @@ TEST(ExportSorting, OrderTypesGiveTheirSortClauses) {
     EXPECT_FALSE(RunExporter(shelf.catalogue.connection, 0, options));
 }
 
+TEST(ExportPaths, ExtensionAndFolderOfTheChosenFile) {
+    EXPECT_EQ(WithExportExtension("/a/Untitled", kExportText), "/a/Untitled.txt");
+    EXPECT_EQ(WithExportExtension("/a/list.htm", kExportText), "/a/list.htm");
+    EXPECT_EQ(WithExportExtension("/a.b/list", kExportWebSite), "/a.b/list.htm");
+    EXPECT_EQ(WithExportExtension("/a/.hidden", kExportXml), "/a/.hidden.xml");
+    EXPECT_EQ(ExportFolderOf("/home/me/list.htm"), "/home/me/");
+    EXPECT_EQ(ExportFolderOf("list.htm"), "");
+}
+
+TEST(ExportCommandCore, CopiesSupportFilesAndNamesTheFileToOpen) {
+    ExportShelf shelf;
+    test::TempDir app;
+    app.write("tb.css", "style");
+    app.write("mediaicon.gif", "icon");
+    app.write("bullet.gif", "bullet");
+    for (const ExportFormatInfo& info : kExportFormats) {
+        const std::string name = std::string("out") + std::to_string(info.format) + info.extension;
+        ExportOutcome outcome = RunExport(shelf.catalogue.connection, info.format,
+                                          shelf.options(name), app.path().string() + "/", true);
+        EXPECT_TRUE(outcome.done);
+        // The web site opens its frameset page, not its folder.
+        EXPECT_EQ(outcome.launchPath, info.launchesFile ? shelf.out.file(name).string() : "");
+        outcome = RunExport(shelf.catalogue.connection, info.format, shelf.options(name),
+                            app.path().string() + "/", false);
+        EXPECT_EQ(outcome.launchPath, "");
+    }
+    EXPECT_EQ(test::readFile(shelf.out.file("tb.css")), "style");
+    EXPECT_EQ(test::readFile(shelf.out.file("out7_files/bullet.gif")), "bullet");
+
+    ExportOptions options = shelf.options("x.htm");
+    options.path = shelf.out.path().string();
+    const ExportOutcome failed =
+        RunExport(shelf.catalogue.connection, kExportHtmlList, options, "/nonexistent/", true);
+    EXPECT_FALSE(failed.done);
+    EXPECT_EQ(failed.launchPath, "");
+}
+
 TEST(ExportFiles, EveryLineEndsWithCarriageReturnAndLineFeed) {
     ExportShelf shelf;
     shelf.add({.title = "Song", .group = "Band", .directory = "/m/"});

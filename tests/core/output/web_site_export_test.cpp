@@ -164,6 +164,12 @@ TEST(WebSiteExport, AnEmptySelectionGivesAnEmptyIndex) {
     ExportOptions options = shelf.options("Site.htm");
     ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
     EXPECT_EQ(test::readFile(shelf.out.file("Site_files") / "Tunebay.htm"), Crlf(indexPage("")));
+    // The main frame shows the index when there is no genre page.
+    EXPECT_NE(shelf.read("Site.htm")
+                  .find("name=\"main\" frameborder=\"NO\" marginwidth=\"0\" "
+                        "marginheight=\"18\" bordercolor=\"#000000\" "
+                        "src=\"Site_files/Tunebay.htm\">"),
+              std::string::npos);
 }
 
 TEST(WebSitePaths, FolderAndPageNames) {
