@@ -17,17 +17,18 @@ ExportFile::~ExportFile() {
     Close();
 }
 
-bool ExportFile::Create(const std::string& path) {
+bool ExportFile::Create(const std::string& path, bool followLinks) {
     Close();
     m_failed = false;
     // Non-blocking while opening, so that a pipe without a reader at that path fails instead of
     // hanging the export.
-    m_fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
+    const int flags =
+        O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW);
+    m_fd = ::open(path.c_str(), flags, 0666);
     if (m_fd < 0)
         return false;
-    const int flags = ::fcntl(m_fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(m_fd, F_SETFL, flags & ~O_NONBLOCK);
+    if (const int status = ::fcntl(m_fd, F_GETFL); status >= 0)
+        ::fcntl(m_fd, F_SETFL, status & ~O_NONBLOCK);
     return true;
 }
 

@@ -16,8 +16,9 @@ public:
     ExportFile& operator=(const ExportFile&) = delete;
 
     // Creates or replaces the file at `path`; false when it cannot be made (a folder of that
-    // name, a missing or read-only folder).
-    bool Create(const std::string& path);
+    // name, a missing or read-only folder). Without `followLinks` a symbolic link at the path is
+    // refused rather than written through, for files the program names itself.
+    bool Create(const std::string& path, bool followLinks = true);
     bool IsOpen() const { return m_fd >= 0; }
 
     ExportFile& operator<<(std::string_view text);

@@ -97,6 +97,10 @@ void writeRows(CCatalogueConnection& connection, const ExportOptions& options, E
 } // namespace
 
 bool ExportHtmlList(CCatalogueConnection& connection, ExportOptions& options) {
+    return ExportHtmlPage(connection, options, true);
+}
+
+bool ExportHtmlPage(CCatalogueConnection& connection, ExportOptions& options, bool followLinks) {
     if (options.itemsPerRow < 1 || options.itemsPerRow > 5)
         options.itemsPerRow = 1;
     if (options.columnSet < 0 || options.columnSet > 4)
@@ -105,7 +109,7 @@ bool ExportHtmlList(CCatalogueConnection& connection, ExportOptions& options) {
     options.selection.sortCode = options.orderType;
 
     ExportFile file;
-    if (!file.Create(options.path))
+    if (!file.Create(options.path, followLinks))
         return false;
     writeHead(file, options.title);
     try {

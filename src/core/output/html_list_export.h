@@ -10,4 +10,8 @@ namespace tunebay {
 // written; an error while reading the items is written into the page and the export is done.
 bool ExportHtmlList(CCatalogueConnection& connection, ExportOptions& options);
 
+// The same page for the web site's genre pages, whose names the program makes: a symbolic link
+// standing at the page's path inside the site folder is not written through.
+bool ExportHtmlPage(CCatalogueConnection& connection, ExportOptions& options, bool followLinks);
+
 } // namespace tunebay

@@ -109,7 +109,7 @@ bool ExportWebSite(CCatalogueConnection& connection, ExportOptions& options) {
         return false;
 
     ExportFile index;
-    if (!index.Create(folder + std::string(kIndexName) + ".htm"))
+    if (!index.Create(folder + std::string(kIndexName) + ".htm", false))
         return false;
     writeIndexHead(index);
 
@@ -146,7 +146,7 @@ bool ExportWebSite(CCatalogueConnection& connection, ExportOptions& options) {
             page.selection.sortCode = options.orderType;
             if (count == 0)
                 continue;
-            if (ExportHtmlList(connection, page))
+            if (ExportHtmlPage(connection, page, false))
                 index << "  <LI><A href=\"" << HtmlHref(kLinkLocal, pageName) << ".htm\">"
                       << HtmlText(pageName) << "&nbsp;&nbsp;(" << std::to_string(count)
                       << ")</A></LI>\n";

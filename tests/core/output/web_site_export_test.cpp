@@ -110,6 +110,25 @@ TEST(WebSiteExport, AGenrePageThatFailsIsAnErrorEntry) {
               Crlf(indexPage(entry("Pop", 1) + "  <LI>[Error]</LI>\n" + entry("Rock-Pop", 1))));
 }
 
+TEST(WebSiteExport, PagesAreNotWrittenThroughLinksInTheSiteFolder) {
+    SiteShelf shelf;
+    test::TempDir elsewhere;
+    const fs::path victim = elsewhere.write("victim.txt", "untouched");
+    fs::create_directories(shelf.out.file("Site_files"));
+    fs::create_symlink(victim, shelf.out.file("Site_files") / "Rock.htm");
+    ExportOptions options = shelf.options("Site.htm");
+    ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    EXPECT_EQ(test::readFile(victim), "untouched");
+    EXPECT_EQ(test::readFile(shelf.out.file("Site_files") / "Tunebay.htm"),
+              Crlf(indexPage(entry("Pop", 1) + "  <LI>[Error]</LI>\n" + entry("Rock-Pop", 1))));
+
+    // A site folder that is itself a link to a folder is the user's own arrangement: used.
+    fs::create_directory_symlink(elsewhere.path(), shelf.out.file("Other_files"));
+    options = shelf.options("Other.htm");
+    EXPECT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    EXPECT_TRUE(fs::exists(elsewhere.file("Tunebay.htm")));
+}
+
 TEST(WebSiteExport, AnExistingSiteFolderIsReusedAndItsPagesReplaced) {
     SiteShelf shelf;
     fs::create_directories(shelf.out.file("Site_files"));
