@@ -4,7 +4,7 @@ BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all configure build run test bench format clean
+.PHONY: all configure build run test sanitize bench format clean
 
 all: build
 
@@ -20,6 +20,14 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# The store, the text rules and the import (with the shared corpus of malformed files, when
+# present) under AddressSanitizer and UndefinedBehaviorSanitizer.
+SANITIZE_DIR ?= build-sanitize
+sanitize:
+	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DTUNEBAY_SANITIZE=ON -DTUNEBAY_BUILD_GUI=OFF -DTUNEBAY_BUILD_BENCH=OFF $(CMAKE_FLAGS)
+	cmake --build $(SANITIZE_DIR) -j $(JOBS) --target test_store test_tools test_import
+	for t in store tools import; do $(SANITIZE_DIR)/bin/test_$$t || exit 1; done
 
 bench: build
 	@if [ -x $(BUILD_DIR)/bin/run-benchmarks ]; then $(BUILD_DIR)/bin/run-benchmarks; \

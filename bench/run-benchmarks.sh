@@ -1,10 +1,9 @@
-#!/bin/sh
-# Runs every benchmark program beside this script; arguments go to each of them.
-here=$(dirname "$0")
-status=0
+#!/usr/bin/env bash
+# Runs every benchmark built beside this script, one after the other.
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
 for bench in "$here"/bench_*; do
     [ -x "$bench" ] || continue
     echo "== $(basename "$bench")"
-    "$bench" "$@" || status=1
+    "$bench" "$@"
 done
-exit $status

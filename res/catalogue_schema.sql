@@ -61,7 +61,9 @@ CREATE INDEX idxMediaDirectory ON tblMedia (lDirectoryID);
 CREATE INDEX idxItemMedia ON tblItem (lMediaID);
 CREATE INDEX idxItemGroup ON tblItem (lGroupID);
 CREATE INDEX idxItemPackage ON tblItem (lPackageID);
-CREATE INDEX idxGroupName ON tblGroup (sName);
+-- Group names are unique (every writer finds a group by name before it makes one); saying so
+-- lets the engine start the album lookup of an import from the one group row.
+CREATE UNIQUE INDEX idxGroupName ON tblGroup (sName);
 CREATE INDEX idxPackageName ON tblPackage (sName);
 CREATE INDEX idxDirectoryLocal ON tblDirectory (sLocal);
 CREATE UNIQUE INDEX idxOptionalOwner ON tblOptional (lTableID, lOptionalTypeID);

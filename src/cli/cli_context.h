@@ -58,6 +58,7 @@ public:
 
 std::vector<std::unique_ptr<Command>> MakeCatalogueCommands();
 std::vector<std::unique_ptr<Command>> MakeTextCommands();
+std::vector<std::unique_ptr<Command>> MakeImportCommands();
 // list, tree
 std::vector<std::unique_ptr<Command>> MakeBrowseCommands();
 // delete, rename, rename-node, move, clear

@@ -16,11 +16,12 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     app.add_option("--config", configFile, "Settings file to read instead of the user's own")
         ->option_text("FILE");
     app.add_option("--set", overrides, "Override one setting for this run (repeatable)")
-        ->option_text("NAME=VALUE");
+        ->option_text("NAME=VALUE")
+        ->allow_extra_args(false);
 
     std::vector<std::unique_ptr<Command>> commands;
-    for (auto* make :
-         {&MakeCatalogueCommands, &MakeTextCommands, &MakeBrowseCommands, &MakeItemCommands})
+    for (auto* make : {&MakeCatalogueCommands, &MakeTextCommands, &MakeImportCommands,
+                       &MakeBrowseCommands, &MakeItemCommands})
         for (auto& command : make())
             commands.push_back(std::move(command));
     for (auto& command : commands)

@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <chrono>
 #include <cmath>
+#include <map>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -61,6 +63,9 @@ std::string uriEscape(std::string_view path) {
 class ConnectionState {
 public:
     ~ConnectionState() {
+        for (auto& [db, cache] : statements)
+            for (auto& [sql, statement] : cache)
+                sqlite3_finalize(statement);
         for (sqlite3* db : handles)
             sqlite3_close_v2(db); // deferred until the last result set of a handle is released
     }
@@ -87,6 +92,8 @@ public:
     std::mutex mutex;
     std::vector<sqlite3*> handles; // every handle made for this catalogue
     std::vector<sqlite3*> idle;    // handles of threads that have ended, ready for reuse
+    // Prepared statements kept for reuse, per handle and statement text.
+    std::map<sqlite3*, std::map<std::string, sqlite3_stmt*, std::less<>>> statements;
 };
 
 namespace {
@@ -116,13 +123,15 @@ thread_local ThreadLeases t_leases;
 // ---- ResultSet ----
 
 ResultSet::ResultSet(ResultSet&& other) noexcept
-    : m_statement(std::exchange(other.m_statement, nullptr)), m_sql(std::move(other.m_sql)) {}
+    : m_statement(std::exchange(other.m_statement, nullptr)), m_sql(std::move(other.m_sql)),
+      m_cached(other.m_cached) {}
 
 ResultSet& ResultSet::operator=(ResultSet&& other) noexcept {
     if (this != &other) {
         release();
         m_statement = std::exchange(other.m_statement, nullptr);
         m_sql = std::move(other.m_sql);
+        m_cached = other.m_cached;
     }
     return *this;
 }
@@ -132,8 +141,14 @@ ResultSet::~ResultSet() {
 }
 
 void ResultSet::release() {
-    if (m_statement)
-        sqlite3_finalize(m_statement);
+    if (m_statement) {
+        if (m_cached) {
+            sqlite3_reset(m_statement);
+            sqlite3_clear_bindings(m_statement);
+        } else {
+            sqlite3_finalize(m_statement);
+        }
+    }
     m_statement = nullptr;
 }
 
@@ -154,6 +169,11 @@ void ResultSet::MoveNext() {
 
 int ResultSet::ColumnCount() const {
     return m_statement ? sqlite3_column_count(m_statement) : 0;
+}
+
+std::string ResultSet::ColumnName(int column) const {
+    const char* name = m_statement ? sqlite3_column_name(m_statement, column) : nullptr;
+    return name ? name : "";
 }
 
 bool ResultSet::IsNull(int column) const {
@@ -293,13 +313,20 @@ sqlite3* CCatalogueConnection::handle() {
     return db;
 }
 
-ResultSet CCatalogueConnection::Execute(std::string_view sql) {
-    sqlite3* db = handle();
+sqlite3_stmt* CCatalogueConnection::prepare(sqlite3* db, std::string_view sql, bool cache) {
+    if (cache) {
+        std::lock_guard lock(m_state->mutex);
+        auto& cached = m_state->statements[db];
+        const auto found = cached.find(sql);
+        // A cached statement still being read (a nested use of the same text) is not shared.
+        if (found != cached.end() && !sqlite3_stmt_busy(found->second))
+            return found->second;
+    }
     const std::string translated = TranslateJetSql(sql);
     sqlite3_stmt* statement = nullptr;
     const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v2(db, translated.data(), static_cast<int>(translated.size()),
-                                      &statement, &tail);
+    const int rc = sqlite3_prepare_v3(db, translated.data(), static_cast<int>(translated.size()),
+                                      cache ? SQLITE_PREPARE_PERSISTENT : 0, &statement, &tail);
     if (rc != SQLITE_OK)
         throw CatalogueError(std::string(sql), sqlite3_errmsg(db));
     if (!statement)
@@ -312,8 +339,17 @@ ResultSet CCatalogueConnection::Execute(std::string_view sql) {
         sqlite3_finalize(statement);
         throw CatalogueError(std::string(sql), "only one statement may be run at a time");
     }
+    if (cache) {
+        std::lock_guard lock(m_state->mutex);
+        // When the cached one is busy, this one is used once and finalised.
+        m_state->statements[db].try_emplace(std::string(sql), statement);
+    }
+    return statement;
+}
 
-    ResultSet result(statement, std::string(sql));
+ResultSet CCatalogueConnection::firstStep(sqlite3* db, sqlite3_stmt* statement,
+                                          std::string_view sql, bool cached) {
+    ResultSet result(statement, std::string(sql), cached);
     const int step = sqlite3_step(statement);
     if (step == SQLITE_DONE) {
         result.release();
@@ -323,6 +359,57 @@ ResultSet CCatalogueConnection::Execute(std::string_view sql) {
         throw CatalogueError(std::string(sql), message);
     }
     return result;
+}
+
+ResultSet CCatalogueConnection::Execute(std::string_view sql) {
+    sqlite3* db = handle();
+    return firstStep(db, prepare(db, sql, false), sql, false);
+}
+
+ResultSet CCatalogueConnection::ExecuteWith(std::string_view sql,
+                                            std::initializer_list<SqlValue> values) {
+    sqlite3* db = handle();
+    sqlite3_stmt* statement = prepare(db, sql, true);
+    bool cached = false;
+    {
+        std::lock_guard lock(m_state->mutex);
+        const auto& cache = m_state->statements[db];
+        const auto found = cache.find(sql);
+        cached = found != cache.end() && found->second == statement;
+    }
+    int index = 1;
+    for (const SqlValue& value : values) {
+        int rc = SQLITE_OK;
+        if (const auto* integer = std::get_if<long long>(&value)) {
+            rc = sqlite3_bind_int64(statement, index, *integer);
+        } else if (const auto* number = std::get_if<double>(&value)) {
+            rc = sqlite3_bind_double(statement, index, *number);
+        } else if (const auto* text = std::get_if<std::string_view>(&value)) {
+            // As SqlQuote: the empty text is NULL and NUL characters are left out.
+            if (text->empty()) {
+                rc = sqlite3_bind_null(statement, index);
+            } else if (text->find('\0') == std::string_view::npos) {
+                rc = sqlite3_bind_text(statement, index, text->data(),
+                                       static_cast<int>(text->size()), SQLITE_TRANSIENT);
+            } else {
+                std::string clean(*text);
+                std::erase(clean, '\0');
+                rc = clean.empty()
+                         ? sqlite3_bind_null(statement, index)
+                         : sqlite3_bind_text(statement, index, clean.data(),
+                                             static_cast<int>(clean.size()), SQLITE_TRANSIENT);
+            }
+        } else {
+            rc = sqlite3_bind_null(statement, index);
+        }
+        if (rc != SQLITE_OK) {
+            const std::string message = sqlite3_errmsg(db);
+            ResultSet discard(statement, std::string(sql), cached);
+            throw CatalogueError(std::string(sql), message);
+        }
+        ++index;
+    }
+    return firstStep(db, statement, sql, cached);
 }
 
 int CCatalogueConnection::CountItems() {
@@ -338,6 +425,10 @@ int CCatalogueConnection::ChangedRows() {
     return sqlite3_changes(handle());
 }
 
+bool CCatalogueConnection::InTransaction() {
+    return sqlite3_get_autocommit(handle()) == 0;
+}
+
 void CCatalogueConnection::Begin() {
     Execute("BEGIN IMMEDIATE");
 }
@@ -351,23 +442,70 @@ void CCatalogueConnection::Rollback() {
 // ---- CatalogueTransaction ----
 
 CatalogueTransaction::CatalogueTransaction(CCatalogueConnection& connection)
-    : m_connection(connection) {
-    m_connection.Begin();
+    : m_connection(connection), m_savepoint(connection.InTransaction()) {
+    if (m_savepoint)
+        m_connection.Execute("SAVEPOINT catalogue_unit");
+    else
+        m_connection.Begin();
 }
 
 CatalogueTransaction::~CatalogueTransaction() {
     if (m_done)
         return;
     try {
-        m_connection.Rollback();
+        if (m_savepoint) {
+            m_connection.Execute("ROLLBACK TO catalogue_unit");
+            m_connection.Execute("RELEASE catalogue_unit");
+        } else {
+            m_connection.Rollback();
+        }
     } catch (const CatalogueError&) {
         // The engine has already rolled back (for example after an I/O error).
     }
 }
 
 void CatalogueTransaction::Commit() {
-    m_connection.Commit();
+    m_connection.Execute(m_savepoint ? "RELEASE catalogue_unit" : "COMMIT");
     m_done = true;
+}
+
+// ---- CatalogueBatch ----
+
+namespace {
+
+constexpr long long kBatchMilliseconds = 500;
+
+long long steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+CatalogueBatch::CatalogueBatch(CCatalogueConnection& connection)
+    : m_connection(connection), m_openedAt(steadyMilliseconds()) {
+    m_connection.Begin();
+}
+
+CatalogueBatch::~CatalogueBatch() {
+    try {
+        if (m_connection.InTransaction())
+            m_connection.Commit();
+    } catch (const CatalogueError&) {
+        try {
+            m_connection.Rollback();
+        } catch (const CatalogueError&) {
+        }
+    }
+}
+
+void CatalogueBatch::UnitDone() {
+    if (steadyMilliseconds() - m_openedAt < kBatchMilliseconds)
+        return;
+    m_connection.Commit();
+    m_connection.Begin();
+    m_openedAt = steadyMilliseconds();
 }
 
 // ---- connection strings ----

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <variant>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -10,6 +12,10 @@ struct sqlite3_stmt;
 namespace tunebay {
 
 class ConnectionState;
+
+// A value bound to a "?" of a prepared statement. Text binds the way SqlQuote writes it: the
+// empty text is NULL.
+using SqlValue = std::variant<std::nullptr_t, long long, double, std::string_view>;
 
 // A forward-only, read-only view of a statement's result. It stands on the first row as soon as
 // `Execute` returns; statements that return no rows give a result that is already at its end.
@@ -26,6 +32,7 @@ public:
     void MoveNext();
 
     int ColumnCount() const;
+    std::string ColumnName(int column) const;
     bool IsNull(int column) const;
     int GetInt(int column) const;
     long long GetInt64(int column) const;
@@ -36,12 +43,13 @@ public:
 
 private:
     friend class CCatalogueConnection;
-    ResultSet(sqlite3_stmt* statement, std::string sql)
-        : m_statement(statement), m_sql(std::move(sql)) {}
+    ResultSet(sqlite3_stmt* statement, std::string sql, bool cached)
+        : m_statement(statement), m_sql(std::move(sql)), m_cached(cached) {}
     void release();
 
     sqlite3_stmt* m_statement = nullptr;
     std::string m_sql;
+    bool m_cached = false; // a cached statement is reset for reuse, not finalised
 };
 
 // The one connection to the open catalogue. Every statement of the program goes through
@@ -73,6 +81,10 @@ public:
     // Throws CatalogueError on any failure.
     ResultSet Execute(std::string_view sql);
 
+    // Runs a statement that repeats with other values (the per-file statements of an import):
+    // parsed once per thread, values bound to its "?" marks. Same dialect and checks as Execute.
+    ResultSet ExecuteWith(std::string_view sql, std::initializer_list<SqlValue> values);
+
     // "SELECT COUNT(lMediaID) FROM tblItem"; 0 on any failure.
     int CountItems();
 
@@ -80,18 +92,22 @@ public:
     int ChangedRows();
 
     // Transactions belong to the calling thread's handle. Prefer CatalogueTransaction.
+    bool InTransaction();
     void Begin();
     void Commit();
     void Rollback();
 
 private:
     sqlite3* handle();
+    sqlite3_stmt* prepare(sqlite3* db, std::string_view sql, bool cache);
+    ResultSet firstStep(sqlite3* db, sqlite3_stmt* statement, std::string_view sql, bool cached);
 
     std::shared_ptr<ConnectionState> m_state;
     std::string m_path;
 };
 
-// Runs the enclosed statements as one unit: rolled back unless Commit is called.
+// Runs the enclosed statements as one unit: rolled back unless Commit is called. Inside a batch
+// (below) the unit is a savepoint of the batch's transaction.
 class CatalogueTransaction {
 public:
     explicit CatalogueTransaction(CCatalogueConnection& connection);
@@ -102,7 +118,25 @@ public:
 
 private:
     CCatalogueConnection& m_connection;
+    bool m_savepoint = false;
     bool m_done = false;
+};
+
+// Groups the units of a long run (the files of an import) into fewer commits: each unit stays
+// whole, and a crash loses at most the units of the last half second. Whatever was done is
+// committed when the batch ends, also when the run ends early.
+class CatalogueBatch {
+public:
+    explicit CatalogueBatch(CCatalogueConnection& connection);
+    ~CatalogueBatch();
+    CatalogueBatch(const CatalogueBatch&) = delete;
+    CatalogueBatch& operator=(const CatalogueBatch&) = delete;
+    // Commits when the batch has been open long enough, and opens the next one.
+    void UnitDone();
+
+private:
+    CCatalogueConnection& m_connection;
+    long long m_openedAt = 0; // steady-clock milliseconds
 };
 
 // The connection string for a catalogue path.

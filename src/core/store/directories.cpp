@@ -1,6 +1,5 @@
 #include "store/directories.h"
 
-#include "store/sql_quote.h"
 #include "tools/text_case.h"
 
 namespace tunebay {
@@ -44,16 +43,16 @@ DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view w
 int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
                           std::string_view web, std::string_view network) {
     const DirectoryForms forms = CompleteDirectoryForms(local, web, network);
-    const std::string select = "SELECT lID FROM tblDirectory WHERE sLocal=" + SqlQuote(forms.local);
+    // Runs once per imported file: the statements are kept prepared.
+    constexpr std::string_view select = "SELECT lID FROM tblDirectory WHERE sLocal=?";
     {
-        ResultSet rows = connection.Execute(select);
+        ResultSet rows = connection.ExecuteWith(select, {forms.local});
         if (!rows.IsEof())
             return rows.GetInt(0);
     }
-    connection.Execute("INSERT INTO tblDirectory (sLocal, sUNC, sURL) VALUES (" +
-                       SqlQuote(forms.local) + ", " + SqlQuote(forms.network) + ", " +
-                       SqlQuote(forms.web) + ")");
-    ResultSet rows = connection.Execute(select);
+    connection.ExecuteWith("INSERT INTO tblDirectory (sLocal, sUNC, sURL) VALUES (?, ?, ?)",
+                           {forms.local, forms.network, forms.web});
+    ResultSet rows = connection.ExecuteWith(select, {forms.local});
     return rows.IsEof() ? -1 : rows.GetInt(0);
 }
 

@@ -1,42 +1,45 @@
 #include "store/optional_values.h"
 
-#include "store/sql_quote.h"
-
 namespace tunebay {
 
 void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& value) {
-    std::string column;
-    std::string literal;
+    // Runs several times per imported file: the statements are kept prepared, one per column.
+    const char* column = nullptr;
+    SqlValue bound;
     switch (value.kind) {
     case kValueInteger:
     case kValueBoolean:
         column = "lValue";
-        literal = std::to_string(value.integer);
+        bound = static_cast<long long>(value.integer);
         break;
     case kValueFloat:
         column = "fValue";
-        literal = SqlDouble(value.number);
+        bound = value.number;
         break;
     case kValueText:
     case kValueText2:
         column = "sValue";
-        literal = SqlQuote(value.text);
+        bound = std::string_view(value.text);
         break;
     default:
         return;
     }
-    const std::string type = std::to_string(value.typeId);
-    const std::string owner = std::to_string(value.ownerId);
-    const bool exists = !connection
-                             .Execute("SELECT * FROM tblOptional WHERE lOptionalTypeID=" + type +
-                                      " AND lTableID=" + owner)
-                             .IsEof();
+    const long long type = value.typeId;
+    const long long owner = value.ownerId;
+    const bool exists =
+        !connection
+             .ExecuteWith("SELECT * FROM tblOptional WHERE lOptionalTypeID=? AND lTableID=?",
+                          {type, owner})
+             .IsEof();
+    const std::string c = column;
     if (exists)
-        connection.Execute("UPDATE tblOptional SET " + column + "=" + literal +
-                           " WHERE lOptionalTypeID=" + type + " AND lTableID=" + owner);
+        connection.ExecuteWith("UPDATE tblOptional SET " + c +
+                                   "=? WHERE lOptionalTypeID=? AND lTableID=?",
+                               {bound, type, owner});
     else
-        connection.Execute("INSERT INTO tblOptional (lTableID, lOptionalTypeID, " + column +
-                           ") VALUES (" + owner + ", " + type + ", " + literal + ")");
+        connection.ExecuteWith("INSERT INTO tblOptional (lTableID, lOptionalTypeID, " + c +
+                                   ") VALUES (?, ?, ?)",
+                               {owner, type, bound});
 }
 
 } // namespace tunebay

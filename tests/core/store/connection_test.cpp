@@ -156,10 +156,10 @@ TEST(Connection, SeveralThreadsShareOneConnection) {
             try {
                 for (int i = 0; i < kRows; ++i) {
                     CatalogueTransaction transaction(db);
-                    db.Execute("INSERT INTO tblGroup (sName) VALUES ('t" + std::to_string(t) +
+                    db.Execute("INSERT INTO tblPackage (sName) VALUES ('t" + std::to_string(t) +
                                "')");
                     transaction.Commit();
-                    ResultSet rows = db.Execute("SELECT COUNT(*) FROM tblGroup");
+                    ResultSet rows = db.Execute("SELECT COUNT(*) FROM tblPackage");
                     if (rows.IsEof())
                         ++failures;
                 }
@@ -174,7 +174,8 @@ TEST(Connection, SeveralThreadsShareOneConnection) {
     for (auto& thread : threads)
         thread.join();
     EXPECT_EQ(failures.load(), 0);
-    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblGroup"), std::to_string(kThreads * kRows));
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblPackage"),
+              std::to_string(kThreads * kRows));
 }
 
 TEST(Connection, AnotherThreadsTransactionIsNotSeenUntilCommitted) {

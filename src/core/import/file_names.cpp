@@ -1,0 +1,102 @@
+#include "import/file_names.h"
+
+#include "import/tag_fields.h"
+#include "tools/text_rules.h"
+#include "tools/utf8_text.h"
+
+#include <string_view>
+
+namespace tunebay {
+
+namespace {
+
+// The file name of `path` without directory and extension.
+std::string baseName(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
+std::string trimSpaces(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
+
+// The first `count` characters of `text` (all of it when it is shorter).
+std::string_view prefixOf(std::string_view text, size_t count) {
+    size_t index = 0;
+    for (size_t i = 0; i < count && index < text.size(); ++i)
+        DecodeNextCodePoint(text, index);
+    return text.substr(0, index);
+}
+
+bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+    return true;
+}
+
+// A field that came from a version-1 tag may be cut at 30 bytes (29 when the writer kept a
+// terminator); the file name's longer text then wins when it begins with the field.
+void takeName(std::string& field, const std::string& fromFileName) {
+    if (field.empty()) {
+        field = fromFileName;
+        return;
+    }
+    const size_t length = CodePointLength(field);
+    if (length != 29 && length != 30)
+        return;
+    std::string safe = field;
+    MakeFileNameSafe(safe);
+    if (equalIgnoringAsciiCase(prefixOf(fromFileName, length), safe))
+        field = fromFileName;
+}
+
+} // namespace
+
+int NamesFromFileName(MediaFileInfo& info) {
+    std::string base = baseName(info.path);
+    if (info.correctNames)
+        CorrectName(base, true);
+
+    std::string groupPart;
+    std::string titlePart;
+    const size_t separator = base.find(" - ");
+    if (separator == std::string::npos) {
+        titlePart = trimSpaces(base);
+    } else {
+        groupPart = trimSpaces(std::string_view(base).substr(0, separator));
+        titlePart = trimSpaces(std::string_view(base).substr(separator + 3));
+    }
+    takeName(info.title, titlePart);
+    takeName(info.group, groupPart);
+    return 0;
+}
+
+void TitleFromFileName(MediaFileInfo& info) {
+    info.title = baseName(info.path);
+    if (info.correctNames)
+        CorrectName(info.title, true);
+}
+
+int ApplyNaming(MediaFileInfo& info, int importSource, bool audioFactsRead, bool useId3v2) {
+    int status = 1;
+    if ((importSource & kImportSourceTag) && audioFactsRead)
+        status = ReadTagFields(info.path, info, useId3v2);
+    if (importSource & kImportSourceFileName)
+        status = NamesFromFileName(info);
+    if (status != 0)
+        TitleFromFileName(info);
+    return status;
+}
+
+} // namespace tunebay

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "import/media_file_info.h"
+
+namespace tunebay {
+
+// Bits of the setting `ImportSource`.
+inline constexpr int kImportSourceTag = 1;      // read the ID3 tag
+inline constexpr int kImportSourceFileName = 2; // take group and title from the file name
+
+// Takes group and title from the file name ("Group - Title"): an empty field of `info` is filled,
+// and a field of exactly 29 or 30 characters (an ID3 version-1 field that may have been cut
+// short) is replaced when the file name's text begins with it. Always returns 0.
+int NamesFromFileName(MediaFileInfo& info);
+
+// The title becomes the file name without directory and extension.
+void TitleFromFileName(MediaFileInfo& info);
+
+// Names a file being imported: the tag when `importSource` asks for it and the audio facts could
+// be read, then the file name when asked for, and the file name as title when neither gave a
+// result. Returns 0 when the tag or the file name gave the names.
+int ApplyNaming(MediaFileInfo& info, int importSource, bool audioFactsRead, bool useId3v2);
+
+} // namespace tunebay

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "app/background_operation.h"
+#include "import/media_importer.h"
+#include "import/pls_playlist.h"
+#include "import/volume_labels.h"
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tunebay {
+
+inline constexpr const char* kMessageImportError = "Unknown error occurred while importing files!";
+inline constexpr const char* kMessageUpdateError =
+    "Unknown error occurred while updating selected items!";
+
+// The end-of-run summary of the file and folder imports: "N file/s couldn't be imported!".
+std::string ImportFailureSummary(int failures);
+
+// What every import run shares: the importer with its options and the counters the summary and
+// the status bar read.
+class ImportRun : public CBackgroundOperation {
+public:
+    ImportRun(int finishCode, IProgressSink& sink, CCatalogueConnection& connection,
+              ImportOptions options, const IClock& clock, FingerprintGenerator fingerprints);
+
+    int Failures() const { return m_failures.load(); }
+    int Processed() const { return m_processed.load(); }
+    int ItemsAdded() const { return m_added.load(); }
+    // The error that ended the run early, or "".
+    std::string ErrorMessage() const;
+
+protected:
+    // Imports one file and counts it; false when the file was not catalogued.
+    bool importFile(const std::string& path, bool update);
+    // Runs `work` with the files' commits grouped into batches; an exception ends it with
+    // `errorMessage` (what was catalogued before stays).
+    void runInBatches(const std::function<void()>& work, const char* errorMessage);
+
+    const IClock& m_clock;
+    VolumeLabels m_volumes;
+    MediaImporter m_importer;
+    std::atomic<int> m_failures{0};
+    std::atomic<int> m_processed{0};
+    std::atomic<int> m_added{0};
+
+private:
+    CatalogueBatch* m_batch = nullptr;
+    mutable std::mutex m_errorMutex;
+    std::string m_error;
+};
+
+// Imports the MP3 files of a folder (every file with allowAllFiles), the files of a folder
+// before those of its subfolders.
+class FolderImportOperation : public ImportRun {
+public:
+    FolderImportOperation(IProgressSink& sink, CCatalogueConnection& connection, std::string folder,
+                          ImportOptions options, const IClock& clock,
+                          FingerprintGenerator fingerprints = {});
+
+protected:
+    void Run() override;
+
+private:
+    void scanFolder(const std::string& folder);
+
+    std::string m_folder;
+    std::set<std::pair<dev_t, ino_t>> m_visited; // folders already scanned (link loops)
+};
+
+// Imports a list of files one after the other (File > Import > File). Runs on the caller's
+// thread through Run, or as a worker.
+class FileListImportOperation : public ImportRun {
+public:
+    FileListImportOperation(IProgressSink& sink, CCatalogueConnection& connection,
+                            std::vector<std::string> files, ImportOptions options,
+                            const IClock& clock, FingerprintGenerator fingerprints = {});
+    void RunHere() { Run(); }
+
+protected:
+    void Run() override;
+
+private:
+    std::vector<std::string> m_files;
+};
+
+// Catalogues the entries of an opened PLS playlist from the playlist text alone; stops at the
+// first entry that cannot be catalogued (an entry already in the catalogue, say).
+class PlsImportOperation : public ImportRun {
+public:
+    PlsImportOperation(IProgressSink& sink, CCatalogueConnection& connection,
+                       std::unique_ptr<PlsPlaylist> playlist, const IClock& clock);
+
+protected:
+    void Run() override;
+
+private:
+    std::unique_ptr<PlsPlaylist> m_playlist;
+};
+
+// Re-reads the files of the items a condition selects and overwrites their catalogue fields
+// (Edit > Update); a file no longer found under its name is imported as a new item.
+class UpdateOperation : public ImportRun {
+public:
+    UpdateOperation(IProgressSink& sink, CCatalogueConnection& connection, std::string condition,
+                    int sortCode, ImportOptions options, const IClock& clock,
+                    FingerprintGenerator fingerprints = {});
+
+protected:
+    void Run() override;
+
+private:
+    std::string m_condition;
+    int m_sortCode;
+};
+
+// Whether a file name matches the folder import's pattern: "*.mp3" in any letter case, or every
+// name when all files are allowed.
+bool MatchesImportPattern(const std::string& fileName, bool allowAllFiles);
+
+} // namespace tunebay

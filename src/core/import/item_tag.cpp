@@ -1,0 +1,43 @@
+#include "import/item_tag.h"
+
+#include "import/tag_fields.h"
+#include "store/item_query.h"
+
+namespace tunebay {
+
+int WriteItemTag(CCatalogueConnection& connection, int itemId, bool useId3v2) {
+    std::string path;
+    {
+        ResultSet file = QueryItems(
+            connection, "SELECT tblMedia.lMediaType, tblMedia.sFileName, tblDirectory.sLocal",
+            "tblItem.lID=" + std::to_string(itemId), 0);
+        if (file.IsEof())
+            return kStatusFailed;
+        if (file.GetInt(0) != 1)
+            return 0;
+        path = file.GetText(2) + file.GetText(1);
+    }
+    return WriteItemTagToFile(connection, path, itemId, useId3v2);
+}
+
+int WriteItemTagToFile(CCatalogueConnection& connection, const std::string& path, int itemId,
+                       bool useId3v2) {
+    ItemTagFields fields;
+    {
+        ResultSet item = QueryItems(connection,
+                                    "SELECT tblMedia.sName, tblGroup.sName, tblPackage.sName, "
+                                    "tblMedia.sPublishTime, tblMedia.sComment, tblMedia.lGenreID",
+                                    "tblItem.lID=" + std::to_string(itemId), 0);
+        if (item.IsEof())
+            return kStatusFailed;
+        fields.title = item.GetText(0);
+        fields.group = item.GetText(1);
+        fields.package = item.GetText(2);
+        fields.publishTime = item.GetText(3);
+        fields.comment = item.GetText(4);
+        fields.genre = item.IsNull(5) ? kNoGenre : item.GetInt(5);
+    }
+    return WriteTagToFile(path, fields, useId3v2);
+}
+
+} // namespace tunebay

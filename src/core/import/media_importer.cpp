@@ -1,0 +1,194 @@
+#include "import/media_importer.h"
+
+#include "app/time_stamp.h"
+#include "import/file_names.h"
+#include "import/mpeg_header_reader.h"
+#include "import/volume_labels.h"
+#include "store/classification.h"
+#include "store/directories.h"
+#include "store/optional_values.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tunebay {
+
+namespace {
+
+constexpr const char* kUnknown = "Unknown";
+
+// A file is catalogued when a media row of its name lies in a directory row of its folder.
+constexpr std::string_view kDuplicateQuery =
+    "SELECT tblMedia.lID, tblItem.lID FROM tblMedia, tblItem, tblDirectory WHERE "
+    "tblMedia.lID=tblItem.lMediaID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
+    "tblMedia.sFileName=? AND tblDirectory.sLocal=?";
+
+int firstInt(ResultSet rows) {
+    return rows.IsEof() || rows.IsNull(0) ? -1 : rows.GetInt(0);
+}
+
+} // namespace
+
+void SplitMediaPath(const std::string& path, std::string& directory, std::string& fileName) {
+    const size_t slash = path.find_last_of('/');
+    directory = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+    fileName = slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+MediaImporter::MediaImporter(CCatalogueConnection& connection, ImportOptions options,
+                             VolumeLabels* volumes, const IClock& clock,
+                             FingerprintGenerator fingerprints)
+    : m_connection(connection), m_options(std::move(options)), m_volumes(volumes), m_clock(clock),
+      m_fingerprints(std::move(fingerprints)) {}
+
+int MediaImporter::ImportMediaFile(const std::string& path, bool update) {
+    // A file that has gone or cannot be read is never catalogued, whatever the options.
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        access(path.c_str(), R_OK) != 0)
+        return 0;
+
+    // A catalogued file is refused whatever it holds: find that out before reading it.
+    if (!update && isCatalogued(path))
+        return 0;
+
+    MediaFileInfo info;
+    info.path = path;
+    info.correctNames = m_options.correctNames;
+    const int64_t audioFileSize = ReadAudioFacts(path, info);
+    const bool isMpegAudio = audioFileSize != 0;
+    if (!isMpegAudio && !m_options.allowAllFiles)
+        return 0;
+    // Other files keep their real size too (statistics and copying to size-limited folders
+    // count it).
+    info.fileSize = isMpegAudio ? audioFileSize : static_cast<int64_t>(status.st_size);
+    info.importTime = FormatTimeStamp(m_clock.Now());
+    if (m_volumes)
+        info.volumeName = m_volumes->LabelFor(path);
+    ApplyNaming(info, m_options.source, isMpegAudio, m_options.useV2);
+    if (m_options.generateFingerprint && isMpegAudio && m_fingerprints)
+        info.fingerprint = m_fingerprints(path);
+    return CatalogueMediaFile(info, update);
+}
+
+bool MediaImporter::isCatalogued(const std::string& path) {
+    std::string directory;
+    std::string fileName;
+    SplitMediaPath(path, directory, fileName);
+    return !m_connection.ExecuteWith(kDuplicateQuery, {fileName, directory}).IsEof();
+}
+
+int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
+    std::string directory;
+    std::string fileName;
+    SplitMediaPath(info.path, directory, fileName);
+    const std::string title = info.title.empty() ? kUnknown : info.title;
+    const std::string group = info.group.empty() ? kUnknown : info.group;
+    const std::string package = info.package.empty() ? kUnknown : info.package;
+    const bool mediaType = info.sampleRate != 0 && info.bitrate != 0;
+
+    CatalogueTransaction transaction(m_connection);
+    int mediaId = -1;
+    int itemId = -1;
+    {
+        ResultSet duplicate = m_connection.ExecuteWith(kDuplicateQuery, {fileName, directory});
+        if (!duplicate.IsEof()) {
+            mediaId = duplicate.GetInt(0);
+            itemId = duplicate.GetInt(1);
+        }
+    }
+
+    int result = 0;
+    if (mediaId != -1) {
+        if (!update)
+            return 0; // already catalogued
+        const long long media = mediaId;
+        m_connection.ExecuteWith("UPDATE tblMedia SET sName=? WHERE lID=?", {title, media});
+        m_connection.ExecuteWith("UPDATE tblMedia SET sComment=? WHERE lID=?",
+                                 {info.comment, media});
+        m_connection.ExecuteWith("UPDATE tblMedia SET sPublishTime=? WHERE lID=?",
+                                 {info.publishTime, media});
+        m_connection.ExecuteWith("UPDATE tblMedia SET lGenreID=? WHERE lID=?",
+                                 {static_cast<long long>(info.genre), media});
+        m_connection.ExecuteWith("UPDATE tblMedia SET lLength=? WHERE lID=?",
+                                 {static_cast<long long>(info.length), media});
+        m_connection.ExecuteWith("UPDATE tblMedia SET fSize=? WHERE lID=?",
+                                 {static_cast<double>(info.fileSize), media});
+        ReassignItem(m_connection, itemId, mediaId, group, package);
+    } else {
+        constexpr std::string_view selectGroup =
+            "SELECT tblGroup.lID FROM tblGroup WHERE tblGroup.sName=?";
+        int groupId = firstInt(m_connection.ExecuteWith(selectGroup, {group}));
+        int packageId = firstInt(m_connection.ExecuteWith(
+            "SELECT tblPackage.lID FROM tblPackage, tblGroup, tblItem WHERE "
+            "tblItem.lPackageID=tblPackage.lID AND tblItem.lGroupID=tblGroup.lID AND "
+            "tblPackage.sName=? AND tblGroup.sName=?",
+            {package, group}));
+        const int directoryId = FindOrCreateDirectory(m_connection, directory);
+        if (groupId == -1) {
+            m_connection.ExecuteWith("INSERT INTO tblGroup (sName) VALUES (?)", {group});
+            groupId = firstInt(m_connection.ExecuteWith(selectGroup, {group}));
+            if (groupId == -1)
+                return 0;
+        }
+        if (packageId == -1) {
+            m_connection.ExecuteWith("INSERT INTO tblPackage (sName) VALUES (?)", {package});
+            packageId = firstInt(m_connection.ExecuteWith(
+                "SELECT MAX(tblPackage.lID) FROM tblPackage WHERE tblPackage.sName=?", {package}));
+            if (packageId == -1)
+                return 0;
+        }
+        m_connection.ExecuteWith(
+            "INSERT INTO tblMedia (sName, sComment, lGenreID, sPublishTime, sFileName, "
+            "lDirectoryID, lLength, sImportTime, lMediaType, fSize) VALUES (?, ?, ?, ?, ?, ?, ?, "
+            "?, ?, ?)",
+            {title, info.comment, static_cast<long long>(info.genre), info.publishTime, fileName,
+             static_cast<long long>(directoryId), static_cast<long long>(info.length),
+             info.importTime, static_cast<long long>(mediaType ? 1 : 0),
+             static_cast<long long>(info.fileSize)});
+        mediaId = firstInt(m_connection.ExecuteWith(
+            "SELECT tblMedia.lID FROM tblMedia WHERE tblMedia.sFileName=? AND "
+            "tblMedia.lDirectoryID=?",
+            {fileName, static_cast<long long>(directoryId)}));
+        if (mediaId == -1)
+            return 0;
+        m_connection.ExecuteWith(
+            "INSERT INTO tblItem (lGroupID, lPackageID, lMediaID) VALUES (?, ?, ?)",
+            {static_cast<long long>(groupId), static_cast<long long>(packageId),
+             static_cast<long long>(mediaId)});
+        result = firstInt(m_connection.ExecuteWith(
+            "SELECT tblItem.lID FROM tblItem, tblMedia WHERE tblItem.lMediaID=tblMedia.lID AND "
+            "tblMedia.lID=?",
+            {static_cast<long long>(mediaId)}));
+        if (result == -1)
+            return 0;
+    }
+    writeOptionalValues(mediaId, info);
+    transaction.Commit();
+    return result;
+}
+
+void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info) {
+    auto integer = [&](int type, int kind, int value) {
+        SetOptionalValue(m_connection, {mediaId, type, kind, {}, value, 0.0});
+    };
+    auto text = [&](int type, const std::string& value) {
+        if (!value.empty())
+            SetOptionalValue(m_connection, {mediaId, type, kValueText, value, 0, 0.0});
+    };
+    if (info.sampleRate != 0)
+        integer(kOptionalSampleRate, kValueInteger, info.sampleRate);
+    if (info.bitrate != 0)
+        integer(kOptionalBitrate, kValueInteger, info.bitrate);
+    if (info.sampleRate != 0 && info.bitrate != 0)
+        integer(kOptionalVariableBitrate, kValueBoolean, info.vbr);
+    if (info.audioSize != 0)
+        SetOptionalValue(
+            m_connection,
+            {mediaId, kOptionalAudioSize, kValueFloat, {}, 0, static_cast<double>(info.audioSize)});
+    text(kOptionalVolumeName, info.volumeName);
+    text(kOptionalChannelMode, info.channelMode);
+    text(kOptionalFingerprint, info.fingerprint);
+}
+
+} // namespace tunebay

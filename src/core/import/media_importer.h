@@ -1,0 +1,51 @@
+#pragma once
+
+#include "app/clock.h"
+#include "import/import_options.h"
+#include "import/media_file_info.h"
+#include "store/catalogue_connection.h"
+
+#include <functional>
+#include <string>
+
+namespace tunebay {
+
+class VolumeLabels;
+
+// Computes the acoustic fingerprint of an MPEG audio file ("" when it cannot).
+using FingerprintGenerator = std::function<std::string(const std::string& path)>;
+
+// Brings single files into the catalogue: gathers a file's facts into a MediaFileInfo and writes
+// them as one media row, one item row, its group, package and directory rows and its optional
+// properties, all in one transaction (a file is catalogued wholly or not at all).
+class MediaImporter {
+public:
+    MediaImporter(CCatalogueConnection& connection, ImportOptions options, VolumeLabels* volumes,
+                  const IClock& clock, FingerprintGenerator fingerprints = {});
+
+    // Returns the new item id, or 0 when no new item was made: the file cannot be read, is not
+    // MPEG audio (without allowAllFiles), or is already catalogued. In update mode a catalogued
+    // file has its fields overwritten and 0 is returned.
+    int ImportMediaFile(const std::string& path, bool update);
+
+    // Writes the facts of one file; returns the new item id or 0 (see ImportMediaFile).
+    int CatalogueMediaFile(const MediaFileInfo& info, bool update);
+
+    const ImportOptions& Options() const { return m_options; }
+    CCatalogueConnection& Connection() const { return m_connection; }
+
+private:
+    bool isCatalogued(const std::string& path);
+    void writeOptionalValues(int mediaId, const MediaFileInfo& info);
+
+    CCatalogueConnection& m_connection;
+    ImportOptions m_options;
+    VolumeLabels* m_volumes;
+    const IClock& m_clock;
+    FingerprintGenerator m_fingerprints;
+};
+
+// Splits a path into its directory (ending in "/") and its file name.
+void SplitMediaPath(const std::string& path, std::string& directory, std::string& fileName);
+
+} // namespace tunebay

@@ -1,0 +1,295 @@
+#include "import/mpeg_header_reader.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tunebay {
+
+namespace {
+
+constexpr size_t kBlockSize = 64 * 1024;
+constexpr int64_t kId3v1Size = 128;
+constexpr size_t kId3v2HeaderSize = 10;
+
+// Header word fields; bit 31 is the first bit of the first byte.
+int versionOf(uint32_t h) {
+    return static_cast<int>((h >> 19) & 3);
+}
+int layerOf(uint32_t h) {
+    return static_cast<int>((h >> 17) & 3);
+}
+int bitrateIndexOf(uint32_t h) {
+    return static_cast<int>((h >> 12) & 15);
+}
+int sampleRateIndexOf(uint32_t h) {
+    return static_cast<int>((h >> 10) & 3);
+}
+int channelModeOf(uint32_t h) {
+    return static_cast<int>((h >> 6) & 3);
+}
+int emphasisOf(uint32_t h) {
+    return static_cast<int>(h & 3);
+}
+
+constexpr int kVersionMpeg1 = 3;
+constexpr int kVersionMpeg2 = 2;
+constexpr int kVersionMpeg25 = 0;
+constexpr int kLayerI = 3;
+constexpr int kSingleChannel = 3;
+
+uint32_t bigEndian32(const unsigned char* bytes) {
+    return (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
+           (static_cast<uint32_t>(bytes[2]) << 8) | static_cast<uint32_t>(bytes[3]);
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Reads up to `size` bytes at `offset`; fewer only at the end of the file. -1 on a read error.
+int64_t readAt(int fd, unsigned char* buffer, size_t size, int64_t offset) {
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n =
+            ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (n == 0)
+            break;
+        done += static_cast<size_t>(n);
+    }
+    return static_cast<int64_t>(done);
+}
+
+// The end of the ID3v2 tag (header, body and footer) that starts at `offset`, or `offset` itself
+// when no well-formed tag header stands there.
+int64_t id3v2TagEnd(int fd, int64_t offset) {
+    unsigned char h[kId3v2HeaderSize];
+    if (readAt(fd, h, sizeof h, offset) != static_cast<int64_t>(sizeof h))
+        return offset;
+    if (std::memcmp(h, "ID3", 3) != 0 || h[3] < 2 || h[3] > 4 || h[4] == 0xFF)
+        return offset;
+    for (int i = 6; i < 10; ++i)
+        if (h[i] & 0x80)
+            return offset;
+    const int64_t bodySize =
+        (int64_t{h[6]} << 21) | (int64_t{h[7]} << 14) | (int64_t{h[8]} << 7) | int64_t{h[9]};
+    const bool hasFooter = h[3] == 4 && (h[5] & 0x10);
+    return offset + static_cast<int64_t>(kId3v2HeaderSize) + bodySize +
+           (hasFooter ? static_cast<int64_t>(kId3v2HeaderSize) : 0);
+}
+
+} // namespace
+
+bool MpegHeaderReader::isValidHeader(uint32_t word) {
+    return word > 0xFFDFFFFFu && versionOf(word) != 1 && layerOf(word) != 0 &&
+           bitrateIndexOf(word) != 0 && bitrateIndexOf(word) != 15 &&
+           sampleRateIndexOf(word) != 3 && emphasisOf(word) != 2;
+}
+
+int MpegHeaderReader::Open(const std::string& path) {
+    // Non-blocking so that a FIFO named like an MP3 file cannot stall the import.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0)
+        return kCannotOpen;
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
+        return kCannotOpen;
+
+    m_path = path;
+    m_fileSize = static_cast<int64_t>(status.st_size);
+    m_audioSize = m_fileSize;
+    m_header = 0;
+    m_headerPosition = -1;
+    m_xingFrames = -1;
+    m_vbr = 0;
+    m_hasId3v1 = 0;
+
+    // Leading ID3v2 tags are skipped before the scan: cover art easily pushes the first frame
+    // past the scan limit, and a false sync inside the tag would be taken for the header. Some
+    // writers prepend a second tag rather than replace the first, hence the loop.
+    int64_t start = 0;
+    for (int64_t end = id3v2TagEnd(file.get(), start); end != start;
+         end = id3v2TagEnd(file.get(), start))
+        start = end;
+
+    std::vector<unsigned char> buffer(kBlockSize + 3);
+    int64_t bufferStart = start; // file position of buffer[0]
+    int64_t bufferEnd = start;   // file position after the last byte held
+    int64_t found = -1;
+    for (int64_t p = start; p <= start + kScanLimit; ++p) {
+        if (p + 4 > bufferEnd) {
+            const auto keep = static_cast<size_t>(bufferEnd - p);
+            std::memmove(buffer.data(), buffer.data() + (p - bufferStart), keep);
+            bufferStart = p;
+            const int64_t n = readAt(file.get(), buffer.data() + keep, kBlockSize, p + keep);
+            if (n <= 0)
+                return kNoFrameHeader;
+            bufferEnd = p + static_cast<int64_t>(keep) + n;
+            if (p + 4 > bufferEnd)
+                return kNoFrameHeader;
+        }
+        const uint32_t word = bigEndian32(buffer.data() + (p - bufferStart));
+        if (isValidHeader(word)) {
+            m_header = word;
+            found = p;
+            break;
+        }
+    }
+    if (found < 0)
+        return kNoFrameHeader;
+    m_headerPosition = found;
+    m_audioSize = m_fileSize - found;
+
+    int sideInformationSize;
+    if (versionOf(m_header) == kVersionMpeg1)
+        sideInformationSize = channelModeOf(m_header) == kSingleChannel ? 17 : 32;
+    else
+        sideInformationSize = channelModeOf(m_header) == kSingleChannel ? 9 : 17;
+    unsigned char xing[12] = {};
+    if (readAt(file.get(), xing, sizeof xing, found + 4 + sideInformationSize) ==
+            static_cast<int64_t>(sizeof xing) &&
+        std::memcmp(xing, "Xing", 4) == 0) {
+        m_vbr = 1;
+        if (xing[7] & 1)
+            m_xingFrames = static_cast<int32_t>(bigEndian32(xing + 8));
+    }
+
+    unsigned char tag[3] = {};
+    if (m_fileSize >= kId3v1Size &&
+        readAt(file.get(), tag, sizeof tag, m_fileSize - kId3v1Size) ==
+            static_cast<int64_t>(sizeof tag) &&
+        std::memcmp(tag, "TAG", 3) == 0) {
+        m_hasId3v1 = 1;
+        m_audioSize -= kId3v1Size;
+        // A header found inside the version-1 tag would leave a negative size; no audio is
+        // the only sensible reading of such a file.
+        if (m_audioSize < 0)
+            m_audioSize = 0;
+    }
+    return kOpened;
+}
+
+int32_t MpegHeaderReader::SampleRate() const {
+    static constexpr std::array<int32_t, 3> kMpeg1 = {44100, 48000, 32000};
+    static constexpr std::array<int32_t, 3> kMpeg2 = {22050, 24000, 16000};
+    // Deliberately not the standard 11025/12000/8000 Hz: the facts catalogues hold for MPEG-2.5
+    // files are defined on these values, and a re-read must give the same facts.
+    static constexpr std::array<int32_t, 3> kMpeg25 = {32000, 16000, 8000};
+    const int index = sampleRateIndexOf(m_header);
+    if (index > 2)
+        return 0;
+    switch (versionOf(m_header)) {
+    case kVersionMpeg1:
+        return kMpeg1[index];
+    case kVersionMpeg2:
+        return kMpeg2[index];
+    case kVersionMpeg25:
+        return kMpeg25[index];
+    default:
+        return 0;
+    }
+}
+
+int32_t MpegHeaderReader::tableBitrate() const {
+    // Rows by bit 19 (MPEG-1 or not) and layer; MPEG-2.5 shares the MPEG-2 rows.
+    static constexpr int32_t kMpeg1[3][16] = {
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},     // Layer III
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},    // Layer II
+        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0}, // Layer I
+    };
+    static constexpr int32_t kMpeg2[3][16] = {
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},      // Layer III
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},      // Layer II
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0}, // Layer I
+    };
+    const int layer = layerOf(m_header);
+    if (layer == 0)
+        return 0;
+    const bool mpeg1 = (m_header >> 19) & 1;
+    return (mpeg1 ? kMpeg1 : kMpeg2)[layer - 1][bitrateIndexOf(m_header)];
+}
+
+int32_t MpegHeaderReader::coefficient() const {
+    // 144 also for MPEG-2/2.5 Layer III, where 72 would be exact, for the same reason as the
+    // MPEG-2.5 sample rates.
+    return layerOf(m_header) == kLayerI ? 12 : 144;
+}
+
+int64_t MpegHeaderReader::cbrFrameCount() const {
+    const int32_t rate = SampleRate();
+    const int32_t bitrate = tableBitrate();
+    if (rate == 0 || bitrate == 0)
+        return 0;
+    const double frameSize = (bitrate * 1000.0) / rate * coefficient();
+    return static_cast<int64_t>(static_cast<double>(m_audioSize) / frameSize);
+}
+
+// A Xing header without a frame count (-1), with a count of 0 or one that does not fit a signed
+// 32-bit number gives no average to work with. Such files are read as if they were constant-rate
+// at the first frame's table bitrate: the frame count is estimated from the audio size, and the
+// length follows from that bitrate. That is the best estimate the header offers and keeps every
+// division away from zero.
+int64_t MpegHeaderReader::FrameCount() const {
+    if (m_vbr == 1 && m_xingFrames > 0)
+        return m_xingFrames;
+    return cbrFrameCount();
+}
+
+int32_t MpegHeaderReader::Bitrate() const {
+    if (m_vbr == 0 || m_xingFrames <= 0)
+        return tableBitrate();
+    const float x = static_cast<float>(m_audioSize) / static_cast<float>(m_xingFrames);
+    const auto average = static_cast<int32_t>(SampleRate() * x / (coefficient() * 1000.0));
+    // An average that truncates to 0 (a frame count larger than the audio could hold) would
+    // make the length a division by zero; the table bitrate stands in, as above.
+    return average > 0 ? average : tableBitrate();
+}
+
+int32_t MpegHeaderReader::Length() const {
+    const int32_t bitrate = Bitrate();
+    if (bitrate <= 0)
+        return 0;
+    return static_cast<int32_t>((m_audioSize * 8 / 1000) / bitrate);
+}
+
+std::string MpegHeaderReader::ChannelMode() const {
+    static constexpr const char* kNames[] = {"Stereo", "Joint Stereo", "Dual Channel",
+                                             "Single Channel"};
+    return kNames[channelModeOf(m_header)];
+}
+
+int64_t ReadAudioFacts(const std::string& path, MediaFileInfo& info) {
+    MpegHeaderReader reader;
+    if (reader.Open(path) != MpegHeaderReader::kOpened)
+        return 0;
+    info.bitrate = reader.Bitrate();
+    info.sampleRate = reader.SampleRate();
+    info.length = reader.Length();
+    info.vbr = reader.vbr();
+    info.audioSize = reader.audioSize();
+    info.channelMode = reader.ChannelMode();
+    return reader.fileSize();
+}
+
+} // namespace tunebay

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "import/media_file_info.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tunebay {
+
+// Finds the first MPEG audio frame header of a file, an optional Xing VBR header behind it and an
+// optional ID3 version-1 tag at the end, and derives the audio facts from them. The file is open
+// only inside Open; the accessors work on what Open stored.
+class MpegHeaderReader {
+public:
+    static constexpr int kOpened = 0;
+    static constexpr int kCannotOpen = 2;
+    static constexpr int kNoFrameHeader = 4;
+
+    // Positions tried after the start of the scan (inclusive), one byte apart.
+    static constexpr int64_t kScanLimit = 204800;
+
+    // Returns kOpened, kCannotOpen or kNoFrameHeader.
+    int Open(const std::string& path);
+
+    int32_t SampleRate() const;
+    int32_t Bitrate() const;
+    int64_t FrameCount() const;
+    int32_t Length() const;
+    std::string ChannelMode() const;
+
+    // The first valid header word, big-endian as read.
+    uint32_t header() const { return m_header; }
+    int64_t headerPosition() const { return m_headerPosition; }
+    // Frame count from the Xing header; -1 when absent.
+    int32_t xingFrames() const { return m_xingFrames; }
+    int32_t vbr() const { return m_vbr; }
+    int32_t hasId3v1() const { return m_hasId3v1; }
+    const std::string& path() const { return m_path; }
+    int64_t fileSize() const { return m_fileSize; }
+    int64_t audioSize() const { return m_audioSize; }
+
+    // The validity test applied to every word of the scan.
+    static bool isValidHeader(uint32_t word);
+
+private:
+    int32_t tableBitrate() const;
+    int32_t coefficient() const;
+    int64_t cbrFrameCount() const;
+
+    uint32_t m_header = 0;
+    int64_t m_headerPosition = -1;
+    int32_t m_xingFrames = -1;
+    int32_t m_vbr = 0;
+    int32_t m_hasId3v1 = 0;
+    std::string m_path;
+    int64_t m_fileSize = 0;
+    int64_t m_audioSize = 0;
+};
+
+// Reads the frame header of `path` and sets bitrate, sampleRate, length, vbr, audioSize and
+// channelMode of `info`. Returns the file size, or 0 when the reader's Open failed (then `info`
+// is unchanged).
+int64_t ReadAudioFacts(const std::string& path, MediaFileInfo& info);
+
+} // namespace tunebay

@@ -1,0 +1,154 @@
+#include "import/pls_playlist.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+namespace tunebay {
+
+namespace {
+
+// The number written right after a key word ("File12=" gives 12); 0 when there is none.
+int numberAfter(std::string_view line, std::string_view keyword) {
+    return std::atoi(std::string(line.substr(keyword.size())).c_str());
+}
+
+std::string textAfterEquals(const std::string& line) {
+    const size_t equals = line.find('=');
+    return equals == std::string::npos ? std::string() : line.substr(equals + 1);
+}
+
+std::string trimSpaces(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    const size_t last = text.find_last_not_of(' ');
+    return std::string(text.substr(first, last - first + 1));
+}
+
+std::string baseNameWithoutExtension(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0)
+        name.erase(dot);
+    return name;
+}
+
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) !=
+            std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+} // namespace
+
+bool PlsPlaylist::Open(const std::string& path) {
+    m_file.reset(std::fopen(path.c_str(), "rb"));
+    if (!m_file)
+        return false;
+    const size_t slash = path.find_last_of('/');
+    m_directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+
+    // The footer: the last 100 bytes announce the version and the number of entries.
+    if (std::fseek(m_file.get(), 0, SEEK_END) != 0)
+        return false;
+    const long size = std::ftell(m_file.get());
+    if (size < 0)
+        return false;
+    const long tailSize = size < 100 ? size : 100;
+    std::string tail(static_cast<size_t>(tailSize), '\0');
+    std::fseek(m_file.get(), size - tailSize, SEEK_SET);
+    if (std::fread(tail.data(), 1, tail.size(), m_file.get()) != tail.size())
+        return false;
+    const size_t entries = tail.find("NumberOfEntries=");
+    if (tail.find("Version=2") == std::string::npos || entries == std::string::npos)
+        return false;
+    m_announced = numberAfter(std::string_view(tail).substr(entries), "NumberOfEntries=");
+    if (m_announced <= 0)
+        return false;
+
+    std::rewind(m_file.get());
+    if (!readLine() || !equalsIgnoringAsciiCase(m_line, "[playlist]"))
+        return false;
+    m_needLine = true;
+    return true;
+}
+
+bool PlsPlaylist::readLine() {
+    m_line.clear();
+    int c;
+    bool any = false;
+    while ((c = std::fgetc(m_file.get())) != EOF) {
+        any = true;
+        if (c == '\n')
+            break;
+        m_line.push_back(static_cast<char>(c));
+    }
+    if (!m_line.empty() && m_line.back() == '\r')
+        m_line.pop_back();
+    return any;
+}
+
+bool PlsPlaylist::NextEntry(PlsEntry& entry) {
+    if (!m_file)
+        return false;
+    entry = PlsEntry();
+
+    // The entry's File line; a File line without a number or without a path is skipped.
+    int number = 0;
+    for (;;) {
+        if (m_needLine && !readLine())
+            return false;
+        m_needLine = true;
+        if (!m_line.starts_with("File"))
+            continue;
+        number = numberAfter(m_line, "File");
+        if (number == 0 || m_line.find('=') == std::string::npos)
+            continue;
+        entry.path = textAfterEquals(m_line);
+        break;
+    }
+    if (!entry.path.empty() && entry.path.front() != '/')
+        entry.path = m_directory + entry.path;
+
+    // An optional Title line of the same entry names it; otherwise the file name does.
+    if (!readLine())
+        return false;
+    std::string name;
+    if (m_line.starts_with("Title")) {
+        m_needLine = true;
+        if (numberAfter(m_line, "Title") == number)
+            name = textAfterEquals(m_line);
+        else
+            name = baseNameWithoutExtension(entry.path);
+    } else {
+        m_needLine = false; // looked at again below, and by the next entry
+        name = baseNameWithoutExtension(entry.path);
+    }
+    if (const size_t dash = name.find(" - "); dash != std::string::npos) {
+        entry.group = trimSpaces(std::string_view(name).substr(0, dash));
+        entry.title = trimSpaces(std::string_view(name).substr(dash + 3));
+    } else {
+        entry.title = name;
+    }
+
+    // An optional Length line of the same entry.
+    if (m_needLine && !readLine())
+        return false;
+    if (m_line.starts_with("Length")) {
+        m_needLine = true;
+        if (numberAfter(m_line, "Length") == number)
+            entry.length =
+                std::max(0, std::atoi(textAfterEquals(m_line).c_str())); // streams say -1
+    } else {
+        m_needLine = false;
+    }
+    return true;
+}
+
+} // namespace tunebay

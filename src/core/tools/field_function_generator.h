@@ -1,0 +1,40 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tunebay {
+
+// What the Function Generator window shows; the window itself only renders these.
+enum class FieldFunctionStatement { Replace, Insert, Delete };
+
+inline constexpr std::array<FieldFunctionStatement, 3> kFieldFunctionStatements = {
+    FieldFunctionStatement::Replace, FieldFunctionStatement::Insert,
+    FieldFunctionStatement::Delete};
+inline constexpr std::string_view kFieldFunctionSample = "This is a preview!";
+
+// "Replace", "Insert" or "Delete": the list item and the keyword.
+std::string_view FieldFunctionStatementName(FieldFunctionStatement statement);
+
+struct FieldFunctionSuggestions {
+    std::vector<std::string> first;
+    std::vector<std::string> second;
+};
+FieldFunctionSuggestions SuggestFieldFunctionArguments(FieldFunctionStatement statement);
+
+// Joins the statement and its two arguments into a function text, doubling double quotes in the
+// arguments so that they survive quoting.
+std::string BuildFieldFunctionText(FieldFunctionStatement statement, std::string_view first,
+                                   std::string_view second);
+
+struct FieldFunctionPreview {
+    bool valid = false;       // "OK" is enabled only then
+    std::string functionText; // empty when invalid
+    std::string previewLine;  // "\"This is a preview!\" -> \"...\"" or "... -> !!!ERROR!!!"
+};
+FieldFunctionPreview PreviewFieldFunction(FieldFunctionStatement statement, std::string_view first,
+                                          std::string_view second);
+
+} // namespace tunebay

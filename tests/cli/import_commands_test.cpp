@@ -1,0 +1,87 @@
+#include "support/cli_runner.h"
+#include "support/mp3_fixture.h"
+
+#include <gtest/gtest.h>
+
+namespace tunebay {
+namespace {
+
+using test::CliRunner;
+
+std::string mp3(const std::string& title, const std::string& artist) {
+    test::Mp3Recipe recipe;
+    recipe.id3v2 = test::id3v2TagFromFields(3, {title, artist, "Album", "2001", "", "(13)", ""});
+    return test::makeMp3(recipe);
+}
+
+class CliImport : public ::testing::Test {
+protected:
+    CliImport() : catalogue(cli.dir().file("c.tbf").string()) { cli.run({"new", catalogue}); }
+    std::string sql(const std::string& statement) {
+        return cli.run({"sql", catalogue, statement}).out;
+    }
+
+    CliRunner cli;
+    std::string catalogue;
+};
+
+TEST_F(CliImport, FoldersAndFilesAreImportedAndDuplicatesReported) {
+    cli.dir().write("music/a.mp3", mp3("A", "Band"));
+    cli.dir().write("music/sub/b.mp3", mp3("B", "Band"));
+    const auto single = cli.dir().write("single/c.mp3", mp3("C", "Solo")).string();
+    const auto first = cli.run({"import", catalogue, cli.dir().file("music").string(), single});
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM tblItem"), "3\n");
+    const auto again = cli.run({"import", catalogue, cli.dir().file("music").string(), single});
+    EXPECT_EQ(again.status, 1);
+    EXPECT_EQ(again.err, "3 file/s couldn't be imported!\n");
+}
+
+TEST_F(CliImport, FlagsOverrideTheImportSettingsForOneRun) {
+    cli.dir().write("music/a.mp3", mp3("A", "Band"));
+    cli.dir().write("music/sub/b.mp3", mp3("B", "Band"));
+    cli.dir().write("music/notes.txt", "text");
+    EXPECT_EQ(
+        cli.run({"import", catalogue, cli.dir().file("music").string(), "--no-recurse"}).status, 0);
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM tblItem"), "1\n");
+    EXPECT_EQ(
+        cli.run({"import", catalogue, cli.dir().file("music").string(), "--all-files"}).status, 1);
+    EXPECT_EQ(sql("SELECT sName FROM tblMedia WHERE lMediaType=0"), "notes\n");
+    EXPECT_EQ(cli.run({"import", catalogue, "x", "--recurse", "--no-recurse"}).status, 2);
+}
+
+TEST_F(CliImport, PlaylistsThatAreNotVersionTwoAreRefused) {
+    const auto bad =
+        cli.dir().write("bad.pls", "[playlist]\nFile1=/a.mp3\nNumberOfEntries=1\n").string();
+    const auto refused = cli.run({"import-pls", catalogue, bad});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "No, corrupt or empty PLS file Version 2!\n");
+    const auto good = cli.dir()
+                          .write("good.pls", "[playlist]\nFile1=/m/Band - Song.mp3\nLength1=200\n"
+                                             "NumberOfEntries=1\nVersion=2\n")
+                          .string();
+    EXPECT_EQ(cli.run({"import-pls", catalogue, good}).status, 0);
+    EXPECT_EQ(sql("SELECT sName, lLength FROM tblMedia"), "Song\t200\n");
+}
+
+TEST_F(CliImport, ShowListsTheRecordAndUpdateRereadsTheFile) {
+    const auto path = cli.dir().write("music/a.mp3", mp3("Before", "Band")).string();
+    ASSERT_EQ(cli.run({"import", catalogue, path}).status, 0);
+    const auto shown = cli.run({"show", catalogue, "1"});
+    EXPECT_EQ(shown.status, 0);
+    EXPECT_NE(shown.out.find("tblMedia.sName\tBefore\n"), std::string::npos);
+    EXPECT_NE(shown.out.find("tblGroup.sName\tBand\n"), std::string::npos);
+    EXPECT_NE(shown.out.find("tblDirectory.sLocal\t" + cli.dir().file("music").string() + "/\n"),
+              std::string::npos);
+    EXPECT_NE(shown.out.find("4103\t128\n"), std::string::npos);
+    EXPECT_NE(shown.out.find("4098\tStereo\n"), std::string::npos);
+    cli.dir().write("music/a.mp3", mp3("After", "Other Band"));
+    EXPECT_EQ(cli.run({"update", catalogue, "--items", "1"}).status, 0);
+    EXPECT_EQ(sql("SELECT tblMedia.sName, tblGroup.sName FROM tblMedia, tblItem, tblGroup WHERE "
+                  "tblItem.lMediaID=tblMedia.lID AND tblItem.lGroupID=tblGroup.lID"),
+              "After\tOther Band\n");
+    EXPECT_EQ(cli.run({"show", catalogue, "99"}).status, 1);
+}
+
+} // namespace
+} // namespace tunebay
