@@ -3,7 +3,6 @@
 #include "store/item_query.h"
 
 #include <array>
-#include <climits>
 #include <cstdint>
 #include <optional>
 #include <utility>
