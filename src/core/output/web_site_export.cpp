@@ -127,13 +127,15 @@ bool ExportWebSite(CCatalogueConnection& connection, ExportOptions& options) {
 
             ExportOptions page = options;
             page.title = options.title + " - " + genre;
-            // The second term gives the same rows; it lets the engine start from the genre's
-            // media instead of reading every item for each page.
+            // The second term names the same items; it lets the engine start from the genre's
+            // media (through their genre index) instead of reading every item for each page,
+            // whatever size the planner takes a genre to have.
             const std::string quoted = SqlQuote(genre);
-            const std::string genreTerm = "tblGenre.sName=" + quoted +
-                                          " AND tblMedia.lGenreID IN (SELECT tblGenre.lID FROM "
-                                          "tblGenre WHERE tblGenre.sName=" +
-                                          quoted + ")";
+            const std::string genreTerm =
+                "tblGenre.sName=" + quoted +
+                " AND tblItem.lMediaID IN (SELECT tblMedia.lID FROM tblMedia, tblGenre WHERE "
+                "tblMedia.lGenreID=tblGenre.lID AND tblGenre.sName=" +
+                quoted + ")";
             page.selection.condition =
                 options.selection.condition.empty()
                     ? genreTerm
