@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 
 namespace tunebay {
 
@@ -46,6 +47,7 @@ const ExportFormatInfo* FindExportFormat(int index);
 // The entry of a --format value; null when no format has that name.
 const ExportFormatInfo* FindExportFormat(std::string_view cliName);
 
+inline constexpr const char* kExportCommandText = "&Export...";
 inline constexpr const char* kExportDialogTitle = "Export";
 inline constexpr const char* kExportInitialFileName = "Untitled";
 inline constexpr const char* kExportOptionsTitle = "Options";

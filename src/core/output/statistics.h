@@ -7,6 +7,7 @@
 
 namespace tunebay {
 
+inline constexpr const char* kStatisticCommandText = "&Statistic...";
 inline constexpr const char* kStatisticCommandPrompt = "Show the current database statistic.";
 
 // The statistics report: figures of the whole catalogue, of the selected items and of the
