@@ -1,0 +1,69 @@
+#include "about_dialog.h"
+
+#include "app/product.h"
+#include "app_icon.h"
+
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tunebay {
+
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(tr("About Tunebay"));
+    auto* icon = new QLabel(this);
+    icon->setPixmap(AppIcon().pixmap(48, 48));
+    auto* text = new QLabel(
+        QStringLiteral("<b>%1</b><br>A cataloguer for MP3 files.<br><br>Copyright &copy; "
+                       "%2 and the Tunebay contributors.<br><a href=\"%3\">%3</a>")
+            .arg(kProductVersionText, kCompanyName, kProductWebsite),
+        this);
+    text->setOpenExternalLinks(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    QPushButton* license = buttons->addButton(tr("License..."), QDialogButtonBox::ActionRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(license, &QPushButton::clicked, this, [this] {
+        LicenseDialog dialog(this);
+        dialog.exec();
+    });
+    auto* top = new QHBoxLayout;
+    top->addWidget(icon, 0, Qt::AlignTop);
+    top->addWidget(text, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(buttons);
+}
+
+LicenseDialog::LicenseDialog(QWidget* parent) : QDialog(parent) {
+    setWindowTitle(tr("License"));
+    auto* text = new QPlainTextEdit(LicenseText(), this);
+    text->setReadOnly(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(text);
+    layout->addWidget(buttons);
+    resize(520, 360);
+}
+
+QString LicenseText() {
+    return QStringLiteral(
+        "Tunebay for Linux\n"
+        "\n"
+        "This program is free software: you can redistribute it and/or modify it under the "
+        "terms of the GNU General Public License as published by the Free Software "
+        "Foundation, either version 3 of the License, or (at your option) any later "
+        "version.\n"
+        "\n"
+        "This program is distributed in the hope that it will be useful, but WITHOUT ANY "
+        "WARRANTY; without even the implied warranty of MERCHANTABILITY or FITNESS FOR A "
+        "PARTICULAR PURPOSE. See the GNU General Public License for more details.\n"
+        "\n"
+        "You should have received a copy of the GNU General Public License along with this "
+        "program. If not, see <https://www.gnu.org/licenses/>.\n");
+}
+
+} // namespace tunebay

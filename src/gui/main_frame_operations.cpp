@@ -1,0 +1,172 @@
+// The window's background operations: progress in the status bar, stopping, the "not
+// responding" question, and what the window does when an operation has ended.
+#include "main_frame.h"
+
+#include "import/import_operations.h"
+#include "item_list_model.h"
+#include "jukora_view.h"
+#include "listing_operation.h"
+#include "prompter.h"
+#include "window_messages.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+#include <chrono>
+#include <thread>
+
+namespace tunebay {
+
+QString CMainFrame::CounterText() const {
+    return QString::asprintf("%d/%d (%d)", m_listed, m_total, m_selected);
+}
+
+void CMainFrame::UpdateStatus() {
+    m_counterPane->setText(CounterText());
+    m_statusPane->setText(m_statusText);
+}
+
+void CMainFrame::SetStatusText(const QString& text) {
+    m_statusText = text;
+    UpdateStatus();
+}
+
+void CMainFrame::updateOperationIndicator() {
+    bool busy = false;
+    for (const auto& operation : m_slots)
+        busy = busy || operation != nullptr;
+    m_progressBar->setVisible(busy);
+}
+
+bool CMainFrame::IsAnyOperationRunning() const {
+    for (const auto& operation : m_slots)
+        if (operation)
+            return true;
+    return false;
+}
+
+void CMainFrame::onProgress(int finishCode, const QString& text) {
+    if (slot(finishCode))
+        SetStatusText(text);
+}
+
+void CMainFrame::onFinished(int finishCode, int stopCode) {
+    // The listing reports its end with its run number (onListingDone).
+    if (finishCode == kFinishListing)
+        return;
+    finishOperation(finishCode, stopCode);
+}
+
+void CMainFrame::finishOperation(int finishCode, int stopCode) {
+    (void)stopCode;
+    std::shared_ptr<CBackgroundOperation> operation = std::move(slot(finishCode));
+    slot(finishCode).reset();
+    if (!operation)
+        return;
+    SetStatusText(QString());
+    updateOperationIndicator();
+    switch (finishCode) {
+    case kFinishImport: {
+        const auto& run = static_cast<const ImportRun&>(*operation);
+        const int failures = run.Failures();
+        const std::string error = run.ErrorMessage();
+        operation.reset();
+        m_total = m_connection.CountItems();
+        RefreshViews();
+        if (!error.empty())
+            m_prompter.Message(QString::fromUtf8(kMessageImportError), PromptIcon::Error);
+        if (failures != 0)
+            m_prompter.Message(QString::fromStdString(ImportFailureSummary(failures)),
+                               PromptIcon::Warning);
+        break;
+    }
+    case kFinishPlsImport:
+    case kFinishUpdate: {
+        const std::string error = static_cast<const ImportRun&>(*operation).ErrorMessage();
+        operation.reset();
+        m_total = m_connection.CountItems();
+        RefreshViews();
+        if (!error.empty())
+            m_prompter.Message(QString::fromUtf8(finishCode == kFinishUpdate ? kMessageUpdateError
+                                                                             : kMessageImportError),
+                               PromptIcon::Error);
+        break;
+    }
+    case kFinishListing: {
+        auto& listing = static_cast<ListingOperation&>(*operation);
+        const bool relist = listing.relist;
+        const std::string error = listing.ErrorMessage();
+        operation.reset();
+        m_itemView->SelectFirstIfNone();
+        if (m_treeFocus) {
+            m_selected = m_listed;
+        }
+        UpdateStatus();
+        if (!error.empty())
+            m_prompter.Message(QString::fromUtf8(kMessageListingFailed), PromptIcon::Error);
+        if (relist)
+            RefreshList();
+        else
+            emit listingFinished();
+        break;
+    }
+    default:
+        break;
+    }
+    emit operationFinished(finishCode);
+}
+
+void CMainFrame::StopAll(bool ask) {
+    if (auto& listing = slot(kFinishListing))
+        listing->RequestStop();
+    bool others = false;
+    for (int code = kFinishCopyMove; code <= kFinishPlsImport; ++code)
+        others = others || (code != kFinishListing && slot(code));
+    if (!others)
+        return;
+    if (ask && !m_prompter.AskYesNo(QString::fromUtf8(kQuestionStopAll), PromptIcon::Question))
+        return;
+    SetStatusText(QString::fromUtf8(kProgressStopping));
+    for (auto& operation : m_slots)
+        if (operation)
+            operation->RequestStop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (slot(kFinishCopyMove) || slot(kFinishTools) || slot(kFinishImport))
+        WaitOrKill(ask);
+}
+
+void CMainFrame::WaitOrKill(bool report) {
+    const std::pair<int, const char*> watched[] = {{kFinishCopyMove, kQuestionCopyNotResponding},
+                                                   {kFinishTools, kQuestionToolsNotResponding},
+                                                   {kFinishImport, kQuestionImportNotResponding}};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (const auto& [code, question] : watched) {
+        const std::shared_ptr<CBackgroundOperation> operation = slot(code);
+        if (!operation || operation->WaitFinished(kWorkerWaitMs))
+            continue;
+        const QString text =
+            QString::fromUtf8(question) + QString::fromStdString(operation->CurrentFile());
+        QApplication::restoreOverrideCursor();
+        const TimedAnswer answer = m_prompter.AskYesNoTimed(text, kKillQuestionMs);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (answer == TimedAnswer::No)
+            continue;
+        operation->Kill();
+        if (report) {
+            finishOperation(code, 1);
+        } else {
+            slot(code).reset();
+            updateOperationIndicator();
+        }
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::reportCatalogueError(const std::exception& error, const char* message) {
+    m_prompter.Message(QString::fromUtf8(message) + QStringLiteral("\n\n") +
+                           QString::fromUtf8(error.what()),
+                       PromptIcon::Error);
+}
+
+} // namespace tunebay

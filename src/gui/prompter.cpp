@@ -1,0 +1,83 @@
+#include "prompter.h"
+
+#include "app/product.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+namespace tunebay {
+
+namespace {
+
+QMessageBox::Icon boxIcon(PromptIcon icon) {
+    switch (icon) {
+    case PromptIcon::Error:
+        return QMessageBox::Critical;
+    case PromptIcon::Warning:
+        return QMessageBox::Warning;
+    case PromptIcon::Question:
+        return QMessageBox::Question;
+    case PromptIcon::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+
+} // namespace
+
+void DialogPrompter::Message(const QString& text, PromptIcon icon) {
+    QMessageBox box(boxIcon(icon), kProductName, text, QMessageBox::Ok, m_parent);
+    box.exec();
+}
+
+bool DialogPrompter::AskYesNo(const QString& text, PromptIcon icon) {
+    QMessageBox box(boxIcon(icon), kProductName, text, QMessageBox::Yes | QMessageBox::No,
+                    m_parent);
+    return box.exec() == QMessageBox::Yes;
+}
+
+TimedAnswer DialogPrompter::AskYesNoTimed(const QString& text, int timeoutMs) {
+    QMessageBox box(QMessageBox::Question, kProductName, text, QMessageBox::Yes | QMessageBox::No,
+                    m_parent);
+    bool timedOut = false;
+    QTimer::singleShot(timeoutMs, &box, [&box, &timedOut] {
+        timedOut = true;
+        box.done(QMessageBox::Yes);
+    });
+    const int answer = box.exec();
+    if (timedOut)
+        return TimedAnswer::TimedOut;
+    return answer == QMessageBox::Yes ? TimedAnswer::Yes : TimedAnswer::No;
+}
+
+QString DialogPrompter::OpenFileName(const QString& title, const QString& directory,
+                                     const QString& filter) {
+    return QFileDialog::getOpenFileName(m_parent, title, directory, filter);
+}
+
+QStringList DialogPrompter::OpenFileNames(const QString& title, const QString& directory,
+                                          const QString& filter) {
+    return QFileDialog::getOpenFileNames(m_parent, title, directory, filter);
+}
+
+QString DialogPrompter::SaveFileName(const QString& title, const QString& directory,
+                                     const QString& filter) {
+    return QFileDialog::getSaveFileName(m_parent, title, directory, filter);
+}
+
+QString DialogPrompter::FolderName(const QString& title, const QString& directory) {
+    return QFileDialog::getExistingDirectory(m_parent, title, directory);
+}
+
+bool DialogPrompter::OpenWithDesktop(const QString& pathOrUrl) {
+    const QUrl url =
+        QFileInfo(pathOrUrl).isAbsolute() ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace tunebay
