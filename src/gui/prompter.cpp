@@ -28,21 +28,28 @@ QMessageBox::Icon boxIcon(PromptIcon icon) {
     return QMessageBox::Information;
 }
 
+// The program's texts end lines with "\r\n"; a box shows a line break for "\n" alone.
+QString boxText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
 } // namespace
 
 void DialogPrompter::Message(const QString& text, PromptIcon icon) {
-    QMessageBox box(boxIcon(icon), kProductName, text, QMessageBox::Ok, m_parent);
+    QMessageBox box(boxIcon(icon), kProductName, boxText(text), QMessageBox::Ok, m_parent);
     box.exec();
 }
 
 bool DialogPrompter::AskYesNo(const QString& text, PromptIcon icon) {
-    QMessageBox box(boxIcon(icon), kProductName, text, QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(boxIcon(icon), kProductName, boxText(text), QMessageBox::Yes | QMessageBox::No,
                     m_parent);
     return box.exec() == QMessageBox::Yes;
 }
 
 TimedAnswer DialogPrompter::AskYesNoTimed(const QString& text, int timeoutMs) {
-    QMessageBox box(QMessageBox::Question, kProductName, text, QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(QMessageBox::Question, kProductName, boxText(text), QMessageBox::Yes | QMessageBox::No,
                     m_parent);
     bool timedOut = false;
     QTimer::singleShot(timeoutMs, &box, [&box, &timedOut] {
