@@ -85,8 +85,12 @@ public:
     void ShowWebsite();
     void ShowAbout();
 
-    // Background operations.
+    // Background operations. StartOperation puts the operation into the slot of its finish
+    // code and starts it; false (and the slot left as it was) when the slot is taken or no
+    // worker could be started.
+    bool StartOperation(const std::shared_ptr<CBackgroundOperation>& operation);
     bool IsAnyOperationRunning() const;
+    IProgressSink& ProgressSink();
     void StopAll(bool ask);
     void WaitOrKill(bool report);
 

@@ -97,14 +97,9 @@ void CMainFrame::StartFolderImport(const QString& folder) {
     auto run =
         std::make_shared<FolderImportOperation>(*m_sink, m_connection, folderText(folder),
                                                 ImportOptions::FromSettings(m_settings), m_clock);
-    slot(kFinishImport) = run;
-    if (!run->Start()) {
-        slot(kFinishImport).reset();
-        m_prompter.Message(QString::fromUtf8(kMessageStartFailed), PromptIcon::Error);
+    if (!StartOperation(run))
         return;
-    }
     m_settings.ImportFolder = folderText(folder);
-    updateOperationIndicator();
 }
 
 void CMainFrame::ImportPls() {
@@ -123,13 +118,7 @@ void CMainFrame::ImportPls() {
     m_settings.ImportFilesDir = folderText(QFileInfo(path).absolutePath());
     auto run =
         std::make_shared<PlsImportOperation>(*m_sink, m_connection, std::move(playlist), m_clock);
-    slot(kFinishPlsImport) = run;
-    if (!run->Start()) {
-        slot(kFinishPlsImport).reset();
-        m_prompter.Message(QString::fromUtf8(kMessageStartFailed), PromptIcon::Error);
-        return;
-    }
-    updateOperationIndicator();
+    StartOperation(run);
 }
 
 void CMainFrame::UpdateItems() {
@@ -143,13 +132,7 @@ void CMainFrame::UpdateItems() {
     auto run = std::make_shared<UpdateOperation>(*m_sink, m_connection,
                                                  SelectionCondition(selection), selection.sortCode,
                                                  ImportOptions::FromSettings(m_settings), m_clock);
-    slot(kFinishUpdate) = run;
-    if (!run->Start()) {
-        slot(kFinishUpdate).reset();
-        m_prompter.Message(QString::fromUtf8(kMessageStartFailed), PromptIcon::Error);
-        return;
-    }
-    updateOperationIndicator();
+    StartOperation(run);
 }
 
 void CMainFrame::DeleteSelection() {

@@ -8,6 +8,7 @@
 #include "listing_operation.h"
 #include "prompter.h"
 #include "window_messages.h"
+#include "window_progress_sink.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -39,6 +40,24 @@ void CMainFrame::updateOperationIndicator() {
     m_progressBar->setVisible(busy);
 }
 
+bool CMainFrame::StartOperation(const std::shared_ptr<CBackgroundOperation>& operation) {
+    auto& place = slot(operation->FinishCode());
+    if (place)
+        return false;
+    place = operation;
+    if (!operation->Start()) {
+        place.reset();
+        m_prompter.Message(QString::fromUtf8(kMessageStartFailed), PromptIcon::Error);
+        return false;
+    }
+    updateOperationIndicator();
+    return true;
+}
+
+IProgressSink& CMainFrame::ProgressSink() {
+    return *m_sink;
+}
+
 bool CMainFrame::IsAnyOperationRunning() const {
     for (const auto& operation : m_slots)
         if (operation)
@@ -68,9 +87,9 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
     updateOperationIndicator();
     switch (finishCode) {
     case kFinishImport: {
-        const auto& run = static_cast<const ImportRun&>(*operation);
-        const int failures = run.Failures();
-        const std::string error = run.ErrorMessage();
+        const auto* run = dynamic_cast<const ImportRun*>(operation.get());
+        const int failures = run ? run->Failures() : 0;
+        const std::string error = run ? run->ErrorMessage() : std::string();
         operation.reset();
         m_total = m_connection.CountItems();
         RefreshViews();
@@ -83,7 +102,8 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
     }
     case kFinishPlsImport:
     case kFinishUpdate: {
-        const std::string error = static_cast<const ImportRun&>(*operation).ErrorMessage();
+        const auto* run = dynamic_cast<const ImportRun*>(operation.get());
+        const std::string error = run ? run->ErrorMessage() : std::string();
         operation.reset();
         m_total = m_connection.CountItems();
         RefreshViews();

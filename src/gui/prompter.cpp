@@ -49,8 +49,8 @@ bool DialogPrompter::AskYesNo(const QString& text, PromptIcon icon) {
 }
 
 TimedAnswer DialogPrompter::AskYesNoTimed(const QString& text, int timeoutMs) {
-    QMessageBox box(QMessageBox::Question, kProductName, boxText(text), QMessageBox::Yes | QMessageBox::No,
-                    m_parent);
+    QMessageBox box(QMessageBox::Question, kProductName, boxText(text),
+                    QMessageBox::Yes | QMessageBox::No, m_parent);
     bool timedOut = false;
     QTimer::singleShot(timeoutMs, &box, [&box, &timedOut] {
         timedOut = true;

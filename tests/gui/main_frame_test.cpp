@@ -11,7 +11,12 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace tunebay;
 using namespace tunebay::test;
@@ -46,6 +51,20 @@ QStringList treeText(const QTreeWidget& tree) {
         walk(tree.topLevelItem(i), 0);
     return lines;
 }
+
+// An import worker that does not hear stop requests until it is released.
+class StubbornOperation : public CBackgroundOperation {
+public:
+    explicit StubbornOperation(IProgressSink& sink) : CBackgroundOperation(kFinishImport, sink) {}
+    std::atomic<bool> released{false};
+
+protected:
+    void Run() override {
+        SetCurrentFile("/music/stuck.mp3");
+        while (!released)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+};
 
 } // namespace
 
@@ -258,6 +277,50 @@ private slots:
         window.frame->Action("Stop")->trigger();
         QVERIFY(window.prompter.questions.isEmpty());
         QVERIFY(!window.frame->IsAnyOperationRunning());
+    }
+
+    void escapeKillsAWorkerThatDoesNotStop() {
+        TempCatalogue catalogue;
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        auto stubborn = std::make_shared<StubbornOperation>(window.frame->ProgressSink());
+        QVERIFY(window.frame->StartOperation(stubborn));
+        QVERIFY(!window.frame->StartOperation(stubborn)); // its slot is taken
+
+        window.frame->Disconnect();
+        QCOMPARE(window.prompter.messages,
+                 QStringList({"There is at least one operation running! Press ESC to stop them!"}));
+        QVERIFY(window.frame->IsCatalogueOpen());
+
+        window.prompter.timedAnswer = TimedAnswer::TimedOut;
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        window.frame->Action("Stop")->trigger();
+        QCOMPARE(window.prompter.questions,
+                 QStringList({"Stop all running operations?",
+                              "Import-thread is not responding! Kill?\r\n\r\nCurrent file: "
+                              "/music/stuck.mp3"}));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toInt(), int(kFinishImport));
+        // Only the listing the refresh started may still run.
+        QTRY_VERIFY_WITH_TIMEOUT(!window.frame->IsAnyOperationRunning(), 10000);
+        stubborn->released = true;
+    }
+
+    void closingWhileAWorkerHangsIsRefused() {
+        WindowFixture window;
+        auto stubborn = std::make_shared<StubbornOperation>(window.frame->ProgressSink());
+        QVERIFY(window.frame->StartOperation(stubborn));
+        window.prompter.timedAnswer = TimedAnswer::No;
+        window.frame->show();
+        QVERIFY(!window.frame->close());
+        QCOMPARE(window.prompter.messages,
+                 QStringList({"There is at least one operation running!\r\nWait or press ESC to "
+                              "stop them, then try closing again!"}));
+        // Released, it ends and reports; then the window closes.
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        stubborn->released = true;
+        QVERIFY(finished.wait(5000));
+        QVERIFY(window.frame->close());
     }
 
     void closingStoresThePlacement() {
