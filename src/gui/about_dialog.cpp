@@ -51,19 +51,15 @@ LicenseDialog::LicenseDialog(QWidget* parent) : QDialog(parent) {
 
 QString LicenseText() {
     return QStringLiteral(
-        "Tunebay for Linux\n"
+        "Tunebay 1.53 for Linux\n"
         "\n"
-        "This program is free software: you can redistribute it and/or modify it under the "
-        "terms of the GNU General Public License as published by the Free Software "
-        "Foundation, either version 3 of the License, or (at your option) any later "
-        "version.\n"
+        "You may use this program and pass on unchanged copies of it, as a whole and free of "
+        "charge, on the terms published with its source code.\n"
         "\n"
-        "This program is distributed in the hope that it will be useful, but WITHOUT ANY "
-        "WARRANTY; without even the implied warranty of MERCHANTABILITY or FITNESS FOR A "
-        "PARTICULAR PURPOSE. See the GNU General Public License for more details.\n"
-        "\n"
-        "You should have received a copy of the GNU General Public License along with this "
-        "program. If not, see <https://www.gnu.org/licenses/>.\n");
+        "The program is provided as it is, WITHOUT ANY WARRANTY, without even the implied "
+        "warranty of MERCHANTABILITY or FITNESS FOR A PARTICULAR PURPOSE. Its makers are not "
+        "liable for any damage, loss of data included, that comes from using it. Keep copies "
+        "of your catalogues and of your music files.\n");
 }
 
 } // namespace tunebay

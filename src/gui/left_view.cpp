@@ -69,6 +69,7 @@ CLeftView::CLeftView(QWidget* parent) : QTreeWidget(parent) {
 }
 
 void CLeftView::SetTree(const FolderTree& tree) {
+    m_dropTarget = nullptr;
     m_filling = true;
     setUpdatesEnabled(false);
     clear();
@@ -138,9 +139,10 @@ void CLeftView::RemoveNode(std::size_t index) {
     QTreeWidgetItem* item = ItemOfNode(index);
     if (!item)
         return;
-    m_filling = true;
+    if (item == m_dropTarget)
+        m_dropTarget = nullptr;
+    // When it was the selected node, the node that takes its place is reported as selected.
     delete item;
-    m_filling = false;
 }
 
 void CLeftView::focusInEvent(QFocusEvent* event) {
@@ -165,13 +167,36 @@ void CLeftView::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void CLeftView::dragMoveEvent(QDragMoveEvent* event) {
-    const auto target = nodeAt(event->position().toPoint());
-    if (target && (event->source() == this || event->mimeData()->hasFormat(kItemIdsMimeType))) {
+    QTreeWidgetItem* item = itemAt(event->position().toPoint());
+    if (item && (event->source() == this || event->mimeData()->hasFormat(kItemIdsMimeType))) {
+        showDropTarget(item);
         event->setDropAction(Qt::MoveAction);
         event->accept();
     } else {
+        showDropTarget(nullptr);
         event->ignore();
     }
+}
+
+void CLeftView::dragLeaveEvent(QDragLeaveEvent* event) {
+    showDropTarget(nullptr);
+    QTreeWidget::dragLeaveEvent(event);
+}
+
+void CLeftView::showDropTarget(QTreeWidgetItem* item) {
+    if (item == m_dropTarget)
+        return;
+    m_filling = true; // a highlight is no rename
+    if (m_dropTarget) {
+        m_dropTarget->setData(0, Qt::BackgroundRole, QVariant());
+        m_dropTarget->setData(0, Qt::ForegroundRole, QVariant());
+    }
+    m_dropTarget = item;
+    if (m_dropTarget) {
+        m_dropTarget->setBackground(0, palette().highlight());
+        m_dropTarget->setForeground(0, palette().highlightedText());
+    }
+    m_filling = false;
 }
 
 void CLeftView::startDrag(Qt::DropActions supportedActions) {
@@ -181,6 +206,7 @@ void CLeftView::startDrag(Qt::DropActions supportedActions) {
 }
 
 void CLeftView::dropEvent(QDropEvent* event) {
+    showDropTarget(nullptr);
     const auto target = nodeAt(event->position().toPoint());
     event->setDropAction(Qt::IgnoreAction); // the tree is rebuilt; Qt must not move items itself
     event->accept();

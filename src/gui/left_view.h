@@ -45,16 +45,20 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     std::optional<std::size_t> nodeAt(const QPoint& position) const;
+    // Shows the item under the mouse as the drop target (none for nullptr).
+    void showDropTarget(QTreeWidgetItem* item);
     void addChildren(QTreeWidgetItem* parent, std::size_t index);
 
     FolderTree m_tree;
     bool m_filling = false;
     std::optional<std::size_t> m_draggedNode; // while a node of this tree is dragged
+    QTreeWidgetItem* m_dropTarget = nullptr;
 };
 
 } // namespace tunebay
