@@ -3,7 +3,9 @@
 #include "browse/item_list_columns.h"
 #include "browse/length_text.h"
 
+#include <QApplication>
 #include <QMimeData>
+#include <QStyle>
 
 namespace tunebay {
 
@@ -24,6 +26,12 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole) {
         const bool right = kItemListColumns[static_cast<size_t>(index.column())].rightAligned;
         return QVariant::fromValue(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
+    }
+    if (role == Qt::DecorationRole && index.column() == 0) {
+        static const QIcon icon =
+            QIcon::fromTheme(QStringLiteral("audio-x-generic"),
+                             QApplication::style()->standardIcon(QStyle::SP_MediaVolume));
+        return icon;
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};

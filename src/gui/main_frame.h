@@ -135,6 +135,8 @@ private:
     void updateRecentMenu();
     void updateViewChecks();
     void updateOperationIndicator();
+    // Sets the status text and paints it at once, before a command that blocks the window.
+    void showStatusNow(const QString& text);
 
     void populateTree();
     void onNodeSelected(std::size_t index);

@@ -57,7 +57,7 @@ void CMainFrame::ImportFiles() {
         options.allowAllFiles ? tr("All Files (*.*)") : tr("MP3 Audio Files (*.mp3)"));
     if (files.isEmpty())
         return;
-    SetStatusText(QString::fromUtf8(kProgressImportingFiles));
+    showStatusNow(QString::fromUtf8(kProgressImportingFiles));
     std::vector<std::string> paths;
     for (const QString& file : files)
         paths.push_back(file.toStdString());
@@ -141,7 +141,7 @@ void CMainFrame::DeleteSelection() {
         return;
     if (!m_prompter.AskYesNo(QString::fromUtf8(kQuestionDeleteItems), PromptIcon::Warning))
         return;
-    SetStatusText(QString::fromUtf8(kProgressDeleting));
+    showStatusNow(QString::fromUtf8(kProgressDeleting));
     DeletionOutcome outcome;
     {
         WaitCursor wait;
@@ -252,7 +252,7 @@ void CMainFrame::RemoveAll() {
         return;
     if (refuseWhileRunning())
         return;
-    SetStatusText(QString::fromUtf8(kProgressClearing));
+    showStatusNow(QString::fromUtf8(kProgressClearing));
     {
         WaitCursor wait;
         try {

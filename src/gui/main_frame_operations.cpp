@@ -33,6 +33,12 @@ void CMainFrame::SetStatusText(const QString& text) {
     UpdateStatus();
 }
 
+void CMainFrame::showStatusNow(const QString& text) {
+    SetStatusText(text);
+    // The commands that show this text keep the window's thread busy until they are done.
+    m_statusPane->repaint();
+}
+
 void CMainFrame::updateOperationIndicator() {
     bool busy = false;
     for (const auto& operation : m_slots)

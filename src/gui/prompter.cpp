@@ -2,6 +2,7 @@
 
 #include "app/product.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -38,19 +39,19 @@ QString boxText(const QString& text) {
 } // namespace
 
 void DialogPrompter::Message(const QString& text, PromptIcon icon) {
-    QMessageBox box(boxIcon(icon), kProductName, boxText(text), QMessageBox::Ok, m_parent);
+    QMessageBox box(boxIcon(icon), kProductName, boxText(text), QMessageBox::Ok, parentWidget());
     box.exec();
 }
 
 bool DialogPrompter::AskYesNo(const QString& text, PromptIcon icon) {
     QMessageBox box(boxIcon(icon), kProductName, boxText(text), QMessageBox::Yes | QMessageBox::No,
-                    m_parent);
+                    parentWidget());
     return box.exec() == QMessageBox::Yes;
 }
 
 TimedAnswer DialogPrompter::AskYesNoTimed(const QString& text, int timeoutMs) {
     QMessageBox box(QMessageBox::Question, kProductName, boxText(text),
-                    QMessageBox::Yes | QMessageBox::No, m_parent);
+                    QMessageBox::Yes | QMessageBox::No, parentWidget());
     bool timedOut = false;
     QTimer::singleShot(timeoutMs, &box, [&box, &timedOut] {
         timedOut = true;
@@ -64,21 +65,25 @@ TimedAnswer DialogPrompter::AskYesNoTimed(const QString& text, int timeoutMs) {
 
 QString DialogPrompter::OpenFileName(const QString& title, const QString& directory,
                                      const QString& filter) {
-    return QFileDialog::getOpenFileName(m_parent, title, directory, filter);
+    return QFileDialog::getOpenFileName(parentWidget(), title, directory, filter);
 }
 
 QStringList DialogPrompter::OpenFileNames(const QString& title, const QString& directory,
                                           const QString& filter) {
-    return QFileDialog::getOpenFileNames(m_parent, title, directory, filter);
+    return QFileDialog::getOpenFileNames(parentWidget(), title, directory, filter);
 }
 
 QString DialogPrompter::SaveFileName(const QString& title, const QString& directory,
                                      const QString& filter) {
-    return QFileDialog::getSaveFileName(m_parent, title, directory, filter);
+    return QFileDialog::getSaveFileName(parentWidget(), title, directory, filter);
 }
 
 QString DialogPrompter::FolderName(const QString& title, const QString& directory) {
-    return QFileDialog::getExistingDirectory(m_parent, title, directory);
+    return QFileDialog::getExistingDirectory(parentWidget(), title, directory);
+}
+
+QWidget* DialogPrompter::parentWidget() const {
+    return m_parent ? m_parent : QApplication::activeWindow();
 }
 
 bool DialogPrompter::OpenWithDesktop(const QString& pathOrUrl) {

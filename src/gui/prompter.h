@@ -60,6 +60,9 @@ public:
     bool OpenWithDesktop(const QString& pathOrUrl) override;
 
 private:
+    // The window the boxes belong to: the one given, else the active window.
+    QWidget* parentWidget() const;
+
     QWidget* m_parent;
 };
 
