@@ -93,9 +93,14 @@ void CJukoraView::SelectNext(int step) {
     scrollTo(index);
 }
 
-void CJukoraView::SelectFirstIfNone() {
-    if (m_model->rowCount() > 0 && !currentIndex().isValid())
+void CJukoraView::SelectFirstIfNone(bool select) {
+    if (m_model->rowCount() == 0)
+        return;
+    if (!currentIndex().isValid())
         selectionModel()->setCurrentIndex(m_model->index(0, 0), QItemSelectionModel::NoUpdate);
+    if (select && !selectionModel()->hasSelection())
+        selectionModel()->select(currentIndex(),
+                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
 void CJukoraView::focusInEvent(QFocusEvent* event) {

@@ -31,8 +31,9 @@ public:
     void RenameFirstSelected();
     // Moves the selection to the next (previous) row, wrapping around at the ends.
     void SelectNext(int step);
-    // Selects the first row when rows exist and none is current.
-    void SelectFirstIfNone();
+    // Makes the first row the current one when rows exist and none is current; `select` also
+    // selects it when no row is selected.
+    void SelectFirstIfNone(bool select);
 
 signals:
     void headerClicked(int column);

@@ -124,10 +124,9 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
         const bool relist = listing.relist;
         const std::string error = listing.ErrorMessage();
         operation.reset();
-        m_itemView->SelectFirstIfNone();
-        if (m_treeFocus) {
-            m_selected = m_listed;
-        }
+        // The list in use gets its first row selected; else the whole list is the scope.
+        m_itemView->SelectFirstIfNone(!m_treeFocus);
+        m_selected = m_treeFocus ? m_listed : m_itemView->SelectedCount();
         UpdateStatus();
         if (!error.empty())
             m_prompter.Message(QString::fromUtf8(kMessageListingFailed), PromptIcon::Error);

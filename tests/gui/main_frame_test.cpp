@@ -144,6 +144,31 @@ private slots:
         QCOMPARE(window.frame->CounterText(), QString("3/3 (1)"));
     }
 
+    void aListInUseGetsItsFirstRowSelected() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->UseListSelection();
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (0)"));
+        QVERIFY(window.listAfter([&] { window.frame->RefreshList(); }));
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (1)"));
+    }
+
+    void nextAndPreviousItemWrapAround() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        CJukoraView* view = window.frame->ItemView();
+        window.frame->Action("PreviousItem")->trigger();
+        QCOMPARE(view->currentIndex().row(), 2);
+        window.frame->Action("NextItem")->trigger();
+        QCOMPARE(view->currentIndex().row(), 0);
+        window.frame->Action("NextItem")->trigger();
+        QCOMPARE(view->currentIndex().row(), 1);
+    }
+
     void renamingATitleStoresIt() {
         TempCatalogue catalogue;
         fill(catalogue);
