@@ -3,9 +3,9 @@
 #include <QCheckBox>
 
 #include <QComboBox>
-#include <QFormLayout>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
 #include <algorithm>
 
 namespace tunebay {
@@ -37,24 +37,26 @@ COptionsHtmlPage::COptionsHtmlPage(QWidget* parent) : OptionsPage(parent) {
     title->setMaxLength(kTitleLimit);
     subdivide = new QCheckBox(tr("Subdivide in groups"), this);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(askOptions);
-    auto* form = new QFormLayout;
-    form->addRow(tr("Culumns"), columns);
-    form->addRow(tr("Detail level"), detailLevel);
-    layout->addLayout(form);
-    layout->addWidget(launchFile);
-    auto* form2 = new QFormLayout;
-    form2->addRow(tr("Link type"), linkType);
-    form2->addRow(tr("Order type"), orderType);
-    layout->addLayout(form2);
-    layout->addWidget(showIcons);
-    layout->addWidget(showIndex);
-    auto* form3 = new QFormLayout;
-    form3->addRow(tr("Title"), title);
-    layout->addLayout(form3);
-    layout->addWidget(subdivide);
-    layout->addStretch(1);
+    // One grid, so that the labels of the lists and of the title line up.
+    auto* layout = new QGridLayout(this);
+    int row = 0;
+    layout->addWidget(askOptions, row++, 0, 1, 2);
+    layout->addWidget(new QLabel(tr("Culumns"), this), row, 0);
+    layout->addWidget(columns, row++, 1);
+    layout->addWidget(new QLabel(tr("Detail level"), this), row, 0);
+    layout->addWidget(detailLevel, row++, 1);
+    layout->addWidget(launchFile, row++, 0, 1, 2);
+    layout->addWidget(new QLabel(tr("Link type"), this), row, 0);
+    layout->addWidget(linkType, row++, 1);
+    layout->addWidget(new QLabel(tr("Order type"), this), row, 0);
+    layout->addWidget(orderType, row++, 1);
+    layout->addWidget(showIcons, row++, 0, 1, 2);
+    layout->addWidget(showIndex, row++, 0, 1, 2);
+    layout->addWidget(new QLabel(tr("Title"), this), row, 0);
+    layout->addWidget(title, row++, 1);
+    layout->addWidget(subdivide, row++, 0, 1, 2);
+    layout->setRowStretch(row, 1);
+    layout->setColumnStretch(1, 1);
 
     connect(detailLevel, &QComboBox::activated, this, [this](int level) {
         if (level < kFirstLevelWithGenre)
