@@ -223,6 +223,33 @@ private slots:
         QCOMPARE(window.frame->ItemModel()->rowCount(), 2);
     }
 
+    void renamingAPackageToNothingGivesUnknown() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        builder.add(facts("One", "Alpha", "Disc"));
+        WindowFixture window;
+        window.settings.FolderView = kFolderViewGroup | kFolderViewPackage;
+        QVERIFY(window.open(catalogue.path()));
+        CLeftView* tree = window.frame->FolderView();
+        QTreeWidgetItem* group = tree->topLevelItem(0)->child(0);
+        QTreeWidgetItem* package = group->child(0);
+        QCOMPARE(package->text(0), QString("Disc"));
+        QVERIFY(package->flags() & Qt::ItemIsEditable);
+        QVERIFY(!(tree->topLevelItem(0)->flags() & Qt::ItemIsEditable));
+        package->setText(0, QString());
+        QCOMPARE(package->text(0), QString("Unknown"));
+        QCOMPARE(catalogue.scalar("SELECT sName FROM tblPackage"), std::string("Unknown"));
+    }
+
+    void genreNodesCannotBeRenamed() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        QTreeWidgetItem* genre = window.frame->FolderView()->topLevelItem(0)->child(0);
+        QVERIFY(!(genre->flags() & Qt::ItemIsEditable));
+    }
+
     void droppingRowsOnANodeMovesTheItems() {
         TempCatalogue catalogue;
         fill(catalogue);
