@@ -3,7 +3,6 @@
 #include "browse/search_types.h"
 
 #include <QComboBox>
-#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>

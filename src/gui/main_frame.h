@@ -155,7 +155,6 @@ private:
     ListState listState() const;
     ExplorerScope explorerScope() const;
     void reportCatalogueError(const std::exception& error, const char* message);
-    void storeWindowPlacement();
     void restoreWindowPlacement();
 
     std::shared_ptr<CBackgroundOperation>& slot(int finishCode) {

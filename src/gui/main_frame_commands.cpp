@@ -205,7 +205,7 @@ void CMainFrame::DropRowsOnNode(std::size_t target) {
         try {
             MoveItemsToNode(m_connection, selection, levels);
         } catch (const std::exception& error) {
-            reportCatalogueError(error, "Couldn't move the items!");
+            reportCatalogueError(error, kMessageMoveFailed);
             return;
         }
         std::vector<int> rows = m_itemView->SelectedRows();
@@ -237,7 +237,7 @@ void CMainFrame::DropNodeOnNode(std::size_t dragged, std::size_t target) {
         try {
             MoveItemsToNode(m_connection, selection, DropTargetLevels(*m_nodes, target));
         } catch (const std::exception& error) {
-            reportCatalogueError(error, "Couldn't move the items!");
+            reportCatalogueError(error, kMessageMoveFailed);
             return;
         }
     }
@@ -258,7 +258,7 @@ void CMainFrame::RemoveAll() {
         try {
             ClearCatalogue(m_connection);
         } catch (const std::exception& error) {
-            reportCatalogueError(error, "Couldn't clear the database!");
+            reportCatalogueError(error, kMessageClearFailed);
         }
     }
     SetStatusText(QString());

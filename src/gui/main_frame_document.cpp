@@ -311,10 +311,6 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void CMainFrame::storeWindowPlacement() {
-    StoreWindowPlacement(*this, m_store);
-}
-
 void CMainFrame::restoreWindowPlacement() {
     if (!RestoreWindowPlacement(*this, m_store))
         resize(900, 600);

@@ -21,6 +21,8 @@ inline constexpr const char* kQuestionUpdateItems =
 inline constexpr const char* kProgressStopping = "Stopping running operations...";
 inline constexpr const char* kProgressImportingFiles = "Importing ...";
 inline constexpr const char* kMessageStartFailed = "Couldn't start the operation!";
+inline constexpr const char* kMessageMoveFailed = "Couldn't move the items!";
+inline constexpr const char* kMessageClearFailed = "Couldn't clear the database!";
 
 // How long the window waits for a stopped worker, and how long the kill question stays.
 inline constexpr int kWorkerWaitMs = 3000;
