@@ -89,6 +89,10 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
     slot(finishCode).reset();
     if (!operation)
         return;
+    // The worker may still be on its last steps (a listing reports its end from inside its
+    // run); it must be gone before the window can drop the operation, or the worker would be
+    // left to report to a window that may no longer exist.
+    operation->WaitFinished(kWorkerWaitMs);
     SetStatusText(QString());
     updateOperationIndicator();
     switch (finishCode) {
