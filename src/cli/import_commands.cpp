@@ -15,6 +15,14 @@ namespace tunebay::cli {
 
 namespace {
 
+// The error that ended a run early, if any, as the command's result.
+int reportRunError(CliContext& context, const ImportRun& run) {
+    if (run.ErrorMessage().empty())
+        return kExitSuccess;
+    context.err << run.ErrorMessage() << "\n";
+    return kExitReportedFailures;
+}
+
 class ImportCommand : public Command {
 public:
     void Register(CLI::App& app) override {
@@ -128,11 +136,7 @@ public:
         auto run = std::make_shared<PlsImportOperation>(progress, context.connection,
                                                         std::move(playlist), clock);
         progress.RunToEnd(run);
-        if (!run->ErrorMessage().empty()) {
-            context.err << run->ErrorMessage() << "\n";
-            return kExitReportedFailures;
-        }
-        return kExitSuccess;
+        return reportRunError(context, *run);
     }
 
 private:
@@ -163,11 +167,7 @@ public:
             progress, context.connection, condition, context.settings.ItemOrder,
             ImportOptions::FromSettings(context.settings), clock);
         progress.RunToEnd(run);
-        if (!run->ErrorMessage().empty()) {
-            context.err << run->ErrorMessage() << "\n";
-            return kExitReportedFailures;
-        }
-        return kExitSuccess;
+        return reportRunError(context, *run);
     }
 
 private:

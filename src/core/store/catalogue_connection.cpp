@@ -7,11 +7,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cmath>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -22,6 +24,12 @@ namespace {
 // How long a statement waits for another thread or process that holds the catalogue's write
 // lock before it fails.
 constexpr int kBusyTimeoutMs = 3000;
+
+long long steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 // Jet's FIRST: the value of the first row the aggregate sees.
 void firstStep(sqlite3_context* context, int, sqlite3_value** values) {
@@ -62,6 +70,18 @@ std::string uriEscape(std::string_view path) {
 // handles cached by threads for an earlier catalogue are recognised as stale.
 class ConnectionState {
 public:
+    // Waits for another writer in short steps, noting the time so that a long run of batched
+    // writes can let the waiting writer in (SQLite's own waiting sleeps up to 100 ms at a time
+    // and would miss the short gap between two batches).
+    static int onBusy(void* self, int attempt) {
+        auto* state = static_cast<ConnectionState*>(self);
+        state->lastBusyAt = steadyMilliseconds();
+        if (attempt >= kBusyTimeoutMs)
+            return 0;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return 1;
+    }
+
     ~ConnectionState() {
         for (auto& [db, cache] : statements)
             for (auto& [sql, statement] : cache)
@@ -79,7 +99,7 @@ public:
             throw CatalogueError("", "cannot open the catalogue: " + message);
         }
         sqlite3_extended_result_codes(db, 1);
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
+        sqlite3_busy_handler(db, &ConnectionState::onBusy, const_cast<ConnectionState*>(this));
         sqlite3_create_function_v2(db, "FIRST", 1, SQLITE_UTF8, nullptr, nullptr, firstStep,
                                    firstFinal, nullptr);
         sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
@@ -94,6 +114,7 @@ public:
     std::vector<sqlite3*> idle;    // handles of threads that have ended, ready for reuse
     // Prepared statements kept for reuse, per handle and statement text.
     std::map<sqlite3*, std::map<std::string, sqlite3_stmt*, std::less<>>> statements;
+    std::atomic<long long> lastBusyAt{0}; // when some thread last waited for the write lock
 };
 
 namespace {
@@ -425,6 +446,10 @@ int CCatalogueConnection::ChangedRows() {
     return sqlite3_changes(handle());
 }
 
+bool CCatalogueConnection::WritersWaitedSince(long long steadyMs) const {
+    return m_state && m_state->lastBusyAt.load() >= steadyMs;
+}
+
 bool CCatalogueConnection::InTransaction() {
     return sqlite3_get_autocommit(handle()) == 0;
 }
@@ -472,15 +497,7 @@ void CatalogueTransaction::Commit() {
 // ---- CatalogueBatch ----
 
 namespace {
-
 constexpr long long kBatchMilliseconds = 500;
-
-long long steadyMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
 } // namespace
 
 CatalogueBatch::CatalogueBatch(CCatalogueConnection& connection)
@@ -504,6 +521,9 @@ void CatalogueBatch::UnitDone() {
     if (steadyMilliseconds() - m_openedAt < kBatchMilliseconds)
         return;
     m_connection.Commit();
+    // Someone waited for the write lock during this batch: give them the chance to take it.
+    if (m_connection.WritersWaitedSince(m_openedAt))
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     m_connection.Begin();
     m_openedAt = steadyMilliseconds();
 }

@@ -93,6 +93,9 @@ public:
 
     // Transactions belong to the calling thread's handle. Prefer CatalogueTransaction.
     bool InTransaction();
+    // Whether a thread of this program waited for the write lock since the given steady-clock
+    // time in milliseconds.
+    bool WritersWaitedSince(long long steadyMs) const;
     void Begin();
     void Commit();
     void Rollback();

@@ -116,6 +116,25 @@ TEST(FolderTree, APackageSplitByOtherRowsStillAppearsOnceUnderItsParent) {
     EXPECT_EQ(tree.nodes[2].id, 11);
 }
 
+TEST(FolderTree, LargeTreesKeepEveryNodeOnceAndFindTheRememberedOne) {
+    std::vector<TreeRow> rows;
+    for (int group = 1; group <= 3000; ++group)
+        for (int package = 0; package < 3; ++package)
+            for (const int genre : {1, 2}) // each package's rows twice, as for two genres
+                rows.push_back({genre, "g", group, "G" + std::to_string(group),
+                                group * 10 + package, "P" + std::to_string(package)});
+    const FolderTree tree = BuildFolderTree(rows, kFolderViewGroup | kFolderViewPackage,
+                                            {{kNodePackage, 29992}, {kNodeGroup, 2999}});
+    ASSERT_EQ(tree.nodes.size(), 1u + 3000 + 9000);
+    ASSERT_EQ(tree.children[0].size(), 3000u);
+    for (const auto group : tree.children[0])
+        EXPECT_EQ(tree.children[group].size(), 3u);
+    EXPECT_EQ(tree.names[tree.selected], "P2");
+    EXPECT_EQ(NodeChainOf(tree.nodes, tree.selected),
+              (NodeChain{{kNodePackage, 29992}, {kNodeGroup, 2999}}));
+    EXPECT_EQ(BuildFolderTree(rows, 3, {{kNodeItem, 1}}).selected, 0u);
+}
+
 TEST(FolderTree, TheRememberedNodeIsSelectedAgainWhereverItNowStands) {
     Shelf shelf;
     FolderTree tree = shelf.tree(5);

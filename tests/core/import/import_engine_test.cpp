@@ -289,7 +289,8 @@ TEST_F(ImportEngine, MalformedFilesNeverBreakAFolderImport) {
     EXPECT_EQ(run->ItemsAdded() + run->Failures(), 10);
     EXPECT_EQ(count("tblItem"), std::to_string(run->ItemsAdded()));
     // Every item is whole: it shows up in the listing join.
-    EXPECT_EQ(QueryItems(catalogue.connection, "SELECT COUNT(*)", "", 0).GetInt(0), run->ItemsAdded());
+    EXPECT_EQ(QueryItems(catalogue.connection, "SELECT COUNT(*)", "", 0).GetInt(0),
+              run->ItemsAdded());
     EXPECT_EQ(count("tblMedia WHERE lGenreID NOT IN (SELECT lID FROM tblGenre)"), "0");
 }
 
@@ -303,12 +304,14 @@ TEST(ImportCorpus, TheSharedCorpusImportsWithoutHarm) {
     FixedClock clock;
     ImportOptions options;
     options.allowAllFiles = true;
-    auto run = std::make_shared<FolderImportOperation>(sink, catalogue.connection, corpus, options, clock);
+    auto run =
+        std::make_shared<FolderImportOperation>(sink, catalogue.connection, corpus, options, clock);
     ASSERT_EQ(run->Start(), 1);
     ASSERT_EQ(run->WaitFinished(300000), 1);
     EXPECT_EQ(run->ErrorMessage(), "");
     EXPECT_GT(run->ItemsAdded(), 0);
-    EXPECT_EQ(QueryItems(catalogue.connection, "SELECT COUNT(*)", "", 0).GetInt(0), run->ItemsAdded());
+    EXPECT_EQ(QueryItems(catalogue.connection, "SELECT COUNT(*)", "", 0).GetInt(0),
+              run->ItemsAdded());
 }
 
 } // namespace

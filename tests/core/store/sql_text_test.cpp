@@ -49,6 +49,32 @@ TEST(JetDialect, QuotedTextIsNeverRewritten) {
     EXPECT_EQ(TranslateJetSql("SELECT UNDELETE * FROM x"), "SELECT UNDELETE * FROM x");
 }
 
+TEST(JetDialect, GroupByLeavesOutNamesThatTheirKeyAlreadyGroups) {
+    EXPECT_EQ(TranslateJetSql("SELECT tblGenre.lID, tblGenre.sName, tblGroup.lID, tblGroup.sName "
+                              "FROM tblGenre, tblGroup GROUP BY tblGenre.lID, tblGenre.sName, "
+                              "tblGroup.lID, tblGroup.sName ORDER BY tblGenre.sName"),
+              "SELECT tblGenre.lID, tblGenre.sName, tblGroup.lID, tblGroup.sName FROM tblGenre, "
+              "tblGroup GROUP BY tblGenre.lID, tblGroup.lID ORDER BY tblGenre.sName");
+    EXPECT_EQ(TranslateJetSql("SELECT COUNT(*) FROM (SELECT tblPackage.lID FROM tblPackage GROUP "
+                              "BY tblPackage.lID,tblPackage.sName)"),
+              "SELECT COUNT(*) FROM (SELECT tblPackage.lID FROM tblPackage GROUP BY "
+              "tblPackage.lID)");
+    EXPECT_EQ(TranslateJetSql("SELECT a FROM tblMedia group by tblMedia.lID, tblMedia.sName"),
+              "SELECT a FROM tblMedia group by tblMedia.lID");
+    // Left as written: a name before its key, a name without its key, names of tables whose
+    // lID is no key, other columns, expressions and literals.
+    for (const char* sql :
+         {"SELECT 1 FROM tblGroup GROUP BY tblGroup.sName, tblGroup.lID",
+          "SELECT 1 FROM tblGroup, tblGenre GROUP BY tblGenre.lID, tblGroup.sName",
+          "SELECT 1 FROM tblOptional GROUP BY tblOptional.lID, tblOptional.sName",
+          "SELECT 1 FROM tblMedia GROUP BY tblMedia.lID, tblMedia.sComment",
+          "SELECT 1 FROM tblMedia GROUP BY tblMedia.lID, UPPER(tblMedia.sName)",
+          "SELECT 1 FROM tblMedia GROUP BY tblMedia.lID, 'tblMedia.sName'",
+          "SELECT sName FROM tblMediaDuplicates GROUP BY sName HAVING COUNT(*) > 1",
+          "SELECT 'GROUP BY tblMedia.lID, tblMedia.sName' FROM tblMedia"})
+        EXPECT_EQ(TranslateJetSql(sql), sql);
+}
+
 constexpr const char* kJoin =
     " FROM tblGroup, tblPackage, tblMedia, tblGenre, tblItem, tblDirectory WHERE "
     "tblGroup.lID=tblItem.lGroupID AND tblItem.lPackageID=tblPackage.lID AND "
