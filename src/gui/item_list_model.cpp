@@ -7,6 +7,9 @@
 #include <QMimeData>
 #include <QStyle>
 
+#include <algorithm>
+#include <unordered_set>
+
 namespace tunebay {
 
 ItemListModel::ItemListModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -118,25 +121,52 @@ void ItemListModel::AppendBatch(int run, std::vector<ListedItem> batch) {
         return;
     const int first = rowCount();
     beginInsertRows({}, first, first + static_cast<int>(batch.size()) - 1);
-    m_rows.reserve(m_rows.size() + batch.size());
     for (auto& item : batch)
         m_rows.push_back(std::move(item));
     endInsertRows();
 }
 
-void ItemListModel::RemoveRow(int row) {
-    if (row < 0 || row >= rowCount())
+void ItemListModel::RemoveRows(std::vector<int> rows) {
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    std::erase_if(rows, [this](int row) { return row < 0 || row >= rowCount(); });
+    if (rows.empty())
         return;
-    beginRemoveRows({}, row, row);
-    m_rows.erase(m_rows.begin() + row);
-    endRemoveRows();
+    // A few rows go one range at a time; many at once go in one pass over the list.
+    constexpr size_t kRowsRemovedSingly = 64;
+    if (rows.size() <= kRowsRemovedSingly) {
+        for (auto it = rows.rbegin(); it != rows.rend();) {
+            const int last = *it;
+            int first = last;
+            while (++it != rows.rend() && *it == first - 1)
+                first = *it;
+            beginRemoveRows({}, first, last);
+            m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
+            endRemoveRows();
+        }
+        return;
+    }
+    beginResetModel();
+    std::vector<ListedItem> kept;
+    kept.reserve(m_rows.size() - rows.size());
+    auto next = rows.begin();
+    for (size_t row = 0; row < m_rows.size(); ++row) {
+        if (next != rows.end() && *next == static_cast<int>(row))
+            ++next;
+        else
+            kept.push_back(std::move(m_rows[row]));
+    }
+    m_rows = std::move(kept);
+    endResetModel();
 }
 
-int ItemListModel::RowOfItem(int itemId) const {
+void ItemListModel::RemoveItems(const std::vector<int>& itemIds) {
+    const std::unordered_set<int> ids(itemIds.begin(), itemIds.end());
+    std::vector<int> rows;
     for (size_t row = 0; row < m_rows.size(); ++row)
-        if (m_rows[row].itemId == itemId)
-            return static_cast<int>(row);
-    return -1;
+        if (ids.count(m_rows[row].itemId))
+            rows.push_back(static_cast<int>(row));
+    RemoveRows(std::move(rows));
 }
 
 } // namespace tunebay

@@ -30,12 +30,13 @@ public:
     int Clear();
     int CurrentRun() const { return m_run; }
     void AppendBatch(int run, std::vector<ListedItem> batch);
-    void RemoveRow(int row);
+    // Removes the rows (any order); many rows at once in one pass.
+    void RemoveRows(std::vector<int> rows);
+    // Removes the rows of these items.
+    void RemoveItems(const std::vector<int>& itemIds);
 
     int ItemId(int row) const { return m_rows.at(static_cast<size_t>(row)).itemId; }
     const ListedItem& Item(int row) const { return m_rows.at(static_cast<size_t>(row)); }
-    // The row showing the item, or -1.
-    int RowOfItem(int itemId) const;
     // Shows the title the catalogue now holds for the row.
     void AcceptTitle(int row, const std::string& title);
 

@@ -145,12 +145,15 @@ void CMainFrame::DeleteSelection() {
     DeletionOutcome outcome;
     {
         WaitCursor wait;
-        outcome = DeleteItems(m_connection, ids, [this](int itemId) {
-            m_itemModel->RemoveRow(m_itemModel->RowOfItem(itemId));
+        std::vector<int> deleted;
+        outcome = DeleteItems(m_connection, ids, [this, &deleted](int itemId) {
+            deleted.push_back(itemId);
             m_total -= 1;
             m_listed -= 1;
             UpdateStatus();
         });
+        m_itemModel->RemoveItems(deleted);
+        m_listed = m_itemModel->rowCount();
     }
     m_selected = m_treeFocus ? m_listed : m_itemView->SelectedCount();
     SetStatusText(QString());
@@ -208,10 +211,7 @@ void CMainFrame::DropRowsOnNode(std::size_t target) {
             reportCatalogueError(error, kMessageMoveFailed);
             return;
         }
-        std::vector<int> rows = m_itemView->SelectedRows();
-        std::sort(rows.rbegin(), rows.rend());
-        for (const int row : rows)
-            m_itemModel->RemoveRow(row);
+        m_itemModel->RemoveRows(m_itemView->SelectedRows());
     }
     m_listed = m_itemModel->rowCount();
     if (m_listed > 0) {

@@ -7,6 +7,7 @@ int main(int argc, char** argv) {
                                                                     : qgetenv("QT_QPA_PLATFORM"));
     QApplication application(argc, argv);
     int failures = 0;
+    failures += RunItemListModelTests(argc, argv);
     failures += RunMainFrameTests(argc, argv);
     failures += RunImportTests(argc, argv);
     failures += RunSearchFormTests(argc, argv);
