@@ -10,8 +10,8 @@
 #include "store/catalogue_connection.h"
 
 #include <QMainWindow>
-
 #include <QMap>
+
 #include <array>
 #include <memory>
 
@@ -175,7 +175,6 @@ private:
     WindowProgressSink* m_sink;
     // Indexed by finish code (1..6); 0 unused.
     std::array<std::shared_ptr<CBackgroundOperation>, 7> m_slots;
-    int m_listingRun = 0;
 
     int m_total = 0;
     int m_listed = 0;
