@@ -32,16 +32,6 @@ CJukoraView::CJukoraView(ItemListModel* model, QWidget* parent)
     connect(header(), &QHeaderView::sectionClicked, this, &CJukoraView::headerClicked);
 }
 
-void CJukoraView::SetItemStyle(int style) {
-    // Every style lists the titles; only the details style shows the other columns.
-    const bool details = style == 1;
-    for (int column = 1; column < m_model->columnCount(); ++column)
-        setColumnHidden(column, !details);
-    setHeaderHidden(!details);
-    const int iconSize = style == 0 ? 32 : 16;
-    setIconSize(QSize(iconSize, iconSize));
-}
-
 void CJukoraView::ShowSortOrder(int itemOrder) {
     for (size_t column = 0; column < kItemListColumns.size(); ++column) {
         if (kItemListColumns[column].sortCode == std::abs(itemOrder)) {

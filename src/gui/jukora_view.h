@@ -8,17 +8,15 @@ namespace tunebay {
 
 class ItemListModel;
 
-// The item list: the listed items in seven columns, sorted by a click on a column header (the
-// window decides the order and lists again), titles renamed in place, rows dragged onto the
-// folder tree.
+// The item list in the details style: the listed items in seven columns, sorted by a click on a
+// column header (the window decides the order and lists again), titles renamed in place, rows
+// dragged onto the folder tree.
 class CJukoraView : public QTreeView {
     Q_OBJECT
 public:
     CJukoraView(ItemListModel* model, QWidget* parent = nullptr);
 
     ItemListModel* Model() const { return m_model; }
-    // ItemStyle: 0 large icons, 1 details, 2 small icons, 3 list.
-    void SetItemStyle(int style);
     // Marks the column that ItemOrder sorts by.
     void ShowSortOrder(int itemOrder);
 

@@ -3,6 +3,7 @@
 
 #include "app_icon.h"
 #include "browse/folder_tree.h"
+#include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "left_search.h"
@@ -40,9 +41,13 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
     m_explorer->addWidget(m_leftView);
     m_explorer->addWidget(m_leftSearch);
     m_itemModel = new ItemListModel(this);
-    m_itemView = new CJukoraView(m_itemModel, m_splitter);
+    m_itemStack = new QStackedWidget(m_splitter);
+    m_itemView = new CJukoraView(m_itemModel, m_itemStack);
+    m_iconView = new ItemIconView(m_itemModel, m_itemView->selectionModel(), m_itemStack);
+    m_itemStack->addWidget(m_itemView);
+    m_itemStack->addWidget(m_iconView);
     m_splitter->addWidget(m_explorer);
-    m_splitter->addWidget(m_itemView);
+    m_splitter->addWidget(m_itemStack);
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setChildrenCollapsible(false);
     setCentralWidget(m_splitter);
@@ -67,6 +72,7 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
             [this](const QString& message) { m_prompter.Message(message, PromptIcon::Error); });
     connect(m_itemView, &CJukoraView::headerClicked, this, &CMainFrame::HeaderClicked);
     connect(m_itemView, &CJukoraView::focusGained, this, &CMainFrame::UseListSelection);
+    connect(m_iconView, &ItemIconView::focusGained, this, &CMainFrame::UseListSelection);
     connect(m_itemView, &CJukoraView::selectionCountChanged, this,
             &CMainFrame::onListSelectionChanged);
     connect(m_itemModel, &ItemListModel::titleEdited, this, &CMainFrame::onTitleEdited);
@@ -173,7 +179,7 @@ void CMainFrame::createActions() {
     connect(m_actions["Update"], &QAction::triggered, this, &CMainFrame::UpdateItems);
     connect(m_actions["RemoveAll"], &QAction::triggered, this, &CMainFrame::RemoveAll);
     connect(m_actions["SelectAll"], &QAction::triggered, this, [this] {
-        m_itemView->setFocus();
+        m_itemStack->currentWidget()->setFocus();
         m_itemView->selectAll();
     });
     connect(m_actions["Toolbar"], &QAction::toggled, this, [this](bool on) {
@@ -191,7 +197,7 @@ void CMainFrame::createActions() {
     for (const auto& [name, code] : styleCodes) {
         connect(m_actions[name], &QAction::triggered, this, [this, code = code] {
             m_settings.ItemStyle = code;
-            m_itemView->SetItemStyle(code);
+            applyItemStyle();
         });
     }
     connect(m_actions["FolderGenre"], &QAction::triggered, this,
@@ -216,8 +222,10 @@ void CMainFrame::createActions() {
 
     // The list's context menu.
     for (const char* name :
-         {"Play", "Delete", "Rename", "Export", "CopyFiles", "Tools", "Properties"})
+         {"Play", "Delete", "Rename", "Export", "CopyFiles", "Tools", "Properties"}) {
         m_itemView->addAction(m_actions[name]);
+        m_iconView->addAction(m_actions[name]);
+    }
 }
 
 void CMainFrame::createMenus() {

@@ -25,6 +25,7 @@ class QStackedWidget;
 namespace tunebay {
 
 class CJukoraView;
+class ItemIconView;
 class CLeftSearch;
 class CLeftView;
 class IPrompter;
@@ -135,6 +136,10 @@ private:
     void updateRecentMenu();
     void updateViewChecks();
     void updateOperationIndicator();
+    // Shows the item list in the ItemStyle setting's style.
+    void applyItemStyle();
+    // Whether the item list, in whichever style, has the keyboard focus.
+    bool listHasFocus() const;
     // Sets the status text and paints it at once, before a command that blocks the window.
     void showStatusNow(const QString& text);
 
@@ -146,6 +151,7 @@ private:
     void onListingDone(int run, int stopCode);
     bool applyOpenResult(const OpenResult& result);
     void onTitleEdited(int row, const QString& text);
+    void renameFirstSelectedRow();
     void onProgress(int finishCode, const QString& text);
     void onFinished(int finishCode, int stopCode);
     void finishOperation(int finishCode, int stopCode);
@@ -192,7 +198,9 @@ private:
     CLeftView* m_leftView = nullptr;
     CLeftSearch* m_leftSearch = nullptr;
     ItemListModel* m_itemModel = nullptr;
-    CJukoraView* m_itemView = nullptr;
+    QStackedWidget* m_itemStack = nullptr;
+    CJukoraView* m_itemView = nullptr;  // the details style
+    ItemIconView* m_iconView = nullptr; // the other styles, same rows and selection
     QLabel* m_counterPane = nullptr;
     QLabel* m_statusPane = nullptr;
     QProgressBar* m_progressBar = nullptr;

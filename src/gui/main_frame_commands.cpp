@@ -12,6 +12,7 @@
 #include "browse/sort_order.h"
 #include "browse/tree_node_rename.h"
 #include "import/import_operations.h"
+#include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "left_view.h"
@@ -165,7 +166,20 @@ void CMainFrame::RenameSelection() {
     if (m_leftView->hasFocus() && m_explorer->currentWidget() == m_leftView)
         m_leftView->RenameSelected();
     else
+        renameFirstSelectedRow();
+}
+
+void CMainFrame::renameFirstSelectedRow() {
+    if (m_itemStack->currentWidget() == m_itemView) {
         m_itemView->RenameFirstSelected();
+        return;
+    }
+    const std::vector<int> rows = m_itemView->SelectedRows();
+    if (rows.empty())
+        return;
+    const QModelIndex index = m_itemModel->index(rows.front(), 0);
+    m_iconView->setCurrentIndex(index);
+    m_iconView->edit(index);
 }
 
 void CMainFrame::onTitleEdited(int row, const QString& text) {

@@ -5,6 +5,7 @@
 #include "browse/edited_name.h"
 #include "browse/folder_tree.h"
 #include "browse/node_condition.h"
+#include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "left_search.h"
@@ -121,11 +122,25 @@ void CMainFrame::ApplySettings() {
     m_explorer->setCurrentWidget(m_settings.ExplorerbarView == kExplorerSearch
                                      ? static_cast<QWidget*>(m_leftSearch)
                                      : static_cast<QWidget*>(m_leftView));
-    m_itemView->SetItemStyle(m_settings.ItemStyle);
+    applyItemStyle();
     m_itemView->ShowSortOrder(m_settings.ItemOrder);
     m_leftSearch->LoadSettings(m_settings);
     updateRecentMenu();
     updateViewChecks();
+}
+
+void CMainFrame::applyItemStyle() {
+    if (m_settings.ItemStyle == 1) {
+        m_itemStack->setCurrentWidget(m_itemView);
+    } else {
+        m_iconView->SetItemStyle(m_settings.ItemStyle);
+        m_itemStack->setCurrentWidget(m_iconView);
+    }
+    updateViewChecks();
+}
+
+bool CMainFrame::listHasFocus() const {
+    return m_itemView->hasFocus() || m_iconView->hasFocus();
 }
 
 void CMainFrame::ShowExplorerPane(int view) {
@@ -136,7 +151,7 @@ void CMainFrame::ShowExplorerPane(int view) {
     }
     m_settings.ExplorerbarWidth = m_splitter->sizes().value(0, m_settings.ExplorerbarWidth);
     m_settings.ExplorerbarView = view;
-    const bool listFocused = m_itemView->hasFocus();
+    const bool listFocused = listHasFocus();
     if (view == kExplorerSearch) {
         m_leftSearch->LoadSettings(m_settings);
         m_explorer->setCurrentWidget(m_leftSearch);
@@ -285,7 +300,7 @@ void CMainFrame::UseListSelection() {
 
 void CMainFrame::onListSelectionChanged() {
     // While the tree is in use the whole list stays the scope, whatever rows show as selected.
-    if (!m_treeFocus || m_itemView->hasFocus())
+    if (!m_treeFocus || listHasFocus())
         UseListSelection();
 }
 

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QHeaderView>
+#include <QListView>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -167,6 +168,25 @@ private slots:
         QCOMPARE(view->currentIndex().row(), 0);
         window.frame->Action("NextItem")->trigger();
         QCOMPARE(view->currentIndex().row(), 1);
+    }
+
+    void viewStylesShowTheSameRowsAndSelection() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->Action("LargeIcons")->trigger();
+        QCOMPARE(window.settings.ItemStyle, 0);
+        QVERIFY(window.frame->Action("LargeIcons")->isChecked());
+        auto* icons = window.frame->findChild<QListView*>();
+        QVERIFY(icons);
+        QCOMPARE(icons->model()->rowCount(), 3);
+        QCOMPARE(icons->selectionModel(), window.frame->ItemView()->selectionModel());
+        window.frame->Action("List")->trigger();
+        QCOMPARE(window.settings.ItemStyle, 3);
+        window.frame->Action("Details")->trigger();
+        QCOMPARE(window.settings.ItemStyle, 1);
+        QVERIFY(window.frame->Action("Details")->isChecked());
     }
 
     void renamingATitleStoresIt() {
