@@ -2,6 +2,8 @@
 
 #include "app/product.h"
 
+#include <QStandardPaths>
+
 namespace tunebay {
 
 namespace {
@@ -15,9 +17,10 @@ QString key(std::string_view section, std::string_view name) {
 
 } // namespace
 
+// QSettings would name a user-scope INI file "Tunebay.ini"; the file is "Tunebay.conf".
 QtSettingsStore::QtSettingsStore()
-    : m_settings(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                             kCompanyName, kProductName)) {}
+    : QtSettingsStore(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                      QStringLiteral("/%1/%2.conf").arg(kCompanyName, kProductName)) {}
 
 QtSettingsStore::QtSettingsStore(const QString& fileName)
     : m_settings(std::make_unique<QSettings>(fileName, QSettings::IniFormat)) {}

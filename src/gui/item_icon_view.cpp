@@ -1,0 +1,47 @@
+#include "item_icon_view.h"
+
+#include "item_list_model.h"
+
+namespace tunebay {
+
+ItemIconView::ItemIconView(ItemListModel* model, QItemSelectionModel* selection, QWidget* parent)
+    : QListView(parent) {
+    setModel(model);
+    setSelectionModel(selection);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setMovement(QListView::Static);
+    setResizeMode(QListView::Adjust);
+    setWrapping(true);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setDefaultDropAction(Qt::MoveAction);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void ItemIconView::SetItemStyle(int style) {
+    if (style == 0) {
+        setViewMode(QListView::IconMode);
+        setIconSize(QSize(32, 32));
+        setGridSize(QSize(120, 72));
+        setUniformItemSizes(false); // an item's size follows its wrapped title
+        setWordWrap(true);
+    } else {
+        setViewMode(QListView::ListMode);
+        setIconSize(QSize(16, 16));
+        setGridSize(QSize());
+        setUniformItemSizes(true);
+        setWordWrap(false);
+        // Small icons run across the lines, the list down the columns.
+        setFlow(style == 2 ? QListView::LeftToRight : QListView::TopToBottom);
+    }
+    setWrapping(true);
+    setMovement(QListView::Static);
+}
+
+void ItemIconView::focusInEvent(QFocusEvent* event) {
+    QListView::focusInEvent(event);
+    emit focusGained();
+}
+
+} // namespace tunebay

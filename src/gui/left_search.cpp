@@ -1,0 +1,136 @@
+#include "left_search.h"
+
+#include "browse/search_types.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace tunebay {
+
+namespace {
+
+QString qText(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QComboBox* typeBox(QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    for (const SearchType& type : kSearchTypes)
+        box->addItem(qText(type.label));
+    return box;
+}
+
+QComboBox* compareBox(QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    for (const std::string_view compare : kSearchComparisons)
+        box->addItem(qText(compare));
+    return box;
+}
+
+// Selects the entry with this text; an unknown text selects the first entry.
+void selectText(QComboBox* box, const std::string& text) {
+    const int index = box->findText(QString::fromStdString(text), Qt::MatchExactly);
+    box->setCurrentIndex(index < 0 ? 0 : index);
+}
+
+bool isFixedType(const QComboBox* box) {
+    const SearchType* type = FindSearchType(box->currentText().toStdString());
+    return type && type->kind == kSearchFixed;
+}
+
+} // namespace
+
+CLeftSearch::CLeftSearch(QWidget* parent) : QWidget(parent) {
+    type1 = typeBox(this);
+    compare1 = compareBox(this);
+    value1 = new QLineEdit(this);
+    link = new QComboBox(this);
+    for (const std::string_view text : kSearchLinks)
+        link->addItem(qText(text));
+    type2 = typeBox(this);
+    compare2 = compareBox(this);
+    value2 = new QLineEdit(this);
+    searchButton = new QPushButton(tr("&Search Now"), this);
+    searchButton->setDefault(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel(tr("Search for:"), this));
+    layout->addWidget(type1);
+    layout->addWidget(compare1);
+    layout->addWidget(value1);
+    layout->addSpacing(8);
+    layout->addWidget(link);
+    layout->addSpacing(8);
+    layout->addWidget(type2);
+    layout->addWidget(compare2);
+    layout->addWidget(value2);
+    layout->addSpacing(8);
+    layout->addWidget(searchButton);
+    layout->addStretch(1);
+
+    connect(searchButton, &QPushButton::clicked, this, [this] { SearchNow(); });
+    connect(value1, &QLineEdit::returnPressed, this, [this] { SearchNow(); });
+    connect(value2, &QLineEdit::returnPressed, this, [this] { SearchNow(); });
+    for (QComboBox* box : {type1, type2, link})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] { updateEnabled(); });
+    updateEnabled();
+}
+
+void CLeftSearch::updateEnabled() {
+    // A fixed type ignores comparison and value; row 2 is unused while the link is "-".
+    const bool row2 = link->currentIndex() != 0;
+    compare1->setEnabled(!isFixedType(type1));
+    value1->setEnabled(!isFixedType(type1));
+    type2->setEnabled(row2);
+    compare2->setEnabled(row2 && !isFixedType(type2));
+    value2->setEnabled(row2 && !isFixedType(type2));
+}
+
+void CLeftSearch::LoadSettings(const CAppSettings& settings) {
+    const SearchForm form = SearchFormFromSettings(settings);
+    selectText(type1, form.row1.type);
+    selectText(compare1, form.row1.compare);
+    value1->setText(QString::fromStdString(form.row1.value));
+    selectText(link, form.link);
+    selectText(type2, form.row2.type);
+    selectText(compare2, form.row2.compare);
+    value2->setText(QString::fromStdString(form.row2.value));
+    updateEnabled();
+}
+
+void CLeftSearch::StoreSettings(CAppSettings& settings) const {
+    const SearchForm form = Form();
+    settings.Search1Type = form.row1.type;
+    settings.Search1Compare = form.row1.compare;
+    settings.Search1Value = form.row1.value;
+    settings.Search2Link = form.link;
+    settings.Search2Type = form.row2.type;
+    settings.Search2Compare = form.row2.compare;
+    settings.Search2Value = form.row2.value;
+}
+
+SearchForm CLeftSearch::Form() const {
+    SearchForm form;
+    form.row1 = {type1->currentText().toStdString(), compare1->currentText().toStdString(),
+                 value1->text().toStdString()};
+    form.link = link->currentText().toStdString();
+    form.row2 = {type2->currentText().toStdString(), compare2->currentText().toStdString(),
+                 value2->text().toStdString()};
+    return form;
+}
+
+bool CLeftSearch::SearchNow() {
+    const SearchText text = BuildSearchCondition(Form());
+    if (!text.ok()) {
+        emit searchRefused(QString::fromStdString(text.message));
+        return false;
+    }
+    m_condition = text.sql;
+    emit searchRequested();
+    return true;
+}
+
+} // namespace tunebay

@@ -1,0 +1,213 @@
+#pragma once
+
+#include "app/app_settings.h"
+#include "app/background_operation.h"
+#include "app/catalogue_document.h"
+#include "app/clock.h"
+#include "app/recent_files.h"
+#include "browse/item_listing.h"
+#include "browse/selection.h"
+#include "store/catalogue_connection.h"
+
+#include <QMainWindow>
+#include <QMap>
+
+#include <array>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSplitter;
+class QStackedWidget;
+
+namespace tunebay {
+
+class CJukoraView;
+class ItemIconView;
+class CLeftSearch;
+class CLeftView;
+class IPrompter;
+class ItemListModel;
+class ListingOperation;
+class WindowProgressSink;
+
+// What the window is given: the settings of the run, the recent-file list, the settings store
+// (for the window placement) and the prompter.
+struct MainFrameServices {
+    CAppSettings& settings;
+    RecentFileList& recentFiles;
+    ISettingsStore& store;
+    IPrompter& prompter;
+    const IClock& clock;
+};
+
+// The one top-level window: the explorer bar (folder tree or search form) beside the item
+// list, the menus and toolbar, the status bar with its counters, and the background
+// operations, one slot per kind. It owns the catalogue connection for the whole run.
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainFrame(MainFrameServices services, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // Catalogues. Each reports its own failures through the prompter.
+    bool OpenCatalogue(const QString& path);
+    void NewCatalogue();
+    bool CreateCatalogue(const QString& path);
+    void Disconnect();
+    bool IsCatalogueOpen() const { return m_document.IsOpen(); }
+    QString CataloguePath() const { return QString::fromStdString(m_document.Path()); }
+
+    // Explorer bar: 1 folders, 2 search.
+    void ShowExplorerPane(int view);
+    void ApplySettings();
+
+    void RefreshViews();
+    void RefreshList();
+    void UpdateTitle();
+    void UpdateStatus();
+    void SetStatusText(const QString& text);
+
+    // Commands.
+    void ImportFiles();
+    void ImportFolder();
+    void StartFolderImport(const QString& folder);
+    void ImportPls();
+    void UpdateItems();
+    void DeleteSelection();
+    void RenameSelection();
+    void RemoveAll();
+    void ShowOptions();
+    void ToggleFolderLevel(int bit);
+    void HeaderClicked(int column);
+    void ShowHelp();
+    void ShowWebsite();
+    void ShowAbout();
+
+    // Background operations. StartOperation puts the operation into the slot of its finish
+    // code and starts it; false (and the slot left as it was) when the slot is taken or no
+    // worker could be started.
+    bool StartOperation(const std::shared_ptr<CBackgroundOperation>& operation);
+    bool IsAnyOperationRunning() const;
+    IProgressSink& ProgressSink();
+    void StopAll(bool ask);
+    void WaitOrKill(bool report);
+
+    // The status panes' texts.
+    QString CounterText() const;
+    QString StatusText() const { return m_statusText; }
+    int TotalCount() const { return m_total; }
+    int ListedCount() const { return m_listed; }
+    int SelectedCount() const { return m_selected; }
+
+    CJukoraView* ItemView() const { return m_itemView; }
+    ItemListModel* ItemModel() const { return m_itemModel; }
+    CLeftView* FolderView() const { return m_leftView; }
+    CLeftSearch* SearchForm() const { return m_leftSearch; }
+    CCatalogueConnection& Connection() { return m_connection; }
+    QAction* Action(const QString& name) const { return m_actions.value(name); }
+    CAppSettings& Settings() { return m_settings; }
+
+    // Moves the items of the selected list rows, or of a tree node, onto a tree node.
+    void DropRowsOnNode(std::size_t target);
+    void DropNodeOnNode(std::size_t dragged, std::size_t target);
+    void RenameNode(std::size_t index, const QString& text);
+    // The list's own selected rows become what commands work on (the list has the focus).
+    void UseListSelection();
+
+signals:
+    // A background operation has ended and its summary has been shown.
+    void operationFinished(int finishCode);
+    // The item list has been filled by a listing run.
+    void listingFinished();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    void updateRecentMenu();
+    void updateViewChecks();
+    void updateOperationIndicator();
+    // Shows the item list in the ItemStyle setting's style.
+    void applyItemStyle();
+    // Whether the item list, in whichever style, has the keyboard focus.
+    bool listHasFocus() const;
+    // Sets the status text and paints it at once, before a command that blocks the window.
+    void showStatusNow(const QString& text);
+
+    void populateTree();
+    void onNodeSelected(std::size_t index);
+    void onListSelectionChanged();
+    void onTreeFocus();
+    void onBatch(int run, std::vector<ListedItem>& rows);
+    void onListingDone(int run, int stopCode);
+    bool applyOpenResult(const OpenResult& result);
+    void onTitleEdited(int row, const QString& text);
+    void renameFirstSelectedRow();
+    void onProgress(int finishCode, const QString& text);
+    void onFinished(int finishCode, int stopCode);
+    void finishOperation(int finishCode, int stopCode);
+    bool refuseWhileRunning();
+    // BuildSelection over the list's present state; shows the 255-row message itself.
+    bool buildSelection(Selection& selection);
+    ListState listState() const;
+    ExplorerScope explorerScope() const;
+    void reportCatalogueError(const std::exception& error, const char* message);
+    void restoreWindowPlacement();
+
+    std::shared_ptr<CBackgroundOperation>& slot(int finishCode) {
+        return m_slots.at(static_cast<size_t>(finishCode));
+    }
+    const std::shared_ptr<CBackgroundOperation>& slot(int finishCode) const {
+        return m_slots.at(static_cast<size_t>(finishCode));
+    }
+
+    CAppSettings& m_settings;
+    RecentFileList& m_recentFiles;
+    ISettingsStore& m_store;
+    IPrompter& m_prompter;
+    const IClock& m_clock;
+
+    CCatalogueConnection m_connection;
+    CatalogueDocument m_document;
+    WindowProgressSink* m_sink;
+    // Indexed by finish code (1..6); 0 unused.
+    std::array<std::shared_ptr<CBackgroundOperation>, 7> m_slots;
+
+    int m_total = 0;
+    int m_listed = 0;
+    int m_selected = 0;
+    QString m_statusText;
+
+    // The explorer bar's tree and scope.
+    std::shared_ptr<const NodeArray> m_nodes;
+    ScopeNode m_selectedNode;
+    NodeChain m_rememberedNode;
+    bool m_treeFocus = true;
+
+    QSplitter* m_splitter = nullptr;
+    QStackedWidget* m_explorer = nullptr;
+    CLeftView* m_leftView = nullptr;
+    CLeftSearch* m_leftSearch = nullptr;
+    ItemListModel* m_itemModel = nullptr;
+    QStackedWidget* m_itemStack = nullptr;
+    CJukoraView* m_itemView = nullptr;  // the details style
+    ItemIconView* m_iconView = nullptr; // the other styles, same rows and selection
+    QLabel* m_counterPane = nullptr;
+    QLabel* m_statusPane = nullptr;
+    QProgressBar* m_progressBar = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    std::vector<QAction*> m_recentActions;
+    QMap<QString, QAction*> m_actions;
+};
+
+} // namespace tunebay

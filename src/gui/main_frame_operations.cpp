@@ -1,0 +1,201 @@
+// The window's background operations: progress in the status bar, stopping, the "not
+// responding" question, and what the window does when an operation has ended.
+#include "main_frame.h"
+
+#include "import/import_operations.h"
+#include "item_list_model.h"
+#include "jukora_view.h"
+#include "listing_operation.h"
+#include "prompter.h"
+#include "window_messages.h"
+#include "window_progress_sink.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProgressBar>
+
+#include <chrono>
+#include <thread>
+
+namespace tunebay {
+
+QString CMainFrame::CounterText() const {
+    return QString::asprintf("%d/%d (%d)", m_listed, m_total, m_selected);
+}
+
+void CMainFrame::UpdateStatus() {
+    m_counterPane->setText(CounterText());
+    m_statusPane->setText(m_statusText);
+}
+
+void CMainFrame::SetStatusText(const QString& text) {
+    m_statusText = text;
+    UpdateStatus();
+}
+
+void CMainFrame::showStatusNow(const QString& text) {
+    SetStatusText(text);
+    // The commands that show this text keep the window's thread busy until they are done.
+    m_statusPane->repaint();
+}
+
+void CMainFrame::updateOperationIndicator() {
+    bool busy = false;
+    for (const auto& operation : m_slots)
+        busy = busy || operation != nullptr;
+    m_progressBar->setVisible(busy);
+}
+
+bool CMainFrame::StartOperation(const std::shared_ptr<CBackgroundOperation>& operation) {
+    auto& place = slot(operation->FinishCode());
+    if (place)
+        return false;
+    place = operation;
+    if (!operation->Start()) {
+        place.reset();
+        m_prompter.Message(QString::fromUtf8(kMessageStartFailed), PromptIcon::Error);
+        return false;
+    }
+    updateOperationIndicator();
+    return true;
+}
+
+IProgressSink& CMainFrame::ProgressSink() {
+    return *m_sink;
+}
+
+bool CMainFrame::IsAnyOperationRunning() const {
+    for (const auto& operation : m_slots)
+        if (operation)
+            return true;
+    return false;
+}
+
+void CMainFrame::onProgress(int finishCode, const QString& text) {
+    if (slot(finishCode))
+        SetStatusText(text);
+}
+
+void CMainFrame::onFinished(int finishCode, int stopCode) {
+    // The listing reports its end with its run number (onListingDone).
+    if (finishCode == kFinishListing)
+        return;
+    finishOperation(finishCode, stopCode);
+}
+
+void CMainFrame::finishOperation(int finishCode, int stopCode) {
+    (void)stopCode;
+    std::shared_ptr<CBackgroundOperation> operation = std::move(slot(finishCode));
+    slot(finishCode).reset();
+    if (!operation)
+        return;
+    // The worker may still be on its last steps (a listing reports its end from inside its
+    // run); it must be gone before the window can drop the operation, or the worker would be
+    // left to report to a window that may no longer exist.
+    operation->WaitFinished(kWorkerWaitMs);
+    SetStatusText(QString());
+    updateOperationIndicator();
+    switch (finishCode) {
+    case kFinishImport: {
+        const auto* run = dynamic_cast<const ImportRun*>(operation.get());
+        const int failures = run ? run->Failures() : 0;
+        const std::string error = run ? run->ErrorMessage() : std::string();
+        operation.reset();
+        m_total = m_connection.CountItems();
+        RefreshViews();
+        if (!error.empty())
+            m_prompter.Message(QString::fromUtf8(kMessageImportError), PromptIcon::Error);
+        if (failures != 0)
+            m_prompter.Message(QString::fromStdString(ImportFailureSummary(failures)),
+                               PromptIcon::Warning);
+        break;
+    }
+    case kFinishPlsImport:
+    case kFinishUpdate: {
+        const auto* run = dynamic_cast<const ImportRun*>(operation.get());
+        const std::string error = run ? run->ErrorMessage() : std::string();
+        operation.reset();
+        m_total = m_connection.CountItems();
+        RefreshViews();
+        if (!error.empty())
+            m_prompter.Message(QString::fromUtf8(finishCode == kFinishUpdate ? kMessageUpdateError
+                                                                             : kMessageImportError),
+                               PromptIcon::Error);
+        break;
+    }
+    case kFinishListing: {
+        auto& listing = static_cast<ListingOperation&>(*operation);
+        const bool relist = listing.relist;
+        const std::string error = listing.ErrorMessage();
+        operation.reset();
+        // The list in use gets its first row selected; else the whole list is the scope.
+        m_itemView->SelectFirstIfNone(!m_treeFocus);
+        m_selected = m_treeFocus ? m_listed : m_itemView->SelectedCount();
+        UpdateStatus();
+        if (!error.empty())
+            m_prompter.Message(QString::fromUtf8(kMessageListingFailed), PromptIcon::Error);
+        if (relist)
+            RefreshList();
+        else
+            emit listingFinished();
+        break;
+    }
+    default:
+        break;
+    }
+    emit operationFinished(finishCode);
+}
+
+void CMainFrame::StopAll(bool ask) {
+    if (auto& listing = slot(kFinishListing))
+        listing->RequestStop();
+    bool others = false;
+    for (int code = kFinishCopyMove; code <= kFinishPlsImport; ++code)
+        others = others || (code != kFinishListing && slot(code));
+    if (!others)
+        return;
+    if (ask && !m_prompter.AskYesNo(QString::fromUtf8(kQuestionStopAll), PromptIcon::Question))
+        return;
+    SetStatusText(QString::fromUtf8(kProgressStopping));
+    for (auto& operation : m_slots)
+        if (operation)
+            operation->RequestStop();
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (slot(kFinishCopyMove) || slot(kFinishTools) || slot(kFinishImport))
+        WaitOrKill(ask);
+}
+
+void CMainFrame::WaitOrKill(bool report) {
+    const std::pair<int, const char*> watched[] = {{kFinishCopyMove, kQuestionCopyNotResponding},
+                                                   {kFinishTools, kQuestionToolsNotResponding},
+                                                   {kFinishImport, kQuestionImportNotResponding}};
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    for (const auto& [code, question] : watched) {
+        const std::shared_ptr<CBackgroundOperation> operation = slot(code);
+        if (!operation || operation->WaitFinished(kWorkerWaitMs))
+            continue;
+        const QString text =
+            QString::fromUtf8(question) + QString::fromStdString(operation->CurrentFile());
+        QApplication::restoreOverrideCursor();
+        const TimedAnswer answer = m_prompter.AskYesNoTimed(text, kKillQuestionMs);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (answer == TimedAnswer::No)
+            continue;
+        operation->Kill();
+        if (report) {
+            finishOperation(code, 1);
+        } else {
+            slot(code).reset();
+            updateOperationIndicator();
+        }
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::reportCatalogueError(const std::exception& error, const char* message) {
+    m_prompter.Message(QString::fromUtf8(message) + QStringLiteral("\n\n") +
+                           QString::fromUtf8(error.what()),
+                       PromptIcon::Error);
+}
+
+} // namespace tunebay

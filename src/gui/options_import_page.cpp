@@ -1,0 +1,83 @@
+#include "options_import_page.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace tunebay {
+
+namespace {
+constexpr int kPortMin = 0;
+constexpr int kPortMax = 65535;
+} // namespace
+
+COptionsImportPage::COptionsImportPage(QWidget* parent) : OptionsPage(parent) {
+    recurse = new QCheckBox(tr("Recurse subdirectories when importing folders"), this);
+    loadTag = new QCheckBox(tr("Load ID3 tag"), this);
+    loadFromFileName =
+        new QCheckBox(tr("Load group and title from filename (%Group - %Title)"), this);
+    songNameFromFileName = new QCheckBox(tr("Load songname from filename"), this);
+    songNameFromFileName->setChecked(true);
+    correctNames =
+        new QCheckBox(tr("Correct Names extracted from filename (see tools dialog)"), this);
+    fingerprint = new QCheckBox(tr("Generate TRM fingerprint"), this);
+    proxy = new QLineEdit(this);
+    proxyPort = new QLineEdit(this);
+    proxyPort->setMaximumWidth(70);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(recurse);
+    layout->addSpacing(6);
+    layout->addWidget(loadTag);
+    layout->addWidget(loadFromFileName);
+    layout->addWidget(songNameFromFileName);
+    layout->addWidget(correctNames);
+    layout->addSpacing(6);
+    layout->addWidget(fingerprint);
+    layout->addWidget(new QLabel(tr("HTTP Proxy"), this));
+    auto* proxyRow = new QHBoxLayout;
+    proxyRow->addWidget(proxy);
+    proxyRow->addWidget(new QLabel(tr(":"), this));
+    proxyRow->addWidget(proxyPort);
+    layout->addLayout(proxyRow);
+    layout->addStretch(1);
+}
+
+void COptionsImportPage::Load(const CAppSettings& settings) {
+    recurse->setChecked(settings.RecurseSubDirs != 0);
+    loadTag->setChecked((settings.ImportSource & 1) != 0);
+    loadFromFileName->setChecked((settings.ImportSource & 2) != 0);
+    songNameFromFileName->setChecked(true);
+    correctNames->setChecked(settings.ImportApplyTools != 0);
+    fingerprint->setChecked(settings.ImportGenerateTRM != 0);
+    proxy->setText(QString::fromStdString(settings.MusicBrainzProxyURL));
+    proxyPort->setText(QString::number(settings.MusicBrainzProxyPort));
+}
+
+bool COptionsImportPage::Validate(QString& message) const {
+    int port = 0;
+    if (!ReadRangedNumber(proxyPort->text(), kPortMin, kPortMax, port)) {
+        message = RangeMessage(kPortMin, kPortMax);
+        return false;
+    }
+    return true;
+}
+
+void COptionsImportPage::Store(CAppSettings& settings) const {
+    settings.RecurseSubDirs = recurse->isChecked() ? 1 : 0;
+    // Only the two bits of this page change; any others stay.
+    int source = settings.ImportSource & ~3;
+    if (loadTag->isChecked())
+        source |= 1;
+    if (loadFromFileName->isChecked())
+        source |= 2;
+    settings.ImportSource = source;
+    settings.ImportApplyTools = correctNames->isChecked() ? 1 : 0;
+    settings.ImportGenerateTRM = fingerprint->isChecked() ? 1 : 0;
+    settings.MusicBrainzProxyURL = proxy->text().toStdString();
+    ReadRangedNumber(proxyPort->text(), kPortMin, kPortMax, settings.MusicBrainzProxyPort);
+}
+
+} // namespace tunebay

@@ -1,0 +1,95 @@
+#include "prompter.h"
+
+#include "app/product.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QUrl>
+
+namespace tunebay {
+
+namespace {
+
+QMessageBox::Icon boxIcon(PromptIcon icon) {
+    switch (icon) {
+    case PromptIcon::Error:
+        return QMessageBox::Critical;
+    case PromptIcon::Warning:
+        return QMessageBox::Warning;
+    case PromptIcon::Question:
+        return QMessageBox::Question;
+    case PromptIcon::Information:
+        break;
+    }
+    return QMessageBox::Information;
+}
+
+// The program's texts end lines with "\r\n"; a box shows a line break for "\n" alone.
+QString boxText(const QString& text) {
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+} // namespace
+
+void DialogPrompter::Message(const QString& text, PromptIcon icon) {
+    QMessageBox box(boxIcon(icon), kProductName, boxText(text), QMessageBox::Ok, parentWidget());
+    box.exec();
+}
+
+bool DialogPrompter::AskYesNo(const QString& text, PromptIcon icon) {
+    QMessageBox box(boxIcon(icon), kProductName, boxText(text), QMessageBox::Yes | QMessageBox::No,
+                    parentWidget());
+    return box.exec() == QMessageBox::Yes;
+}
+
+TimedAnswer DialogPrompter::AskYesNoTimed(const QString& text, int timeoutMs) {
+    QMessageBox box(QMessageBox::Question, kProductName, boxText(text),
+                    QMessageBox::Yes | QMessageBox::No, parentWidget());
+    bool timedOut = false;
+    QTimer::singleShot(timeoutMs, &box, [&box, &timedOut] {
+        timedOut = true;
+        box.done(QMessageBox::Yes);
+    });
+    const int answer = box.exec();
+    if (timedOut)
+        return TimedAnswer::TimedOut;
+    return answer == QMessageBox::Yes ? TimedAnswer::Yes : TimedAnswer::No;
+}
+
+QString DialogPrompter::OpenFileName(const QString& title, const QString& directory,
+                                     const QString& filter) {
+    return QFileDialog::getOpenFileName(parentWidget(), title, directory, filter);
+}
+
+QStringList DialogPrompter::OpenFileNames(const QString& title, const QString& directory,
+                                          const QString& filter) {
+    return QFileDialog::getOpenFileNames(parentWidget(), title, directory, filter);
+}
+
+QString DialogPrompter::SaveFileName(const QString& title, const QString& directory,
+                                     const QString& filter) {
+    return QFileDialog::getSaveFileName(parentWidget(), title, directory, filter);
+}
+
+QString DialogPrompter::FolderName(const QString& title, const QString& directory) {
+    return QFileDialog::getExistingDirectory(parentWidget(), title, directory);
+}
+
+QWidget* DialogPrompter::parentWidget() const {
+    return m_parent ? m_parent : QApplication::activeWindow();
+}
+
+bool DialogPrompter::OpenWithDesktop(const QString& pathOrUrl) {
+    const QUrl url =
+        QFileInfo(pathOrUrl).isAbsolute() ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace tunebay

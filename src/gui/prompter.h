@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace tunebay {
+
+enum class PromptIcon { Error, Warning, Question, Information };
+
+// The answer of a question box that closes itself after a while.
+enum class TimedAnswer { Yes, No, TimedOut };
+
+// Everything the window asks of the user or of the desktop outside its own widgets: message
+// boxes, questions, file and folder choosers, and opening pages with the desktop's programs.
+// The window gets one through its constructor; tests hand in one that answers by itself.
+class IPrompter {
+public:
+    virtual ~IPrompter() = default;
+
+    // A message box captioned "Tunebay" with an OK button.
+    virtual void Message(const QString& text, PromptIcon icon) = 0;
+    // Yes/No; true for Yes.
+    virtual bool AskYesNo(const QString& text, PromptIcon icon) = 0;
+    // Yes/No with the question icon that closes itself after `timeoutMs`.
+    virtual TimedAnswer AskYesNoTimed(const QString& text, int timeoutMs) = 0;
+
+    // Choosers; an empty result (or list) when the user cancels.
+    virtual QString OpenFileName(const QString& title, const QString& directory,
+                                 const QString& filter) = 0;
+    virtual QStringList OpenFileNames(const QString& title, const QString& directory,
+                                      const QString& filter) = 0;
+    // Asks before replacing an existing file.
+    virtual QString SaveFileName(const QString& title, const QString& directory,
+                                 const QString& filter) = 0;
+    virtual QString FolderName(const QString& title, const QString& directory) = 0;
+
+    // Opens a local file or a web address with the desktop's program for it; false when none
+    // could be started.
+    virtual bool OpenWithDesktop(const QString& pathOrUrl) = 0;
+};
+
+// The real boxes and choosers, shown over `parent`.
+class DialogPrompter : public IPrompter {
+public:
+    explicit DialogPrompter(QWidget* parent = nullptr) : m_parent(parent) {}
+    void SetParent(QWidget* parent) { m_parent = parent; }
+
+    void Message(const QString& text, PromptIcon icon) override;
+    bool AskYesNo(const QString& text, PromptIcon icon) override;
+    TimedAnswer AskYesNoTimed(const QString& text, int timeoutMs) override;
+    QString OpenFileName(const QString& title, const QString& directory,
+                         const QString& filter) override;
+    QStringList OpenFileNames(const QString& title, const QString& directory,
+                              const QString& filter) override;
+    QString SaveFileName(const QString& title, const QString& directory,
+                         const QString& filter) override;
+    QString FolderName(const QString& title, const QString& directory) override;
+    bool OpenWithDesktop(const QString& pathOrUrl) override;
+
+private:
+    // The window the boxes belong to: the one given, else the active window.
+    QWidget* parentWidget() const;
+
+    QWidget* m_parent;
+};
+
+} // namespace tunebay

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "prompter.h"
+
+#include <QStringList>
+
+namespace tunebay::test {
+
+// Answers the window's questions by itself and records every box it was asked to show.
+class FakePrompter : public IPrompter {
+public:
+    void Message(const QString& text, PromptIcon icon) override {
+        messages << text;
+        icons << icon;
+    }
+    bool AskYesNo(const QString& text, PromptIcon) override {
+        questions << text;
+        return answerYes;
+    }
+    TimedAnswer AskYesNoTimed(const QString& text, int) override {
+        questions << text;
+        return timedAnswer;
+    }
+    QString OpenFileName(const QString&, const QString&, const QString&) override {
+        return openFile;
+    }
+    QStringList OpenFileNames(const QString&, const QString&, const QString&) override {
+        return openFiles;
+    }
+    QString SaveFileName(const QString&, const QString&, const QString&) override {
+        return saveFile;
+    }
+    QString FolderName(const QString&, const QString&) override { return folder; }
+    bool OpenWithDesktop(const QString& pathOrUrl) override {
+        opened << pathOrUrl;
+        return true;
+    }
+
+    QStringList messages;
+    QList<PromptIcon> icons;
+    QStringList questions;
+    QStringList opened;
+    bool answerYes = true;
+    TimedAnswer timedAnswer = TimedAnswer::Yes;
+    QString openFile;
+    QStringList openFiles;
+    QString saveFile;
+    QString folder;
+};
+
+} // namespace tunebay::test

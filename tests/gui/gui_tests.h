@@ -1,0 +1,9 @@
+#pragma once
+
+// Each test class of the window runs from the one test program.
+int RunItemListModelTests(int argc, char** argv);
+int RunMainFrameTests(int argc, char** argv);
+int RunImportTests(int argc, char** argv);
+int RunSearchFormTests(int argc, char** argv);
+int RunOptionsSheetTests(int argc, char** argv);
+int RunStartUpTests(int argc, char** argv);

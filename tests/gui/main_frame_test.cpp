@@ -1,0 +1,412 @@
+// The main window over a real catalogue: title, tree, list, counters, sorting, rename, delete,
+// drop, Remove All, Disconnect and the refusals while operations run.
+#include "gui_tests.h"
+#include "item_list_model.h"
+#include "jukora_view.h"
+#include "left_view.h"
+#include "support/catalogue_builder.h"
+#include "window_fixture.h"
+#include "window_messages.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QListView>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+using namespace tunebay;
+using namespace tunebay::test;
+
+namespace {
+
+// Three items: two by group "Alpha" (one in package "First"), one by "Beta"; genres Blues (0)
+// and Rock (17).
+void fill(TempCatalogue& catalogue) {
+    CatalogueBuilder builder(catalogue.connection);
+    builder.add(facts("Charlie", "Alpha", "First", 0, 200));
+    builder.add(facts("Able", "Alpha", "Second", 0, 100));
+    builder.add(facts("Baker", "Beta", "Third", 17, 300));
+}
+
+QStringList titles(const ItemListModel& model) {
+    QStringList list;
+    for (int row = 0; row < model.rowCount(); ++row)
+        list << model.data(model.index(row, 0), Qt::DisplayRole).toString();
+    return list;
+}
+
+// The tree's items as indented text, depth first.
+QStringList treeText(const QTreeWidget& tree) {
+    QStringList lines;
+    std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
+        lines << QString(depth * 2, ' ') + item->text(0);
+        for (int i = 0; i < item->childCount(); ++i)
+            walk(item->child(i), depth + 1);
+    };
+    for (int i = 0; i < tree.topLevelItemCount(); ++i)
+        walk(tree.topLevelItem(i), 0);
+    return lines;
+}
+
+// An import worker that does not hear stop requests until it is released.
+class StubbornOperation : public CBackgroundOperation {
+public:
+    explicit StubbornOperation(IProgressSink& sink) : CBackgroundOperation(kFinishImport, sink) {}
+    std::atomic<bool> released{false};
+
+protected:
+    void Run() override {
+        SetCurrentFile("/music/stuck.mp3");
+        while (!released)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+};
+
+} // namespace
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+private slots:
+    void startsWithoutCatalogue() {
+        WindowFixture window;
+        QCOMPARE(window.frame->windowTitle(), QString("Tunebay"));
+        QCOMPARE(window.frame->CounterText(), QString("0/0 (0)"));
+        QVERIFY(!window.frame->Action("ImportFolder")->isEnabled());
+        QVERIFY(!window.frame->Action("Play")->isEnabled());
+    }
+
+    void openingFillsTreeAndList() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        QCOMPARE(window.frame->windowTitle(),
+                 QString::fromStdString(catalogue.path().filename().string()) + " - Tunebay");
+        QCOMPARE(window.frame->ItemModel()->rowCount(), 3);
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (3)"));
+        // FolderView 5: genres with their groups.
+        QCOMPARE(treeText(*window.frame->FolderView()),
+                 QStringList({"Tunebay", "  Blues", "    Alpha", "  Rock", "    Beta"}));
+        QCOMPARE(window.recentFiles.MostRecent(), catalogue.path().string());
+        QVERIFY(window.frame->Action("ImportFolder")->isEnabled());
+        // The list shows the length as minutes and seconds.
+        QCOMPARE(window.frame->ItemModel()
+                     ->data(window.frame->ItemModel()->index(0, 3), Qt::DisplayRole)
+                     .toString()
+                     .size(),
+                 5);
+    }
+
+    void selectingANodeListsItsItems() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        CLeftView* tree = window.frame->FolderView();
+        QTreeWidgetItem* beta = tree->topLevelItem(0)->child(1)->child(0);
+        QCOMPARE(beta->text(0), QString("Beta"));
+        QVERIFY(window.listAfter([&] { tree->setCurrentItem(beta); }));
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Baker"}));
+        QCOMPARE(window.frame->CounterText(), QString("1/3 (1)"));
+    }
+
+    void headerClicksSort() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        CJukoraView* view = window.frame->ItemView();
+        QVERIFY(window.listAfter([&] { emit view->header()->sectionClicked(0); }));
+        QCOMPARE(window.settings.ItemOrder, 6);
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Baker", "Charlie"}));
+        QVERIFY(window.listAfter([&] { emit view->header()->sectionClicked(0); }));
+        QCOMPARE(window.settings.ItemOrder, -6);
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Charlie", "Baker", "Able"}));
+        // Another column keeps the descending direction.
+        QVERIFY(window.listAfter([&] { emit view->header()->sectionClicked(3); }));
+        QCOMPARE(window.settings.ItemOrder, -5);
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Baker", "Charlie", "Able"}));
+    }
+
+    void selectedRowsAreCounted() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        CJukoraView* view = window.frame->ItemView();
+        window.frame->UseListSelection();
+        view->selectionModel()->select(window.frame->ItemModel()->index(1, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (1)"));
+    }
+
+    void aListInUseGetsItsFirstRowSelected() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->UseListSelection();
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (0)"));
+        QVERIFY(window.listAfter([&] { window.frame->RefreshList(); }));
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (1)"));
+    }
+
+    void nextAndPreviousItemWrapAround() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        CJukoraView* view = window.frame->ItemView();
+        window.frame->Action("PreviousItem")->trigger();
+        QCOMPARE(view->currentIndex().row(), 2);
+        window.frame->Action("NextItem")->trigger();
+        QCOMPARE(view->currentIndex().row(), 0);
+        window.frame->Action("NextItem")->trigger();
+        QCOMPARE(view->currentIndex().row(), 1);
+    }
+
+    void viewStylesShowTheSameRowsAndSelection() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->Action("LargeIcons")->trigger();
+        QCOMPARE(window.settings.ItemStyle, 0);
+        QVERIFY(window.frame->Action("LargeIcons")->isChecked());
+        auto* icons = window.frame->findChild<QListView*>();
+        QVERIFY(icons);
+        QCOMPARE(icons->model()->rowCount(), 3);
+        QCOMPARE(icons->selectionModel(), window.frame->ItemView()->selectionModel());
+        window.frame->Action("List")->trigger();
+        QCOMPARE(window.settings.ItemStyle, 3);
+        window.frame->Action("Details")->trigger();
+        QCOMPARE(window.settings.ItemStyle, 1);
+        QVERIFY(window.frame->Action("Details")->isChecked());
+    }
+
+    void renamingATitleStoresIt() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        ItemListModel* model = window.frame->ItemModel();
+        const int item = model->ItemId(0);
+        model->setData(model->index(0, 0), QString(), Qt::EditRole);
+        QCOMPARE(model->data(model->index(0, 0), Qt::DisplayRole).toString(), QString("Unknown"));
+        QCOMPARE(catalogue.scalar("SELECT tblMedia.sName FROM tblMedia, tblItem WHERE "
+                                  "tblItem.lMediaID=tblMedia.lID AND tblItem.lID=" +
+                                  std::to_string(item)),
+                 std::string("Unknown"));
+    }
+
+    void deletingAsksAndRemovesRows() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->UseListSelection();
+        window.frame->ItemView()->selectionModel()->select(window.frame->ItemModel()->index(0, 0),
+                                                           QItemSelectionModel::Select |
+                                                               QItemSelectionModel::Rows);
+        window.prompter.answerYes = false;
+        window.frame->DeleteSelection();
+        QCOMPARE(window.prompter.questions,
+                 QStringList({"Do you really want to delete the selected items?"}));
+        QCOMPARE(window.frame->ItemModel()->rowCount(), 3);
+        window.prompter.answerYes = true;
+        window.frame->DeleteSelection();
+        QCOMPARE(window.frame->ItemModel()->rowCount(), 2);
+        QCOMPARE(window.frame->CounterText(), QString("2/2 (0)"));
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblItem"), std::string("2"));
+    }
+
+    void renamingAGroupToAnotherMergesIt() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        builder.add(facts("One", "Alpha"));
+        builder.add(facts("Two", "Beta"));
+        WindowFixture window;
+        window.settings.FolderView = kFolderViewGroup;
+        QVERIFY(window.open(catalogue.path()));
+        CLeftView* tree = window.frame->FolderView();
+        QCOMPARE(treeText(*tree), QStringList({"Tunebay", "  Alpha", "  Beta"}));
+        QTreeWidgetItem* beta = tree->topLevelItem(0)->child(1);
+        beta->setText(0, "Alpha"); // as the in-place edit ends
+        QCOMPARE(treeText(*tree), QStringList({"Tunebay", "  Alpha"}));
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblGroup"), std::string("1"));
+        window.listAfter([&] { window.frame->RefreshViews(); });
+        QCOMPARE(window.frame->ItemModel()->rowCount(), 2);
+    }
+
+    void renamingAPackageToNothingGivesUnknown() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        builder.add(facts("One", "Alpha", "Disc"));
+        WindowFixture window;
+        window.settings.FolderView = kFolderViewGroup | kFolderViewPackage;
+        QVERIFY(window.open(catalogue.path()));
+        CLeftView* tree = window.frame->FolderView();
+        QTreeWidgetItem* group = tree->topLevelItem(0)->child(0);
+        QTreeWidgetItem* package = group->child(0);
+        QCOMPARE(package->text(0), QString("Disc"));
+        QVERIFY(package->flags() & Qt::ItemIsEditable);
+        QVERIFY(!(tree->topLevelItem(0)->flags() & Qt::ItemIsEditable));
+        package->setText(0, QString());
+        QCOMPARE(package->text(0), QString("Unknown"));
+        QCOMPARE(catalogue.scalar("SELECT sName FROM tblPackage"), std::string("Unknown"));
+    }
+
+    void genreNodesCannotBeRenamed() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        QTreeWidgetItem* genre = window.frame->FolderView()->topLevelItem(0)->child(0);
+        QVERIFY(!(genre->flags() & Qt::ItemIsEditable));
+    }
+
+    void droppingRowsOnANodeMovesTheItems() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        window.settings.FolderView = kFolderViewGroup;
+        window.settings.ItemOrder = 6;
+        QVERIFY(window.open(catalogue.path()));
+        // Row 0 is "Able" of group Alpha; drop it onto the node of group Beta.
+        window.frame->UseListSelection();
+        window.frame->ItemView()->selectionModel()->select(window.frame->ItemModel()->index(0, 0),
+                                                           QItemSelectionModel::Select |
+                                                               QItemSelectionModel::Rows);
+        const NodeArray& nodes = window.frame->FolderView()->Nodes();
+        std::size_t beta = 0;
+        for (std::size_t i = 0; i < nodes.size(); ++i)
+            if (window.frame->FolderView()->NodeName(i) == "Beta")
+                beta = i;
+        QVERIFY(beta != 0);
+        window.frame->DropRowsOnNode(beta);
+        QCOMPARE(window.frame->ItemModel()->rowCount(), 2);
+        QCOMPARE(catalogue.scalar("SELECT tblGroup.sName FROM tblGroup, tblItem, tblMedia WHERE "
+                                  "tblItem.lGroupID=tblGroup.lID AND tblItem.lMediaID=tblMedia.lID "
+                                  "AND tblMedia.sName='Able'"),
+                 std::string("Beta"));
+    }
+
+    void removeAllEmptiesTheCatalogue() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.listAfter([&] { window.frame->RemoveAll(); });
+        QCOMPARE(window.prompter.questions, QStringList({"Clear the whole database?"}));
+        QCOMPARE(window.frame->CounterText(), QString("0/0 (0)"));
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblItem"), std::string("0"));
+    }
+
+    void disconnectClosesTheCatalogue() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->Disconnect();
+        QCOMPARE(window.frame->windowTitle(), QString("Tunebay"));
+        QCOMPARE(window.frame->CounterText(), QString("0/0 (0)"));
+        QCOMPARE(window.frame->ItemModel()->rowCount(), 0);
+        QCOMPARE(window.frame->FolderView()->topLevelItemCount(), 0);
+        QVERIFY(window.prompter.messages.isEmpty());
+    }
+
+    void openingAMissingFileKeepsTheCatalogue() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        QVERIFY(!window.frame->OpenCatalogue("/nonexistent/dir/x.tbf"));
+        QCOMPARE(window.prompter.messages,
+                 QStringList({"TBF file does not exist or is not accessible!"}));
+        QVERIFY(window.frame->IsCatalogueOpen());
+    }
+
+    void newCatalogueComesFromTheTemplate() {
+        TempDir dir;
+        WindowFixture window;
+        window.prompter.saveFile = QString::fromStdString(dir.file("fresh").string());
+        QSignalSpy listed(window.frame.get(), &CMainFrame::listingFinished);
+        window.frame->NewCatalogue();
+        QVERIFY(window.frame->IsCatalogueOpen());
+        QCOMPARE(window.frame->windowTitle(), QString("fresh.tbf - Tunebay"));
+        QVERIFY(std::filesystem::exists(dir.file("fresh.tbf")));
+    }
+
+    void escapeWithNothingRunningAsksNothing() {
+        TempCatalogue catalogue;
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->Action("Stop")->trigger();
+        QVERIFY(window.prompter.questions.isEmpty());
+        QVERIFY(!window.frame->IsAnyOperationRunning());
+    }
+
+    void escapeKillsAWorkerThatDoesNotStop() {
+        TempCatalogue catalogue;
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        auto stubborn = std::make_shared<StubbornOperation>(window.frame->ProgressSink());
+        QVERIFY(window.frame->StartOperation(stubborn));
+        QVERIFY(!window.frame->StartOperation(stubborn)); // its slot is taken
+
+        window.frame->Disconnect();
+        QCOMPARE(window.prompter.messages,
+                 QStringList({"There is at least one operation running! Press ESC to stop them!"}));
+        QVERIFY(window.frame->IsCatalogueOpen());
+
+        window.prompter.timedAnswer = TimedAnswer::TimedOut;
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        window.frame->Action("Stop")->trigger();
+        QCOMPARE(window.prompter.questions,
+                 QStringList({"Stop all running operations?",
+                              "Import-thread is not responding! Kill?\r\n\r\nCurrent file: "
+                              "/music/stuck.mp3"}));
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.at(0).at(0).toInt(), int(kFinishImport));
+        // Only the listing the refresh started may still run.
+        QTRY_VERIFY_WITH_TIMEOUT(!window.frame->IsAnyOperationRunning(), 10000);
+        stubborn->released = true;
+    }
+
+    void closingWhileAWorkerHangsIsRefused() {
+        WindowFixture window;
+        auto stubborn = std::make_shared<StubbornOperation>(window.frame->ProgressSink());
+        QVERIFY(window.frame->StartOperation(stubborn));
+        window.prompter.timedAnswer = TimedAnswer::No;
+        window.frame->show();
+        QVERIFY(!window.frame->close());
+        QCOMPARE(window.prompter.messages,
+                 QStringList({"There is at least one operation running!\r\nWait or press ESC to "
+                              "stop them, then try closing again!"}));
+        // Released, it ends and reports; then the window closes.
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        stubborn->released = true;
+        QVERIFY(finished.wait(5000));
+        QVERIFY(window.frame->close());
+    }
+
+    void closingStoresThePlacement() {
+        WindowFixture window;
+        window.frame->show();
+        QVERIFY(window.frame->close());
+        QVERIFY(window.store.values.count("MainFramePos/Right") == 1);
+        QVERIFY(window.store.values.count("MainFramePos/Status") == 1);
+    }
+};
+
+int RunMainFrameTests(int argc, char** argv) {
+    MainFrameTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_frame_test.moc"

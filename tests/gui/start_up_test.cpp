@@ -1,0 +1,115 @@
+// Start-up: the catalogue named on the command line, the last one used, the first-start
+// catalogue, the update reminder, and the settings written back at the end.
+#include "gui_tests.h"
+#include "jukora_app.h"
+#include "main_frame.h"
+#include "window_fixture.h"
+
+#include <QTest>
+
+using namespace tunebay;
+using namespace tunebay::test;
+
+namespace {
+
+struct AppFixture {
+    MemorySettingsStore store;
+    FakePrompter prompter;
+    FixedClock clock;
+
+    std::unique_ptr<CJukoraApp> makeApp() {
+        return std::make_unique<CJukoraApp>(store, prompter, clock, dataDirectory(),
+                                            [] { return std::string(); });
+    }
+};
+
+} // namespace
+
+class StartUpTest : public QObject {
+    Q_OBJECT
+private slots:
+    void commandLineCatalogueIsOpened() {
+        TempCatalogue catalogue;
+        AppFixture fixture;
+        auto app = fixture.makeApp();
+        QVERIFY(app->InitInstance({QString::fromStdString(catalogue.path().string())}, {}));
+        QCOMPARE(app->MainFrame()->CataloguePath(),
+                 QString::fromStdString(catalogue.path().string()));
+    }
+
+    void unopenableCommandLineCatalogueEndsStartUp() {
+        AppFixture fixture;
+        auto app = fixture.makeApp();
+        QVERIFY(!app->InitInstance({"/nonexistent/x.tbf"}, {}));
+        QCOMPARE(fixture.prompter.messages,
+                 QStringList({"TBF file does not exist or is not accessible!"}));
+    }
+
+    void lastCatalogueIsOpenedWhenAsked() {
+        TempCatalogue catalogue;
+        AppFixture fixture;
+        fixture.store.values["Recent File List/File1"] = catalogue.path().string();
+        auto app = fixture.makeApp();
+        QVERIFY(app->InitInstance({}, {}));
+        QVERIFY(app->MainFrame()->IsCatalogueOpen());
+    }
+
+    void lastCatalogueStaysClosedWithoutLoadLastDocument() {
+        TempCatalogue catalogue;
+        AppFixture fixture;
+        fixture.store.values["Recent File List/File1"] = catalogue.path().string();
+        fixture.store.values["Settings/LoadLastDocument"] = "0";
+        auto app = fixture.makeApp();
+        QVERIFY(app->InitInstance({}, {}));
+        QVERIFY(!app->MainFrame()->IsCatalogueOpen());
+    }
+
+    void firstStartCreatesACatalogue() {
+        TempDir dir;
+        AppFixture fixture;
+        auto app = fixture.makeApp();
+        const QString path = QString::fromStdString(dir.file("Tunebay/Catalogue.tbf").string());
+        QVERIFY(app->InitInstance({}, path));
+        QVERIFY(app->MainFrame()->IsCatalogueOpen());
+        QVERIFY(std::filesystem::exists(dir.file("Tunebay/Catalogue.tbf")));
+    }
+
+    void firstReminderAsksNothing() {
+        AppFixture fixture;
+        auto app = fixture.makeApp();
+        QVERIFY(app->InitInstance({}, {}));
+        QVERIFY(fixture.prompter.questions.isEmpty());
+        QCOMPARE(app->Settings().NextUpdate.size(), std::size_t(14));
+    }
+
+    void dueReminderAsksOnceAndMovesOn() {
+        AppFixture fixture;
+        fixture.store.values["Settings/NextUpdate"] = "20000101000000";
+        auto app = fixture.makeApp();
+        QVERIFY(app->InitInstance({}, {}));
+        QCOMPARE(fixture.prompter.questions.size(), 1);
+        QVERIFY(fixture.prompter.questions[0].startsWith(
+            "Do you want to visit the Tunebay website for the latest update?"));
+        QCOMPARE(fixture.prompter.opened.size(), 1);
+        QVERIFY(app->Settings().NextUpdate > "20000101000000");
+    }
+
+    void settingsAreWrittenAtTheEnd() {
+        TempCatalogue catalogue;
+        AppFixture fixture;
+        auto app = fixture.makeApp();
+        QVERIFY(app->InitInstance({QString::fromStdString(catalogue.path().string())}, {}));
+        app->Settings().ItemOrder = -9;
+        QVERIFY(app->MainFrame()->close());
+        app->ExitInstance();
+        QCOMPARE(fixture.store.values["Settings/ItemOrder"], std::string("-9"));
+        QCOMPARE(fixture.store.values["Recent File List/File1"], catalogue.path().string());
+    }
+};
+
+int RunStartUpTests(int argc, char** argv) {
+    StartUpTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "start_up_test.moc"
