@@ -151,8 +151,8 @@ void CMainFrame::createActions() {
         QKeySequence(Qt::ALT | Qt::Key_Up));
 
     // Commands of parts of the program still to come stand in the menus, disabled.
-    for (const char* later : {"Play", "GeneralProperties", "Properties", "Tools", "Export",
-                              "CopyFiles", "MoveFiles", "Statistic"})
+    for (const char* later :
+         {"Play", "GeneralProperties", "Properties", "Tools", "CopyFiles", "MoveFiles"})
         m_actions[later]->setEnabled(false);
 
     auto* explorer = new QActionGroup(this);
@@ -208,6 +208,8 @@ void CMainFrame::createActions() {
             [this] { ToggleFolderLevel(kFolderViewPackage); });
     connect(m_actions["Refresh"], &QAction::triggered, this, &CMainFrame::RefreshViews);
     connect(m_actions["Options"], &QAction::triggered, this, &CMainFrame::ShowOptions);
+    connect(m_actions["Export"], &QAction::triggered, this, &CMainFrame::ExportItems);
+    connect(m_actions["Statistic"], &QAction::triggered, this, &CMainFrame::ShowStatistic);
     connect(m_actions["Help"], &QAction::triggered, this, &CMainFrame::ShowHelp);
     connect(m_actions["Website"], &QAction::triggered, this, &CMainFrame::ShowWebsite);
     connect(m_actions["About"], &QAction::triggered, this, &CMainFrame::ShowAbout);
@@ -319,7 +321,8 @@ void CMainFrame::createToolBar() {
 
 void CMainFrame::createStatusBar() {
     m_counterPane = new QLabel(this);
-    m_counterPane->setFixedWidth(100);
+    // 100 pixels, growing when a large catalogue's counts need more room than that.
+    m_counterPane->setMinimumWidth(100);
     m_counterPane->setAlignment(Qt::AlignCenter);
     m_statusPane = new QLabel(this);
     m_statusPane->setFixedWidth(250);

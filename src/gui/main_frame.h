@@ -80,6 +80,8 @@ public:
     void RenameSelection();
     void RemoveAll();
     void ShowOptions();
+    void ExportItems();
+    void ShowStatistic();
     void ToggleFolderLevel(int bit);
     void HeaderClicked(int column);
     void ShowHelp();

@@ -112,7 +112,7 @@ void CMainFrame::UpdateTitle() {
     setWindowTitle(qText(CatalogueWindowTitle(m_document.Path())));
     const bool open = m_document.IsOpen();
     for (const char* name : {"Disconnect", "ImportFile", "ImportFolder", "ImportPls", "Delete",
-                             "Rename", "Update", "RemoveAll"})
+                             "Rename", "Update", "RemoveAll", "Export", "Statistic"})
         m_actions[name]->setEnabled(open);
 }
 

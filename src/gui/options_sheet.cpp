@@ -12,19 +12,23 @@
 
 namespace tunebay {
 
-COptionsSheet::COptionsSheet(CAppSettings& settings, IPrompter& prompter, QWidget* parent)
+COptionsSheet::COptionsSheet(CAppSettings& settings, IPrompter& prompter, QWidget* parent,
+                             OptionsSheetPages pages)
     : QDialog(parent), m_settings(settings), m_prompter(prompter) {
     setWindowTitle(tr("Options"));
     tabs = new QTabWidget(this);
-    generalPage = new COptionsGeneralPage(prompter, this);
-    importPage = new COptionsImportPage(this);
-    playerPage = new COptionsPlayerPage(this);
+    if (pages == OptionsSheetPages::All) {
+        generalPage = new COptionsGeneralPage(prompter, this);
+        importPage = new COptionsImportPage(this);
+        playerPage = new COptionsPlayerPage(this);
+        tabs->addTab(generalPage, tr("General"));
+        tabs->addTab(importPage, tr("Import"));
+        tabs->addTab(playerPage, tr("Player"));
+        m_pages = {generalPage, importPage, playerPage};
+    }
     htmlPage = new COptionsHtmlPage(this);
-    tabs->addTab(generalPage, tr("General"));
-    tabs->addTab(importPage, tr("Import"));
-    tabs->addTab(playerPage, tr("Player"));
     tabs->addTab(htmlPage, tr("Export"));
-    m_pages = {generalPage, importPage, playerPage, htmlPage};
+    m_pages.push_back(htmlPage);
     for (OptionsPage* page : m_pages)
         page->Load(settings);
 

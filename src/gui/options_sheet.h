@@ -17,13 +17,19 @@ class COptionsImportPage;
 class COptionsPlayerPage;
 class COptionsHtmlPage;
 
-// Tools > Options...: the four pages over a copy of the settings. OK checks the numbers and
-// writes every page back; Cancel changes nothing.
+// Which pages a sheet shows: all four (Tools > Options...), or only the export page (asked
+// before an export).
+enum class OptionsSheetPages { All, ExportOnly };
+
+// The options pages over the settings. OK checks the numbers and writes every page back;
+// Cancel changes nothing.
 class COptionsSheet : public QDialog {
     Q_OBJECT
 public:
-    COptionsSheet(CAppSettings& settings, IPrompter& prompter, QWidget* parent = nullptr);
+    COptionsSheet(CAppSettings& settings, IPrompter& prompter, QWidget* parent = nullptr,
+                  OptionsSheetPages pages = OptionsSheetPages::All);
 
+    // Absent from an export-only sheet.
     COptionsGeneralPage* generalPage = nullptr;
     COptionsImportPage* importPage = nullptr;
     COptionsPlayerPage* playerPage = nullptr;

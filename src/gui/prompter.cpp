@@ -1,5 +1,7 @@
 #include "prompter.h"
 
+#include "options_sheet.h"
+
 #include "app/product.h"
 
 #include <QApplication>
@@ -10,6 +12,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace tunebay {
 
@@ -80,6 +84,33 @@ QString DialogPrompter::SaveFileName(const QString& title, const QString& direct
 
 QString DialogPrompter::FolderName(const QString& title, const QString& directory) {
     return QFileDialog::getExistingDirectory(parentWidget(), title, directory);
+}
+
+QString DialogPrompter::ExportFileName(const QString& title, const QString& initialPath,
+                                       const QStringList& filters, int& filterIndex) {
+    QFileDialog dialog(parentWidget(), title, initialPath);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilters(filters);
+    // The chosen format's extension goes on a bare name before the overwrite question.
+    auto suffixOf = [](const QString& filter) {
+        const qsizetype dot = filter.lastIndexOf(QLatin1String("*."));
+        return dot < 0 ? QString() : filter.mid(dot + 2).chopped(1);
+    };
+    const int first = std::clamp(filterIndex, 1, static_cast<int>(filters.size())) - 1;
+    dialog.selectNameFilter(filters.value(first));
+    dialog.setDefaultSuffix(suffixOf(filters.value(first)));
+    QObject::connect(
+        &dialog, &QFileDialog::filterSelected, &dialog,
+        [&dialog, suffixOf](const QString& filter) { dialog.setDefaultSuffix(suffixOf(filter)); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    filterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    return dialog.selectedFiles().front();
+}
+
+bool DialogPrompter::AskExportOptions(CAppSettings& settings) {
+    COptionsSheet sheet(settings, *this, parentWidget(), OptionsSheetPages::ExportOnly);
+    return sheet.exec() == QDialog::Accepted;
 }
 
 QWidget* DialogPrompter::parentWidget() const {

@@ -7,6 +7,8 @@ class QWidget;
 
 namespace tunebay {
 
+class CAppSettings;
+
 enum class PromptIcon { Error, Warning, Question, Information };
 
 // The answer of a question box that closes itself after a while.
@@ -35,6 +37,13 @@ public:
     virtual QString SaveFileName(const QString& title, const QString& directory,
                                  const QString& filter) = 0;
     virtual QString FolderName(const QString& title, const QString& directory) = 0;
+    // The export file chooser: `filters` in order, `filterIndex` (1-based) preselected and set
+    // to the chosen one; a name typed without extension gets the chosen format's.
+    virtual QString ExportFileName(const QString& title, const QString& initialPath,
+                                   const QStringList& filters, int& filterIndex) = 0;
+    // The export options page in a sheet of its own; false on Cancel. OK stores the page into
+    // `settings`.
+    virtual bool AskExportOptions(CAppSettings& settings) = 0;
 
     // Opens a local file or a web address with the desktop's program for it; false when none
     // could be started.
@@ -57,6 +66,9 @@ public:
     QString SaveFileName(const QString& title, const QString& directory,
                          const QString& filter) override;
     QString FolderName(const QString& title, const QString& directory) override;
+    QString ExportFileName(const QString& title, const QString& initialPath,
+                           const QStringList& filters, int& filterIndex) override;
+    bool AskExportOptions(CAppSettings& settings) override;
     bool OpenWithDesktop(const QString& pathOrUrl) override;
 
 private:

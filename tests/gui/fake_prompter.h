@@ -31,6 +31,19 @@ public:
         return saveFile;
     }
     QString FolderName(const QString&, const QString&) override { return folder; }
+    QString ExportFileName(const QString&, const QString& initialPath, const QStringList& filters,
+                           int& filterIndex) override {
+        exportInitialPath = initialPath;
+        exportFilters = filters;
+        offeredFilterIndex = filterIndex;
+        if (exportFilterIndex > 0)
+            filterIndex = exportFilterIndex;
+        return saveFile;
+    }
+    bool AskExportOptions(CAppSettings&) override {
+        ++exportOptionsAsked;
+        return exportOptionsOk;
+    }
     bool OpenWithDesktop(const QString& pathOrUrl) override {
         opened << pathOrUrl;
         return true;
@@ -46,6 +59,12 @@ public:
     QStringList openFiles;
     QString saveFile;
     QString folder;
+    QString exportInitialPath;
+    QStringList exportFilters;
+    int offeredFilterIndex = 0;
+    int exportFilterIndex = 0; // the format "chosen" in the export dialog; 0 keeps the offered
+    int exportOptionsAsked = 0;
+    bool exportOptionsOk = true;
 };
 
 } // namespace tunebay::test

@@ -7,3 +7,4 @@ int RunImportTests(int argc, char** argv);
 int RunSearchFormTests(int argc, char** argv);
 int RunOptionsSheetTests(int argc, char** argv);
 int RunStartUpTests(int argc, char** argv);
+int RunOutputCommandsTests(int argc, char** argv);

@@ -13,5 +13,6 @@ int main(int argc, char** argv) {
     failures += RunSearchFormTests(argc, argv);
     failures += RunOptionsSheetTests(argc, argv);
     failures += RunStartUpTests(argc, argv);
+    failures += RunOutputCommandsTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

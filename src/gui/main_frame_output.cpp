@@ -1,0 +1,90 @@
+// The window's output commands: Export and Statistic, over the core's exporters and report.
+#include "main_frame.h"
+
+#include "output/run_exporter.h"
+#include "output/statistics.h"
+#include "prompter.h"
+#include "store/catalogue_error.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGuiApplication>
+
+#include <algorithm>
+
+namespace tunebay {
+
+namespace {
+
+// The wait cursor for as long as a blocking command runs.
+class WaitCursor {
+public:
+    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+void CMainFrame::ExportItems() {
+    if (!m_document.IsOpen())
+        return;
+    QStringList filters;
+    for (const ExportFormatInfo& format : kExportFormats)
+        filters << QString::fromUtf8(format.filterText);
+    int index = std::clamp(m_settings.ExportFilterIndex, 1, static_cast<int>(filters.size()));
+    const QString initial = QDir(QString::fromStdString(m_settings.ExportFolder))
+                                .filePath(QString::fromUtf8(kExportInitialFileName));
+    const QString chosen =
+        m_prompter.ExportFileName(tr(kExportDialogTitle), initial, filters, index);
+    const ExportFormatInfo* format = FindExportFormat(index);
+    if (chosen.isEmpty() || !format)
+        return;
+    const std::string path = WithExportExtension(chosen.toStdString(), index);
+    m_settings.ExportFolder = ExportFolderOf(path);
+    m_settings.ExportFilterIndex = index;
+    if (m_settings.HTMLAskOptions && format->takesOptionsSheet &&
+        !m_prompter.AskExportOptions(m_settings))
+        return;
+
+    showStatusNow(QString::fromUtf8(kStatusExporting));
+    ExportOptions options = MakeExportOptions(m_settings, path);
+    if (!buildSelection(options.selection)) {
+        SetStatusText({});
+        return;
+    }
+    ExportOutcome outcome;
+    try {
+        WaitCursor wait;
+        outcome = RunExport(m_connection, index, options, m_settings.AppDirectory,
+                            m_settings.HTMLLaunchFile != 0);
+    } catch (const CatalogueError&) {
+        outcome = {};
+    }
+    if (!outcome.done) {
+        m_prompter.Message(QString::fromUtf8(kMessageExportFailed), PromptIcon::Information);
+    } else if (!outcome.launchPath.empty()) {
+        showStatusNow(QString::fromUtf8(kStatusLaunching));
+        if (!m_prompter.OpenWithDesktop(QString::fromStdString(outcome.launchPath)))
+            m_prompter.Message(QString::fromUtf8(kMessageNoAssociation), PromptIcon::Error);
+    }
+    SetStatusText({});
+}
+
+void CMainFrame::ShowStatistic() {
+    if (!m_document.IsOpen())
+        return;
+    Selection selection;
+    const bool selected = buildSelection(selection);
+    StatisticsReport report;
+    {
+        WaitCursor wait;
+        report = BuildStatisticsReport(m_connection, selected ? &selection : nullptr);
+    }
+    QString text = QString::fromStdString(report.text);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    m_prompter.Message(text, PromptIcon::Information);
+}
+
+} // namespace tunebay
