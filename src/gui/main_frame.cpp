@@ -24,11 +24,16 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 namespace tunebay {
 
 CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
     : QMainWindow(parent), m_settings(services.settings), m_recentFiles(services.recentFiles),
       m_store(services.store), m_prompter(services.prompter), m_clock(services.clock),
+      m_connectionOwner(std::make_unique<CCatalogueConnection>()), m_connection(*m_connectionOwner),
       m_document(m_connection, services.settings.AppDirectory),
       m_sink(new WindowProgressSink(this)) {
     setWindowIcon(AppIcon());
@@ -372,11 +377,24 @@ CMainFrame::~CMainFrame() {
     for (auto& operation : m_slots) {
         if (operation) {
             operation->RequestStop();
-            if (!operation->WaitFinished(5000))
+            if (!operation->WaitFinished(5000)) {
                 operation->Kill();
+                m_abandoned.push_back(operation);
+            }
             operation.reset();
         }
     }
+    // A given-up worker that is still alive after a short wait keeps the connection: it is left
+    // undestroyed rather than pulled from under a running statement.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    auto alive = [this] {
+        return std::any_of(m_abandoned.begin(), m_abandoned.end(),
+                           [](const auto& worker) { return !worker.expired(); });
+    };
+    while (alive() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (alive())
+        (void)m_connectionOwner.release();
 }
 
 } // namespace tunebay

@@ -178,11 +178,16 @@ private:
     IPrompter& m_prompter;
     const IClock& m_clock;
 
-    CCatalogueConnection m_connection;
+    // Held on the heap: a worker given up by the kill question may still be inside a statement
+    // when the window goes, and then the connection is left to it rather than destroyed.
+    std::unique_ptr<CCatalogueConnection> m_connectionOwner;
+    CCatalogueConnection& m_connection;
     CatalogueDocument m_document;
     WindowProgressSink* m_sink;
     // Indexed by finish code (1..6); 0 unused.
     std::array<std::shared_ptr<CBackgroundOperation>, 7> m_slots;
+    // Workers given up by the kill question, alive until they reach their next stop check.
+    std::vector<std::weak_ptr<CBackgroundOperation>> m_abandoned;
 
     int m_total = 0;
     int m_listed = 0;

@@ -182,6 +182,7 @@ void CMainFrame::WaitOrKill(bool report) {
         if (answer == TimedAnswer::No)
             continue;
         operation->Kill();
+        m_abandoned.push_back(operation);
         if (report) {
             finishOperation(code, 1);
         } else {
