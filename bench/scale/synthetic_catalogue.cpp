@@ -124,8 +124,8 @@ void FillSyntheticCatalogue(CCatalogueConnection& connection, const CatalogueSha
 
     // Dropping an index drops its planner statistics too; the template's are put back below.
     std::vector<std::string> statistics;
-    for (ResultSet rows = connection.Execute(
-             "SELECT tbl, idx, stat FROM sqlite_stat1 WHERE idx IS NOT NULL");
+    for (ResultSet rows =
+             connection.Execute("SELECT tbl, idx, stat FROM sqlite_stat1 WHERE idx IS NOT NULL");
          !rows.IsEof(); rows.MoveNext())
         statistics.push_back("INSERT INTO sqlite_stat1 (tbl, idx, stat) VALUES (" +
                              SqlQuote(rows.GetText(0)) + ", " + SqlQuote(rows.GetText(1)) + ", " +
