@@ -101,6 +101,33 @@ private slots:
         QCOMPARE(window.frame->TotalCount(), 1);
     }
 
+    void escapeStopsAFolderImportAndItsSummaryAppears() {
+        TempCatalogue catalogue;
+        TempDir music;
+        // Junk named .mp3: every file the run gets to fails, so the stopped run has a summary.
+        constexpr int kFiles = 20000;
+        for (int i = 0; i < kFiles; ++i)
+            music.write("f" + std::to_string(i) + ".mp3", "not audio " + std::to_string(i));
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.prompter.folder = QString::fromStdString(music.path().string());
+        window.prompter.answerYes = true;
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        window.frame->ImportFolder();
+        // ESC once the worker has moved from searching to importing.
+        QTRY_VERIFY_WITH_TIMEOUT(window.frame->StatusText().startsWith("Importing files...  "),
+                                 20000);
+        window.frame->StopAll(true);
+        QTRY_VERIFY_WITH_TIMEOUT(finished.contains(QVariantList{kFinishImport}), 20000);
+        QCOMPARE(window.prompter.questions.value(0), QString("Stop all running operations?"));
+        QCOMPARE(window.prompter.messages.size(), 1);
+        const QString summary = window.prompter.messages.front();
+        QVERIFY(summary.endsWith(" file/s couldn't be imported!"));
+        QVERIFY(summary.section(' ', 0, 0).toInt() < kFiles);
+        // What is left is the listing that the refresh after the import started.
+        QTRY_VERIFY_WITH_TIMEOUT(!window.frame->IsAnyOperationRunning(), 10000);
+    }
+
     void disconnectDuringAnImportIsRefused() {
         TempCatalogue catalogue;
         TempDir music;
