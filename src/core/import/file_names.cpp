@@ -1,6 +1,7 @@
 #include "import/file_names.h"
 
 #include "import/tag_fields.h"
+#include "tools/text_case.h"
 #include "tools/text_rules.h"
 #include "tools/utf8_text.h"
 
@@ -20,29 +21,12 @@ std::string baseName(const std::string& path) {
     return name;
 }
 
-std::string trimSpaces(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
-}
-
 // The first `count` characters of `text` (all of it when it is shorter).
 std::string_view prefixOf(std::string_view text, size_t count) {
     size_t index = 0;
     for (size_t i = 0; i < count && index < text.size(); ++i)
         DecodeNextCodePoint(text, index);
     return text.substr(0, index);
-}
-
-bool equalIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (fold(a[i]) != fold(b[i]))
-            return false;
-    return true;
 }
 
 // A field that came from a version-1 tag may be cut at 30 bytes (29 when the writer kept a
@@ -57,11 +41,18 @@ void takeName(std::string& field, const std::string& fromFileName) {
         return;
     std::string safe = field;
     MakeFileNameSafe(safe);
-    if (equalIgnoringAsciiCase(prefixOf(fromFileName, length), safe))
+    if (EqualsIgnoringAsciiCase(prefixOf(fromFileName, length), safe))
         field = fromFileName;
 }
 
 } // namespace
+
+std::string TrimSpaces(std::string_view text) {
+    const size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(text.substr(first, text.find_last_not_of(' ') - first + 1));
+}
 
 int NamesFromFileName(MediaFileInfo& info) {
     std::string base = baseName(info.path);
@@ -72,10 +63,10 @@ int NamesFromFileName(MediaFileInfo& info) {
     std::string titlePart;
     const size_t separator = base.find(" - ");
     if (separator == std::string::npos) {
-        titlePart = trimSpaces(base);
+        titlePart = TrimSpaces(base);
     } else {
-        groupPart = trimSpaces(std::string_view(base).substr(0, separator));
-        titlePart = trimSpaces(std::string_view(base).substr(separator + 3));
+        groupPart = TrimSpaces(std::string_view(base).substr(0, separator));
+        titlePart = TrimSpaces(std::string_view(base).substr(separator + 3));
     }
     takeName(info.title, titlePart);
     takeName(info.group, groupPart);

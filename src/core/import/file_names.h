@@ -2,11 +2,18 @@
 
 #include "import/media_file_info.h"
 
+#include <string>
+#include <string_view>
+
 namespace tunebay {
 
 // Bits of the setting `ImportSource`.
 inline constexpr int kImportSourceTag = 1;      // read the ID3 tag
 inline constexpr int kImportSourceFileName = 2; // take group and title from the file name
+
+// The text without spaces at either end (other white space stays), as names from file names
+// and playlists are trimmed.
+std::string TrimSpaces(std::string_view text);
 
 // Takes group and title from the file name ("Group - Title"): an empty field of `info` is filled,
 // and a field of exactly 29 or 30 characters (an ID3 version-1 field that may have been cut

@@ -1,5 +1,8 @@
 #include "import/pls_playlist.h"
 
+#include "import/file_names.h"
+#include "tools/text_case.h"
+
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
@@ -18,14 +21,6 @@ std::string textAfterEquals(const std::string& line) {
     return equals == std::string::npos ? std::string() : line.substr(equals + 1);
 }
 
-std::string trimSpaces(std::string_view text) {
-    const size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    const size_t last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
-}
-
 std::string baseNameWithoutExtension(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -33,16 +28,6 @@ std::string baseNameWithoutExtension(const std::string& path) {
     if (dot != std::string::npos && dot > 0)
         name.erase(dot);
     return name;
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 } // namespace
@@ -73,7 +58,7 @@ bool PlsPlaylist::Open(const std::string& path) {
         return false;
 
     std::rewind(m_file.get());
-    if (!readLine() || !equalsIgnoringAsciiCase(m_line, "[playlist]"))
+    if (!readLine() || !EqualsIgnoringAsciiCase(m_line, "[playlist]"))
         return false;
     m_needLine = true;
     return true;
@@ -131,8 +116,8 @@ bool PlsPlaylist::NextEntry(PlsEntry& entry) {
         name = baseNameWithoutExtension(entry.path);
     }
     if (const size_t dash = name.find(" - "); dash != std::string::npos) {
-        entry.group = trimSpaces(std::string_view(name).substr(0, dash));
-        entry.title = trimSpaces(std::string_view(name).substr(dash + 3));
+        entry.group = TrimSpaces(std::string_view(name).substr(0, dash));
+        entry.title = TrimSpaces(std::string_view(name).substr(dash + 3));
     } else {
         entry.title = name;
     }
