@@ -67,6 +67,25 @@ TimedAnswer DialogPrompter::AskYesNoTimed(const QString& text, int timeoutMs) {
     return answer == QMessageBox::Yes ? TimedAnswer::Yes : TimedAnswer::No;
 }
 
+QuestionAnswer DialogPrompter::Ask(const QString& text, const QString& title,
+                                   QuestionButtons buttons, PromptIcon icon) {
+    QMessageBox::StandardButtons shown = QMessageBox::Yes | QMessageBox::No;
+    if (buttons == QuestionButtons::YesNoCancel)
+        shown |= QMessageBox::Cancel;
+    QMessageBox box(boxIcon(icon), title.isEmpty() ? QString(kProductName) : title, boxText(text),
+                    shown, parentWidget());
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return QuestionAnswer::Yes;
+    case QMessageBox::No:
+        return QuestionAnswer::No;
+    default:
+        // Closing the box counts as the most careful answer the box offers.
+        return buttons == QuestionButtons::YesNoCancel ? QuestionAnswer::Cancel
+                                                       : QuestionAnswer::No;
+    }
+}
+
 QString DialogPrompter::OpenFileName(const QString& title, const QString& directory,
                                      const QString& filter) {
     return QFileDialog::getOpenFileName(parentWidget(), title, directory, filter);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/worker_question.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +29,9 @@ public:
     virtual bool AskYesNo(const QString& text, PromptIcon icon) = 0;
     // Yes/No with the question icon that closes itself after `timeoutMs`.
     virtual TimedAnswer AskYesNoTimed(const QString& text, int timeoutMs) = 0;
+    // A question with its own caption ("Tunebay" when empty) and buttons.
+    virtual QuestionAnswer Ask(const QString& text, const QString& title, QuestionButtons buttons,
+                               PromptIcon icon) = 0;
 
     // Choosers; an empty result (or list) when the user cancels.
     virtual QString OpenFileName(const QString& title, const QString& directory,
@@ -59,6 +64,8 @@ public:
     void Message(const QString& text, PromptIcon icon) override;
     bool AskYesNo(const QString& text, PromptIcon icon) override;
     TimedAnswer AskYesNoTimed(const QString& text, int timeoutMs) override;
+    QuestionAnswer Ask(const QString& text, const QString& title, QuestionButtons buttons,
+                       PromptIcon icon) override;
     QString OpenFileName(const QString& title, const QString& directory,
                          const QString& filter) override;
     QStringList OpenFileNames(const QString& title, const QString& directory,

@@ -21,6 +21,14 @@ public:
         questions << text;
         return timedAnswer;
     }
+    QuestionAnswer Ask(const QString& text, const QString& title, QuestionButtons,
+                       PromptIcon) override {
+        questions << text;
+        questionTitles << title;
+        if (!answers.isEmpty())
+            return answers.takeFirst();
+        return answerYes ? QuestionAnswer::Yes : QuestionAnswer::No;
+    }
     QString OpenFileName(const QString&, const QString&, const QString&) override {
         return openFile;
     }
@@ -52,6 +60,9 @@ public:
     QStringList messages;
     QList<PromptIcon> icons;
     QStringList questions;
+    QStringList questionTitles;
+    // Answers of `Ask`, in order; once used up, `answerYes` decides.
+    QList<QuestionAnswer> answers;
     QStringList opened;
     bool answerYes = true;
     TimedAnswer timedAnswer = TimedAnswer::Yes;
