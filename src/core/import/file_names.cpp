@@ -45,6 +45,29 @@ void takeName(std::string& field, const std::string& fromFileName) {
         field = fromFileName;
 }
 
+// "13 - Open Dream": a track number before " - " is neither group nor part of the title. Name
+// correction would cut "13 " alone and leave "- Open Dream"; with it, underscores count as spaces
+// as it reads them.
+void dropLeadingTrackNumber(std::string& base, bool correcting) {
+    const auto isBlank = [&](char c) { return c == ' ' || (correcting && c == '_'); };
+    std::size_t i = 0;
+    while (i < base.size() && i < 4 && base[i] >= '0' && base[i] <= '9')
+        ++i;
+    if (i == 0 || i > 3)
+        return;
+    std::size_t j = i;
+    while (j < base.size() && isBlank(base[j]))
+        ++j;
+    if (j == i || j >= base.size() || base[j] != '-')
+        return;
+    std::size_t k = j + 1;
+    while (k < base.size() && isBlank(base[k]))
+        ++k;
+    if (k == j + 1 || k >= base.size())
+        return;
+    base.erase(0, k);
+}
+
 } // namespace
 
 std::string TrimSpaces(std::string_view text) {
@@ -56,6 +79,7 @@ std::string TrimSpaces(std::string_view text) {
 
 int NamesFromFileName(MediaFileInfo& info) {
     std::string base = baseName(info.path);
+    dropLeadingTrackNumber(base, info.correctNames);
     if (info.correctNames)
         CorrectName(base, true);
 
@@ -75,6 +99,7 @@ int NamesFromFileName(MediaFileInfo& info) {
 
 void TitleFromFileName(MediaFileInfo& info) {
     info.title = baseName(info.path);
+    dropLeadingTrackNumber(info.title, info.correctNames);
     if (info.correctNames)
         CorrectName(info.title, true);
 }

@@ -22,6 +22,9 @@ struct MediaFileInfo {
     std::string path;        // full path of the file
     std::string publishTime; // the tag's year text as read
     int32_t genre = kNoGenre;
+    // The tag's genre when written as a name ("Rock") rather than a number; the import matches it
+    // with the catalogue's genres.
+    std::string genreName;
     int32_t length = 0;     // playing length in whole seconds
     std::string importTime; // 14 digits, UTC
     std::string volumeName; // label of the removable or optical volume the file came from

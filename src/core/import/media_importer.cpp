@@ -66,6 +66,7 @@ int MediaImporter::ImportMediaFile(const std::string& path, bool update) {
     if (m_volumes)
         info.volumeName = m_volumes->LabelFor(path);
     ApplyNaming(info, m_options.source, isMpegAudio, m_options.useV2);
+    resolveGenreName(info);
     if (m_options.generateFingerprint && isMpegAudio && m_fingerprints)
         info.fingerprint = m_fingerprints(path);
     return CatalogueMediaFile(info, update);
@@ -166,6 +167,15 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
     writeOptionalValues(mediaId, info);
     transaction.Commit();
     return result;
+}
+
+void MediaImporter::resolveGenreName(MediaFileInfo& info) {
+    if (info.genreName.empty())
+        return;
+    if (!m_genreNames)
+        m_genreNames.emplace(m_connection);
+    if (const int32_t genre = m_genreNames->Find(info.genreName); genre != kNoGenre)
+        info.genre = genre;
 }
 
 void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info) {

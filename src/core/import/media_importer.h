@@ -1,11 +1,13 @@
 #pragma once
 
 #include "app/clock.h"
+#include "import/genre_names.h"
 #include "import/import_options.h"
 #include "import/media_file_info.h"
 #include "store/catalogue_connection.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace tunebay {
@@ -37,12 +39,14 @@ public:
 private:
     bool isCatalogued(const std::string& path);
     void writeOptionalValues(int mediaId, const MediaFileInfo& info);
+    void resolveGenreName(MediaFileInfo& info);
 
     CCatalogueConnection& m_connection;
     ImportOptions m_options;
     VolumeLabels* m_volumes;
     const IClock& m_clock;
     FingerprintGenerator m_fingerprints;
+    std::optional<GenreNames> m_genreNames; // read when a tag first names its genre
 };
 
 // Splits a path into its directory (ending in "/") and its file name.

@@ -127,9 +127,11 @@ int MpegHeaderReader::Open(const std::string& path) {
 
     // Leading ID3v2 tags are skipped before the scan: cover art easily pushes the first frame
     // past the scan limit, and a false sync inside the tag would be taken for the header. Some
-    // writers prepend a second tag rather than replace the first, hence the loop.
+    // writers prepend a second tag rather than replace the first, hence the loop. A size that
+    // runs past the end of the file is not a tag's (a damaged header, or a file cut short): the
+    // scan then starts where it would without it.
     int64_t start = 0;
-    for (int64_t end = id3v2TagEnd(file.get(), start); end != start;
+    for (int64_t end = id3v2TagEnd(file.get(), start); end != start && end <= m_fileSize;
          end = id3v2TagEnd(file.get(), start))
         start = end;
 

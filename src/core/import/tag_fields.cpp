@@ -1,5 +1,8 @@
 #include "import/tag_fields.h"
 
+#include "import/id3_raw_tags.h"
+#include "import/tag_text.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -11,8 +14,8 @@
 #include <taglib/id3v2framefactory.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
+#include <taglib/tbytevectorstream.h>
 #include <taglib/textidentificationframe.h>
-#include <taglib/tfilestream.h>
 
 namespace tunebay {
 
@@ -66,9 +69,29 @@ protected:
     }
 };
 
-std::string toUtf8(const TagLib::String& text) {
-    return text.to8Bit(true);
+std::string toUtf8(const TagLib::String& text, TagLib::String::Type encoding) {
+    std::u32string codePoints;
+    codePoints.reserve(text.size());
+    for (const wchar_t c : text)
+        codePoints.push_back(static_cast<char32_t>(c));
+    return TagCodePointsToUtf8(codePoints, encoding == TagLib::String::Latin1);
 }
+
+// The tag library reads a tag from a file; this one holds the tag's bytes alone, so that nothing
+// but the tag is ever read from the disk.
+class TagBytes : public TagLib::File {
+public:
+    explicit TagBytes(const std::string& bytes)
+        : TagLib::File(&m_stream),
+          m_stream(TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size()))) {}
+    TagLib::Tag* tag() const override { return nullptr; }
+    TagLib::AudioProperties* audioProperties() const override { return nullptr; }
+    bool save() override { return false; }
+
+private:
+    // The base class only keeps the pointer until the tag is read.
+    TagLib::ByteVectorStream m_stream;
+};
 
 TagLib::String fromUtf8(const std::string& text) {
     return TagLib::String(text, TagLib::String::UTF8);
@@ -88,9 +111,9 @@ std::optional<std::string> firstText(const TagLib::ID3v2::Tag& tag, const char* 
     if (const auto* text =
             dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frames.front())) {
         const TagLib::StringList values = text->fieldList();
-        return values.isEmpty() ? std::string() : toUtf8(values.front());
+        return values.isEmpty() ? std::string() : toUtf8(values.front(), text->textEncoding());
     }
-    return toUtf8(frames.front()->toString());
+    return toUtf8(frames.front()->toString(), TagLib::String::UTF8);
 }
 
 std::optional<std::string> version2Comment(const TagLib::ID3v2::Tag& tag) {
@@ -100,30 +123,26 @@ std::optional<std::string> version2Comment(const TagLib::ID3v2::Tag& tag) {
         if (!comment)
             continue;
         if (comment->description() != kVersion1CommentDescription)
-            return toUtf8(comment->text());
+            return toUtf8(comment->text(), comment->textEncoding());
         if (!version1Copy)
-            version1Copy = toUtf8(comment->text());
+            version1Copy = toUtf8(comment->text(), comment->textEncoding());
     }
     return version1Copy;
 }
 
-std::optional<int32_t> version2Genre(const TagLib::ID3v2::Tag& tag) {
+// The content-type text of a version-2 tag, or none when the tag has no such frame.
+std::optional<std::string> version2GenreText(const TagLib::ID3v2::Tag& tag) {
     if (auto raw = firstText(tag, kRawContentTypeId))
-        return GenreFromContentType(*raw);
+        return raw;
     // Should TagLib ever parse the frame itself after all, its rewritten form still carries the
     // number as digits alone.
-    if (auto rewritten = firstText(tag, "TCON"))
-        return GenreFromContentType(*rewritten);
-    return std::nullopt;
+    return firstText(tag, "TCON");
 }
 
-int32_t version1Genre(const TagLib::ID3v1::Tag& tag) {
-    const auto number = static_cast<int32_t>(tag.genreNumber());
-    return number >= 0 && number <= kHighestGenre ? number : kNoGenre;
-}
-
-std::string version1Year(const TagLib::ID3v1::Tag& tag) {
-    return tag.year() == 0 ? std::string() : std::to_string(tag.year());
+bool startsWithNumber(std::string_view text) {
+    if (!text.empty() && text.front() == '(')
+        text.remove_prefix(1);
+    return !text.empty() && text.front() >= '0' && text.front() <= '9';
 }
 
 // Latin-1 where it suffices (what every reader understands), UTF-16 otherwise.
@@ -224,49 +243,53 @@ int32_t GenreFromContentType(std::string_view text) {
 }
 
 int ReadTagFields(const std::string& path, MediaFileInfo& info, bool useId3v2) {
-    if (!isRegularFile(path))
-        return kStatusFailed;
-    TagLib::FileStream stream(path.c_str(), true);
-    if (!stream.isOpen() || stream.length() < 1)
-        return kStatusFailed;
-    PlainTextFrameFactory factory;
-    TagLib::MPEG::File file(&stream, &factory, false);
-    if (!file.isOpen())
+    const std::optional<RawId3Tags> raw = ReadRawId3Tags(path, useId3v2);
+    if (!raw)
         return kStatusFailed;
 
-    // Version 2 wins field by field; version 1 fills what version 2 lacks, the way both tags read
-    // as one.
-    const TagLib::ID3v1::Tag* v1 = file.hasID3v1Tag() ? file.ID3v1Tag() : nullptr;
-    const TagLib::ID3v2::Tag* v2 = useId3v2 && file.hasID3v2Tag() ? file.ID3v2Tag() : nullptr;
-
-    std::optional<std::string> title, group, package, year, comment;
-    std::optional<int32_t> genre;
-    if (v2) {
-        title = firstText(*v2, "TIT2");
+    std::optional<std::string> title, group, package, year, comment, genreText;
+    if (!raw->version2.empty()) {
+        TagBytes bytes(raw->version2);
+        PlainTextFrameFactory factory;
+        const TagLib::ID3v2::Tag v2(&bytes, 0, &factory);
+        title = firstText(v2, "TIT2");
         for (const char* id : {"TPE1", "TPE2", "TPE3", "TCOM"})
             if (!group)
-                group = firstText(*v2, id);
-        package = firstText(*v2, "TALB");
+                group = firstText(v2, id);
+        package = firstText(v2, "TALB");
         // A stray year frame in a version 2.4 tag is the last resort.
         for (const char* id : {kRawYearId, "TDRC", "TYER"})
             if (!year)
-                year = firstText(*v2, id);
-        comment = version2Comment(*v2);
-        genre = version2Genre(*v2);
+                year = firstText(v2, id);
+        comment = version2Comment(v2);
+        genreText = version2GenreText(v2);
     }
-    if (v1) {
+
+    // Version 2 wins field by field; version 1 fills what version 2 lacks, the way both tags read
+    // as one. A genre written as a name is matched with the catalogue's genres when the item is
+    // stored; the version-1 number stands should the name match none.
+    std::optional<int32_t> genre;
+    std::string genreName;
+    if (genreText) {
+        if (startsWithNumber(*genreText))
+            genre = GenreFromContentType(*genreText);
+        else
+            genreName = *genreText;
+    }
+    if (!raw->version1.empty()) {
+        const Id3v1Text v1 = ParseId3v1(raw->version1);
         if (!title)
-            title = toUtf8(v1->title());
+            title = v1.title;
         if (!group)
-            group = toUtf8(v1->artist());
+            group = v1.artist;
         if (!package)
-            package = toUtf8(v1->album());
+            package = v1.album;
         if (!year)
-            year = version1Year(*v1);
+            year = v1.year;
         if (!comment)
-            comment = toUtf8(v1->comment());
+            comment = v1.comment;
         if (!genre)
-            genre = version1Genre(*v1);
+            genre = v1.genre <= kHighestGenre ? v1.genre : kNoGenre;
     }
 
     info.title = title.value_or(std::string());
@@ -275,6 +298,7 @@ int ReadTagFields(const std::string& path, MediaFileInfo& info, bool useId3v2) {
     info.publishTime = year.value_or(std::string());
     info.comment = comment.value_or(std::string());
     info.genre = genre.value_or(kNoGenre);
+    info.genreName = std::move(genreName);
     return 0;
 }
 

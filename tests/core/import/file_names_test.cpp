@@ -160,6 +160,37 @@ TEST(TitleFromFileName, WholeBaseName) {
     EXPECT_EQ(info.title, "some song");
 }
 
+// A track number before " - " is dropped whole: no group of it, no dash left in the title.
+TEST(NamesFromFileName, LeadingTrackNumberBeforeTheSeparatorIsDropped) {
+    struct Case {
+        const char* name;
+        bool correct;
+        const char* group;
+        const char* title;
+    } cases[] = {
+        {"13 - Open Dream", true, "", "Open Dream"},
+        {"13 - Open Dream", false, "", "Open Dream"},
+        {"7 - Open Dream", true, "", "Open Dream"},
+        {"013_-_Open_Dream", true, "", "Open Dream"},
+        {"02 - Artist - Song", true, "Artist", "Song"},
+        {"07 Intro", true, "", "Intro"},
+        {"2001 - A Space Odyssey", true, "2001", "A Space Odyssey"},
+        {"13-Open Dream", true, "", "13-Open Dream"},
+    };
+    for (const Case& c : cases) {
+        MediaFileInfo info = recordFor(std::string("/m/") + c.name + ".mp3", c.correct);
+        NamesFromFileName(info);
+        EXPECT_EQ(info.group, c.group) << c.name;
+        EXPECT_EQ(info.title, c.title) << c.name;
+
+        info = recordFor(std::string("/m/") + c.name + ".mp3", c.correct);
+        TitleFromFileName(info);
+        if (c.group[0] == '\0') {
+            EXPECT_EQ(info.title, c.title) << c.name;
+        }
+    }
+}
+
 class ApplyNamingTest : public ::testing::Test {
 protected:
     std::string fileWithTitle(const std::string& name, const std::string& title) {

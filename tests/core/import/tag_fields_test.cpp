@@ -508,5 +508,107 @@ TEST_F(WriteTagTest, ReadOnlyFileIsLeftUntouched) {
     EXPECT_EQ(test::readFile(path), before);
 }
 
+// A version 2.3 tag with an extended header of `extendedSize` bytes after its size field (6, or
+// 10 with a CRC), the whole tag unsynchronised when asked.
+std::string withExtendedHeader(const std::string& tag, int extendedSize, bool unsynchronised) {
+    std::string body = std::string("\0\0\0", 3) + static_cast<char>(extendedSize) +
+                       std::string(static_cast<size_t>(extendedSize), '\0') + tag.substr(10);
+    if (unsynchronised) {
+        std::string coded;
+        for (const char c : body) {
+            coded += c;
+            if (static_cast<unsigned char>(c) == 0xFF)
+                coded += '\0';
+        }
+        body = coded;
+    }
+    std::string header = tag.substr(0, 10);
+    header[5] = static_cast<char>(0x40 | (unsynchronised ? 0x80 : 0));
+    for (size_t i = 0; i < 4; ++i)
+        header[9 - i] = static_cast<char>((body.size() >> (7 * i)) & 0x7F);
+    return header + body;
+}
+
+// Tags as real collections hold them, written by taggers that each had their own idea.
+struct TagCase {
+    const char* name;
+    std::string leading;  // the bytes before the audio
+    std::string trailing; // the bytes after it
+    std::string title;
+    std::string comment;
+    std::string year;
+    std::string genreName;
+};
+
+void PrintTo(const TagCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class TagCaseTest : public TagFieldsTest, public ::testing::WithParamInterface<TagCase> {};
+
+TEST_P(TagCaseTest, ReadsWhatTheTaggerMeant) {
+    const TagCase& c = GetParam();
+    const MediaFileInfo info = read(write(c.leading, c.trailing));
+    EXPECT_EQ(info.title, c.title);
+    EXPECT_EQ(info.comment, c.comment);
+    EXPECT_EQ(info.publishTime, c.year);
+    EXPECT_EQ(info.genreName, c.genreName);
+}
+
+const std::string kEuroTitle = "\xE2\x82\xAC 5 \xE2\x80\x93 Don\xE2\x80\x99t"; // € 5 – Don’t
+const std::string kVersion23 = test::id3v2TagFromFields(3, {"Ext", "", "", "2001", "", "", ""});
+
+INSTANTIATE_TEST_SUITE_P(
+    RealTags, TagCaseTest,
+    ::testing::Values(
+        TagCase{"v23ExtendedHeader", withExtendedHeader(kVersion23, 6, false), "", "Ext", "",
+                "2001", ""},
+        TagCase{"v23ExtendedHeaderWithCrc", withExtendedHeader(kVersion23, 10, false), "", "Ext",
+                "", "2001", ""},
+        TagCase{"v23ExtendedHeaderUnsynchronised",
+                withExtendedHeader(test::id3v2TagFromFields(3, {"\u00FFx", "", "", "", "", "", ""}),
+                                   6, true),
+                "", "\u00FFx", "", "", ""},
+        TagCase{"v10CommentPadding", "",
+                test::id3v1Tag({"T", "", "", "1999", std::string(30, ' '), 0, 255}), "T", "",
+                "1999", ""},
+        TagCase{"v1YearAsText", "", test::id3v1Tag({"T", "", "", "0099", "", 0, 255}), "T", "",
+                "0099", ""},
+        TagCase{"v1Windows1252", "",
+                test::id3v1Tag({"\u0080 5 \u0096 Don\u0092t", "", "", "", "", 0, 255}), kEuroTitle,
+                "", "", ""},
+        TagCase{"v2Latin1Windows1252",
+                test::id3v2Tag(3, {test::id3v2Frame(
+                                      3, "TIT2", std::string("\0", 1) + "\x80 5 \x96 Don\x92t")}),
+                "", kEuroTitle, "", "", ""},
+        TagCase{"v2DoubledByteOrderMark",
+                test::id3v2Tag(3, {test::id3v2Frame(3, "TIT2",
+                                                    std::string("\x01\xFF\xFE\xFF\xFE"
+                                                                "A\0b\0",
+                                                                9))}),
+                "", "Ab", "", "", ""},
+        TagCase{"v24Utf8ByteOrderMark",
+                test::id3v2Tag(4, {test::id3v2Frame(4, "TIT2", "\x03\xEF\xBB\xBFSong")}), "",
+                "Song", "", "", ""},
+        TagCase{"v2GenreName", test::id3v2TagFromFields(4, {"T", "", "", "", "", "Hip-Hop", ""}),
+                "", "T", "", "", "Hip-Hop"}),
+    [](const ::testing::TestParamInfo<TagCase>& info) { return std::string(info.param.name); });
+
+TEST_F(TagFieldsTest, GenreNameLeavesTheVersion1NumberWhenItNamesNoGenre) {
+    const MediaFileInfo info =
+        read(write(test::id3v2TagFromFields(3, {"T", "", "", "", "", "Rock", ""}),
+                   test::id3v1Tag({"T", "", "", "", "", 0, 13})));
+    EXPECT_EQ(info.genreName, "Rock");
+    EXPECT_EQ(info.genre, 13);
+}
+
+TEST_F(TagFieldsTest, TagReachingPastTheEndIsReadAsFarAsItGoes) {
+    std::string tag =
+        test::id3v2TagFromFields(3, {"Cut", "", "", "", "", "", ""}, TextEncoding::Latin1, 4000);
+    MediaFileInfo info;
+    EXPECT_EQ(ReadTagFields(m_dir.write("cut.mp3", tag.substr(0, 200)).string(), info, true), 0);
+    EXPECT_EQ(info.title, "Cut");
+}
+
 } // namespace
 } // namespace tunebay

@@ -1,0 +1,161 @@
+#include "import/id3_raw_tags.h"
+
+#include "import/tag_text.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tunebay {
+
+namespace {
+
+constexpr std::size_t kHeaderSize = 10;
+constexpr std::size_t kVersion1Size = 128;
+constexpr unsigned char kUnsynchronisation = 0x80;
+constexpr unsigned char kExtendedHeader = 0x40;
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// Up to `size` bytes at `offset`; fewer at the end of the file or on a read error.
+std::string readAt(int fd, std::size_t size, int64_t offset) {
+    std::string bytes(size, '\0');
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, bytes.data() + done, size - done,
+                                  static_cast<off_t>(offset + static_cast<int64_t>(done)));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += static_cast<std::size_t>(n);
+    }
+    bytes.resize(done);
+    return bytes;
+}
+
+unsigned char byteAt(std::string_view bytes, std::size_t i) {
+    return static_cast<unsigned char>(bytes[i]);
+}
+
+// The body size of a well-formed version-2 header, or none.
+std::optional<std::size_t> version2BodySize(std::string_view header) {
+    if (header.size() < kHeaderSize || header.substr(0, 3) != "ID3" || byteAt(header, 3) < 2 ||
+        byteAt(header, 3) > 4 || byteAt(header, 4) == 0xFF)
+        return std::nullopt;
+    std::size_t size = 0;
+    for (std::size_t i = 6; i < kHeaderSize; ++i) {
+        if (byteAt(header, i) & 0x80)
+            return std::nullopt;
+        size = (size << 7) | byteAt(header, i);
+    }
+    return size;
+}
+
+void setSynchsafeSize(std::string& tag, std::size_t size) {
+    for (std::size_t i = 0; i < 4; ++i)
+        tag[9 - i] = static_cast<char>((size >> (7 * i)) & 0x7F);
+}
+
+uint32_t bigEndian32(std::string_view bytes) {
+    return (uint32_t{byteAt(bytes, 0)} << 24) | (uint32_t{byteAt(bytes, 1)} << 16) |
+           (uint32_t{byteAt(bytes, 2)} << 8) | uint32_t{byteAt(bytes, 3)};
+}
+
+std::string trimmedField(std::string_view field) {
+    // The field ends at its first zero; what follows is padding or rubbish.
+    field = field.substr(0, field.find('\0'));
+    while (!field.empty() && field.back() == ' ')
+        field.remove_suffix(1);
+    while (!field.empty() && field.front() == ' ')
+        field.remove_prefix(1);
+    return DecodeLatin1TagText(field);
+}
+
+} // namespace
+
+std::optional<RawId3Tags> ReadRawId3Tags(const std::string& path, bool withVersion2) {
+    // Non-blocking so that a FIFO cannot stall the read; only regular files are read.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    if (file.get() < 0)
+        return std::nullopt;
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 1)
+        return std::nullopt;
+    const auto fileSize = static_cast<int64_t>(status.st_size);
+
+    RawId3Tags tags;
+    if (withVersion2) {
+        std::string header = readAt(file.get(), kHeaderSize, 0);
+        if (const auto body = version2BodySize(header)) {
+            const auto available = static_cast<std::size_t>(fileSize) - kHeaderSize;
+            tags.version2 = header + readAt(file.get(), std::min(*body, available), kHeaderSize);
+            tags.version2 = WithoutVersion23ExtendedHeader(std::move(tags.version2));
+        }
+    }
+    if (fileSize >= static_cast<int64_t>(kVersion1Size)) {
+        std::string tail =
+            readAt(file.get(), kVersion1Size, fileSize - static_cast<int64_t>(kVersion1Size));
+        if (tail.size() == kVersion1Size && tail.compare(0, 3, "TAG") == 0)
+            tags.version1 = std::move(tail);
+    }
+    return tags;
+}
+
+std::string WithoutVersion23ExtendedHeader(std::string tag) {
+    if (!version2BodySize(tag) || byteAt(tag, 3) != 3 || !(byteAt(tag, 5) & kExtendedHeader))
+        return tag;
+    std::string body = tag.substr(kHeaderSize);
+    if (byteAt(tag, 5) & kUnsynchronisation) {
+        std::string plain;
+        plain.reserve(body.size());
+        for (std::size_t i = 0; i < body.size(); ++i) {
+            plain.push_back(body[i]);
+            if (byteAt(body, i) == 0xFF && i + 1 < body.size() && body[i + 1] == '\0')
+                ++i;
+        }
+        body = std::move(plain);
+    }
+    // The size field does not count itself in version 2.3.
+    if (body.size() < 4)
+        return tag;
+    const uint64_t extendedSize = uint64_t{4} + bigEndian32(body);
+    body.erase(0, static_cast<std::size_t>(std::min<uint64_t>(extendedSize, body.size())));
+    std::string result = tag.substr(0, kHeaderSize) + body;
+    result[5] = static_cast<char>(byteAt(tag, 5) & ~(kUnsynchronisation | kExtendedHeader));
+    setSynchsafeSize(result, body.size());
+    return result;
+}
+
+Id3v1Text ParseId3v1(std::string_view tag) {
+    Id3v1Text text;
+    if (tag.size() < kVersion1Size)
+        return text;
+    text.title = trimmedField(tag.substr(3, 30));
+    text.artist = trimmedField(tag.substr(33, 30));
+    text.album = trimmedField(tag.substr(63, 30));
+    text.year = trimmedField(tag.substr(93, 4));
+    // Version 1.1 keeps the track number in the comment's last byte, behind a zero.
+    const std::string_view comment = tag.substr(97, 30);
+    const bool hasTrack = comment[28] == '\0' && comment[29] != '\0';
+    text.comment = trimmedField(hasTrack ? comment.substr(0, 28) : comment);
+    text.genre = byteAt(tag, 127);
+    return text;
+}
+
+} // namespace tunebay
