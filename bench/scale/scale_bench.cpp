@@ -80,8 +80,9 @@ std::size_t readAll(ResultSet rows, std::size_t limit = SIZE_MAX) {
     return count;
 }
 
-std::size_t runSearch(CCatalogueConnection& connection, const SearchRow& row) {
-    const SearchText condition = BuildSearchCondition(row, "-", {});
+std::size_t runSearch(CCatalogueConnection& connection, const SearchRow& row,
+                      std::string_view link = "-", const SearchRow& second = {}) {
+    const SearchText condition = BuildSearchCondition(row, link, second);
     Selection selection;
     selection.columns = kListingColumns;
     selection.condition = condition.sql;
@@ -131,6 +132,29 @@ int measure(const std::string& path, int items, int runs) {
             },
             rows);
         report((std::string("search: ") + type).c_str(), ms, rows, 3000);
+    }
+    // Rows over optional properties and duplicate queries joined with another row.
+    const struct {
+        const char* name;
+        SearchRow first;
+        const char* link;
+        SearchRow second;
+    } combined[] = {
+        {"search: Title OR Duplicates:TRM",
+         {"Title", "=", "night"},
+         "OR",
+         {"Duplicates:TRM", "=", ""}},
+        {"search: Title OR VBR", {"Title", "=", "night"}, "OR", {"VBR", "=", ""}},
+        {"search: Bitrate AND Samplerate",
+         {"Bitrate", ">=", "320"},
+         "AND",
+         {"Samplerate", "=", "44100"}},
+    };
+    for (const auto& search : combined) {
+        ms = medianMs(
+            runs, [&] { return runSearch(connection, search.first, search.link, search.second); },
+            rows);
+        report(search.name, ms, rows, 3000);
     }
     int seed = 0;
     ms = medianMs(

@@ -56,8 +56,9 @@ private slots:
         form.value2->setText("192");
         QVERIFY(form.SearchNow());
         QCOMPARE(form.Condition(),
-                 std::string("( (tblMedia.sName LIKE '%abc%') AND (tblOptional.lOptionalTypeID="
-                             "4103 AND tblOptional.lValue>=192))"));
+                 std::string("( (tblMedia.sName LIKE '%abc%') AND (tblMedia.lID IN (SELECT "
+                             "optionalRow.lTableID FROM tblOptional AS optionalRow WHERE "
+                             "optionalRow.lOptionalTypeID=4103 AND optionalRow.lValue>=192)))"));
     }
 
     void fixedTypesDisableComparisonAndValue() {

@@ -15,6 +15,9 @@ SearchText refused(std::string message) {
     return {{}, std::move(message)};
 }
 
+constexpr char kLikeEscape = '\\';
+constexpr const char* kLikeSpecials = "%_\\";
+
 std::string quoted(std::string_view text) {
     return "\"" + std::string(text) + "\"";
 }
@@ -55,6 +58,63 @@ std::vector<std::string_view> splitFields(std::string_view expression) {
     }
 }
 
+// A LIKE pattern that finds `value` anywhere: "%" and "_" in the value match themselves.
+std::string containsPattern(std::string_view value) {
+    std::string pattern = "%";
+    for (const char c : value) {
+        if (std::string_view(kLikeSpecials).find(c) != std::string_view::npos)
+            pattern += kLikeEscape;
+        pattern += c;
+    }
+    return pattern + "%";
+}
+
+void replaceAll(std::string& text, std::string_view from, std::string_view to) {
+    for (std::size_t at = text.find(from); at != std::string::npos;
+         at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+// A row's terms as a condition on the item alone. Rows over optional properties and duplicate
+// queries would otherwise join those tables into the whole query, so that an item is listed once
+// per optional row, or not at all when another row's item has none; as a set of media ids each
+// row finds every matching item once, whatever it is combined with.
+std::string itemCondition(std::string terms) {
+    if (terms.find("tblMediaDuplicates.") != std::string::npos)
+        return "tblMedia.sName IN (SELECT sName FROM tblMediaDuplicates)";
+    if (terms.find("tblOptional.") == std::string::npos)
+        return terms;
+    std::string from = "tblOptional AS optionalRow";
+    replaceAll(terms, "tblOptional.", "optionalRow.");
+    for (const std::string_view view : {"tblMediaDuplicatesSize", "tblMediaDuplicatesTRM"}) {
+        const std::string qualified = std::string(view) + ".";
+        if (terms.find(qualified) != std::string::npos) {
+            replaceAll(terms, qualified, "duplicateRow.");
+            from += ", " + std::string(view) + " AS duplicateRow";
+        }
+    }
+    return "tblMedia.lID IN (SELECT optionalRow.lTableID FROM " + from + " WHERE " + terms + ")";
+}
+
+// An import time given in part names a period: a date alone its whole year, month or day, a
+// time alone that time of any day, a date with a time the stamps from there on as far as given.
+// Stamps hold all fourteen digits, so the period is the stamp's leading or middle digits.
+std::string importTimeField(const DateTimeParts& parts, std::string& digits) {
+    constexpr std::size_t kStampDigits = 14;
+    if (parts.date.empty()) {
+        return "substr(tblMedia.sImportTime, 9, " + std::to_string(digits.size()) + ")";
+    }
+    if (!parts.time.empty()) {
+        // A date cut short before a time starts at the first day of its period.
+        DateTimeParts full = parts;
+        full.date.resize(3, 1);
+        digits = full.Digits();
+    }
+    if (digits.size() == kStampDigits)
+        return "tblMedia.sImportTime";
+    return "substr(tblMedia.sImportTime, 1, " + std::to_string(digits.size()) + ")";
+}
+
 } // namespace
 
 SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> link) {
@@ -73,6 +133,8 @@ SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> 
     // The value as SQL gets it, and the comparison, both checked before any text is built.
     std::string op = row.compare;
     std::string value;
+    std::string escape; // after each LIKE term
+    std::string field(type->expression);
     if (type->kind != kSearchFixed) {
         if (std::find(kSearchComparisons.begin(), kSearchComparisons.end(), row.compare) ==
             kSearchComparisons.end())
@@ -85,12 +147,14 @@ SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> 
                     op = " IS ";
                 else if (op == "<>")
                     op = " IS NOT ";
+            } else if (op == "=" || op == "<>") {
+                op = op == "=" ? " LIKE " : " NOT LIKE ";
+                value = SqlQuote(containsPattern(row.value));
+                // Only a value that needs it carries the escape clause.
+                if (row.value.find_first_of(kLikeSpecials) != std::string::npos)
+                    escape = std::string(" ESCAPE '") + kLikeEscape + "'";
             } else {
                 value = SqlQuote("%" + row.value + "%");
-                if (op == "=")
-                    op = " LIKE ";
-                else if (op == "<>")
-                    op = " NOT LIKE ";
             }
             break;
         case kSearchNumber: {
@@ -119,14 +183,8 @@ SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> 
                                "(12:30:00) or both for " +
                                std::string(type->label) + ".");
             std::string digits = parts->Digits();
-            // Import times are stored with all fourteen digits; a date or a time alone is
-            // widened so that it compares with them.
-            if (type->expression == "tblMedia.sImportTime") {
-                if (parts->date.empty())
-                    digits = "00000000" + digits;
-                else if (parts->time.empty())
-                    digits += "000000";
-            }
+            if (type->expression == "tblMedia.sImportTime")
+                field = importTimeField(*parts, digits);
             value = "'" + digits + "'";
             break;
         }
@@ -134,18 +192,15 @@ SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> 
     }
 
     const std::string joiner = row.compare == "<>" ? " AND " : " OR ";
-    std::string text = prefix + " (";
-    bool first = true;
-    for (const std::string_view field : splitFields(type->expression)) {
-        if (!first)
-            text += joiner;
-        first = false;
-        text += field;
+    std::string terms;
+    for (const std::string_view one : splitFields(field)) {
+        if (!terms.empty())
+            terms += joiner;
+        terms += one;
         if (type->kind != kSearchFixed)
-            text += op + value;
+            terms += op + value + escape;
     }
-    text += ")";
-    return {std::move(text), {}};
+    return {prefix + " (" + itemCondition(std::move(terms)) + ")", {}};
 }
 
 SearchText BuildSearchCondition(const SearchRow& row1, std::string_view link,

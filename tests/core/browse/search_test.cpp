@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace tunebay {
 namespace {
 
@@ -42,10 +44,15 @@ TEST(SearchRow, TheExamples) {
               "tblMedia.sName NOT LIKE '%x%' AND tblMedia.sFileName NOT LIKE '%x%' AND "
               "tblMedia.sComment NOT LIKE '%x%')");
     EXPECT_EQ(row("Comment", "=", ""), " (tblMedia.sComment IS NULL)");
+    // Rows over optional properties and duplicate queries are conditions on the item alone.
     EXPECT_EQ(row("Bitrate", ">=", "192", "AND"),
-              "AND (tblOptional.lOptionalTypeID=4103 AND tblOptional.lValue>=192)");
-    EXPECT_EQ(row("Duplicates:Size", "=", ""), " (tblOptional.lOptionalTypeID=4118 AND "
-                                               "tblOptional.fValue=tblMediaDuplicatesSize.fValue)");
+              "AND (tblMedia.lID IN (SELECT optionalRow.lTableID FROM tblOptional AS optionalRow "
+              "WHERE optionalRow.lOptionalTypeID=4103 AND "
+              "optionalRow.lValue>=192))");
+    EXPECT_EQ(row("Duplicates:Size", "=", ""),
+              " (tblMedia.lID IN (SELECT optionalRow.lTableID FROM tblOptional AS optionalRow, "
+              "tblMediaDuplicatesSize AS duplicateRow WHERE optionalRow.lOptionalTypeID=4118 AND "
+              "optionalRow.fValue=duplicateRow.fValue))");
 }
 
 TEST(SearchRow, TextRows) {
@@ -57,18 +64,27 @@ TEST(SearchRow, TextRows) {
     EXPECT_EQ(row("Group", "<>", ""), " (tblGroup.sName IS NOT NULL)");
     EXPECT_EQ(row("Group", ">=", ""), " (tblGroup.sName>=NULL)");
     EXPECT_EQ(row("Title", "=", "Don't"), " (tblMedia.sName LIKE '%Don''t%')");
+    // "%" and "_" (and the escape itself) match themselves.
+    EXPECT_EQ(row("Title", "<>", "100%_a\\b"),
+              " (tblMedia.sName NOT LIKE '%100\\%\\_a\\\\b%' ESCAPE '\\')");
     EXPECT_EQ(row("VolumeName", "=", "CD1"),
-              " (tblOptional.lOptionalTypeID=4117 AND tblOptional.sValue LIKE '%CD1%')");
+              " (tblMedia.lID IN (SELECT optionalRow.lTableID FROM tblOptional AS optionalRow "
+              "WHERE optionalRow.lOptionalTypeID=4117 AND "
+              "optionalRow.sValue LIKE '%CD1%'))");
 }
 
 TEST(SearchRow, FixedRowsIgnoreComparisonAndValue) {
     EXPECT_EQ(row("VBR", ">", "whatever"),
-              " (tblOptional.lOptionalTypeID=4112 AND tblOptional.lValue=TRUE)");
+              " (tblMedia.lID IN (SELECT optionalRow.lTableID FROM tblOptional AS optionalRow "
+              "WHERE optionalRow.lOptionalTypeID=4112 AND "
+              "optionalRow.lValue=TRUE))");
     EXPECT_EQ(row("VBR", "nonsense", ""), row("VBR", "=", ""));
-    EXPECT_EQ(row("Duplicates:Name", "=", ""), " (tblMedia.sName = tblMediaDuplicates.sName)");
+    EXPECT_EQ(row("Duplicates:Name", "=", ""),
+              " (tblMedia.sName IN (SELECT sName FROM tblMediaDuplicates))");
     EXPECT_EQ(row("Duplicates:TRM", "=", "", "OR"),
-              "OR (tblOptional.lOptionalTypeID=4095 AND "
-              "tblOptional.sValue=tblMediaDuplicatesTRM.sValue)");
+              "OR (tblMedia.lID IN (SELECT optionalRow.lTableID FROM tblOptional AS optionalRow, "
+              "tblMediaDuplicatesTRM AS duplicateRow WHERE optionalRow.lOptionalTypeID=4095 AND "
+              "optionalRow.sValue=duplicateRow.sValue))");
 }
 
 TEST(SearchRow, NumberLengthAndDateRows) {
@@ -79,12 +95,23 @@ TEST(SearchRow, NumberLengthAndDateRows) {
     EXPECT_EQ(row("Length", "=", "1:02:03"), " (tblMedia.lLength=3723)");
     EXPECT_EQ(row("PublishTime", ">=", "1990"), " (tblMedia.sPublishTime>='1990')");
     EXPECT_EQ(row("PublishTime", "=", "03-"), " (tblMedia.sPublishTime='2003')");
-    // Import times are widened to their fourteen digits.
-    EXPECT_EQ(row("ImportTime", ">=", "2003-05-01"), " (tblMedia.sImportTime>='20030501000000')");
-    EXPECT_EQ(row("ImportTime", "<", "12:30:15"), " (tblMedia.sImportTime<'00000000123015')");
-    EXPECT_EQ(row("ImportTime", "=", "2003-05-01 12:30:15"),
-              " (tblMedia.sImportTime='20030501123015')");
-    EXPECT_EQ(row("ImportTime", ">", "20030501"), " (tblMedia.sImportTime>'20030501000000')");
+    // An import time given in part compares the period it names.
+    const struct {
+        const char* compare;
+        const char* value;
+        const char* sql;
+    } importTimes[] = {
+        {">=", "2003-05-01", " (substr(tblMedia.sImportTime, 1, 8)>='20030501')"},
+        {">", "20030501", " (substr(tblMedia.sImportTime, 1, 8)>'20030501')"},
+        {"=", "2003-01", " (substr(tblMedia.sImportTime, 1, 6)='200301')"},
+        {"<", "2003", " (substr(tblMedia.sImportTime, 1, 4)<'2003')"},
+        {"<", "12:30:15", " (substr(tblMedia.sImportTime, 9, 6)<'123015')"},
+        {"=", "10:10", " (substr(tblMedia.sImportTime, 9, 4)='1010')"},
+        {"=", "2003-05-01 12:30:15", " (tblMedia.sImportTime='20030501123015')"},
+        {">=", "2003-05 10:00", " (substr(tblMedia.sImportTime, 1, 12)>='200305011000')"},
+    };
+    for (const auto& t : importTimes)
+        EXPECT_EQ(row("ImportTime", t.compare, t.value), t.sql) << t.value;
 }
 
 TEST(SearchRow, ValuesThatDoNotFitTheirTypeAreRefusedBeforeAnySqlIsMade) {
@@ -212,9 +239,11 @@ TEST(SearchCondition, FindsTheItemsItDescribes) {
                                 .comment = "live",
                                 .importTime = "20040101000000"});
     const auto c = builder.add(
-        {.title = "Other", .group = "Queen", .length = 100, .importTime = "20050101000000"});
+        {.title = "Other 100%", .group = "Queen", .length = 100, .importTime = "20050101101000"});
     SetOptionalValue(db, {a.mediaId, kOptionalBitrate, kValueInteger, {}, 192, 0});
     SetOptionalValue(db, {b.mediaId, kOptionalBitrate, kValueInteger, {}, 128, 0});
+    SetOptionalValue(db, {a.mediaId, kOptionalSampleRate, kValueInteger, {}, 44100, 0});
+    SetOptionalValue(db, {b.mediaId, kOptionalSampleRate, kValueInteger, {}, 44100, 0});
     SetOptionalValue(db, {a.mediaId, kOptionalVariableBitrate, kValueBoolean, {}, 1, 0});
     SetOptionalValue(db, {a.mediaId, kOptionalAudioSize, kValueFloat, {}, 0, 1000.0});
     SetOptionalValue(db, {c.mediaId, kOptionalAudioSize, kValueFloat, {}, 0, 1000.0});
@@ -248,6 +277,114 @@ TEST(SearchCondition, FindsTheItemsItDescribes) {
     EXPECT_EQ(found({"Group", "=", "queen"}, "AND", {"Length", "<", "2"}), (Ids{c.itemId}));
     EXPECT_EQ(found({"Group", "=", "abba"}, "OR", {"Comment", "=", "live"}),
               (Ids{a.itemId, b.itemId}));
+}
+
+// Three items: a "Song" by Abba with bitrate 192, sample rate, VBR and an audio size; b "song" by
+// Queen with bitrate 128, sample rate and a fingerprint; c "Other 100%" by Queen sharing a's audio
+// size and b's fingerprint.
+class SearchCombinations : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::CatalogueBuilder builder(db());
+        const auto first =
+            builder.add({.title = "Song", .group = "Abba", .importTime = "20030501120000"});
+        const auto second =
+            builder.add({.title = "song", .group = "Queen", .importTime = "20040101000000"});
+        const auto third =
+            builder.add({.title = "Other 100%", .group = "Queen", .importTime = "20050101101000"});
+        a = first.itemId;
+        b = second.itemId;
+        c = third.itemId;
+        m_media = {{a, first.mediaId}, {b, second.mediaId}, {c, third.mediaId}};
+        SetOptionalValue(db(), {first.mediaId, kOptionalBitrate, kValueInteger, {}, 192, 0});
+        SetOptionalValue(db(), {second.mediaId, kOptionalBitrate, kValueInteger, {}, 128, 0});
+        SetOptionalValue(db(), {first.mediaId, kOptionalSampleRate, kValueInteger, {}, 44100, 0});
+        SetOptionalValue(db(), {second.mediaId, kOptionalSampleRate, kValueInteger, {}, 44100, 0});
+        SetOptionalValue(db(), {first.mediaId, kOptionalVariableBitrate, kValueBoolean, {}, 1, 0});
+        SetOptionalValue(db(), {first.mediaId, kOptionalAudioSize, kValueFloat, {}, 0, 1000.0});
+        SetOptionalValue(db(), {third.mediaId, kOptionalAudioSize, kValueFloat, {}, 0, 1000.0});
+        SetOptionalValue(db(), {second.mediaId, kOptionalFingerprint, kValueText, "fp", 0, 0});
+        SetOptionalValue(db(), {third.mediaId, kOptionalFingerprint, kValueText, "fp", 0, 0});
+    }
+    CCatalogueConnection& db() { return m_catalogue.connection; }
+    int mediaOf(int item) { return m_media.at(item); }
+    // The items the list shows, in id order, each as often as it is listed.
+    std::vector<int> found(const SearchRow& first, const std::string& link = "-",
+                           const SearchRow& second = {}) {
+        const SearchText condition = BuildSearchCondition(first, link, second);
+        EXPECT_TRUE(condition.ok()) << condition.message;
+        Selection selection;
+        selection.columns = "SELECT tblItem.lID";
+        selection.condition = condition.sql;
+        std::vector<int> ids;
+        for (ResultSet rows = RunSelection(db(), selection); !rows.IsEof(); rows.MoveNext())
+            ids.push_back(rows.GetInt(0));
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+
+    int a = 0, b = 0, c = 0;
+
+private:
+    test::TempCatalogue m_catalogue;
+    std::map<int, int> m_media;
+};
+
+// Rows over optional properties and duplicate queries joined with other rows: every matching
+// item once, none lost.
+TEST_F(SearchCombinations, EachRowIsAConditionOnTheItem) {
+    using Ids = std::vector<int>;
+    const struct {
+        SearchRow first;
+        const char* link;
+        SearchRow second;
+        Ids items;
+    } cases[] = {
+        {{"Title", "=", "song"}, "OR", {"VBR", "=", ""}, {a, b}},
+        {{"Title", "=", "other"}, "OR", {"VBR", "=", ""}, {a, c}},
+        {{"Bitrate", ">=", "150"}, "AND", {"Samplerate", "=", "44100"}, {a}},
+        {{"Bitrate", "<", "150"}, "OR", {"Samplerate", "=", "44100"}, {a, b}},
+        {{"Title", "=", "other"}, "OR", {"Duplicates:Name", "=", ""}, {a, b, c}},
+        {{"Title", "=", "song"}, "AND", {"Duplicates:TRM", "=", ""}, {b}},
+        {{"Group", "=", "queen"}, "OR", {"Duplicates:Size", "=", ""}, {a, b, c}},
+        {{"Duplicates:Size", "=", ""}, "AND", {"Duplicates:TRM", "=", ""}, {c}},
+        {{"VBR", "=", ""}, "-", {}, {a}},
+    };
+    for (const auto& t : cases)
+        EXPECT_EQ(found(t.first, t.link, t.second), t.items)
+            << t.first.type << " " << t.link << " " << t.second.type;
+}
+
+TEST_F(SearchCombinations, NoRepeatedNamesStillFindsTheOtherRow) {
+    db().Execute("UPDATE tblMedia SET sName='Unique' WHERE lID=" + std::to_string(mediaOf(b)));
+    EXPECT_EQ(found({"Title", "=", "other"}, "OR", {"Duplicates:Name", "=", ""}),
+              (std::vector<int>{c}));
+}
+
+TEST_F(SearchCombinations, ValuesMatchTheirPercentAndUnderscoreLiterally) {
+    using Ids = std::vector<int>;
+    EXPECT_EQ(found({"Title", "=", "100%"}), (Ids{c}));
+    EXPECT_EQ(found({"Title", "=", "%"}), (Ids{c}));
+    EXPECT_EQ(found({"Title", "=", "s_ng"}), (Ids{}));
+    EXPECT_EQ(found({"Title", "<>", "%"}), (Ids{a, b}));
+}
+
+TEST_F(SearchCombinations, PartialImportTimesNameTheirPeriod) {
+    using Ids = std::vector<int>;
+    // Stamps: a 2003-05-01 12:00:00, b 2004-01-01 00:00:00, c 2005-01-01 10:10:00.
+    const struct {
+        const char* compare;
+        const char* value;
+        Ids items;
+    } cases[] = {
+        {"=", "2003-05-01", {a}},     {"=", "2003-05", {a}},
+        {"=", "2004", {b}},           {">", "2003-05-01", {b, c}},
+        {"<=", "2004-01", {a, b}},    {"=", "10:10", {c}},
+        {"<", "12:00", {b, c}},       {">=", "2003-05 12:00", {a, b, c}},
+        {"<>", "2004-01-01", {a, c}},
+    };
+    for (const auto& t : cases)
+        EXPECT_EQ(found({"ImportTime", t.compare, t.value}), t.items) << t.compare << t.value;
 }
 
 } // namespace
