@@ -2,6 +2,9 @@
 
 #include "output/export_options.h"
 #include "tools/text_rules.h"
+#include "tools/utf8_text.h"
+
+#include <cstdio>
 
 namespace tunebay {
 
@@ -27,15 +30,25 @@ std::string HtmlHref(int linkType, std::string_view link) {
     std::string target;
     target.reserve(link.size());
     const bool path = linkType == kLinkLocal || linkType == kLinkUnc;
-    for (const char c : link) {
-        if (path && c == '%')
+    for (std::size_t index = 0; index < link.size();) {
+        const std::size_t start = index;
+        const char32_t c = DecodeNextCodePoint(link, index);
+        if (IsEscapedByte(c)) {
+            // A file name that is not UTF-8: the byte itself, percent-encoded, reaches the file;
+            // a character reference would stand for a different character.
+            char escape[4];
+            std::snprintf(escape, sizeof escape, "%%%02X",
+                          static_cast<unsigned>(c - kEscapedByteBase));
+            target += escape;
+        } else if (path && c == '%') {
             target += "%25";
-        else if (path && c == '#')
+        } else if (path && c == '#') {
             target += "%23";
-        else if (path && c == '?')
+        } else if (path && c == '?') {
             target += "%3F";
-        else
-            target += c;
+        } else {
+            target.append(link.substr(start, index - start));
+        }
     }
     EncodeHtmlCharRefs(target);
     return target;

@@ -22,7 +22,8 @@ std::string HtmlTitleText(std::string_view title);
 
 // A link target inside an href attribute. References keep quotes and markup from ending the
 // attribute; in local and network paths "%", "#" and "?" are percent-encoded, as browsers would
-// otherwise read them as escapes, a fragment or a query.
+// otherwise read them as escapes, a fragment or a query. Bytes that are not UTF-8 (file names in
+// another encoding) are percent-encoded in every link type, so the link names those very bytes.
 std::string HtmlHref(int linkType, std::string_view link);
 
 } // namespace tunebay

@@ -53,6 +53,17 @@ bool writeFrameset(const ExportOptions& options, const std::string& folderName,
     return frameset.Close();
 }
 
+// At most `bytes` bytes of `name`, never ending inside a UTF-8 sequence.
+std::string cutAtCharacter(std::string name, std::size_t bytes) {
+    if (name.size() <= bytes)
+        return name;
+    std::size_t cut = bytes;
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
+        --cut;
+    name.erase(cut);
+    return name;
+}
+
 // Page names already given out in this site; the index page's name is taken from the start, so
 // that no genre page can replace it, and two genres whose names become the same file name get
 // pages of their own.
@@ -61,8 +72,7 @@ std::string uniquePageName(std::string name, std::set<std::string>& taken) {
         return name;
     for (int suffix = 2;; ++suffix) {
         const std::string tail = "_" + std::to_string(suffix);
-        std::string candidate =
-            GenrePageName(name.substr(0, kMaxPageNameBytes - tail.size())) + tail;
+        std::string candidate = cutAtCharacter(name, kMaxPageNameBytes - tail.size()) + tail;
         if (taken.insert(candidate).second)
             return candidate;
     }
@@ -84,14 +94,10 @@ std::string WebSiteFolder(std::string_view path) {
 std::string GenrePageName(std::string_view genre) {
     std::string name(genre);
     MakeFileNameSafe(name);
-    if (name.size() > kMaxPageNameBytes) {
-        std::size_t cut = kMaxPageNameBytes;
-        // Never cut inside a UTF-8 sequence: step back over continuation bytes.
-        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80)
-            --cut;
-        name.erase(cut);
-    }
-    return name;
+    // A genre without a name still needs a page name that is not just the extension.
+    if (name.empty())
+        return "_";
+    return cutAtCharacter(std::move(name), kMaxPageNameBytes);
 }
 
 bool ExportWebSite(CCatalogueConnection& connection, ExportOptions& options) {
@@ -120,22 +126,25 @@ bool ExportWebSite(CCatalogueConnection& connection, ExportOptions& options) {
         genres.columns = "SELECT DISTINCT tblGenre.sName";
         genres.sortCode = kSortGenre;
         for (ResultSet rows = RunSelection(connection, genres); !rows.IsEof(); rows.MoveNext()) {
+            // A genre named "" and one without a name are two genres, each found by its own
+            // term (the quoting of an empty text would compare with NULL and find neither).
+            const bool unnamed = rows.IsNull(0);
             const std::string genre = rows.GetText(0);
             const std::string pageName = uniquePageName(GenrePageName(genre), taken);
-            if (firstPage.empty())
-                firstPage = pageName;
 
             ExportOptions page = options;
             page.title = options.title + " - " + genre;
             // The second term names the same items; it lets the engine start from the genre's
             // media (through their genre index) instead of reading every item for each page,
             // whatever size the planner takes a genre to have.
-            const std::string quoted = SqlQuote(genre);
+            const std::string test =
+                unnamed ? std::string(" IS NULL")
+                        : "=" + (genre.empty() ? std::string("''") : SqlQuote(genre));
             const std::string genreTerm =
-                "tblGenre.sName=" + quoted +
+                "tblGenre.sName" + test +
                 " AND tblItem.lMediaID IN (SELECT tblMedia.lID FROM tblMedia, tblGenre WHERE "
-                "tblMedia.lGenreID=tblGenre.lID AND tblGenre.sName=" +
-                quoted + ")";
+                "tblMedia.lGenreID=tblGenre.lID AND tblGenre.sName" +
+                test + ")";
             page.selection.condition =
                 options.selection.condition.empty()
                     ? genreTerm
@@ -148,12 +157,16 @@ bool ExportWebSite(CCatalogueConnection& connection, ExportOptions& options) {
             page.selection.sortCode = options.orderType;
             if (count == 0)
                 continue;
-            if (ExportHtmlPage(connection, page, false))
+            if (ExportHtmlPage(connection, page, false)) {
+                // The main frame opens on the first page that was actually written.
+                if (firstPage.empty())
+                    firstPage = pageName;
                 index << "  <LI><A href=\"" << HtmlHref(kLinkLocal, pageName) << ".htm\">"
                       << HtmlText(pageName) << "&nbsp;&nbsp;(" << std::to_string(count)
                       << ")</A></LI>\n";
-            else
+            } else {
                 index << "  <LI>[Error]</LI>\n";
+            }
         }
     } catch (const std::exception&) {
         index << "<P>" << kReadErrorText << "</P>\n";

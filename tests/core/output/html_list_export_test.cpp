@@ -235,6 +235,21 @@ TEST(HtmlListExport, LinksToFilesWithQuotesAndPercentSignsStayWhole) {
               std::string::npos);
 }
 
+TEST(HtmlListExport, LinksToFileNamesThatAreNotUtf8PercentEncodeTheirBytes) {
+    ExportShelf shelf;
+    shelf.add({.title = "Song", .directory = "/m/", .fileName = "caf\xE9 \xC3\xA9.mp3"});
+    shelf.catalogue.connection.Execute("UPDATE tblDirectory SET sURL='http://host/m/'");
+    const std::pair<int, std::string> links[] = {{1, "/m/caf%E9 &#233;.mp3"},
+                                                 {3, "http://host/m/caf%E9 &#233;.mp3"}};
+    for (const auto& [type, link] : links) {
+        ExportOptions options = shelf.options("list.htm");
+        options.linkType = type;
+        ASSERT_TRUE(ExportHtmlList(shelf.catalogue.connection, options));
+        EXPECT_NE(shelf.read("list.htm").find("<A href=\"" + link + "\">"), std::string::npos)
+            << type << shelf.read("list.htm");
+    }
+}
+
 TEST(HtmlListExport, AReadErrorIsWrittenIntoThePageAndThePageIsFinished) {
     ExportShelf shelf;
     shelf.add({.title = "Fine", .group = "G", .directory = "/m/"});

@@ -1,5 +1,6 @@
 #include "core/output/export_fixture.h"
 #include "output/web_site_export.h"
+#include "tools/utf8_text.h"
 
 #include <gtest/gtest.h>
 
@@ -189,6 +190,80 @@ TEST(WebSiteExport, AnEmptySelectionGivesAnEmptyIndex) {
                         "marginheight=\"18\" bordercolor=\"#000000\" "
                         "src=\"Site_files/Tunebay.htm\">"),
               std::string::npos);
+}
+
+// The main frame must never point at a page that was not written.
+TEST(WebSiteExport, TheMainFrameShowsTheFirstPageWritten) {
+    const struct {
+        const char* name;
+        std::vector<std::string> genres; // SQL literals, in the order their items are added
+        const char* failing;             // a page blocked by a folder of its name, or ""
+        const char* mainPage;
+    } cases[] = {
+        {"EmptyAndUnnamedGenres", {"''", "NULL", "'Rock2'"}, "", "_"},
+        {"FirstPageFails", {"'Alpha'", "'Beta'"}, "Alpha.htm", "Beta"},
+        {"OnlyPageFails", {"'Alpha'"}, "Alpha.htm", "Tunebay"},
+    };
+    for (const auto& c : cases) {
+        ExportShelf shelf;
+        int id = 200;
+        for (const std::string& genre : c.genres) {
+            shelf.catalogue.connection.Execute("INSERT INTO tblGenre (lID, sName) VALUES (" +
+                                               std::to_string(id) + ", " + genre + ")");
+            shelf.add({.title = "T" + std::to_string(id), .genreId = id, .directory = "/m/"});
+            ++id;
+        }
+        if (*c.failing)
+            fs::create_directories(shelf.out.file("Site_files") / c.failing);
+        ExportOptions options = shelf.options("Site.htm");
+        ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options)) << c.name;
+        const std::string frameset = shelf.read("Site.htm");
+        const std::string main = std::string("marginheight=\"18\" bordercolor=\"#000000\" ") +
+                                 "src=\"Site_files/" + c.mainPage + ".htm\">";
+        EXPECT_NE(frameset.find(main), std::string::npos) << c.name << "\n" << frameset;
+        EXPECT_TRUE(
+            fs::is_regular_file(shelf.out.file("Site_files") / (std::string(c.mainPage) + ".htm")))
+            << c.name;
+    }
+}
+
+TEST(WebSiteExport, GenresWithoutANameGetPagesOfTheirOwn) {
+    ExportShelf shelf;
+    shelf.catalogue.connection.Execute("INSERT INTO tblGenre (lID, sName) VALUES (200, ''), "
+                                       "(201, NULL)");
+    shelf.add({.title = "Empty", .genreId = 200, .directory = "/m/"});
+    shelf.add({.title = "None", .genreId = 201, .directory = "/m/"});
+    ExportOptions options = shelf.options("Site.htm");
+    ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    const fs::path folder = shelf.out.file("Site_files");
+    EXPECT_EQ(test::readFile(folder / "Tunebay.htm"),
+              Crlf(indexPage(entry("_", 1) + entry("__2", 1))));
+    EXPECT_NE(test::readFile(folder / "_.htm").find("None"), std::string::npos);
+    EXPECT_NE(test::readFile(folder / "__2.htm").find("Empty"), std::string::npos);
+}
+
+TEST(WebSiteExport, LongCollidingGenreNamesAreCutBetweenCharacters) {
+    ExportShelf shelf;
+    const std::string e = "\xC3\xA9"; // two bytes each
+    std::string stem;
+    while (stem.size() < 260)
+        stem += e;
+    shelf.catalogue.connection.Execute("INSERT INTO tblGenre (lID, sName) VALUES (200, '" + stem +
+                                       "a'), (201, '" + stem + "b')");
+    shelf.add({.title = "A", .genreId = 200, .directory = "/m/"});
+    shelf.add({.title = "B", .genreId = 201, .directory = "/m/"});
+    ExportOptions options = shelf.options("Site.htm");
+    ASSERT_TRUE(ExportWebSite(shelf.catalogue.connection, options));
+    int pages = 0;
+    for (const auto& item : fs::directory_iterator(shelf.out.file("Site_files"))) {
+        const std::string name = item.path().filename().string();
+        if (name == "Tunebay.htm")
+            continue;
+        ++pages;
+        EXPECT_TRUE(IsValidUtf8(name)) << name;
+        EXPECT_LE(name.size(), 255u);
+    }
+    EXPECT_EQ(pages, 2);
 }
 
 TEST(WebSitePaths, FolderAndPageNames) {
