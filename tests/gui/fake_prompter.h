@@ -54,8 +54,9 @@ public:
     }
     bool OpenWithDesktop(const QString& pathOrUrl) override {
         opened << pathOrUrl;
-        return true;
+        return openSucceeds;
     }
+    bool openSucceeds = true; // false: no application is associated with the file
 
     QStringList messages;
     QList<PromptIcon> icons;

@@ -66,6 +66,24 @@ private slots:
         QVERIFY(!std::filesystem::exists(target.file("page.htm")));
     }
 
+    void aPageWithoutAnAssociatedApplicationIsReportedAsInformation() {
+        TempCatalogue catalogue;
+        CatalogueBuilder(catalogue.connection).add(facts("Song", "Band"));
+        TempDir target;
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.settings.HTMLLaunchFile = 1;
+        window.prompter.openSucceeds = false;
+        window.prompter.saveFile = QString::fromStdString(target.file("songs.htm").string());
+        window.prompter.exportFilterIndex = 1;
+        window.frame->ExportItems();
+        QCOMPARE(window.prompter.opened.size(), 1);
+        QCOMPARE(window.prompter.messages,
+                 QStringList({"There is no application associated with the given file name "
+                              "extension!"}));
+        QCOMPARE(window.prompter.icons.front(), PromptIcon::Information);
+    }
+
     void aFileThatCannotBeWrittenIsReported() {
         TempCatalogue catalogue;
         CatalogueBuilder(catalogue.connection).add(facts("Song", "Band"));
