@@ -34,7 +34,7 @@ bool CJukoraApp::InitInstance(const QStringList& catalogues, const QString& firs
     } else {
         const bool firstStart = m_recentFiles.Entries().empty();
         if (m_settings.LoadLastDocument && !firstStart)
-            m_frame->OpenCatalogue(QString::fromStdString(m_recentFiles.MostRecent()));
+            m_frame->OpenRecentCatalogue(QString::fromStdString(m_recentFiles.MostRecent()));
         if (firstStart && !firstCatalogue.isEmpty()) {
             // A first start gets a catalogue of its own to import into.
             if (QFileInfo::exists(firstCatalogue)) {
@@ -46,7 +46,7 @@ bool CJukoraApp::InitInstance(const QStringList& catalogues, const QString& firs
         }
     }
     m_frame->show();
-    m_frame->ItemView()->setFocus();
+    m_frame->FocusItemList();
     remindOfUpdate();
     return true;
 }
@@ -55,7 +55,7 @@ void CJukoraApp::remindOfUpdate() {
     if (!CheckUpdateReminder(m_settings.NextUpdate, m_clock))
         return;
     if (m_prompter.AskYesNo(QString::fromStdString(UpdateReminderQuestion()), PromptIcon::Question))
-        m_prompter.OpenWithDesktop(QString::fromUtf8(kProductWebsite));
+        m_frame->ShowWebsite();
 }
 
 void CJukoraApp::ExitInstance() {

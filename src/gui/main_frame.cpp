@@ -3,6 +3,7 @@
 
 #include "app_icon.h"
 #include "browse/folder_tree.h"
+#include "deletion_run.h"
 #include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
@@ -68,16 +69,19 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
     connect(m_leftView, &CLeftView::nodeRenamed, this, &CMainFrame::RenameNode);
     connect(m_leftView, &CLeftView::rowsDropped, this, &CMainFrame::DropRowsOnNode);
     connect(m_leftView, &CLeftView::nodeDropped, this, &CMainFrame::DropNodeOnNode);
-    connect(m_leftView, &CLeftView::focusGained, this, &CMainFrame::onTreeFocus);
+    connect(m_leftView, &CLeftView::focusGained, this, &CMainFrame::onExplorerFocus);
+    connect(m_leftSearch, &CLeftSearch::focusGained, this, &CMainFrame::onExplorerFocus);
     connect(m_leftSearch, &CLeftSearch::searchRequested, this, [this] {
         m_leftSearch->StoreSettings(m_settings);
+        // A search is made in the form, outside the list: what it finds is the scope.
+        onExplorerFocus();
         RefreshList();
     });
     connect(m_leftSearch, &CLeftSearch::searchRefused, this,
             [this](const QString& message) { m_prompter.Message(message, PromptIcon::Error); });
     connect(m_itemView, &CJukoraView::headerClicked, this, &CMainFrame::HeaderClicked);
-    connect(m_itemView, &CJukoraView::focusGained, this, &CMainFrame::UseListSelection);
-    connect(m_iconView, &ItemIconView::focusGained, this, &CMainFrame::UseListSelection);
+    connect(m_itemView, &CJukoraView::focusGained, this, &CMainFrame::onListFocus);
+    connect(m_iconView, &ItemIconView::focusGained, this, &CMainFrame::onListFocus);
     connect(m_itemView, &CJukoraView::selectionCountChanged, this,
             &CMainFrame::onListSelectionChanged);
     connect(m_itemModel, &ItemListModel::titleEdited, this, &CMainFrame::onTitleEdited);
@@ -184,8 +188,9 @@ void CMainFrame::createActions() {
     connect(m_actions["Update"], &QAction::triggered, this, &CMainFrame::UpdateItems);
     connect(m_actions["RemoveAll"], &QAction::triggered, this, &CMainFrame::RemoveAll);
     connect(m_actions["SelectAll"], &QAction::triggered, this, [this] {
-        m_itemStack->currentWidget()->setFocus();
+        FocusItemList();
         m_itemView->selectAll();
+        UseListSelection();
     });
     connect(m_actions["Toolbar"], &QAction::toggled, this, [this](bool on) {
         if (QToolBar* bar = findChild<QToolBar*>())
@@ -219,10 +224,14 @@ void CMainFrame::createActions() {
     connect(m_actions["Website"], &QAction::triggered, this, &CMainFrame::ShowWebsite);
     connect(m_actions["About"], &QAction::triggered, this, &CMainFrame::ShowAbout);
     connect(m_actions["Stop"], &QAction::triggered, this, [this] { StopAll(true); });
-    connect(m_actions["NextItem"], &QAction::triggered, this,
-            [this] { m_itemView->SelectNext(1); });
-    connect(m_actions["PreviousItem"], &QAction::triggered, this,
-            [this] { m_itemView->SelectNext(-1); });
+    connect(m_actions["NextItem"], &QAction::triggered, this, [this] {
+        m_itemView->SelectNext(1);
+        UseListSelection();
+    });
+    connect(m_actions["PreviousItem"], &QAction::triggered, this, [this] {
+        m_itemView->SelectNext(-1);
+        UseListSelection();
+    });
     addAction(m_actions["Stop"]);
     addAction(m_actions["NextItem"]);
     addAction(m_actions["PreviousItem"]);
@@ -251,7 +260,7 @@ void CMainFrame::createMenus() {
         action->setStatusTip(tr("Open this file."));
         action->setVisible(false);
         connect(action, &QAction::triggered, this,
-                [this, action] { OpenCatalogue(action->data().toString()); });
+                [this, action] { OpenRecentCatalogue(action->data().toString()); });
         m_fileMenu->addAction(action);
         m_recentActions.push_back(action);
     }

@@ -67,7 +67,7 @@ void CMainFrame::ExportItems() {
     } else if (!outcome.launchPath.empty()) {
         showStatusNow(QString::fromUtf8(kStatusLaunching));
         if (!m_prompter.OpenWithDesktop(QString::fromStdString(outcome.launchPath)))
-            m_prompter.Message(QString::fromUtf8(kMessageNoAssociation), PromptIcon::Error);
+            m_prompter.Message(QString::fromUtf8(kMessageNoAssociation), PromptIcon::Information);
     }
     SetStatusText({});
 }

@@ -50,8 +50,8 @@ public:
     // `settings`.
     virtual bool AskExportOptions(CAppSettings& settings) = 0;
 
-    // Opens a local file or a web address with the desktop's program for it; false when none
-    // could be started.
+    // Opens a local file or a web address with the desktop's program for it; false when no
+    // application could open it.
     virtual bool OpenWithDesktop(const QString& pathOrUrl) = 0;
 };
 

@@ -54,7 +54,7 @@ public:
     }
     bool OpenWithDesktop(const QString& pathOrUrl) override {
         opened << pathOrUrl;
-        return true;
+        return openSucceeds;
     }
 
     QStringList messages;
@@ -64,6 +64,7 @@ public:
     // Answers of `Ask`, in order; once used up, `answerYes` decides.
     QList<QuestionAnswer> answers;
     QStringList opened;
+    bool openSucceeds = true; // whether an application takes what is opened
     bool answerYes = true;
     TimedAnswer timedAnswer = TimedAnswer::Yes;
     QString openFile;

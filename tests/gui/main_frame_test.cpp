@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(window.frame->CounterText(), QString("3/3 (1)"));
     }
 
-    void aListInUseGetsItsFirstRowSelected() {
+    void aRefilledListCountsAsWhollySelected() {
         TempCatalogue catalogue;
         fill(catalogue);
         WindowFixture window;
@@ -153,6 +153,13 @@ private slots:
         window.frame->UseListSelection();
         QCOMPARE(window.frame->CounterText(), QString("3/3 (0)"));
         QVERIFY(window.listAfter([&] { window.frame->RefreshList(); }));
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (3)"));
+        // Until the user selects rows; then those rows count.
+        window.frame->ItemView()->selectionModel()->select(window.frame->ItemModel()->index(2, 0),
+                                                           QItemSelectionModel::Select |
+                                                               QItemSelectionModel::Rows);
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (3)"));
+        window.frame->Action("NextItem")->trigger();
         QCOMPARE(window.frame->CounterText(), QString("3/3 (1)"));
     }
 
@@ -401,6 +408,64 @@ private slots:
         QVERIFY(window.frame->close());
         QVERIFY(window.store.values.count("MainFramePos/Right") == 1);
         QVERIFY(window.store.values.count("MainFramePos/Status") == 1);
+    }
+
+    void thePlacementComesBackAsItWasStored() {
+        const std::map<std::string, std::string> stored = {{"MainFramePos/Status", "1"},
+                                                           {"MainFramePos/Top", "40"},
+                                                           {"MainFramePos/Left", "70"},
+                                                           {"MainFramePos/Bottom", "520"},
+                                                           {"MainFramePos/Right", "770"}};
+        // Three starts in a row: the window neither creeps nor grows.
+        for (int start = 0; start < 3; ++start) {
+            auto window = std::make_unique<WindowFixture>();
+            window->store.values = stored;
+            window->frame.reset();
+            window->frame = std::make_unique<CMainFrame>(
+                MainFrameServices{window->settings, window->recentFiles, window->store,
+                                  window->prompter, window->clock});
+            window->frame->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window->frame.get()));
+            QVERIFY(window->frame->close());
+            for (const auto& [name, value] : stored)
+                QCOMPARE(window->store.values[name], value);
+        }
+    }
+
+    void aLargeSelectionIsDeletedWhileTheWindowGoesOn() {
+        TempCatalogue catalogue;
+        {
+            CatalogueBuilder builder(catalogue.connection);
+            for (int i = 0; i < 600; ++i)
+                builder.add(facts("Song " + std::to_string(i), "Group " + std::to_string(i % 7)));
+            builder.add(facts("Kept", "Other"));
+        }
+        WindowFixture window;
+        window.settings.ItemOrder = 6; // "Kept" is the first row
+        QVERIFY(window.open(catalogue.path()));
+        CJukoraView* view = window.frame->ItemView();
+        window.frame->UseListSelection();
+        view->selectionModel()->select(QItemSelection(window.frame->ItemModel()->index(1, 0),
+                                                      window.frame->ItemModel()->index(600, 0)),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(window.frame->CounterText(), QString("601/601 (600)"));
+        QSignalSpy deleted(window.frame.get(), &CMainFrame::itemsDeleted);
+        window.frame->DeleteSelection();
+        QVERIFY(deleted.count() == 1 || deleted.wait(20000));
+        QCOMPARE(window.frame->CounterText(), QString("1/1 (0)"));
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblItem"), std::string("1"));
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblGroup"), std::string("1"));
+        QVERIFY(window.prompter.messages.isEmpty());
+    }
+
+    void helpThatNoApplicationOpensIsReported() {
+        WindowFixture window;
+        window.prompter.openSucceeds = false;
+        window.frame->ShowHelp();
+        window.frame->ShowWebsite();
+        QCOMPARE(window.prompter.messages,
+                 QStringList(2, "There is no application associated with the given file name "
+                                "extension!"));
     }
 };
 
