@@ -1,5 +1,6 @@
 #include "item_icon_view.h"
 
+#include "empty_list_hint.h"
 #include "item_list_model.h"
 
 namespace tunebay {
@@ -22,8 +23,8 @@ ItemIconView::ItemIconView(ItemListModel* model, QItemSelectionModel* selection,
 void ItemIconView::SetItemStyle(int style) {
     if (style == 0) {
         setViewMode(QListView::IconMode);
-        setIconSize(QSize(32, 32));
-        setGridSize(QSize(120, 72));
+        setIconSize(QSize(48, 48));
+        setGridSize(QSize(128, 96));
         setUniformItemSizes(false); // an item's size follows its wrapped title
         setWordWrap(true);
     } else {
@@ -37,6 +38,17 @@ void ItemIconView::SetItemStyle(int style) {
     }
     setWrapping(true);
     setMovement(QListView::Static);
+}
+
+void ItemIconView::SetEmptyHint(const QString& hint) {
+    m_emptyHint = hint;
+    viewport()->update();
+}
+
+void ItemIconView::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    if (model()->rowCount() == 0)
+        PaintEmptyListHint(*viewport(), m_emptyHint);
 }
 
 void ItemIconView::focusInEvent(QFocusEvent* event) {

@@ -2,6 +2,7 @@
 
 #include "app/product.h"
 #include "app/update_reminder.h"
+#include "desktop_environment.h"
 #include "jukora_view.h"
 #include "main_frame.h"
 #include "prompter.h"
@@ -17,6 +18,8 @@ CJukoraApp::CJukoraApp(ISettingsStore& store, IPrompter& prompter, const IClock&
                        const CAppSettings::PlayerProbe& playerProbe)
     : m_store(store), m_prompter(prompter), m_clock(clock) {
     m_settings.Load(store, dataDirectory, playerProbe);
+    m_settings.ImportFolder = UsableFolder(m_settings.ImportFolder);
+    m_settings.ImportFilesDir = UsableFolder(m_settings.ImportFilesDir);
     m_recentFiles.Load(store);
 }
 

@@ -3,6 +3,7 @@
 #include "main_frame.h"
 
 #include "import/import_operations.h"
+#include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "listing_operation.h"
@@ -26,6 +27,16 @@ QString CMainFrame::CounterText() const {
 void CMainFrame::UpdateStatus() {
     m_counterPane->setText(CounterText());
     m_statusPane->setText(m_statusText);
+    // An empty list says how to fill it.
+    QString hint;
+    if (!m_document.IsOpen())
+        hint = tr("No catalogue is open.\nChoose File > New... to make one or File > Open... to "
+                  "open one.");
+    else if (m_total == 0)
+        hint = tr("This catalogue is empty.\nChoose File > Import > Folder... to bring in a "
+                  "folder of music files.");
+    m_itemView->SetEmptyHint(hint);
+    m_iconView->SetEmptyHint(hint);
 }
 
 void CMainFrame::SetStatusText(const QString& text) {

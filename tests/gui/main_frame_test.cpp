@@ -11,6 +11,9 @@
 #include <QAction>
 #include <QHeaderView>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -456,6 +459,49 @@ private slots:
         QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblItem"), std::string("1"));
         QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblGroup"), std::string("1"));
         QVERIFY(window.prompter.messages.isEmpty());
+    }
+
+    void everyMenuHasDistinctAccessKeys() {
+        WindowFixture window;
+        std::function<void(QMenu*)> check = [&](QMenu* menu) {
+            QSet<QChar> keys;
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator() || !action->isVisible())
+                    continue;
+                const QString text = action->text();
+                const qsizetype amp = QString(text).replace("&&", "__").indexOf('&');
+                QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(text));
+                const QChar key = text[amp + 1].toLower();
+                QVERIFY2(!keys.contains(key), qPrintable(menu->title() + ": " + text));
+                keys.insert(key);
+                if (action->menu())
+                    check(action->menu());
+            }
+        };
+        for (QAction* top : window.frame->menuBar()->actions())
+            check(top->menu());
+    }
+
+    void columnHeadersAreNotClipped() {
+        WindowFixture window;
+        window.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.frame.get()));
+        QHeaderView* header = window.frame->ItemView()->header();
+        for (int column = 0; column + 1 < header->count(); ++column)
+            QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column),
+                     qPrintable(QString::number(column)));
+        QCOMPARE(header->sectionSize(0), 150); // wide enough already: the usual width stays
+    }
+
+    void anEmptyCatalogueSaysHowToImport() {
+        TempCatalogue catalogue;
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        QVERIFY(window.frame->ItemView()->EmptyHint().contains("File > Import > Folder..."));
+        CatalogueBuilder(catalogue.connection).add(facts("Song", "Band"));
+        QVERIFY(window.listAfter([&] { window.frame->RefreshList(); }));
+        window.listAfter([&] { window.frame->OpenCatalogue(window.frame->CataloguePath()); });
+        QVERIFY(window.frame->ItemView()->EmptyHint().isEmpty());
     }
 
     void helpThatNoApplicationOpensIsReported() {

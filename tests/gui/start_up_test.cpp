@@ -1,5 +1,6 @@
 // Start-up: the catalogue named on the command line, the last one used, the first-start
 // catalogue, the update reminder, and the settings written back at the end.
+#include "desktop_environment.h"
 #include "gui_tests.h"
 #include "item_list_model.h"
 #include "jukora_app.h"
@@ -7,6 +8,7 @@
 #include "support/catalogue_builder.h"
 #include "window_fixture.h"
 
+#include <QFileInfo>
 #include <QTest>
 
 using namespace tunebay;
@@ -111,6 +113,28 @@ private slots:
                  QStringList({"TBF file does not exist or is not accessible!"}));
         QCOMPARE(app->RecentFiles().Entries(),
                  std::vector<std::string>({catalogue.path().string()}));
+    }
+
+    void importFoldersStartInTheMusicFolder() {
+        TempDir kept;
+        const std::string music = DefaultMusicFolder();
+        QVERIFY(QFileInfo(QString::fromStdString(music)).isDir());
+        QVERIFY(music.back() == '/');
+        const std::pair<std::string, std::string> cases[] = {
+            {"c:", music},                                            // the first start's default
+            {"", music},                                              // nothing stored
+            {"/nonexistent/music/", music},                           // a folder since removed
+            {"relative/folder/", music},                              // not a place to start from
+            {kept.path().string() + "/", kept.path().string() + "/"}, // an existing folder stays
+        };
+        for (const auto& [stored, expected] : cases) {
+            AppFixture fixture;
+            fixture.store.values["Settings/ImportFolder"] = stored;
+            fixture.store.values["Settings/ImportFilesDir"] = stored;
+            auto app = fixture.makeApp();
+            QCOMPARE(app->Settings().ImportFolder, expected);
+            QCOMPARE(app->Settings().ImportFilesDir, expected);
+        }
     }
 
     void firstStartCreatesACatalogue() {
