@@ -1,5 +1,6 @@
 // The main window over a real catalogue: title, tree, list, counters, sorting, rename, delete,
 // drop, Remove All, Disconnect and the refusals while operations run.
+#include "about_dialog.h"
 #include "gui_tests.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
@@ -502,6 +503,15 @@ private slots:
         QVERIFY(window.listAfter([&] { window.frame->RefreshList(); }));
         window.listAfter([&] { window.frame->OpenCatalogue(window.frame->CataloguePath()); });
         QVERIFY(window.frame->ItemView()->EmptyHint().isEmpty());
+    }
+
+    void theLicenseDialogShowsTheWholeLicence() {
+        const QString text = LicenseText();
+        QVERIFY(text.startsWith("Tunebay 1.53 for Linux\n"));
+        QVERIFY(text.contains("either version 3 of the License, or (at your option) any later"));
+        QVERIFY(text.contains("GNU GENERAL PUBLIC LICENSE\n                       Version 3, 29 "
+                              "June 2007"));
+        QVERIFY(text.contains("END OF TERMS AND CONDITIONS"));
     }
 
     void helpThatNoApplicationOpensIsReported() {
