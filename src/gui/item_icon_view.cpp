@@ -3,6 +3,8 @@
 #include "empty_list_hint.h"
 #include "item_list_model.h"
 
+#include <algorithm>
+
 namespace tunebay {
 
 ItemIconView::ItemIconView(ItemListModel* model, QItemSelectionModel* selection, QWidget* parent)
@@ -23,6 +25,7 @@ ItemIconView::ItemIconView(ItemListModel* model, QItemSelectionModel* selection,
 void ItemIconView::SetItemStyle(int style) {
     if (style == 0) {
         setViewMode(QListView::IconMode);
+        setFlow(QListView::LeftToRight); // rows of icons, as the desktop's file views show them
         setIconSize(QSize(48, 48));
         setGridSize(QSize(128, 96));
         setUniformItemSizes(false); // an item's size follows its wrapped title
@@ -30,7 +33,9 @@ void ItemIconView::SetItemStyle(int style) {
     } else {
         setViewMode(QListView::ListMode);
         setIconSize(QSize(16, 16));
-        setGridSize(QSize());
+        // Rows of one size keep a long list fast; the cells are wide enough for most titles.
+        setGridSize(
+            QSize(fontMetrics().averageCharWidth() * 32, std::max(fontMetrics().height(), 16) + 4));
         setUniformItemSizes(true);
         setWordWrap(false);
         // Small icons run across the lines, the list down the columns.

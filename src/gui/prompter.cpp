@@ -67,7 +67,7 @@ void DialogPrompter::Report(const QString& text) {
             table += QStringLiteral("<tr><td style=\"white-space:pre\">%1</td><td "
                                     "style=\"white-space:pre; padding-left:12px\">%2</td></tr>")
                          .arg(line.left(tab).trimmed().toHtmlEscaped(),
-                              line.mid(tab + 1).toHtmlEscaped());
+                              line.mid(tab).trimmed().toHtmlEscaped());
         }
     }
     table += QStringLiteral("</table>");

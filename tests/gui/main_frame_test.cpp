@@ -1,6 +1,7 @@
 // The main window over a real catalogue: title, tree, list, counters, sorting, rename, delete,
 // drop, Remove All, Disconnect and the refusals while operations run.
 #include "about_dialog.h"
+#include "desktop_colour_scheme.h"
 #include "gui_tests.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
@@ -10,6 +11,7 @@
 #include "window_messages.h"
 
 #include <QAction>
+#include <QDBusConnection>
 #include <QHeaderView>
 #include <QListView>
 #include <QMenu>
@@ -512,6 +514,19 @@ private slots:
         QVERIFY(text.contains("GNU GENERAL PUBLIC LICENSE\n                       Version 3, 29 "
                               "June 2007"));
         QVERIFY(text.contains("END OF TERMS AND CONDITIONS"));
+    }
+
+    void aDarkGtkThemeAsksForDarkColours() {
+        if (QDBusConnection::sessionBus().isConnected())
+            QSKIP("the desktop's settings portal may answer instead of the GTK theme");
+        const QByteArray before = qgetenv("GTK_THEME");
+        for (const auto& [theme, dark] :
+             {std::pair{"Adwaita:dark", true}, std::pair{"Arc-Dark", true},
+              std::pair{"Adwaita", false}, std::pair{"", false}}) {
+            qputenv("GTK_THEME", theme);
+            QCOMPARE(DesktopColourScheme::PrefersDark(), dark);
+        }
+        qputenv("GTK_THEME", before);
     }
 
     void helpThatNoApplicationOpensIsReported() {
