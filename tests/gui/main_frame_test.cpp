@@ -6,7 +6,9 @@
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "left_view.h"
+#include "prompter.h"
 #include "support/catalogue_builder.h"
+#include "support/temp_dir.h"
 #include "window_fixture.h"
 #include "window_messages.h"
 
@@ -527,6 +529,22 @@ private slots:
             QCOMPARE(DesktopColourScheme::PrefersDark(), dark);
         }
         qputenv("GTK_THEME", before);
+    }
+
+    void theDesktopLaunchersExitStatusDecides() {
+        TempDir bin;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(bin.path().string()) + ":" + path);
+        DialogPrompter prompter;
+        // xdg-open's statuses: 0 opened, 3 no tool found, 4 the action failed.
+        for (const auto& [status, opened] :
+             {std::pair{0, true}, std::pair{3, false}, std::pair{4, false}}) {
+            const auto launcher =
+                bin.write("xdg-open", "#!/bin/sh\nexit " + std::to_string(status) + "\n");
+            std::filesystem::permissions(launcher, std::filesystem::perms::owner_all);
+            QCOMPARE(prompter.OpenWithDesktop("/tmp/page.htm"), opened);
+        }
+        qputenv("PATH", path);
     }
 
     void helpThatNoApplicationOpensIsReported() {
