@@ -4,6 +4,8 @@
 #include "app_icon.h"
 
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -18,7 +20,9 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     icon->setPixmap(AppIcon().pixmap(48, 48));
     auto* text = new QLabel(
         QStringLiteral("<b>%1</b><br>A cataloguer for MP3 files.<br><br>Copyright &copy; "
-                       "%2 and the Tunebay contributors.<br><a href=\"%3\">%3</a>")
+                       "%2 and the Tunebay contributors.<br>Free software under the GNU General "
+                       "Public License, version 3 or later: see License...<br>"
+                       "<a href=\"%3\">%3</a>")
             .arg(kProductVersionText, kCompanyName, kProductWebsite),
         this);
     text->setOpenExternalLinks(true);
@@ -41,25 +45,37 @@ LicenseDialog::LicenseDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("License"));
     auto* text = new QPlainTextEdit(LicenseText(), this);
     text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // The licence is laid out for a fixed-width font, 80 columns wide.
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text);
     layout->addWidget(buttons);
-    resize(520, 360);
+    const QFontMetrics metrics(text->font());
+    resize(metrics.horizontalAdvance(QLatin1Char('x')) * 84 + 48, metrics.lineSpacing() * 30);
 }
 
 QString LicenseText() {
-    return QStringLiteral(
-        "Tunebay 1.53 for Linux\n"
-        "\n"
-        "You may use this program and pass on unchanged copies of it, as a whole and free of "
-        "charge, on the terms published with its source code.\n"
-        "\n"
-        "The program is provided as it is, WITHOUT ANY WARRANTY, without even the implied "
-        "warranty of MERCHANTABILITY or FITNESS FOR A PARTICULAR PURPOSE. Its makers are not "
-        "liable for any damage, loss of data included, that comes from using it. Keep copies "
-        "of your catalogues and of your music files.\n");
+    QFile licence(QStringLiteral(":/LICENSE"));
+    const QString terms = licence.open(QIODevice::ReadOnly | QIODevice::Text)
+                              ? QString::fromUtf8(licence.readAll())
+                              : QString();
+    return QStringLiteral("%1 for Linux\n"
+                          "\n"
+                          "This program is free software: you can redistribute it and/or modify it "
+                          "under\nthe terms of the GNU General Public License as published by the "
+                          "Free Software\nFoundation, either version 3 of the License, or (at your "
+                          "option) any later\nversion.\n"
+                          "\n"
+                          "This program is distributed in the hope that it will be useful, but "
+                          "WITHOUT\nANY WARRANTY; without even the implied warranty of "
+                          "MERCHANTABILITY or FITNESS\nFOR A PARTICULAR PURPOSE. See the GNU "
+                          "General Public License below for more\ndetails.\n"
+                          "\n"
+                          "%2")
+        .arg(kProductVersionText, terms);
 }
 
 } // namespace tunebay

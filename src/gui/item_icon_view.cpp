@@ -1,6 +1,9 @@
 #include "item_icon_view.h"
 
+#include "empty_list_hint.h"
 #include "item_list_model.h"
+
+#include <algorithm>
 
 namespace tunebay {
 
@@ -22,14 +25,17 @@ ItemIconView::ItemIconView(ItemListModel* model, QItemSelectionModel* selection,
 void ItemIconView::SetItemStyle(int style) {
     if (style == 0) {
         setViewMode(QListView::IconMode);
-        setIconSize(QSize(32, 32));
-        setGridSize(QSize(120, 72));
+        setFlow(QListView::LeftToRight); // rows of icons, as the desktop's file views show them
+        setIconSize(QSize(48, 48));
+        setGridSize(QSize(128, 96));
         setUniformItemSizes(false); // an item's size follows its wrapped title
         setWordWrap(true);
     } else {
         setViewMode(QListView::ListMode);
         setIconSize(QSize(16, 16));
-        setGridSize(QSize());
+        // Rows of one size keep a long list fast; the cells are wide enough for most titles.
+        setGridSize(
+            QSize(fontMetrics().averageCharWidth() * 32, std::max(fontMetrics().height(), 16) + 4));
         setUniformItemSizes(true);
         setWordWrap(false);
         // Small icons run across the lines, the list down the columns.
@@ -37,6 +43,17 @@ void ItemIconView::SetItemStyle(int style) {
     }
     setWrapping(true);
     setMovement(QListView::Static);
+}
+
+void ItemIconView::SetEmptyHint(const QString& hint) {
+    m_emptyHint = hint;
+    viewport()->update();
+}
+
+void ItemIconView::paintEvent(QPaintEvent* event) {
+    QListView::paintEvent(event);
+    if (model()->rowCount() == 0)
+        PaintEmptyListHint(*viewport(), m_emptyHint);
 }
 
 void ItemIconView::focusInEvent(QFocusEvent* event) {

@@ -16,11 +16,18 @@ public:
     // ItemStyle 0 large icons, 2 small icons, 3 list.
     void SetItemStyle(int style);
 
+    // The text shown in the empty list (how to fill it), or "".
+    void SetEmptyHint(const QString& hint);
+
 signals:
     void focusGained();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_emptyHint;
 };
 
 } // namespace tunebay

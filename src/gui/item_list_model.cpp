@@ -2,6 +2,7 @@
 
 #include "browse/item_list_columns.h"
 #include "browse/length_text.h"
+#include "theme_icons.h"
 
 #include <QApplication>
 #include <QMimeData>
@@ -31,9 +32,7 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
         return QVariant::fromValue(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
     }
     if (role == Qt::DecorationRole && index.column() == 0) {
-        static const QIcon icon =
-            QIcon::fromTheme(QStringLiteral("audio-x-generic"),
-                             QApplication::style()->standardIcon(QStyle::SP_MediaVolume));
+        static const QIcon icon = ItemIcon();
         return icon;
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole)

@@ -2,6 +2,7 @@
 
 #include "app/product.h"
 #include "app/update_reminder.h"
+#include "desktop_environment.h"
 #include "jukora_view.h"
 #include "main_frame.h"
 #include "prompter.h"
@@ -17,6 +18,8 @@ CJukoraApp::CJukoraApp(ISettingsStore& store, IPrompter& prompter, const IClock&
                        const CAppSettings::PlayerProbe& playerProbe)
     : m_store(store), m_prompter(prompter), m_clock(clock) {
     m_settings.Load(store, dataDirectory, playerProbe);
+    m_settings.ImportFolder = UsableFolder(m_settings.ImportFolder);
+    m_settings.ImportFilesDir = UsableFolder(m_settings.ImportFilesDir);
     m_recentFiles.Load(store);
 }
 
@@ -34,7 +37,7 @@ bool CJukoraApp::InitInstance(const QStringList& catalogues, const QString& firs
     } else {
         const bool firstStart = m_recentFiles.Entries().empty();
         if (m_settings.LoadLastDocument && !firstStart)
-            m_frame->OpenCatalogue(QString::fromStdString(m_recentFiles.MostRecent()));
+            m_frame->OpenRecentCatalogue(QString::fromStdString(m_recentFiles.MostRecent()));
         if (firstStart && !firstCatalogue.isEmpty()) {
             // A first start gets a catalogue of its own to import into.
             if (QFileInfo::exists(firstCatalogue)) {
@@ -46,7 +49,7 @@ bool CJukoraApp::InitInstance(const QStringList& catalogues, const QString& firs
         }
     }
     m_frame->show();
-    m_frame->ItemView()->setFocus();
+    m_frame->FocusItemList();
     remindOfUpdate();
     return true;
 }
@@ -55,7 +58,7 @@ void CJukoraApp::remindOfUpdate() {
     if (!CheckUpdateReminder(m_settings.NextUpdate, m_clock))
         return;
     if (m_prompter.AskYesNo(QString::fromStdString(UpdateReminderQuestion()), PromptIcon::Question))
-        m_prompter.OpenWithDesktop(QString::fromUtf8(kProductWebsite));
+        m_frame->ShowWebsite();
 }
 
 void CJukoraApp::ExitInstance() {

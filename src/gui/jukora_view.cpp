@@ -1,6 +1,7 @@
 #include "jukora_view.h"
 
 #include "browse/item_list_columns.h"
+#include "empty_list_hint.h"
 #include "item_list_model.h"
 
 #include <QHeaderView>
@@ -29,6 +30,8 @@ CJukoraView::CJukoraView(ItemListModel* model, QWidget* parent)
     header()->setStretchLastSection(true);
     for (size_t column = 0; column < kItemListColumns.size(); ++column)
         setColumnWidth(static_cast<int>(column), kItemListColumns[column].width);
+    // A column is never narrower than its title (with the sort mark).
+    fitColumnsToTitles();
     connect(header(), &QHeaderView::sectionClicked, this, &CJukoraView::headerClicked);
 }
 
@@ -91,6 +94,31 @@ void CJukoraView::SelectFirstIfNone(bool select) {
     if (select && !selectionModel()->hasSelection())
         selectionModel()->select(currentIndex(),
                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+void CJukoraView::showEvent(QShowEvent* event) {
+    QTreeView::showEvent(event);
+    if (m_columnsFitted)
+        return;
+    // Shown, the style and font are final: the titles are measured again.
+    m_columnsFitted = true;
+    fitColumnsToTitles();
+}
+
+void CJukoraView::fitColumnsToTitles() {
+    for (int column = 0; column < header()->count(); ++column)
+        setColumnWidth(column, std::max(columnWidth(column), header()->sectionSizeHint(column)));
+}
+
+void CJukoraView::SetEmptyHint(const QString& hint) {
+    m_emptyHint = hint;
+    viewport()->update();
+}
+
+void CJukoraView::paintEvent(QPaintEvent* event) {
+    QTreeView::paintEvent(event);
+    if (m_model->rowCount() == 0)
+        PaintEmptyListHint(*viewport(), m_emptyHint);
 }
 
 void CJukoraView::focusInEvent(QFocusEvent* event) {

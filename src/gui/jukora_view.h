@@ -32,6 +32,9 @@ public:
     // Makes the first row the current one when rows exist and none is current; `select` also
     // selects it when no row is selected.
     void SelectFirstIfNone(bool select);
+    // The text shown in the empty list (how to fill it), or "".
+    void SetEmptyHint(const QString& hint);
+    const QString& EmptyHint() const { return m_emptyHint; }
 
 signals:
     void headerClicked(int column);
@@ -40,11 +43,17 @@ signals:
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
 
 private:
+    void fitColumnsToTitles();
+
     ItemListModel* m_model;
+    QString m_emptyHint;
+    bool m_columnsFitted = false;
 };
 
 } // namespace tunebay

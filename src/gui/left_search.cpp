@@ -3,6 +3,7 @@
 #include "browse/search_types.h"
 
 #include <QComboBox>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -76,7 +77,15 @@ CLeftSearch::CLeftSearch(QWidget* parent) : QWidget(parent) {
     connect(value2, &QLineEdit::returnPressed, this, [this] { SearchNow(); });
     for (QComboBox* box : {type1, type2, link})
         connect(box, &QComboBox::currentIndexChanged, this, [this] { updateEnabled(); });
+    for (QWidget* control : findChildren<QWidget*>())
+        control->installEventFilter(this);
     updateEnabled();
+}
+
+bool CLeftSearch::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusIn)
+        emit focusGained();
+    return QWidget::eventFilter(watched, event);
 }
 
 void CLeftSearch::updateEnabled() {
@@ -120,6 +129,14 @@ SearchForm CLeftSearch::Form() const {
     form.row2 = {type2->currentText().toStdString(), compare2->currentText().toStdString(),
                  value2->text().toStdString()};
     return form;
+}
+
+bool CLeftSearch::PrepareCondition() {
+    const SearchText text = BuildSearchCondition(Form());
+    if (!text.ok())
+        return false;
+    m_condition = text.sql;
+    return true;
 }
 
 bool CLeftSearch::SearchNow() {

@@ -30,6 +30,9 @@ public:
     // Builds the condition from the rows; true when it could be built (it is then kept and
     // searchRequested is emitted), false with `searchRefused` when a value does not fit.
     bool SearchNow();
+    // Builds the condition from the rows as they stand without searching (the form shown at
+    // start-up lists what its remembered rows find); false when a value does not fit.
+    bool PrepareCondition();
 
     QComboBox* type1 = nullptr;
     QComboBox* compare1 = nullptr;
@@ -43,6 +46,11 @@ public:
 signals:
     void searchRequested();
     void searchRefused(const QString& message);
+    // One of the form's controls has taken the keyboard focus.
+    void focusGained();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void updateEnabled();

@@ -2,6 +2,7 @@
 // picture of the window shortly after start and ends the program.
 #include "app/clock.h"
 #include "app/product.h"
+#include "desktop_colour_scheme.h"
 #include "desktop_environment.h"
 #include "jukora_app.h"
 #include "main_frame.h"
@@ -18,6 +19,7 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(tunebay::kProductName);
     QApplication::setApplicationVersion(QStringLiteral(TUNEBAY_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tunebay"));
+    new tunebay::DesktopColourScheme(application); // owned by the application
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("A cataloguer for MP3 files."));

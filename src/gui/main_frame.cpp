@@ -3,12 +3,14 @@
 
 #include "app_icon.h"
 #include "browse/folder_tree.h"
+#include "deletion_run.h"
 #include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "left_search.h"
 #include "left_view.h"
 #include "prompter.h"
+#include "theme_icons.h"
 #include "window_messages.h"
 #include "window_progress_sink.h"
 
@@ -68,16 +70,19 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
     connect(m_leftView, &CLeftView::nodeRenamed, this, &CMainFrame::RenameNode);
     connect(m_leftView, &CLeftView::rowsDropped, this, &CMainFrame::DropRowsOnNode);
     connect(m_leftView, &CLeftView::nodeDropped, this, &CMainFrame::DropNodeOnNode);
-    connect(m_leftView, &CLeftView::focusGained, this, &CMainFrame::onTreeFocus);
+    connect(m_leftView, &CLeftView::focusGained, this, &CMainFrame::onExplorerFocus);
+    connect(m_leftSearch, &CLeftSearch::focusGained, this, &CMainFrame::onExplorerFocus);
     connect(m_leftSearch, &CLeftSearch::searchRequested, this, [this] {
         m_leftSearch->StoreSettings(m_settings);
+        // A search is made in the form, outside the list: what it finds is the scope.
+        onExplorerFocus();
         RefreshList();
     });
     connect(m_leftSearch, &CLeftSearch::searchRefused, this,
             [this](const QString& message) { m_prompter.Message(message, PromptIcon::Error); });
     connect(m_itemView, &CJukoraView::headerClicked, this, &CMainFrame::HeaderClicked);
-    connect(m_itemView, &CJukoraView::focusGained, this, &CMainFrame::UseListSelection);
-    connect(m_iconView, &ItemIconView::focusGained, this, &CMainFrame::UseListSelection);
+    connect(m_itemView, &CJukoraView::focusGained, this, &CMainFrame::onListFocus);
+    connect(m_iconView, &ItemIconView::focusGained, this, &CMainFrame::onListFocus);
     connect(m_itemView, &CJukoraView::selectionCountChanged, this,
             &CMainFrame::onListSelectionChanged);
     connect(m_itemModel, &ItemListModel::titleEdited, this, &CMainFrame::onTitleEdited);
@@ -98,26 +103,25 @@ void CMainFrame::createActions() {
         m_actions.insert(name, action);
         return action;
     };
-    const QStyle* look = style();
-
     add("New", tr("&New..."), tr("Creates a new database."), QKeySequence::New)
-        ->setIcon(look->standardIcon(QStyle::SP_FileIcon));
+        ->setIcon(ThemeIcon("document-new", QStyle::SP_FileIcon));
     add("Open", tr("&Open..."), tr("Opens a existing database."), QKeySequence::Open)
-        ->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
+        ->setIcon(ThemeIcon("document-open", QStyle::SP_DialogOpenButton));
     add("Disconnect", tr("&Disconnect"), tr("Disconnects from the current database."));
     add("ImportFile", tr("&File..."), tr("Imports a file."));
     add("ImportFolder", tr("F&older..."), tr("Imports a folder."))
-        ->setIcon(look->standardIcon(QStyle::SP_DirIcon));
+        ->setIcon(ThemeIcon("folder-open", QStyle::SP_DirOpenIcon));
     add("ImportPls", tr("&PLS file..."), tr("Imports a PLS file."));
     add("Close", tr("&Close"), tr("Closes the window."), QKeySequence::Quit);
     add("Play", tr("&Play"), tr("Plays the selected songs."))
-        ->setIcon(look->standardIcon(QStyle::SP_MediaPlay));
+        ->setIcon(ThemeIcon("media-playback-start", QStyle::SP_MediaPlay));
     add("Delete", tr("&Delete"), tr("Erase the selection."), QKeySequence::Delete)
-        ->setIcon(look->standardIcon(QStyle::SP_TrashIcon));
+        ->setIcon(ThemeIcon("edit-delete", QStyle::SP_TrashIcon));
     add("Rename", tr("&Rename"), tr("Renames the selected item."), Qt::Key_F2);
+    // Update re-reads the files; Refresh only lists again: two different icons.
     add("Update", tr("&Update"), tr("Updates the selected items."))
-        ->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
-    add("RemoveAll", tr("Remove &All"), tr("Removes all data from the database."));
+        ->setIcon(ThemeIcon("document-revert", QStyle::SP_DialogResetButton));
+    add("RemoveAll", tr("Re&move All"), tr("Removes all data from the database."));
     add("GeneralProperties", tr("&General Properties..."),
         tr("Shows the general properties dialog."));
     add("Properties", tr("Pr&operties..."), tr("Edits the current selection's properties."));
@@ -139,14 +143,14 @@ void CMainFrame::createActions() {
     add("FolderPackage", tr("&Package"), tr("Activates the Package folder."))->setCheckable(true);
     add("Refresh", tr("&Refresh"), tr("Refreshes the contents of the current page."),
         QKeySequence::Refresh)
-        ->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
+        ->setIcon(ThemeIcon("view-refresh", QStyle::SP_BrowserReload));
     add("Export", tr("&Export..."), tr("Exports items."));
     add("CopyFiles", tr("&Copy files"), tr("Copies selected files to specified folder."));
     add("MoveFiles", tr("&Move files"), tr("Moves (sorts) selected files to specified folder."));
     add("Statistic", tr("&Statistic..."), tr("Show the current database statistic."));
     add("Options", tr("&Options..."), tr("Enables you to change settings."));
     add("Help", tr("&Help Topics"), tr("Opens the help page."), QKeySequence::HelpContents)
-        ->setIcon(look->standardIcon(QStyle::SP_DialogHelpButton));
+        ->setIcon(ThemeIcon("help-contents", QStyle::SP_DialogHelpButton));
     add("Website", tr("&Website"), tr("Launch Tunebay website."));
     add("About", tr("&About Tunebay"), tr("Shows the program's name, version and licence."));
     add("Stop", tr("Stop"), tr("Stops the running operations."), Qt::Key_Escape);
@@ -154,6 +158,11 @@ void CMainFrame::createActions() {
         QKeySequence(Qt::ALT | Qt::Key_Down));
     add("PreviousItem", tr("Previous Item"), tr("Selects the previous item."),
         QKeySequence(Qt::ALT | Qt::Key_Up));
+
+    m_actions["Close"]->setIcon(ThemeIcon("window-close", QStyle::SP_DialogCloseButton));
+    m_actions["Export"]->setIcon(ThemeIcon("document-save-as", QStyle::SP_DialogSaveButton));
+    m_actions["About"]->setIcon(ThemeIcon("help-about", QStyle::SP_MessageBoxInformation));
+    m_actions["Stop"]->setIcon(ThemeIcon("process-stop", QStyle::SP_BrowserStop));
 
     // Commands of parts of the program still to come stand in the menus, disabled.
     for (const char* later :
@@ -184,8 +193,9 @@ void CMainFrame::createActions() {
     connect(m_actions["Update"], &QAction::triggered, this, &CMainFrame::UpdateItems);
     connect(m_actions["RemoveAll"], &QAction::triggered, this, &CMainFrame::RemoveAll);
     connect(m_actions["SelectAll"], &QAction::triggered, this, [this] {
-        m_itemStack->currentWidget()->setFocus();
+        FocusItemList();
         m_itemView->selectAll();
+        UseListSelection();
     });
     connect(m_actions["Toolbar"], &QAction::toggled, this, [this](bool on) {
         if (QToolBar* bar = findChild<QToolBar*>())
@@ -219,10 +229,14 @@ void CMainFrame::createActions() {
     connect(m_actions["Website"], &QAction::triggered, this, &CMainFrame::ShowWebsite);
     connect(m_actions["About"], &QAction::triggered, this, &CMainFrame::ShowAbout);
     connect(m_actions["Stop"], &QAction::triggered, this, [this] { StopAll(true); });
-    connect(m_actions["NextItem"], &QAction::triggered, this,
-            [this] { m_itemView->SelectNext(1); });
-    connect(m_actions["PreviousItem"], &QAction::triggered, this,
-            [this] { m_itemView->SelectNext(-1); });
+    connect(m_actions["NextItem"], &QAction::triggered, this, [this] {
+        m_itemView->SelectNext(1);
+        UseListSelection();
+    });
+    connect(m_actions["PreviousItem"], &QAction::triggered, this, [this] {
+        m_itemView->SelectNext(-1);
+        UseListSelection();
+    });
     addAction(m_actions["Stop"]);
     addAction(m_actions["NextItem"]);
     addAction(m_actions["PreviousItem"]);
@@ -251,7 +265,7 @@ void CMainFrame::createMenus() {
         action->setStatusTip(tr("Open this file."));
         action->setVisible(false);
         connect(action, &QAction::triggered, this,
-                [this, action] { OpenCatalogue(action->data().toString()); });
+                [this, action] { OpenRecentCatalogue(action->data().toString()); });
         m_fileMenu->addAction(action);
         m_recentActions.push_back(action);
     }

@@ -5,6 +5,7 @@
 #include "app/catalogue_document.h"
 #include "app/clock.h"
 #include "app/recent_files.h"
+#include "browse/item_deletion.h"
 #include "browse/item_listing.h"
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
@@ -25,6 +26,7 @@ class QStackedWidget;
 namespace tunebay {
 
 class CJukoraView;
+class DeletionRun;
 class ItemIconView;
 class CLeftSearch;
 class CLeftView;
@@ -46,6 +48,9 @@ struct MainFrameServices {
 // The one top-level window: the explorer bar (folder tree or search form) beside the item
 // list, the menus and toolbar, the status bar with its counters, and the background
 // operations, one slot per kind. It owns the catalogue connection for the whole run.
+// Selections of this many rows or more are deleted on a worker, with a progress box.
+inline constexpr std::size_t kBackgroundDeletionFrom = 500;
+
 class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
@@ -54,6 +59,8 @@ public:
 
     // Catalogues. Each reports its own failures through the prompter.
     bool OpenCatalogue(const QString& path);
+    // Opens an entry of the recent-file list; an entry that cannot be opened leaves the list.
+    bool OpenRecentCatalogue(const QString& path);
     void NewCatalogue();
     bool CreateCatalogue(const QString& path);
     void Disconnect();
@@ -116,14 +123,18 @@ public:
     void DropRowsOnNode(std::size_t target);
     void DropNodeOnNode(std::size_t dragged, std::size_t target);
     void RenameNode(std::size_t index, const QString& text);
-    // The list's own selected rows become what commands work on (the list has the focus).
+    // The list's own selected rows become what commands work on (the user selects rows).
     void UseListSelection();
+    // Gives the keyboard focus to the item list in whichever style it shows.
+    void FocusItemList();
 
 signals:
     // A background operation has ended and its summary has been shown.
     void operationFinished(int finishCode);
     // The item list has been filled by a listing run.
     void listingFinished();
+    // Edit > Delete has ended (its message, if any, shown).
+    void itemsDeleted();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -148,11 +159,14 @@ private:
     void populateTree();
     void onNodeSelected(std::size_t index);
     void onListSelectionChanged();
-    void onTreeFocus();
+    // Focus in the folder tree or the search form: the whole list is what commands work on.
+    void onExplorerFocus();
+    void onListFocus();
     void onBatch(int run, std::vector<ListedItem>& rows);
     void onListingDone(int run, int stopCode);
     bool applyOpenResult(const OpenResult& result);
     void onTitleEdited(int row, const QString& text);
+    void finishDeletion(const DeletionOutcome& outcome);
     void renameFirstSelectedRow();
     void onProgress(int finishCode, const QString& text);
     void onFinished(int finishCode, int stopCode);
@@ -183,9 +197,14 @@ private:
     std::unique_ptr<CCatalogueConnection> m_connectionOwner;
     CCatalogueConnection& m_connection;
     CatalogueDocument m_document;
+    // A large deletion running on its worker; declared after the connection, so it is waited
+    // for before the connection goes.
+    std::unique_ptr<DeletionRun> m_deletion;
     WindowProgressSink* m_sink;
     // Indexed by finish code (1..6); 0 unused.
     std::array<std::shared_ptr<CBackgroundOperation>, 7> m_slots;
+    // Per slot, the committed items of its import already counted into m_total.
+    std::array<int, 7> m_committedShown{};
     // Workers given up by the kill question, alive until they reach their next stop check.
     std::vector<std::weak_ptr<CBackgroundOperation>> m_abandoned;
 
@@ -198,7 +217,9 @@ private:
     std::shared_ptr<const NodeArray> m_nodes;
     ScopeNode m_selectedNode;
     NodeChain m_rememberedNode;
-    bool m_treeFocus = true;
+    // False while the list counts as wholly selected (a freshly filled list, or the explorer bar
+    // in use); true once the user has selected rows in the list.
+    bool m_listSelectionInUse = false;
 
     QSplitter* m_splitter = nullptr;
     QStackedWidget* m_explorer = nullptr;

@@ -11,12 +11,14 @@
 #include "browse/item_rename.h"
 #include "browse/sort_order.h"
 #include "browse/tree_node_rename.h"
+#include "deletion_run.h"
 #include "import/import_operations.h"
 #include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "left_view.h"
 #include "options_sheet.h"
+#include "output/export_options.h"
 #include "prompter.h"
 #include "window_messages.h"
 #include "window_progress_sink.h"
@@ -24,6 +26,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QStackedWidget>
 
 #include <algorithm>
@@ -137,29 +140,54 @@ void CMainFrame::UpdateItems() {
 }
 
 void CMainFrame::DeleteSelection() {
-    const std::vector<int> ids = m_itemView->SelectedItemIds();
+    if (m_deletion)
+        return;
+    std::vector<int> ids = m_itemView->SelectedItemIds();
     if (ids.empty() || !m_document.IsOpen())
         return;
     if (!m_prompter.AskYesNo(QString::fromUtf8(kQuestionDeleteItems), PromptIcon::Warning))
         return;
     showStatusNow(QString::fromUtf8(kProgressDeleting));
-    DeletionOutcome outcome;
-    {
-        WaitCursor wait;
-        std::vector<int> deleted;
-        outcome = DeleteItems(m_connection, ids, [this, &deleted](int itemId) {
-            deleted.push_back(itemId);
-            m_total -= 1;
-            m_listed -= 1;
-            UpdateStatus();
-        });
-        m_itemModel->RemoveItems(deleted);
-        m_listed = m_itemModel->rowCount();
+    if (ids.size() < kBackgroundDeletionFrom) {
+        DeletionOutcome outcome;
+        {
+            WaitCursor wait;
+            outcome = DeleteItems(m_connection, ids);
+        }
+        finishDeletion(outcome);
+        return;
     }
-    m_selected = m_treeFocus ? m_listed : m_itemView->SelectedCount();
+    // A large selection is deleted by a worker while a box shows how far it has got; the box
+    // holds the window's commands back meanwhile, and its Stop button (or ESC) ends the run.
+    m_deletion = std::make_unique<DeletionRun>(m_connection, std::move(ids));
+    auto* box = new QProgressDialog(QString::fromUtf8(kProgressDeleting), tr("Stop"), 0,
+                                    m_deletion->Total(), this);
+    box->setWindowTitle(QString::fromUtf8(kProductName));
+    box->setWindowModality(Qt::WindowModal);
+    box->setMinimumDuration(0);
+    box->setAutoClose(false);
+    box->setAutoReset(false);
+    box->setValue(0);
+    connect(box, &QProgressDialog::canceled, m_deletion.get(), &DeletionRun::RequestStop);
+    connect(m_deletion.get(), &DeletionRun::progress, box, &QProgressDialog::setValue);
+    connect(m_deletion.get(), &DeletionRun::finished, this, [this, box] {
+        const DeletionOutcome outcome = m_deletion->Outcome();
+        m_deletion.release()->deleteLater();
+        box->deleteLater();
+        finishDeletion(outcome);
+    });
+    m_deletion->Start();
+}
+
+void CMainFrame::finishDeletion(const DeletionOutcome& outcome) {
+    m_itemModel->RemoveItems(outcome.deletedIds);
+    m_listed = m_itemModel->rowCount();
+    m_total = m_connection.CountItems();
+    m_selected = m_listSelectionInUse ? m_itemView->SelectedCount() : m_listed;
     SetStatusText(QString());
     if (outcome.failed)
         m_prompter.Message(QString::fromUtf8(kMessageDeleteFailed), PromptIcon::Error);
+    emit itemsDeleted();
 }
 
 void CMainFrame::RenameSelection() {
@@ -302,11 +330,13 @@ void CMainFrame::HeaderClicked(int column) {
 }
 
 void CMainFrame::ShowHelp() {
-    m_prompter.OpenWithDesktop(QString::fromStdString(m_settings.AppDirectory + "Help.htm"));
+    if (!m_prompter.OpenWithDesktop(QString::fromStdString(m_settings.AppDirectory + "Help.htm")))
+        m_prompter.Message(QString::fromUtf8(kMessageNoAssociation), PromptIcon::Information);
 }
 
 void CMainFrame::ShowWebsite() {
-    m_prompter.OpenWithDesktop(QString::fromUtf8(kProductWebsite));
+    if (!m_prompter.OpenWithDesktop(QString::fromUtf8(kProductWebsite)))
+        m_prompter.Message(QString::fromUtf8(kMessageNoAssociation), PromptIcon::Information);
 }
 
 void CMainFrame::ShowAbout() {

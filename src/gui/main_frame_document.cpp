@@ -44,6 +44,16 @@ bool CMainFrame::OpenCatalogue(const QString& path) {
     return applyOpenResult(result);
 }
 
+bool CMainFrame::OpenRecentCatalogue(const QString& path) {
+    if (path.isEmpty() || refuseWhileRunning())
+        return false;
+    if (applyOpenResult(m_document.OpenCatalogue(path.toStdString())))
+        return true;
+    m_recentFiles.Remove(path.toStdString());
+    updateRecentMenu();
+    return false;
+}
+
 void CMainFrame::NewCatalogue() {
     QString path = m_prompter.SaveFileName(tr("New"), QFileInfo(CataloguePath()).path(),
                                            QString::fromUtf8(kCatalogueFilter));
@@ -125,6 +135,9 @@ void CMainFrame::ApplySettings() {
     applyItemStyle();
     m_itemView->ShowSortOrder(m_settings.ItemOrder);
     m_leftSearch->LoadSettings(m_settings);
+    // The search pane shown at start-up lists what its remembered rows find.
+    if (m_settings.ExplorerbarView == kExplorerSearch)
+        m_leftSearch->PrepareCondition();
     updateRecentMenu();
     updateViewChecks();
 }
@@ -242,6 +255,7 @@ void CMainFrame::RefreshList() {
     const int run = m_itemModel->Clear();
     m_listed = 0;
     m_selected = 0;
+    m_listSelectionInUse = false; // the new rows count as wholly selected
     UpdateStatus();
     if (!m_document.IsOpen())
         return;
@@ -272,10 +286,9 @@ void CMainFrame::RefreshList() {
 void CMainFrame::onBatch(int run, std::vector<ListedItem>& rows) {
     if (run != m_itemModel->CurrentRun())
         return;
-    const bool wholeList = m_selected == m_listed;
     m_itemModel->AppendBatch(run, std::move(rows));
     m_listed = m_itemModel->rowCount();
-    if (wholeList && m_treeFocus)
+    if (!m_listSelectionInUse)
         m_selected = m_listed;
     UpdateStatus();
 }
@@ -286,21 +299,33 @@ void CMainFrame::onListingDone(int run, int stopCode) {
     finishOperation(kFinishListing, stopCode);
 }
 
-void CMainFrame::onTreeFocus() {
-    m_treeFocus = true;
+void CMainFrame::onExplorerFocus() {
+    m_listSelectionInUse = false;
     m_selected = m_listed;
     UpdateStatus();
 }
 
+void CMainFrame::onListFocus() {
+    // Coming into the list does not by itself choose rows: rows shown as selected count, an
+    // empty selection leaves the whole list as the scope.
+    if (m_itemView->SelectedCount() > 0)
+        UseListSelection();
+}
+
 void CMainFrame::UseListSelection() {
-    m_treeFocus = false;
+    m_listSelectionInUse = true;
     m_selected = m_itemView->SelectedCount();
     UpdateStatus();
 }
 
+void CMainFrame::FocusItemList() {
+    m_itemStack->currentWidget()->setFocus();
+}
+
 void CMainFrame::onListSelectionChanged() {
-    // While the tree is in use the whole list stays the scope, whatever rows show as selected.
-    if (!m_treeFocus || listHasFocus())
+    // While the explorer bar is in use the whole list stays the scope, whatever rows show as
+    // selected.
+    if (m_listSelectionInUse || listHasFocus())
         UseListSelection();
 }
 

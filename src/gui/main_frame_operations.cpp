@@ -3,6 +3,7 @@
 #include "main_frame.h"
 
 #include "import/import_operations.h"
+#include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "listing_operation.h"
@@ -26,6 +27,16 @@ QString CMainFrame::CounterText() const {
 void CMainFrame::UpdateStatus() {
     m_counterPane->setText(CounterText());
     m_statusPane->setText(m_statusText);
+    // An empty list says how to fill it.
+    QString hint;
+    if (!m_document.IsOpen())
+        hint = tr("No catalogue is open.\nChoose File > New... to make one or File > Open... to "
+                  "open one.");
+    else if (m_total == 0)
+        hint = tr("This catalogue is empty.\nChoose File > Import > Folder... to bring in a "
+                  "folder of music files.");
+    m_itemView->SetEmptyHint(hint);
+    m_iconView->SetEmptyHint(hint);
 }
 
 void CMainFrame::SetStatusText(const QString& text) {
@@ -51,6 +62,7 @@ bool CMainFrame::StartOperation(const std::shared_ptr<CBackgroundOperation>& ope
     if (place)
         return false;
     place = operation;
+    m_committedShown.at(static_cast<size_t>(operation->FinishCode())) = 0;
     if (!operation->Start()) {
         place.reset();
         m_prompter.Message(QString::fromUtf8(kMessageStartFailed), PromptIcon::Error);
@@ -72,8 +84,20 @@ bool CMainFrame::IsAnyOperationRunning() const {
 }
 
 void CMainFrame::onProgress(int finishCode, const QString& text) {
-    if (slot(finishCode))
-        SetStatusText(text);
+    const auto& operation = slot(finishCode);
+    if (!operation)
+        return;
+    // The item total grows as an import's batches are committed (an update changes items
+    // rather than adding them: its total is counted when it ends).
+    if (finishCode == kFinishImport || finishCode == kFinishPlsImport) {
+        if (const auto* run = dynamic_cast<const ImportRun*>(operation.get())) {
+            int& shown = m_committedShown.at(static_cast<size_t>(finishCode));
+            const int committed = run->ItemsCommitted();
+            m_total += committed - shown;
+            shown = committed;
+        }
+    }
+    SetStatusText(text);
 }
 
 void CMainFrame::onFinished(int finishCode, int stopCode) {
@@ -128,9 +152,10 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
         const bool relist = listing.relist;
         const std::string error = listing.ErrorMessage();
         operation.reset();
-        // The list in use gets its first row selected; else the whole list is the scope.
-        m_itemView->SelectFirstIfNone(!m_treeFocus);
-        m_selected = m_treeFocus ? m_listed : m_itemView->SelectedCount();
+        // A freshly filled list counts as wholly selected until the user selects rows; its first
+        // row only becomes the current one, for the keyboard.
+        m_itemView->SelectFirstIfNone(false);
+        m_selected = m_listSelectionInUse ? m_itemView->SelectedCount() : m_listed;
         UpdateStatus();
         if (!error.empty())
             m_prompter.Message(QString::fromUtf8(kMessageListingFailed), PromptIcon::Error);

@@ -84,7 +84,7 @@ void CMainFrame::ShowStatistic() {
     }
     QString text = QString::fromStdString(report.text);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    m_prompter.Message(text, PromptIcon::Information);
+    m_prompter.Report(text);
 }
 
 } // namespace tunebay

@@ -8,7 +8,9 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
@@ -18,6 +20,11 @@
 namespace tunebay {
 
 namespace {
+
+// How long the desktop's launcher may take to start, and to say whether it found an
+// application.
+constexpr int kLauncherStartMs = 3000;
+constexpr int kLauncherAnswerMs = 3000;
 
 QMessageBox::Icon boxIcon(PromptIcon icon) {
     switch (icon) {
@@ -44,6 +51,28 @@ QString boxText(const QString& text) {
 
 void DialogPrompter::Message(const QString& text, PromptIcon icon) {
     QMessageBox box(boxIcon(icon), kProductName, boxText(text), QMessageBox::Ok, parentWidget());
+    box.exec();
+}
+
+void DialogPrompter::Report(const QString& text) {
+    // Two columns, labels and values, with nothing wrapped (a long catalogue path included).
+    QString table = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"1\">");
+    for (const QString& line : boxText(text).split('\n')) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab < 0) {
+            table += QStringLiteral("<tr><td colspan=\"2\" style=\"white-space:pre\"><b>%1</b>"
+                                    "</td></tr>")
+                         .arg(line.toHtmlEscaped());
+        } else {
+            table += QStringLiteral("<tr><td style=\"white-space:pre\">%1</td><td "
+                                    "style=\"white-space:pre; padding-left:12px\">%2</td></tr>")
+                         .arg(line.left(tab).trimmed().toHtmlEscaped(),
+                              line.mid(tab).trimmed().toHtmlEscaped());
+        }
+    }
+    table += QStringLiteral("</table>");
+    QMessageBox box(QMessageBox::Information, kProductName, table, QMessageBox::Ok, parentWidget());
+    box.setTextFormat(Qt::RichText);
     box.exec();
 }
 
@@ -133,13 +162,42 @@ bool DialogPrompter::AskExportOptions(CAppSettings& settings) {
 }
 
 QWidget* DialogPrompter::parentWidget() const {
-    return m_parent ? m_parent : QApplication::activeWindow();
+    if (m_parent)
+        return m_parent;
+    if (QWidget* active = QApplication::activeWindow())
+        return active;
+    // Before the window is handed over (the update reminder at start-up), the boxes still
+    // belong to the main window.
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->isVisible() && qobject_cast<QMainWindow*>(top))
+            return top;
+    return nullptr;
 }
 
 bool DialogPrompter::OpenWithDesktop(const QString& pathOrUrl) {
     const QUrl url =
         QFileInfo(pathOrUrl).isAbsolute() ? QUrl::fromLocalFile(pathOrUrl) : QUrl(pathOrUrl);
-    return QDesktopServices::openUrl(url);
+    // The desktop's launcher tells by its exit status whether an application took the file
+    // (0) or none could (non-zero); merely starting it proves nothing. One still running after
+    // a moment has started the application and waits for it, which counts as success.
+    auto* launcher = new QProcess(qApp);
+    launcher->setStandardOutputFile(QProcess::nullDevice());
+    launcher->setStandardErrorFile(QProcess::nullDevice());
+    launcher->start(QStringLiteral("xdg-open"), {url.toString(QUrl::FullyEncoded)});
+    if (!launcher->waitForStarted(kLauncherStartMs)) {
+        delete launcher;
+        return QDesktopServices::openUrl(url); // no xdg-open: the toolkit's own way
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool ended = launcher->waitForFinished(kLauncherAnswerMs);
+    QApplication::restoreOverrideCursor();
+    if (!ended) {
+        QObject::connect(launcher, &QProcess::finished, launcher, &QObject::deleteLater);
+        return true;
+    }
+    const bool opened = launcher->exitStatus() == QProcess::NormalExit && launcher->exitCode() == 0;
+    delete launcher;
+    return opened;
 }
 
 } // namespace tunebay

@@ -25,6 +25,9 @@ public:
 
     // A message box captioned "Tunebay" with an OK button.
     virtual void Message(const QString& text, PromptIcon icon) = 0;
+    // A report of label and value lines (the label, a tab, the value) in a message box with
+    // the information icon; the real box shows its columns aligned.
+    virtual void Report(const QString& text) { Message(text, PromptIcon::Information); }
     // Yes/No; true for Yes.
     virtual bool AskYesNo(const QString& text, PromptIcon icon) = 0;
     // Yes/No with the question icon that closes itself after `timeoutMs`.
@@ -50,8 +53,8 @@ public:
     // `settings`.
     virtual bool AskExportOptions(CAppSettings& settings) = 0;
 
-    // Opens a local file or a web address with the desktop's program for it; false when none
-    // could be started.
+    // Opens a local file or a web address with the desktop's program for it; false when no
+    // application could open it.
     virtual bool OpenWithDesktop(const QString& pathOrUrl) = 0;
 };
 
@@ -62,6 +65,7 @@ public:
     void SetParent(QWidget* parent) { m_parent = parent; }
 
     void Message(const QString& text, PromptIcon icon) override;
+    void Report(const QString& text) override;
     bool AskYesNo(const QString& text, PromptIcon icon) override;
     TimedAnswer AskYesNoTimed(const QString& text, int timeoutMs) override;
     QuestionAnswer Ask(const QString& text, const QString& title, QuestionButtons buttons,

@@ -16,17 +16,21 @@ constexpr int kShowMinimized = 2;
 constexpr int kShowMaximized = 3;
 } // namespace
 
+// The client area (without the frame the window manager draws) in both directions, and relative
+// to the work area: restoring what was stored puts the window back exactly where it was.
 void StoreWindowPlacement(const QWidget& window, ISettingsStore& store) {
     const QRect normal =
         window.normalGeometry().isValid() ? window.normalGeometry() : window.geometry();
     const int state = window.isMaximized()   ? kShowMaximized
                       : window.isMinimized() ? kShowMinimized
                                              : kShowNormal;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QPoint origin = screen ? screen->availableGeometry().topLeft() : QPoint();
     store.WriteInt(kWindowPlacementSection, "Status", state);
-    store.WriteInt(kWindowPlacementSection, "Top", normal.top());
-    store.WriteInt(kWindowPlacementSection, "Left", normal.left());
-    store.WriteInt(kWindowPlacementSection, "Bottom", normal.top() + normal.height());
-    store.WriteInt(kWindowPlacementSection, "Right", normal.left() + normal.width());
+    store.WriteInt(kWindowPlacementSection, "Top", normal.top() - origin.y());
+    store.WriteInt(kWindowPlacementSection, "Left", normal.left() - origin.x());
+    store.WriteInt(kWindowPlacementSection, "Bottom", normal.top() - origin.y() + normal.height());
+    store.WriteInt(kWindowPlacementSection, "Right", normal.left() - origin.x() + normal.width());
 }
 
 bool RestoreWindowPlacement(QWidget& window, const ISettingsStore& store) {
@@ -49,8 +53,7 @@ bool RestoreWindowPlacement(QWidget& window, const ISettingsStore& store) {
     // Keep at least an icon's width and height of the window on the screen.
     const int x = std::min(left + work.left(), whole.width() - icon);
     const int y = std::min(top + work.top(), whole.height() - icon);
-    window.move(x, y);
-    window.resize(std::max(right - left, 100), std::max(bottom - top, 100));
+    window.setGeometry(x, y, std::max(right - left, 100), std::max(bottom - top, 100));
     if (status == kShowMaximized)
         window.setWindowState(Qt::WindowMaximized);
     return true;

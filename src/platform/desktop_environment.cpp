@@ -26,6 +26,21 @@ std::string ProgramDataDirectory() {
     return QDir::cleanPath(bin.absoluteFilePath("../share/tunebay")).toStdString() + "/";
 }
 
+std::string DefaultMusicFolder() {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QDir::homePath();
+    folder = QDir::cleanPath(folder);
+    return (folder.endsWith('/') ? folder : folder + '/').toStdString();
+}
+
+std::string UsableFolder(const std::string& stored) {
+    const QFileInfo folder(QString::fromStdString(stored));
+    if (!stored.empty() && folder.isAbsolute() && folder.isDir())
+        return stored;
+    return DefaultMusicFolder();
+}
+
 std::string PlayerCommandFromExec(const QString& exec) {
     const QStringList parts = QProcess::splitCommand(exec);
     if (parts.isEmpty())

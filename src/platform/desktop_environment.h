@@ -11,6 +11,14 @@ namespace tunebay {
 // installed copy keep it.
 std::string ProgramDataDirectory();
 
+// The user's music folder (the desktop's, else the home folder), ending in "/".
+std::string DefaultMusicFolder();
+
+// A folder setting as the file choosers can start from it: the stored folder when it is an
+// existing absolute directory, else the music folder (a stored "c:" from another system, or a
+// folder since removed).
+std::string UsableFolder(const std::string& stored);
+
 // The desktop's default application for MP3 files as a player command line with "%1" for the
 // file ("" when none is set up). Asks xdg-mime and reads the application's .desktop file.
 std::string ProbeDefaultPlayer();

@@ -1,6 +1,7 @@
 // The import commands driven through the window: the chosen folder is imported by a worker,
 // the views refresh, and files already catalogued are reported.
 #include "gui_tests.h"
+#include "import/import_operations.h"
 #include "item_list_model.h"
 #include "support/mp3_fixture.h"
 #include "support/temp_dir.h"
@@ -8,6 +9,10 @@
 
 #include <QSignalSpy>
 #include <QTest>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 using namespace tunebay;
 using namespace tunebay::test;
@@ -70,6 +75,39 @@ private slots:
         QCOMPARE(window.frame->ItemModel()->rowCount(), 1);
         QCOMPARE(window.prompter.messages, QStringList({"1 file/s couldn't be imported!"}));
         QCOMPARE(window.settings.ImportFilesDir, music.path().string() + "/");
+    }
+
+    void theItemTotalGrowsAsBatchesAreCommitted() {
+        TempCatalogue catalogue;
+        TempDir music;
+        constexpr int kFiles = 12;
+        for (int i = 0; i < kFiles; ++i)
+            music.write("f" + std::to_string(i) + ".mp3", taggedMp3("T" + std::to_string(i), "G"));
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        // Fingerprinting paces the run: a tenth of a second a file, and it holds at the
+        // tenth file until the test has seen the total, so a batch is committed midway.
+        std::atomic<int> fingerprinted{0};
+        std::atomic<bool> released{false};
+        ImportOptions options = ImportOptions::FromSettings(window.settings);
+        options.generateFingerprint = true;
+        auto run = std::make_shared<FolderImportOperation>(
+            window.frame->ProgressSink(), window.frame->Connection(), music.path().string() + "/",
+            options, window.clock, [&](const std::string&) {
+                if (++fingerprinted == 10)
+                    while (!released)
+                        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                return std::string();
+            });
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        QVERIFY(window.frame->StartOperation(run));
+        QTRY_VERIFY_WITH_TIMEOUT(window.frame->TotalCount() > 0, 10000);
+        QVERIFY(window.frame->TotalCount() < kFiles);
+        QVERIFY(finished.isEmpty());
+        released = true;
+        QTRY_VERIFY_WITH_TIMEOUT(finished.contains(QVariantList{kFinishImport}), 10000);
+        QCOMPARE(window.frame->TotalCount(), kFiles);
     }
 
     void badPlaylistIsRefused() {

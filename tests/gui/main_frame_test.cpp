@@ -1,16 +1,24 @@
 // The main window over a real catalogue: title, tree, list, counters, sorting, rename, delete,
 // drop, Remove All, Disconnect and the refusals while operations run.
+#include "about_dialog.h"
+#include "desktop_colour_scheme.h"
 #include "gui_tests.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "left_view.h"
+#include "prompter.h"
 #include "support/catalogue_builder.h"
+#include "support/temp_dir.h"
 #include "window_fixture.h"
 #include "window_messages.h"
 
 #include <QAction>
+#include <QDBusConnection>
 #include <QHeaderView>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTest>
@@ -145,7 +153,7 @@ private slots:
         QCOMPARE(window.frame->CounterText(), QString("3/3 (1)"));
     }
 
-    void aListInUseGetsItsFirstRowSelected() {
+    void aRefilledListCountsAsWhollySelected() {
         TempCatalogue catalogue;
         fill(catalogue);
         WindowFixture window;
@@ -153,6 +161,13 @@ private slots:
         window.frame->UseListSelection();
         QCOMPARE(window.frame->CounterText(), QString("3/3 (0)"));
         QVERIFY(window.listAfter([&] { window.frame->RefreshList(); }));
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (3)"));
+        // Until the user selects rows; then those rows count.
+        window.frame->ItemView()->selectionModel()->select(window.frame->ItemModel()->index(2, 0),
+                                                           QItemSelectionModel::Select |
+                                                               QItemSelectionModel::Rows);
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (3)"));
+        window.frame->Action("NextItem")->trigger();
         QCOMPARE(window.frame->CounterText(), QString("3/3 (1)"));
     }
 
@@ -401,6 +416,145 @@ private slots:
         QVERIFY(window.frame->close());
         QVERIFY(window.store.values.count("MainFramePos/Right") == 1);
         QVERIFY(window.store.values.count("MainFramePos/Status") == 1);
+    }
+
+    void thePlacementComesBackAsItWasStored() {
+        const std::map<std::string, std::string> stored = {{"MainFramePos/Status", "1"},
+                                                           {"MainFramePos/Top", "40"},
+                                                           {"MainFramePos/Left", "70"},
+                                                           {"MainFramePos/Bottom", "520"},
+                                                           {"MainFramePos/Right", "770"}};
+        // Three starts in a row: the window neither creeps nor grows.
+        for (int start = 0; start < 3; ++start) {
+            auto window = std::make_unique<WindowFixture>();
+            window->store.values = stored;
+            window->frame.reset();
+            window->frame = std::make_unique<CMainFrame>(
+                MainFrameServices{window->settings, window->recentFiles, window->store,
+                                  window->prompter, window->clock});
+            window->frame->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window->frame.get()));
+            QVERIFY(window->frame->close());
+            for (const auto& [name, value] : stored)
+                QCOMPARE(window->store.values[name], value);
+        }
+    }
+
+    void aLargeSelectionIsDeletedWhileTheWindowGoesOn() {
+        TempCatalogue catalogue;
+        {
+            CatalogueBuilder builder(catalogue.connection);
+            for (int i = 0; i < 600; ++i)
+                builder.add(facts("Song " + std::to_string(i), "Group " + std::to_string(i % 7)));
+            builder.add(facts("Kept", "Other"));
+        }
+        WindowFixture window;
+        window.settings.ItemOrder = 6; // "Kept" is the first row
+        QVERIFY(window.open(catalogue.path()));
+        CJukoraView* view = window.frame->ItemView();
+        window.frame->UseListSelection();
+        view->selectionModel()->select(QItemSelection(window.frame->ItemModel()->index(1, 0),
+                                                      window.frame->ItemModel()->index(600, 0)),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(window.frame->CounterText(), QString("601/601 (600)"));
+        QSignalSpy deleted(window.frame.get(), &CMainFrame::itemsDeleted);
+        window.frame->DeleteSelection();
+        QVERIFY(deleted.count() == 1 || deleted.wait(20000));
+        QCOMPARE(window.frame->CounterText(), QString("1/1 (0)"));
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblItem"), std::string("1"));
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblGroup"), std::string("1"));
+        QVERIFY(window.prompter.messages.isEmpty());
+    }
+
+    void everyMenuHasDistinctAccessKeys() {
+        WindowFixture window;
+        std::function<void(QMenu*)> check = [&](QMenu* menu) {
+            QSet<QChar> keys;
+            for (QAction* action : menu->actions()) {
+                if (action->isSeparator() || !action->isVisible())
+                    continue;
+                const QString text = action->text();
+                const qsizetype amp = QString(text).replace("&&", "__").indexOf('&');
+                QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(text));
+                const QChar key = text[amp + 1].toLower();
+                QVERIFY2(!keys.contains(key), qPrintable(menu->title() + ": " + text));
+                keys.insert(key);
+                if (action->menu())
+                    check(action->menu());
+            }
+        };
+        for (QAction* top : window.frame->menuBar()->actions())
+            check(top->menu());
+    }
+
+    void columnHeadersAreNotClipped() {
+        WindowFixture window;
+        window.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.frame.get()));
+        QHeaderView* header = window.frame->ItemView()->header();
+        for (int column = 0; column + 1 < header->count(); ++column)
+            QVERIFY2(header->sectionSize(column) >= header->sectionSizeHint(column),
+                     qPrintable(QString::number(column)));
+        QCOMPARE(header->sectionSize(0), 150); // wide enough already: the usual width stays
+    }
+
+    void anEmptyCatalogueSaysHowToImport() {
+        TempCatalogue catalogue;
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        QVERIFY(window.frame->ItemView()->EmptyHint().contains("File > Import > Folder..."));
+        CatalogueBuilder(catalogue.connection).add(facts("Song", "Band"));
+        QVERIFY(window.listAfter([&] { window.frame->RefreshList(); }));
+        window.listAfter([&] { window.frame->OpenCatalogue(window.frame->CataloguePath()); });
+        QVERIFY(window.frame->ItemView()->EmptyHint().isEmpty());
+    }
+
+    void theLicenseDialogShowsTheWholeLicence() {
+        const QString text = LicenseText();
+        QVERIFY(text.startsWith("Tunebay 1.53 for Linux\n"));
+        QVERIFY(text.contains("either version 3 of the License, or (at your option) any later"));
+        QVERIFY(text.contains("GNU GENERAL PUBLIC LICENSE\n                       Version 3, 29 "
+                              "June 2007"));
+        QVERIFY(text.contains("END OF TERMS AND CONDITIONS"));
+    }
+
+    void aDarkGtkThemeAsksForDarkColours() {
+        if (QDBusConnection::sessionBus().isConnected())
+            QSKIP("the desktop's settings portal may answer instead of the GTK theme");
+        const QByteArray before = qgetenv("GTK_THEME");
+        for (const auto& [theme, dark] :
+             {std::pair{"Adwaita:dark", true}, std::pair{"Arc-Dark", true},
+              std::pair{"Adwaita", false}, std::pair{"", false}}) {
+            qputenv("GTK_THEME", theme);
+            QCOMPARE(DesktopColourScheme::PrefersDark(), dark);
+        }
+        qputenv("GTK_THEME", before);
+    }
+
+    void theDesktopLaunchersExitStatusDecides() {
+        TempDir bin;
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", QByteArray::fromStdString(bin.path().string()) + ":" + path);
+        DialogPrompter prompter;
+        // xdg-open's statuses: 0 opened, 3 no tool found, 4 the action failed.
+        for (const auto& [status, opened] :
+             {std::pair{0, true}, std::pair{3, false}, std::pair{4, false}}) {
+            const auto launcher =
+                bin.write("xdg-open", "#!/bin/sh\nexit " + std::to_string(status) + "\n");
+            std::filesystem::permissions(launcher, std::filesystem::perms::owner_all);
+            QCOMPARE(prompter.OpenWithDesktop("/tmp/page.htm"), opened);
+        }
+        qputenv("PATH", path);
+    }
+
+    void helpThatNoApplicationOpensIsReported() {
+        WindowFixture window;
+        window.prompter.openSucceeds = false;
+        window.frame->ShowHelp();
+        window.frame->ShowWebsite();
+        QCOMPARE(window.prompter.messages,
+                 QStringList(2, "There is no application associated with the given file name "
+                                "extension!"));
     }
 };
 

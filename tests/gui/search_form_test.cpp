@@ -3,6 +3,7 @@
 #include "browse/selection.h"
 #include "gui_tests.h"
 #include "item_list_model.h"
+#include "jukora_view.h"
 #include "left_search.h"
 #include "support/catalogue_builder.h"
 #include "window_fixture.h"
@@ -90,6 +91,49 @@ private slots:
         // Back to the folders: the whole catalogue again.
         QVERIFY(window.listAfter([&] { window.frame->ShowExplorerPane(kExplorerFolders); }));
         QCOMPARE(window.frame->ItemModel()->rowCount(), 2);
+    }
+
+    void afterASearchCommandsTakeEveryItemFound() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        builder.add(facts("Blue Moon", "Band", "Night", 17, 60));
+        builder.add(facts("Moonlight", "Band", "Night", 17, 120));
+        builder.add(facts("Sunshine", "Band", "Day", 17, 180));
+        WindowFixture window;
+        window.settings.ExplorerbarView = kExplorerSearch;
+        QVERIFY(window.open(catalogue.path()));
+        // The list was in use, with one row selected, when the user went to the form.
+        window.frame->UseListSelection();
+        window.frame->ItemView()->selectionModel()->select(window.frame->ItemModel()->index(0, 0),
+                                                           QItemSelectionModel::Select |
+                                                               QItemSelectionModel::Rows);
+        QCOMPARE(window.frame->CounterText(), QString("3/3 (1)"));
+        CLeftSearch* form = window.frame->SearchForm();
+        form->type1->setCurrentText("Title");
+        form->value1->setText("moon");
+        form->link->setCurrentText("-");
+        QVERIFY(window.listAfter([&] { form->searchButton->click(); }));
+        QCOMPARE(window.frame->CounterText(), QString("2/3 (2)"));
+        window.frame->ShowStatistic();
+        QCOMPARE(window.prompter.messages.size(), 1);
+        QVERIFY(
+            window.prompter.messages.front().contains("\nSELECTED items...\nMediaItems \t2 (2)\n"));
+    }
+
+    void focusInTheFormCountsAsOutsideTheList() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        builder.add(facts("One", "Band"));
+        builder.add(facts("Two", "Band"));
+        WindowFixture window;
+        window.settings.ExplorerbarView = kExplorerSearch;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.frame.get()));
+        window.frame->UseListSelection();
+        QCOMPARE(window.frame->CounterText(), QString("2/2 (0)"));
+        window.frame->SearchForm()->value1->setFocus();
+        QTRY_COMPARE(window.frame->CounterText(), QString("2/2 (2)"));
     }
 
     void unreadableValuesAreRefusedWithAMessage() {

@@ -1,10 +1,14 @@
 // Start-up: the catalogue named on the command line, the last one used, the first-start
 // catalogue, the update reminder, and the settings written back at the end.
+#include "desktop_environment.h"
 #include "gui_tests.h"
+#include "item_list_model.h"
 #include "jukora_app.h"
 #include "main_frame.h"
+#include "support/catalogue_builder.h"
 #include "window_fixture.h"
 
+#include <QFileInfo>
 #include <QTest>
 
 using namespace tunebay;
@@ -62,6 +66,75 @@ private slots:
         auto app = fixture.makeApp();
         QVERIFY(app->InitInstance({}, {}));
         QVERIFY(!app->MainFrame()->IsCatalogueOpen());
+    }
+
+    void aFreshListCountsAsWhollySelected() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        builder.add(facts("One", "Band"));
+        builder.add(facts("Two", "Band"));
+        AppFixture fixture;
+        auto app = fixture.makeApp();
+        QVERIFY(app->InitInstance({QString::fromStdString(catalogue.path().string())}, {}));
+        CMainFrame* frame = app->MainFrame();
+        QVERIFY(QTest::qWaitForWindowActive(frame));
+        QTRY_COMPARE(frame->ItemModel()->rowCount(), 2);
+        QTRY_VERIFY(!frame->IsAnyOperationRunning());
+        QCOMPARE(frame->CounterText(), QString("2/2 (2)"));
+        frame->ShowStatistic();
+        QCOMPARE(fixture.prompter.messages.size(), 1);
+        QVERIFY(fixture.prompter.messages.front().contains(
+            "\nSELECTED items...\nMediaItems \t2 (2)\n"));
+    }
+
+    void theRememberedSearchPaneListsWhatItFinds() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        builder.add(facts("Blue Moon", "Band"));
+        builder.add(facts("Sunshine", "Band"));
+        AppFixture fixture;
+        fixture.store.values["Settings/ExplorerbarView"] = "2";
+        fixture.store.values["Settings/Search1Type"] = "Title";
+        fixture.store.values["Settings/Search1Value"] = "moon";
+        auto app = fixture.makeApp();
+        QVERIFY(app->InitInstance({QString::fromStdString(catalogue.path().string())}, {}));
+        QTRY_VERIFY(!app->MainFrame()->IsAnyOperationRunning());
+        QCOMPARE(app->MainFrame()->CounterText(), QString("1/2 (1)"));
+    }
+
+    void aRecentCatalogueThatFailsToOpenLeavesTheList() {
+        TempCatalogue catalogue;
+        AppFixture fixture;
+        fixture.store.values["Recent File List/File1"] = "/nonexistent/gone.tbf";
+        fixture.store.values["Recent File List/File2"] = catalogue.path().string();
+        auto app = fixture.makeApp();
+        QVERIFY(app->InitInstance({}, {}));
+        QCOMPARE(fixture.prompter.messages,
+                 QStringList({"TBF file does not exist or is not accessible!"}));
+        QCOMPARE(app->RecentFiles().Entries(),
+                 std::vector<std::string>({catalogue.path().string()}));
+    }
+
+    void importFoldersStartInTheMusicFolder() {
+        TempDir kept;
+        const std::string music = DefaultMusicFolder();
+        QVERIFY(QFileInfo(QString::fromStdString(music)).isDir());
+        QVERIFY(music.back() == '/');
+        const std::pair<std::string, std::string> cases[] = {
+            {"c:", music},                                            // the first start's default
+            {"", music},                                              // nothing stored
+            {"/nonexistent/music/", music},                           // a folder since removed
+            {"relative/folder/", music},                              // not a place to start from
+            {kept.path().string() + "/", kept.path().string() + "/"}, // an existing folder stays
+        };
+        for (const auto& [stored, expected] : cases) {
+            AppFixture fixture;
+            fixture.store.values["Settings/ImportFolder"] = stored;
+            fixture.store.values["Settings/ImportFilesDir"] = stored;
+            auto app = fixture.makeApp();
+            QCOMPARE(app->Settings().ImportFolder, expected);
+            QCOMPARE(app->Settings().ImportFilesDir, expected);
+        }
     }
 
     void firstStartCreatesACatalogue() {

@@ -2,6 +2,8 @@
 
 #include "store/catalogue_error.h"
 
+#include <optional>
+
 namespace tunebay {
 
 namespace {
@@ -11,75 +13,92 @@ int idOrNone(ResultSet rows, int column = 0) {
     return rows.IsEof() || rows.IsNull(column) ? -1 : rows.GetInt(column);
 }
 
-bool isUnused(CCatalogueConnection& connection, const std::string& firstUserQuery) {
-    return idOrNone(connection.Execute(firstUserQuery)) == -1;
+// Whether no row comes back from the statement with this one id bound.
+bool isUnused(CCatalogueConnection& connection, std::string_view firstUserQuery, int id) {
+    return idOrNone(connection.ExecuteWith(firstUserQuery, {static_cast<long long>(id)})) == -1;
 }
 
-// Removes one item and what only it used. False when there is no such item.
+// Removes one item and what only it used. False when there is no such item. The statements
+// repeat for every item of a large selection, so each is prepared once.
 bool deleteItem(CCatalogueConnection& connection, int itemId) {
-    const std::string item = std::to_string(itemId);
+    const long long item = itemId;
     int mediaId = -1, groupId = -1, packageId = -1;
     {
-        ResultSet rows = connection.Execute(
+        ResultSet rows = connection.ExecuteWith(
             "SELECT tblItem.lMediaID, tblItem.lGroupID, tblItem.lPackageID FROM tblItem WHERE "
-            "tblItem.lID=" +
-            item);
+            "tblItem.lID=?",
+            {item});
         if (rows.IsEof())
             return false;
         mediaId = rows.IsNull(0) ? -1 : rows.GetInt(0);
         groupId = rows.IsNull(1) ? -1 : rows.GetInt(1);
         packageId = rows.IsNull(2) ? -1 : rows.GetInt(2);
     }
-    const std::string media = std::to_string(mediaId);
+    const long long media = mediaId;
     const int directoryId =
-        idOrNone(connection.Execute("SELECT lDirectoryID FROM tblMedia WHERE lID=" + media));
+        idOrNone(connection.ExecuteWith("SELECT lDirectoryID FROM tblMedia WHERE lID=?", {media}));
 
-    connection.Execute("DELETE FROM tblItem WHERE lID=" + item);
-    connection.Execute("DELETE FROM tblMedia WHERE lID=" + media);
+    connection.ExecuteWith("DELETE FROM tblItem WHERE lID=?", {item});
+    connection.ExecuteWith("DELETE FROM tblMedia WHERE lID=?", {media});
     // Left behind, these rows would make a later media row that reuses the id look like a
     // duplicate (audio size, fingerprint) or carry another file's facts.
-    connection.Execute("DELETE FROM tblOptional WHERE lTableID=" + media);
+    connection.ExecuteWith("DELETE FROM tblOptional WHERE lTableID=?", {media});
 
-    if (groupId != -1) {
-        const std::string group = std::to_string(groupId);
-        if (isUnused(connection, "SELECT First(lID) FROM tblItem WHERE tblItem.lGroupID=" + group))
-            connection.Execute("DELETE FROM tblGroup WHERE lID=" + group);
-    }
-    if (packageId != -1) {
-        const std::string package = std::to_string(packageId);
-        if (isUnused(connection,
-                     "SELECT First(lID) FROM tblItem WHERE tblItem.lPackageID=" + package))
-            connection.Execute("DELETE FROM tblPackage WHERE lID=" + package);
-    }
+    if (groupId != -1 &&
+        isUnused(connection, "SELECT First(lID) FROM tblItem WHERE tblItem.lGroupID=?", groupId))
+        connection.ExecuteWith("DELETE FROM tblGroup WHERE lID=?",
+                               {static_cast<long long>(groupId)});
+    if (packageId != -1 &&
+        isUnused(connection, "SELECT First(lID) FROM tblItem WHERE tblItem.lPackageID=?",
+                 packageId))
+        connection.ExecuteWith("DELETE FROM tblPackage WHERE lID=?",
+                               {static_cast<long long>(packageId)});
     // Directory 1 is never removed here.
-    if (directoryId != 1) {
-        const std::string directory = std::to_string(directoryId);
-        if (isUnused(connection, "SELECT First(lID) FROM tblMedia WHERE lDirectoryID=" + directory))
-            connection.Execute("DELETE FROM tblDirectory WHERE lID=" + directory);
-    }
+    if (directoryId != 1 &&
+        isUnused(connection, "SELECT First(lID) FROM tblMedia WHERE lDirectoryID=?", directoryId))
+        connection.ExecuteWith("DELETE FROM tblDirectory WHERE lID=?",
+                               {static_cast<long long>(directoryId)});
     return true;
 }
 
 } // namespace
 
 DeletionOutcome DeleteItems(CCatalogueConnection& connection, std::span<const int> itemIds,
-                            const std::function<void(int itemId)>& onDeleted) {
+                            const std::function<void(int itemId)>& onDeleted,
+                            const std::function<bool()>& stopRequested) {
     DeletionOutcome outcome;
-    for (const int itemId : itemIds) {
-        try {
-            CatalogueTransaction transaction(connection);
-            const bool deleted = deleteItem(connection, itemId);
-            transaction.Commit();
-            if (!deleted)
-                continue;
-        } catch (const CatalogueError& error) {
-            outcome.failed = true;
-            outcome.error = error.what();
-            break;
+    std::optional<CatalogueTransaction> run;
+    try {
+        // One transaction for the whole selection; each item is a unit of its own inside it.
+        run.emplace(connection);
+        for (const int itemId : itemIds) {
+            if (stopRequested && stopRequested()) {
+                outcome.stopped = true;
+                break;
+            }
+            try {
+                CatalogueTransaction unit(connection);
+                const bool deleted = deleteItem(connection, itemId);
+                unit.Commit();
+                if (!deleted)
+                    continue;
+            } catch (const CatalogueError& error) {
+                outcome.failed = true;
+                outcome.error = error.what();
+                break;
+            }
+            ++outcome.deleted;
+            outcome.deletedIds.push_back(itemId);
+            if (onDeleted)
+                onDeleted(itemId);
         }
-        ++outcome.deleted;
-        if (onDeleted)
-            onDeleted(itemId);
+        run->Commit();
+    } catch (const CatalogueError& error) {
+        // Nothing of the run reached the catalogue.
+        outcome.failed = true;
+        outcome.error = error.what();
+        outcome.deleted = 0;
+        outcome.deletedIds.clear();
     }
     return outcome;
 }

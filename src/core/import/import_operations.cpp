@@ -55,6 +55,20 @@ void ImportRun::runInBatches(const std::function<void()>& work, const char* erro
         std::lock_guard lock(m_errorMutex);
         m_error = errorMessage;
     }
+    m_committed = m_added.load();
+}
+
+void ImportRun::unitDone() {
+    if (!m_batch || !m_batch->UnitDone())
+        return;
+    m_committed = m_added.load();
+    if (!m_progressText.empty())
+        SetProgress(m_progressText);
+}
+
+void ImportRun::progress(const std::string& text) {
+    m_progressText = text;
+    SetProgress(text);
 }
 
 bool ImportRun::importFile(const std::string& path, bool update) {
@@ -62,8 +76,7 @@ bool ImportRun::importFile(const std::string& path, bool update) {
     const int item = m_importer.ImportMediaFile(path, update);
     if (item != 0)
         ++m_added;
-    if (m_batch)
-        m_batch->UnitDone();
+    unitDone();
     return item != 0;
 }
 
@@ -85,7 +98,7 @@ void FolderImportOperation::Run() {
 }
 
 void FolderImportOperation::scanFolder(const std::string& folder) {
-    SetProgress(kProgressSearching);
+    progress(kProgressSearching);
     struct stat self {};
     if (stat(folder.c_str(), &self) != 0 || !m_visited.insert({self.st_dev, self.st_ino}).second)
         return; // gone, or already scanned through a link
@@ -110,14 +123,14 @@ void FolderImportOperation::scanFolder(const std::string& folder) {
     }
 
     if (!files.empty())
-        SetProgress(ProgressText(kProgressImporting, m_processed + 1));
+        progress(ProgressText(kProgressImporting, m_processed + 1));
     for (const auto& name : files) {
         if (StopRequested())
             return;
         if (!importFile(folder + name, false))
             ++m_failures;
         if (++m_processed % 5 == 0)
-            SetProgress(ProgressText(kProgressImporting, m_processed));
+            progress(ProgressText(kProgressImporting, m_processed));
     }
     if (!m_importer.Options().recurse)
         return;
@@ -167,7 +180,7 @@ void PlsImportOperation::Run() {
         [&] {
             while (m_added < m_playlist->AnnouncedEntries() && !StopRequested()) {
                 if (m_added % 5 == 0)
-                    SetProgress(ProgressText(kProgressPlsImport, m_added));
+                    progress(ProgressText(kProgressPlsImport, m_added));
                 PlsEntry entry;
                 if (!m_playlist->NextEntry(entry))
                     break;
@@ -183,6 +196,7 @@ void PlsImportOperation::Run() {
                 if (m_importer.CatalogueMediaFile(info, false) == 0)
                     break;
                 ++m_added;
+                unitDone();
             }
         },
         kMessageImportError);
@@ -212,7 +226,7 @@ void UpdateOperation::Run() {
             for (const auto& path : paths) {
                 if (StopRequested())
                     return;
-                SetProgress(ProgressText(kProgressUpdating, ++m_processed));
+                progress(ProgressText(kProgressUpdating, ++m_processed));
                 importFile(path, true);
             }
         },

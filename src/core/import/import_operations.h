@@ -35,6 +35,9 @@ public:
     int Failures() const { return m_failures.load(); }
     int Processed() const { return m_processed.load(); }
     int ItemsAdded() const { return m_added.load(); }
+    // The items added so far that the catalogue holds for good (their batch has been
+    // committed); each commit is followed by a progress report.
+    int ItemsCommitted() const { return m_committed.load(); }
     // The error that ended the run early, or "".
     std::string ErrorMessage() const;
 
@@ -44,6 +47,10 @@ protected:
     // Runs `work` with the files' commits grouped into batches; an exception ends it with
     // `errorMessage` (what was catalogued before stays).
     void runInBatches(const std::function<void()>& work, const char* errorMessage);
+    // Ends one unit of the batch (a file or entry), committing when the batch is due.
+    void unitDone();
+    // Reports progress; the text is told again after each commit.
+    void progress(const std::string& text);
 
     const IClock& m_clock;
     VolumeLabels m_volumes;
@@ -54,6 +61,8 @@ protected:
 
 private:
     CatalogueBatch* m_batch = nullptr;
+    std::atomic<int> m_committed{0};
+    std::string m_progressText; // the worker's own
     mutable std::mutex m_errorMutex;
     std::string m_error;
 };

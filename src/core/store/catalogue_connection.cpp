@@ -517,15 +517,16 @@ CatalogueBatch::~CatalogueBatch() {
     }
 }
 
-void CatalogueBatch::UnitDone() {
+bool CatalogueBatch::UnitDone() {
     if (steadyMilliseconds() - m_openedAt < kBatchMilliseconds)
-        return;
+        return false;
     m_connection.Commit();
     // Someone waited for the write lock during this batch: give them the chance to take it.
     if (m_connection.WritersWaitedSince(m_openedAt))
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     m_connection.Begin();
     m_openedAt = steadyMilliseconds();
+    return true;
 }
 
 // ---- connection strings ----

@@ -134,8 +134,9 @@ public:
     ~CatalogueBatch();
     CatalogueBatch(const CatalogueBatch&) = delete;
     CatalogueBatch& operator=(const CatalogueBatch&) = delete;
-    // Commits when the batch has been open long enough, and opens the next one.
-    void UnitDone();
+    // Commits when the batch has been open long enough, and opens the next one; true when it
+    // committed.
+    bool UnitDone();
 
 private:
     CCatalogueConnection& m_connection;

@@ -135,6 +135,23 @@ TEST(ItemDeletion, IdsOfNoItemArePassedOverAndAFailureStopsTheRun) {
     EXPECT_STREQ(kMessageDeleteFailed, "An error occurred while deleting the selected items?");
 }
 
+TEST(ItemDeletion, AStoppedRunKeepsWhatItDeleted) {
+    TempCatalogue catalogue;
+    CatalogueBuilder builder(catalogue.connection);
+    const auto a = builder.add({});
+    const auto b = builder.add({});
+    const auto c = builder.add({});
+    const std::vector<int> all{a.itemId, b.itemId, c.itemId};
+    int told = 0;
+    const auto outcome = DeleteItems(
+        catalogue.connection, all, [&](int) { ++told; }, [&] { return told == 2; });
+    EXPECT_TRUE(outcome.stopped);
+    EXPECT_FALSE(outcome.failed);
+    EXPECT_EQ(outcome.deletedIds, std::vector<int>({a.itemId, b.itemId}));
+    EXPECT_EQ(count(catalogue, "tblItem"), "1");
+    EXPECT_FALSE(catalogue.connection.InTransaction());
+}
+
 TEST(CatalogueClearing, EmptiesEveryTableButGenresOptionalTypesAndVersion) {
     TempCatalogue catalogue;
     CatalogueBuilder builder(catalogue.connection);
