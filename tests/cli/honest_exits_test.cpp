@@ -131,6 +131,19 @@ TEST_F(CliHonesty, MessagesNameWhatFailed) {
               std::string::npos);
 }
 
+TEST_F(CliHonesty, DatabaseErrorsCarryTheEnginesMessage) {
+    cli.run({"sql", catalogue,
+             "CREATE TRIGGER full BEFORE INSERT ON tblMedia BEGIN SELECT RAISE(ABORT, "
+             "'no room left'); END"});
+    const std::string file = cli.dir().write("music/a.mp3", test::makeMp3({})).string();
+    const CliResult result = cli.run({"import", catalogue, file});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.rfind("Unknown error occurred while importing files! (no room left)\n", 0),
+              0u)
+        << result.err;
+    EXPECT_NE(result.err.find(file + ": database error (no room left)\n"), std::string::npos);
+}
+
 TEST_F(CliHonesty, NoExportOverwritesTheCatalogue) {
     cli.run({"sql", catalogue, "INSERT INTO tblGroup (sName) VALUES ('kept')"});
     for (const std::string& target : {catalogue, catalogue + "-wal", catalogue + "-journal"}) {

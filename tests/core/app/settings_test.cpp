@@ -133,6 +133,9 @@ TEST(Settings, SaveWritesEveryValueAndLoadReadsItBack) {
     EXPECT_EQ(again.HTMLOrderType, 8);
     EXPECT_EQ(again.Search1Value, "it's, \"quoted\"");
     EXPECT_EQ(again.NextUpdate, "20270108000000");
+    // Never asked for, the player stays to be probed in a later run.
+    EXPECT_EQ(again.Player, 2);
+    again.ResolvePlayer();
     EXPECT_EQ(again.Player, 1);
 }
 
