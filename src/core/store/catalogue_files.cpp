@@ -13,10 +13,11 @@ namespace fs = std::filesystem;
 
 std::string AbsoluteCatalogueName(std::string_view path) {
     std::error_code error;
+    // Not made lexically normal: "link/.." is where the system takes it, not the folder itself.
     const std::filesystem::path absolute = std::filesystem::absolute(std::string(path), error);
     if (error || absolute.empty())
         return "./" + std::string(path);
-    return absolute.lexically_normal().string();
+    return absolute.string();
 }
 
 ReadOnlyAccess ChooseReadOnlyAccess(const std::string& path, std::string& refusal) {
@@ -80,8 +81,13 @@ bool IsCatalogueFile(const std::string& cataloguePath, const std::string& target
     std::error_code error;
     if (fs::equivalent(cataloguePath, target, error))
         return true;
-    const std::string catalogue = AbsoluteCatalogueName(LinkTarget(cataloguePath));
-    const std::string written = AbsoluteCatalogueName(LinkTarget(target));
+    // The names the system resolves them to (links and "." or ".." included), as far as they
+    // exist: a log file need not exist yet to be refused.
+    std::error_code failed;
+    const std::string catalogue = fs::weakly_canonical(cataloguePath, failed).string();
+    const std::string written = fs::weakly_canonical(target, failed).string();
+    if (failed || catalogue.empty() || written.empty())
+        return false;
     for (const char* companion : {"", "-wal", "-shm", "-journal"})
         if (written == catalogue + companion)
             return true;

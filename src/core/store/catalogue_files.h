@@ -5,8 +5,8 @@
 
 namespace tunebay {
 
-// The name under which a catalogue file is opened: absolute and lexically normal, so that no
-// name is ever read as a URI.
+// The name under which a catalogue file is opened: absolute, so that no name is ever read as a
+// URI.
 std::string AbsoluteCatalogueName(std::string_view path);
 
 // How a catalogue that this process may not write is read.
