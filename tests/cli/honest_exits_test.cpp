@@ -189,6 +189,15 @@ TEST_F(CliHonesty, FailedFilesAreListedAfterTheSummary) {
     EXPECT_NE(verbose.err.find("25 failed, 1 already catalogued\n"), std::string::npos);
 }
 
+TEST_F(CliHonesty, UpdateNamesTheFilesItCouldNotRead) {
+    const std::string file = cli.dir().write("music/a.mp3", test::makeMp3({})).string();
+    ASSERT_EQ(cli.run({"import", catalogue, file}).status, 0);
+    fs::remove(file);
+    const CliResult update = cli.run({"update", catalogue, "--verbose"});
+    EXPECT_EQ(update.status, 1);
+    EXPECT_EQ(update.err, file + ": vanished\n1 failed, 0 already catalogued\n");
+}
+
 TEST_F(CliHonesty, CatalogueNamesAreFileNamesAndPathsAreNormal) {
     const fs::path previous = fs::current_path();
     fs::current_path(cli.dir().path());
