@@ -2,8 +2,10 @@
 -- and directory paths compare exactly, because POSIX paths that differ only in case are
 -- different files.
 
+-- Counters never hand out the id of a deleted row again: a window that remembers a group or an
+-- item by its id must not find another one under it later.
 CREATE TABLE tblMedia (
-    lID INTEGER PRIMARY KEY,
+    lID INTEGER PRIMARY KEY AUTOINCREMENT,
     sName TEXT COLLATE NOCASE,
     sComment TEXT COLLATE NOCASE,
     lGenreID INTEGER DEFAULT 255,
@@ -17,20 +19,20 @@ CREATE TABLE tblMedia (
 );
 
 CREATE TABLE tblItem (
-    lID INTEGER PRIMARY KEY,
+    lID INTEGER PRIMARY KEY AUTOINCREMENT,
     lMediaID INTEGER,
     lGroupID INTEGER,
     lPackageID INTEGER,
     lFolderID INTEGER DEFAULT 0
 );
 
-CREATE TABLE tblGroup (lID INTEGER PRIMARY KEY, sName TEXT COLLATE NOCASE);
-CREATE TABLE tblPackage (lID INTEGER PRIMARY KEY, sName TEXT COLLATE NOCASE);
-CREATE TABLE tblFolder (lID INTEGER PRIMARY KEY, sName TEXT COLLATE NOCASE);
+CREATE TABLE tblGroup (lID INTEGER PRIMARY KEY AUTOINCREMENT, sName TEXT COLLATE NOCASE);
+CREATE TABLE tblPackage (lID INTEGER PRIMARY KEY AUTOINCREMENT, sName TEXT COLLATE NOCASE);
+CREATE TABLE tblFolder (lID INTEGER PRIMARY KEY AUTOINCREMENT, sName TEXT COLLATE NOCASE);
 CREATE TABLE tblGenre (lID INTEGER PRIMARY KEY, sName TEXT COLLATE NOCASE);
 
 CREATE TABLE tblDirectory (
-    lID INTEGER PRIMARY KEY,
+    lID INTEGER PRIMARY KEY AUTOINCREMENT,
     sLocal TEXT COLLATE BINARY,
     sUNC TEXT COLLATE BINARY,
     sURL TEXT COLLATE BINARY

@@ -29,7 +29,10 @@ public:
         CatalogueDocument document(context.connection, context.settings.AppDirectory);
         const OpenResult result = document.NewCatalogue(m_path);
         if (!result.ok()) {
-            context.err << result.message << "\n";
+            context.err << result.message;
+            if (!result.detail.empty())
+                context.err << " (" << result.detail << ")";
+            context.err << "\n";
             return result.status == OpenStatus::CreateFailed ? kExitReportedFailures
                                                              : kExitCatalogueNotOpened;
         }

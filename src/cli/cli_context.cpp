@@ -31,7 +31,10 @@ CatalogueDocument* CliContext::OpenCatalogue(const std::string& path) {
     m_document = std::make_unique<CatalogueDocument>(connection, settings.AppDirectory);
     const OpenResult result = m_document->OpenCatalogue(path);
     if (!result.ok()) {
-        err << (result.message.empty() ? kMessageNotAccessible : result.message) << "\n";
+        err << (result.message.empty() ? kMessageNotAccessible : result.message);
+        if (!result.detail.empty())
+            err << " (" << result.detail << ")";
+        err << "\n";
         return nullptr;
     }
     return m_document.get();

@@ -20,6 +20,7 @@ enum ExitStatus : int {
     kExitReportedFailures = 1,
     kExitUsage = 2,
     kExitCatalogueNotOpened = 3,
+    kExitInterrupted = 130, // stopped by Ctrl-C (128 + SIGINT, as shells report it)
 };
 
 // What every command gets: the settings of this run (read from the settings file, never

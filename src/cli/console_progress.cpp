@@ -45,8 +45,11 @@ bool ConsoleProgress::RunToEnd(const std::shared_ptr<CBackgroundOperation>& oper
     auto previous = std::signal(SIGINT, onInterrupt);
     const bool started = operation->Start() != 0;
     while (started && !operation->WaitFinished(100))
-        if (g_interrupted)
+        if (g_interrupted) {
             operation->RequestStop();
+            m_interrupted = true;
+        }
+    m_interrupted = m_interrupted || g_interrupted;
     std::signal(SIGINT, previous);
     ClearLine();
     return started;

@@ -22,11 +22,14 @@ public:
     bool RunToEnd(const std::shared_ptr<CBackgroundOperation>& operation);
     // Clears the progress line before other output.
     void ClearLine();
+    // Whether Ctrl-C stopped one of the runs.
+    bool Interrupted() const { return m_interrupted; }
 
 private:
     std::ostream& m_err;
     bool m_terminal;
     bool m_lineShown = false;
+    bool m_interrupted = false;
 };
 
 } // namespace tunebay::cli

@@ -7,6 +7,14 @@
 #include "output/run_exporter.h"
 #include "output/statistics.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 
 namespace tunebay::cli {
@@ -29,6 +37,22 @@ struct Switch {
     }
 };
 
+// Why a file cannot be written, in the system's words, for the export's failure message.
+std::string WriteProblem(const std::string& path) {
+    namespace fs = std::filesystem;
+    const fs::path file(path);
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    std::error_code error;
+    if (!fs::is_directory(folder, error))
+        return folder.string() + ": " + std::strerror(ENOENT);
+    if (fs::is_directory(file, error))
+        return path + ": " + std::strerror(EISDIR);
+    if (fs::exists(file, error) ? access(path.c_str(), W_OK) != 0
+                                : access(folder.c_str(), W_OK) != 0)
+        return path + ": " + std::strerror(errno);
+    return path + ": the file could not be written";
+}
+
 class ExportCommand : public Command {
 public:
     void Register(CLI::App& app) override {
@@ -44,7 +68,9 @@ public:
                          "per genre)")
             ->required()
             ->check(CLI::IsMember(names));
-        parser->add_option("-o,--output", m_output, "The file to write")->required();
+        parser
+            ->add_option("-o,--output", m_output, "The file to write; - writes to standard output")
+            ->required();
         parser->add_option("--title", m_title, "Title of the list (default: HTMLTitle)");
         parser->add_option("--columns", m_columns, "Items per table row (default: HTMLColumns)")
             ->check(CLI::Range(1, 5));
@@ -91,16 +117,55 @@ public:
             return status;
 
         // Nothing is launched from the command line.
-        if (!format || !RunExport(context.connection, format->format, std::move(options),
-                                  context.settings.AppDirectory, false)
-                            .done) {
-            context.err << kMessageExportFailed << "\n";
+        if (!format)
+            return kExitUsage;
+        if (m_output == "-")
+            return exportToOutput(context, *format, std::move(options));
+        const std::string target = options.path;
+        const ExportOutcome outcome =
+            RunExport(context.connection, format->format, std::move(options),
+                      context.settings.AppDirectory, false);
+        if (!outcome.done) {
+            context.err << kMessageExportFailed << " ("
+                        << (outcome.refusal.empty() ? WriteProblem(target) : outcome.refusal)
+                        << ")\n";
             return kExitReportedFailures;
         }
         return kExitSuccess;
     }
 
 private:
+    // Writes the export into a temporary file and from there to standard output.
+    static int exportToOutput(CliContext& context, const ExportFormatInfo& format,
+                              ExportOptions options) {
+        if (format.format == kExportWebSite) {
+            context.err << "A web site is a folder of pages; it cannot go to standard output.\n";
+            return kExitUsage;
+        }
+        // A folder of its own: the HTML list puts its style sheet and icons beside the page.
+        std::string folder = (std::filesystem::temp_directory_path() / "tunebay-export-XXXXXX");
+        if (!mkdtemp(folder.data())) {
+            context.err << kMessageExportFailed << " (" << std::strerror(errno) << ")\n";
+            return kExitReportedFailures;
+        }
+        const std::string name = folder + "/export" + format.extension;
+        options.path = name;
+        const bool done = RunExport(context.connection, format.format, std::move(options),
+                                    context.settings.AppDirectory, false)
+                              .done;
+        std::error_code error;
+        if (done && std::filesystem::file_size(name, error) > 0 && !error) {
+            std::ifstream written(name, std::ios::binary);
+            context.out << written.rdbuf();
+        }
+        std::filesystem::remove_all(folder, error);
+        if (!done) {
+            context.err << kMessageExportFailed << "\n";
+            return kExitReportedFailures;
+        }
+        return kExitSuccess;
+    }
+
     std::string m_catalogue;
     // The export's own --link is the link type; the search rows join with --search-link.
     ScopeOptions m_scope{"--search-link"};

@@ -7,6 +7,9 @@
 #include "store/catalogue_error.h"
 #include "store/item_query.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <ostream>
 #include <sstream>
@@ -15,12 +18,65 @@ namespace tunebay::cli {
 
 namespace {
 
-// The error that ended a run early, if any, as the command's result.
-int reportRunError(CliContext& context, const ImportRun& run) {
-    if (run.ErrorMessage().empty())
-        return kExitSuccess;
-    context.err << run.ErrorMessage() << "\n";
-    return kExitReportedFailures;
+// What the runs of one command add up to, for the lines printed at its end.
+struct RunTotals {
+    int processed = 0;
+    std::string error;
+    std::vector<FailedImport> failed;
+
+    void Add(const ImportRun& run) {
+        processed += run.Processed();
+        if (error.empty() && !run.ErrorMessage().empty())
+            error = run.ErrorMessage() +
+                    (run.ErrorDetail().empty() ? std::string() : " (" + run.ErrorDetail() + ")");
+        for (FailedImport& failed : run.FailedFiles())
+            this->failed.push_back(std::move(failed));
+    }
+};
+
+// Files not catalogued, one line each with the reason: the broken ones first, then those that
+// were catalogued already; at most kFailureLines of them unless every one is asked for.
+constexpr size_t kFailureLines = 20;
+
+void printFailedFiles(CliContext& context, const RunTotals& totals, bool verbose) {
+    std::vector<const FailedImport*> lines;
+    for (const bool catalogued : {false, true})
+        for (const FailedImport& failed : totals.failed)
+            if ((failed.reason == ImportFailure::AlreadyCatalogued) == catalogued)
+                lines.push_back(&failed);
+    const size_t shown = verbose ? lines.size() : std::min(lines.size(), kFailureLines);
+    for (size_t i = 0; i < shown; ++i) {
+        context.err << lines[i]->path << ": " << ImportFailureText(lines[i]->reason);
+        if (!lines[i]->detail.empty())
+            context.err << " (" << lines[i]->detail << ")";
+        context.err << "\n";
+    }
+    if (shown < lines.size())
+        context.err << "... and " << lines.size() - shown << " more (--verbose lists them all)\n";
+    const auto catalogued = std::count_if(lines.begin(), lines.end(), [](const auto* failed) {
+        return failed->reason == ImportFailure::AlreadyCatalogued;
+    });
+    if (!lines.empty())
+        context.err << lines.size() - catalogued << " failed, " << catalogued
+                    << " already catalogued\n";
+}
+
+// The end of an import or update: the error that ended it, the summary, the failed files, and
+// the exit status (130 after Ctrl-C).
+int finishRuns(CliContext& context, const ConsoleProgress& progress, const RunTotals& totals,
+               bool verbose, bool summary, int otherFailures = 0) {
+    if (!totals.error.empty())
+        context.err << totals.error << "\n";
+    if (summary && !totals.failed.empty())
+        context.err << ImportFailureSummary(static_cast<int>(totals.failed.size())) << "\n";
+    printFailedFiles(context, totals, verbose);
+    if (progress.Interrupted()) {
+        context.err << "Stopped after " << totals.processed << " files.\n";
+        return kExitInterrupted;
+    }
+    return totals.failed.empty() && totals.error.empty() && otherFailures == 0
+               ? kExitSuccess
+               : kExitReportedFailures;
 }
 
 class ImportCommand : public Command {
@@ -46,6 +102,8 @@ public:
         auto* noCorrect =
             parser->add_flag("--no-correct", m_noCorrect, "Take names from file names as they are");
         correct->excludes(noCorrect);
+        parser->add_flag("-v,--verbose", m_verbose,
+                         "List every file that was not imported (otherwise the first 20)");
     }
 
     int Run(CliContext& context) override {
@@ -63,44 +121,44 @@ public:
 
         ConsoleProgress progress(context.err);
         SystemClock clock;
-        int failures = 0;
-        std::string error;
+        RunTotals totals;
+        int missing = 0;
         // Files named one by one are imported together, in the order given, between folders.
         std::vector<std::string> files;
         auto importFiles = [&] {
-            if (files.empty())
+            if (files.empty() || progress.Interrupted())
                 return;
             auto run = std::make_shared<FileListImportOperation>(progress, context.connection,
                                                                  files, options, clock);
-            run->RunHere();
-            failures += run->Failures();
-            if (error.empty())
-                error = run->ErrorMessage();
+            progress.RunToEnd(run);
+            totals.Add(*run);
             files.clear();
         };
         for (const auto& path : m_paths) {
-            std::error_code ignored;
-            if (!std::filesystem::is_directory(path, ignored)) {
-                files.push_back(std::filesystem::absolute(path, ignored).string());
+            std::error_code error;
+            const auto status = std::filesystem::status(path, error);
+            if (!std::filesystem::exists(status)) {
+                context.err << path << ": " << (error ? error.message() : std::strerror(ENOENT))
+                            << "\n";
+                ++missing;
+                continue;
+            }
+            if (!std::filesystem::is_directory(status)) {
+                files.push_back(path);
                 continue;
             }
             importFiles();
-            auto run = std::make_shared<FolderImportOperation>(
-                progress, context.connection, std::filesystem::absolute(path, ignored).string(),
-                options, clock);
+            if (progress.Interrupted())
+                break;
+            auto run = std::make_shared<FolderImportOperation>(progress, context.connection, path,
+                                                               options, clock);
             progress.RunToEnd(run);
-            failures += run->Failures();
-            if (error.empty())
-                error = run->ErrorMessage();
+            totals.Add(*run);
             if (run->StopCode())
                 break;
         }
         importFiles();
-        if (!error.empty())
-            context.err << error << "\n";
-        if (failures > 0)
-            context.err << ImportFailureSummary(failures) << "\n";
-        return failures > 0 || !error.empty() ? kExitReportedFailures : kExitSuccess;
+        return finishRuns(context, progress, totals, m_verbose, true, missing);
     }
 
 private:
@@ -112,6 +170,7 @@ private:
     std::optional<int> m_source;
     bool m_correct = false;
     bool m_noCorrect = false;
+    bool m_verbose = false;
 };
 
 class ImportPlsCommand : public Command {
@@ -126,9 +185,14 @@ public:
         if (!context.OpenCatalogue(m_catalogue))
             return kExitCatalogueNotOpened;
         auto playlist = std::make_unique<PlsPlaylist>();
-        std::error_code ignored;
-        if (!playlist->Open(std::filesystem::absolute(m_playlist, ignored).string())) {
-            context.err << kMessageBadPls << "\n";
+        if (!playlist->Open(m_playlist)) {
+            std::error_code error;
+            const auto status = std::filesystem::status(m_playlist, error);
+            context.err << kMessageBadPls << " (" << m_playlist << ": "
+                        << (error                                       ? error.message()
+                            : !std::filesystem::is_regular_file(status) ? "not a regular file"
+                                                                        : "not a PLS playlist")
+                        << ")\n";
             return kExitReportedFailures;
         }
         ConsoleProgress progress(context.err);
@@ -136,7 +200,10 @@ public:
         auto run = std::make_shared<PlsImportOperation>(progress, context.connection,
                                                         std::move(playlist), clock);
         progress.RunToEnd(run);
-        return reportRunError(context, *run);
+        RunTotals totals;
+        totals.Add(*run);
+        // The import ends at the first entry that cannot be catalogued; that one is named.
+        return finishRuns(context, progress, totals, true, false);
     }
 
 private:
@@ -152,6 +219,8 @@ public:
         parser->add_option("--items", m_items, "Item ids (default: every item)")
             ->delimiter(',')
             ->option_text("ID,...");
+        parser->add_flag("-v,--verbose", m_verbose,
+                         "List every file that could not be read (otherwise the first 20)");
     }
 
     int Run(CliContext& context) override {
@@ -167,12 +236,15 @@ public:
             progress, context.connection, condition, context.settings.ItemOrder,
             ImportOptions::FromSettings(context.settings), clock);
         progress.RunToEnd(run);
-        return reportRunError(context, *run);
+        RunTotals totals;
+        totals.Add(*run);
+        return finishRuns(context, progress, totals, m_verbose, false);
     }
 
 private:
     std::string m_catalogue;
     std::vector<int> m_items;
+    bool m_verbose = false;
 };
 
 class ShowCommand : public Command {

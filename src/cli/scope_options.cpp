@@ -2,6 +2,7 @@
 
 #include "browse/node_condition.h"
 #include "browse/search_row.h"
+#include "browse/search_types.h"
 
 #include <charconv>
 #include <memory>
@@ -51,7 +52,34 @@ SearchRow parseSearchRow(const std::string& text) {
     return row;
 }
 
+const char* kindName(int kind) {
+    switch (kind) {
+    case kSearchNumber:
+        return "number";
+    case kSearchFixed:
+        return "no comparison or value";
+    case kSearchDate:
+        return "date or time: 2003-05-01, 12:30, 20030501";
+    case kSearchLength:
+        return "length M:SS (a plain number counts minutes)";
+    default:
+        return "text (= finds it anywhere, <> nowhere)";
+    }
+}
+
 } // namespace
+
+std::string SearchHelpText() {
+    std::string text = "Search types (TYPE of --search and --search2):\n";
+    for (const SearchType& type : kSearchTypes)
+        text += "  " + std::string(type.label) + std::string(18 - type.label.size(), ' ') +
+                kindName(type.kind) + "\n";
+    text += "Comparisons (OP):";
+    for (const std::string_view compare : kSearchComparisons)
+        text += " " + std::string(compare);
+    text += "\nExample: --search \"Group|=|ABBA\" --link AND --search2 \"Length|>|3:00\"";
+    return text;
+}
 
 std::optional<NodeChain> ParseNodeChain(const std::string& text, bool treeLevelsOnly,
                                         std::string& error) {
@@ -90,6 +118,7 @@ void ScopeOptions::Register(CLI::App& command) {
                         ->option_text("\"TYPE|OP|VALUE\"");
     items->excludes(node)->excludes(search);
     node->excludes(search);
+    command.footer(SearchHelpText());
     link->needs(search)->needs(search2);
     search2->needs(link);
 }

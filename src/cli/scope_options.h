@@ -47,4 +47,7 @@ private:
     std::string m_linkOption = "--link";
 };
 
+// The search types with what their values look like, and the comparisons, for --help.
+std::string SearchHelpText();
+
 } // namespace tunebay::cli

@@ -312,6 +312,7 @@ void CMainFrame::RemoveAll() {
 }
 
 void CMainFrame::ShowOptions() {
+    m_settings.ResolvePlayer(); // the player page shows the desktop's player
     COptionsSheet sheet(m_settings, m_prompter, this);
     sheet.exec();
 }

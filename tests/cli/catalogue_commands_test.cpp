@@ -36,10 +36,13 @@ TEST(CliCatalogue, CataloguesThatDoNotOpenGiveTheWindowsMessagesAndStatusThree) 
     CliRunner cli;
     const auto missing = cli.run({"info", cli.dir().file("missing.tbf").string()});
     EXPECT_EQ(missing.status, 3);
-    EXPECT_EQ(missing.err, "TBF file does not exist or is not accessible!\n");
+    EXPECT_EQ(missing.err, "TBF file does not exist or is not accessible! (" +
+                               cli.dir().file("missing.tbf").string() +
+                               ": No such file or directory)\n");
     const auto text = cli.run({"info", cli.dir().write("t.tbf", "text").string()});
     EXPECT_EQ(text.status, 3);
-    EXPECT_EQ(text.err, "Database file not available, faulty or read-only!\n");
+    EXPECT_EQ(text.err, "Database file not available, faulty or read-only! (" +
+                            cli.dir().file("t.tbf").string() + ": file is not a database)\n");
 }
 
 TEST(CliCatalogue, SqlRunsOneStatementInTheCatalogueDialect) {

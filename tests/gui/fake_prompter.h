@@ -65,7 +65,6 @@ public:
     // Answers of `Ask`, in order; once used up, `answerYes` decides.
     QList<QuestionAnswer> answers;
     QStringList opened;
-    bool openSucceeds = true; // whether an application takes what is opened
     bool answerYes = true;
     TimedAnswer timedAnswer = TimedAnswer::Yes;
     QString openFile;

@@ -131,7 +131,7 @@ bool IsStorableSettingText(std::string_view text) {
 }
 
 void CAppSettings::Load(const ISettingsStore& store, const std::string& defaultAppDirectory,
-                        const PlayerProbe& playerProbe) {
+                        PlayerProbe playerProbe) {
     const auto directory = store.Read("", "AppDirectory");
     AppDirectory = directory && !directory->empty() ? *directory : defaultAppDirectory;
     if (AppDirectory.empty() || AppDirectory.back() != '/')
@@ -140,14 +140,22 @@ void CAppSettings::Load(const ISettingsStore& store, const std::string& defaultA
     for (const auto& entry : kEntries) {
         if (const auto text = store.Read(kSettingsSection, entry.name))
             assign(*this, entry, *text);
-        if (entry.name == "CustomPlayer" && CustomPlayer.empty() && Player == 2) {
-            const std::string command = playerProbe ? playerProbe() : std::string();
-            if (!command.empty() && IsStorableSettingText(command))
-                CustomPlayer = command;
-            else
-                Player = 1;
-        }
     }
+    m_playerProbe = std::move(playerProbe);
+    m_playerResolved = false;
+}
+
+void CAppSettings::ResolvePlayer() {
+    if (m_playerResolved)
+        return;
+    m_playerResolved = true;
+    if (!CustomPlayer.empty() || Player != 2)
+        return;
+    const std::string command = m_playerProbe ? m_playerProbe() : std::string();
+    if (!command.empty() && IsStorableSettingText(command))
+        CustomPlayer = command;
+    else
+        Player = 1;
 }
 
 void CAppSettings::Save(ISettingsStore& store) const {

@@ -16,9 +16,14 @@ public:
 
     // Reads every value; a value that is missing, of the wrong kind, or a text of 256 characters
     // or more keeps its default. `defaultAppDirectory` is the program's data directory, used
-    // unless the store names another.
+    // unless the store names another. The player probe is kept, not run: it costs dozens of
+    // processes and only matters once a player is about to be used (ResolvePlayer).
     void Load(const ISettingsStore& store, const std::string& defaultAppDirectory,
-              const PlayerProbe& playerProbe);
+              PlayerProbe playerProbe);
+    // Where the settings name no player command: asks the probe for the desktop's player (once
+    // a run; later calls keep the first answer) and takes it as the custom player, or falls
+    // back to the standard player when there is none. Call before a player is used or shown.
+    void ResolvePlayer();
     // Writes every value of the table (never AppDirectory, which the store only overrides).
     void Save(ISettingsStore& store) const;
 
@@ -112,6 +117,10 @@ public:
     bool SetByName(std::string_view name, std::string_view text);
     // One value by its stored name, as text ("" for an unknown name).
     std::string GetByName(std::string_view name) const;
+
+private:
+    PlayerProbe m_playerProbe;
+    bool m_playerResolved = true;
 };
 
 // The settings file's rule for texts: fewer than 256 characters (code points).

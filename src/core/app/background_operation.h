@@ -75,6 +75,8 @@ protected:
     virtual void Run() = 0;
     void SetProgress(const std::string& text);
     void SetCurrentFile(const std::string& path);
+    // Whether `Kill` gave up on this worker: it must not touch the catalogue again.
+    bool Abandoned() const { return m_abandoned.load(); }
 
 private:
     void threadBody();

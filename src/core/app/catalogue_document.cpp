@@ -2,8 +2,12 @@
 
 #include "app/product.h"
 #include "store/catalogue_error.h"
+#include "store/catalogue_files.h"
 
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include <filesystem>
 #include <system_error>
@@ -15,45 +19,64 @@ namespace fs = std::filesystem;
 CatalogueDocument::CatalogueDocument(CCatalogueConnection& connection, std::string appDirectory)
     : m_connection(connection), m_appDirectory(std::move(appDirectory)) {}
 
+namespace {
+
+std::string withReason(const std::string& path, const std::string& reason) {
+    return reason.empty() ? path : path + ": " + reason;
+}
+
+} // namespace
+
 OpenResult CatalogueDocument::OpenCatalogue(const std::string& path) {
     if (path.empty())
         return {OpenStatus::NothingToOpen, {}};
     std::error_code error;
-    if (access(path.c_str(), R_OK) != 0 || fs::is_directory(path, error))
-        return {OpenStatus::NotAccessible, kMessageNotAccessible};
+    if (access(path.c_str(), R_OK) != 0)
+        return {OpenStatus::NotAccessible, kMessageNotAccessible,
+                withReason(path, std::strerror(errno))};
+    if (fs::is_directory(path, error))
+        return {OpenStatus::NotAccessible, kMessageNotAccessible,
+                withReason(path, std::strerror(EISDIR))};
 
     // An empty file becomes a new catalogue; one that stays empty (the copy failed) is refused
     // like any other file that is not a catalogue.
     if (fs::file_size(path, error) == 0 && !error) {
-        copyTemplate(path);
+        std::string reason;
+        copyTemplate(path, reason);
         if (fs::file_size(path, error) == 0 || error) {
             Close();
-            return {OpenStatus::OpenFailed, kMessageOpenFailed};
+            return {OpenStatus::OpenFailed, kMessageOpenFailed, withReason(path, reason)};
         }
     }
 
     m_path.clear();
     if (m_connection.Open(CatalogueConnectionString(path)) != 0) {
+        const std::string reason = m_connection.OpenError();
         m_connection.Open("");
-        return {OpenStatus::OpenFailed, kMessageOpenFailed};
+        return {OpenStatus::OpenFailed, kMessageOpenFailed, withReason(path, reason)};
     }
 
     bool compatible = false;
+    std::string reason;
     try {
         ResultSet version =
             m_connection.Execute("SELECT sValue FROM tblDBInfo WHERE sID='DBVersion'");
         compatible = !version.IsEof() && IsCompatibleCatalogueVersion(version.GetText(0));
-    } catch (const CatalogueError&) {
+        if (!compatible)
+            reason = version.IsEof() ? "no version row" : "version " + version.GetText(0);
+    } catch (const CatalogueError& failure) {
         compatible = false;
+        reason = failure.engineMessage();
     }
     if (!compatible) {
         m_connection.Open("");
-        return {OpenStatus::IncompatibleVersion, kMessageIncompatible};
+        return {OpenStatus::IncompatibleVersion, kMessageIncompatible, withReason(path, reason)};
     }
     try {
         m_connection.EnableConcurrentAccess();
     } catch (const CatalogueError&) {
-        // A catalogue on a file system without shared memory still works, one thread at a time.
+        // A catalogue on a file system without shared memory, in a read-only folder or on a
+        // full disk still works, one thread at a time.
     }
     m_path = path;
     return {OpenStatus::Opened, {}};
@@ -66,8 +89,9 @@ OpenResult CatalogueDocument::NewCatalogue(const std::string& path) {
     std::error_code error;
     if (IsOpen() && fs::equivalent(m_path, path, error))
         Close();
-    if (!copyTemplate(path))
-        return {OpenStatus::CreateFailed, kMessageCreateFailed};
+    std::string reason;
+    if (!copyTemplate(path, reason))
+        return {OpenStatus::CreateFailed, kMessageCreateFailed, withReason(path, reason)};
     return OpenCatalogue(path);
 }
 
@@ -76,19 +100,31 @@ void CatalogueDocument::Close() {
     m_path.clear();
 }
 
-bool CatalogueDocument::copyTemplate(const std::string& path) const {
-    const fs::path target(path);
+bool CatalogueDocument::copyTemplate(const std::string& path, std::string& reason) const {
+    const fs::path target(LinkTarget(path));
+    std::error_code error;
+    if (fs::exists(target, error) && CatalogueInUse(target.string())) {
+        reason = "the catalogue is open in another program";
+        return false;
+    }
     fs::path partial = target;
     partial += ".new-" + std::to_string(getpid());
-    std::error_code error;
     if (!fs::copy_file(TemplatePath(), partial, fs::copy_options::overwrite_existing, error)) {
+        reason = error.message();
         fs::remove(partial, error);
         return false;
     }
     fs::permissions(partial, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
                     error);
+    // A log or journal left by the replaced catalogue would be replayed into the new one.
+    for (const char* companion : {"-wal", "-shm", "-journal"}) {
+        fs::path stale = target;
+        stale += companion;
+        fs::remove(stale, error);
+    }
     fs::rename(partial, target, error);
     if (error) {
+        reason = error.message();
         std::error_code ignored;
         fs::remove(partial, ignored);
         return false;

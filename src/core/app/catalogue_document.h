@@ -28,6 +28,9 @@ enum class OpenStatus {
 struct OpenResult {
     OpenStatus status;
     std::string message; // empty when opened or nothing to open
+    // The file and the system's or the engine's reason, for front ends that show more than the
+    // window's text ("nope.tbf: No such file or directory").
+    std::string detail = {};
 
     bool ok() const { return status == OpenStatus::Opened; }
 };
@@ -40,7 +43,8 @@ public:
     CatalogueDocument(CCatalogueConnection& connection, std::string appDirectory);
 
     OpenResult OpenCatalogue(const std::string& path);
-    // Copies the template to `path` (replacing a file there) and opens the copy.
+    // Copies the template to `path` (replacing a file there, or the file a link there points
+    // to) and opens the copy. A catalogue that another process holds open is never replaced.
     OpenResult NewCatalogue(const std::string& path);
     // Closes the catalogue (File > Disconnect).
     void Close();
@@ -50,9 +54,10 @@ public:
     std::string TemplatePath() const { return m_appDirectory + "TBDB.src"; }
 
 private:
-    // Copies the template over `path` through a temporary file beside it, so a failed copy never
-    // leaves a half-written catalogue.
-    bool copyTemplate(const std::string& path) const;
+    // Copies the template over `path` (where a link there points) through a temporary file
+    // beside it, so a failed copy never leaves a half-written catalogue, and removes the replaced
+    // catalogue's companion files, which would otherwise be read into the new one.
+    bool copyTemplate(const std::string& path, std::string& reason) const;
 
     CCatalogueConnection& m_connection;
     std::string m_appDirectory;

@@ -2,6 +2,7 @@
 
 #include "import/tag_text.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include <fcntl.h>
@@ -67,6 +68,22 @@ std::optional<std::size_t> version2BodySize(std::string_view header) {
     return size;
 }
 
+// Where a version-2 tag begins: at the start of the file, or else the first well-formed header
+// within the first 64 KB. The tag library writes a new tag in front of what it takes for the
+// first audio frame, which in a file of other data need not be its start; the tag written there
+// must read back.
+std::optional<int64_t> version2Offset(int fd) {
+    constexpr std::size_t kSearched = 64 * 1024;
+    if (version2BodySize(readAt(fd, kHeaderSize, 0)))
+        return 0;
+    const std::string head = readAt(fd, kSearched, 0);
+    for (std::size_t at = head.find("ID3", 1); at != std::string::npos;
+         at = head.find("ID3", at + 1))
+        if (version2BodySize(std::string_view(head).substr(at)))
+            return static_cast<int64_t>(at);
+    return std::nullopt;
+}
+
 void setSynchsafeSize(std::string& tag, std::size_t size) {
     for (std::size_t i = 0; i < 4; ++i)
         tag[9 - i] = static_cast<char>((size >> (7 * i)) & 0x7F);
@@ -101,10 +118,13 @@ std::optional<RawId3Tags> ReadRawId3Tags(const std::string& path, bool withVersi
 
     RawId3Tags tags;
     if (withVersion2) {
-        std::string header = readAt(file.get(), kHeaderSize, 0);
+        const std::optional<int64_t> offset = version2Offset(file.get());
+        const std::string header =
+            offset ? readAt(file.get(), kHeaderSize, *offset) : std::string();
         if (const auto body = version2BodySize(header)) {
-            const auto available = static_cast<std::size_t>(fileSize) - kHeaderSize;
-            tags.version2 = header + readAt(file.get(), std::min(*body, available), kHeaderSize);
+            const auto available = static_cast<std::size_t>(fileSize - *offset) - kHeaderSize;
+            tags.version2 = header + readAt(file.get(), std::min(*body, available),
+                                            *offset + static_cast<int64_t>(kHeaderSize));
             tags.version2 = WithoutVersion23ExtendedHeader(std::move(tags.version2));
         }
     }

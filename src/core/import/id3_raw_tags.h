@@ -7,8 +7,9 @@
 
 namespace tunebay {
 
-// The ID3 tags of a file as bytes: the version-2 tag at its start and the version-1 tag in its
-// last 128 bytes. Nothing in between is read, so a large file costs no more than a small one.
+// The ID3 tags of a file as bytes: the version-2 tag at its start (or, in a file of other data,
+// the first one within its first 64 KB) and the version-1 tag in its last 128 bytes. Nothing else
+// is read, so a large file costs no more than a small one.
 struct RawId3Tags {
     std::string version2; // header and body, ready for the tag library; empty when none
     std::string version1; // the 128 bytes beginning with "TAG"; empty when none

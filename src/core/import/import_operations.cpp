@@ -3,11 +3,13 @@
 #include "app/time_stamp.h"
 #include "store/catalogue_error.h"
 #include "store/item_query.h"
+#include "store/local_paths.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <vector>
 
@@ -30,37 +32,120 @@ bool MatchesImportPattern(const std::string& fileName, bool allowAllFiles) {
 
 // ---- ImportRun ----
 
+namespace {
+
+constexpr long long kBatchMilliseconds = 500;
+
+long long steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
 ImportRun::ImportRun(int finishCode, IProgressSink& sink, CCatalogueConnection& connection,
                      ImportOptions options, const IClock& clock, FingerprintGenerator fingerprints)
     : CBackgroundOperation(finishCode, sink), m_clock(clock),
       m_importer(connection, std::move(options), &m_volumes, clock, std::move(fingerprints)) {}
 
 std::string ImportRun::ErrorMessage() const {
-    std::lock_guard lock(m_errorMutex);
+    std::lock_guard lock(m_mutex);
     return m_error;
+}
+
+std::string ImportRun::ErrorDetail() const {
+    std::lock_guard lock(m_mutex);
+    return m_errorDetail;
+}
+
+std::vector<FailedImport> ImportRun::FailedFiles() const {
+    std::lock_guard lock(m_mutex);
+    return m_failed;
+}
+
+void ImportRun::recordFailure(const std::string& path, ImportFailure reason, std::string detail) {
+    ++m_failures;
+    std::lock_guard lock(m_mutex);
+    m_failed.push_back({path, reason, std::move(detail)});
 }
 
 void ImportRun::runInBatches(const std::function<void()>& work, const char* errorMessage) {
     try {
-        CatalogueBatch batch(m_importer.Connection());
-        m_batch = &batch;
         try {
             work();
         } catch (...) {
-            m_batch = nullptr;
+            writeQueue(); // what was read before the failure is still catalogued
             throw;
         }
-        m_batch = nullptr;
-    } catch (const std::exception&) {
-        std::lock_guard lock(m_errorMutex);
+        writeQueue();
+    } catch (const CatalogueError& error) {
+        std::lock_guard lock(m_mutex);
         m_error = errorMessage;
+        m_errorDetail = error.engineMessage();
+    } catch (const std::exception& error) {
+        std::lock_guard lock(m_mutex);
+        m_error = errorMessage;
+        m_errorDetail = error.what();
     }
-    m_committed = m_added.load();
 }
 
-void ImportRun::unitDone() {
-    if (!m_batch || !m_batch->UnitDone())
+void ImportRun::importFile(const std::string& path, bool update) {
+    const std::string normal = NormalLocalPath(path);
+    SetCurrentFile(normal);
+    MediaFileInfo info;
+    const ImportFailure failure = m_importer.ReadMediaFile(normal, update, info);
+    if (failure != ImportFailure::None) {
+        recordFailure(normal, failure);
+        writeQueueWhenDue();
         return;
+    }
+    queueFacts(std::move(info), update);
+}
+
+void ImportRun::queueFacts(MediaFileInfo info, bool update) {
+    if (m_queue.empty())
+        m_queuedSince = steadyMilliseconds();
+    m_queue.push_back({std::move(info), update});
+    writeQueueWhenDue();
+}
+
+void ImportRun::writeQueueWhenDue() {
+    if (!m_queue.empty() && steadyMilliseconds() - m_queuedSince >= kBatchMilliseconds)
+        writeQueue();
+}
+
+void ImportRun::writeQueue() {
+    std::vector<Queued> queue = std::move(m_queue);
+    m_queue.clear();
+    // An abandoned run's user has given up on it, and the window may have another catalogue
+    // open by now: nothing more is written.
+    if (queue.empty() || Abandoned())
+        return;
+    CCatalogueConnection& connection = m_importer.Connection();
+    CatalogueTransaction batch(connection);
+    for (const Queued& queued : queue) {
+        if (m_ended)
+            break;
+        int item = 0;
+        try {
+            item = m_importer.CatalogueMediaFile(queued.info, queued.update);
+        } catch (const CatalogueError& error) {
+            recordFailure(queued.info.path, ImportFailure::DatabaseError, error.engineMessage());
+            try {
+                batch.Commit(); // the files before this one stay catalogued
+            } catch (const CatalogueError&) {
+            }
+            throw;
+        }
+        if (item != 0) {
+            ++m_added;
+        } else if (!queued.update) {
+            recordFailure(queued.info.path, ImportFailure::AlreadyCatalogued);
+            m_ended = m_stopAtFirstFailure;
+        }
+    }
+    batch.Commit();
     m_committed = m_added.load();
     if (!m_progressText.empty())
         SetProgress(m_progressText);
@@ -71,15 +156,6 @@ void ImportRun::progress(const std::string& text) {
     SetProgress(text);
 }
 
-bool ImportRun::importFile(const std::string& path, bool update) {
-    SetCurrentFile(path);
-    const int item = m_importer.ImportMediaFile(path, update);
-    if (item != 0)
-        ++m_added;
-    unitDone();
-    return item != 0;
-}
-
 // ---- FolderImportOperation ----
 
 FolderImportOperation::FolderImportOperation(IProgressSink& sink, CCatalogueConnection& connection,
@@ -87,8 +163,8 @@ FolderImportOperation::FolderImportOperation(IProgressSink& sink, CCatalogueConn
                                              const IClock& clock, FingerprintGenerator fingerprints)
     : ImportRun(kFinishImport, sink, connection, std::move(options), clock,
                 std::move(fingerprints)),
-      m_folder(std::move(folder)) {
-    if (m_folder.empty() || m_folder.back() != '/')
+      m_folder(NormalLocalPath(folder)) {
+    if (m_folder.back() != '/')
         m_folder.push_back('/');
 }
 
@@ -127,8 +203,7 @@ void FolderImportOperation::scanFolder(const std::string& folder) {
     for (const auto& name : files) {
         if (StopRequested())
             return;
-        if (!importFile(folder + name, false))
-            ++m_failures;
+        importFile(folder + name, false);
         if (++m_processed % 5 == 0)
             progress(ProgressText(kProgressImporting, m_processed));
     }
@@ -158,8 +233,7 @@ void FileListImportOperation::Run() {
             for (const auto& path : m_files) {
                 if (StopRequested())
                     return;
-                if (!importFile(path, false))
-                    ++m_failures;
+                importFile(path, false);
                 ++m_processed;
             }
         },
@@ -176,11 +250,12 @@ PlsImportOperation::PlsImportOperation(IProgressSink& sink, CCatalogueConnection
 void PlsImportOperation::Run() {
     // Every entry of one playlist shares one import time.
     const std::string importTime = FormatTimeStamp(m_clock.Now());
+    m_stopAtFirstFailure = true;
     runInBatches(
         [&] {
-            while (m_added < m_playlist->AnnouncedEntries() && !StopRequested()) {
-                if (m_added % 5 == 0)
-                    progress(ProgressText(kProgressPlsImport, m_added));
+            while (m_processed < m_playlist->AnnouncedEntries() && !StopRequested() && !Ended()) {
+                if (m_processed % 5 == 0)
+                    progress(ProgressText(kProgressPlsImport, m_processed));
                 PlsEntry entry;
                 if (!m_playlist->NextEntry(entry))
                     break;
@@ -193,10 +268,7 @@ void PlsImportOperation::Run() {
                 SetCurrentFile(entry.path);
                 ++m_processed;
                 // An entry already catalogued (or one that cannot be) ends the import.
-                if (m_importer.CatalogueMediaFile(info, false) == 0)
-                    break;
-                ++m_added;
-                unitDone();
+                queueFacts(std::move(info), false);
             }
         },
         kMessageImportError);

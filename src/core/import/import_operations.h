@@ -25,13 +25,26 @@ inline constexpr const char* kMessageUpdateError =
 // The end-of-run summary of the file and folder imports: "N file/s couldn't be imported!".
 std::string ImportFailureSummary(int failures);
 
+// A file that a run did not catalogue, and why.
+struct FailedImport {
+    std::string path;
+    ImportFailure reason = ImportFailure::None;
+    std::string detail; // the engine's message for a database error
+};
+
 // What every import run shares: the importer with its options and the counters the summary and
 // the status bar read.
+//
+// Files are read with no catalogue transaction open (a read that blocks on a dead mount must
+// not keep the catalogue locked), and what was read is written in one transaction every half
+// second, each file whole or not at all. A run that is asked to stop writes what it has read
+// before it ends; a run that was abandoned writes nothing more.
 class ImportRun : public CBackgroundOperation {
 public:
     ImportRun(int finishCode, IProgressSink& sink, CCatalogueConnection& connection,
               ImportOptions options, const IClock& clock, FingerprintGenerator fingerprints);
 
+    // Files not catalogued (already catalogued ones included, as the window counts them).
     int Failures() const { return m_failures.load(); }
     int Processed() const { return m_processed.load(); }
     int ItemsAdded() const { return m_added.load(); }
@@ -40,17 +53,24 @@ public:
     int ItemsCommitted() const { return m_committed.load(); }
     // The error that ended the run early, or "".
     std::string ErrorMessage() const;
+    // The engine's own words for that error, or "".
+    std::string ErrorDetail() const;
+    // Every file not catalogued, in the order met.
+    std::vector<FailedImport> FailedFiles() const;
 
 protected:
-    // Imports one file and counts it; false when the file was not catalogued.
-    bool importFile(const std::string& path, bool update);
-    // Runs `work` with the files' commits grouped into batches; an exception ends it with
-    // `errorMessage` (what was catalogued before stays).
+    // Reads one file and queues its facts for the next write; the failure is counted here or
+    // when the queue is written.
+    void importFile(const std::string& path, bool update);
+    // Queues facts that need no file to be read (a playlist's entries).
+    void queueFacts(MediaFileInfo info, bool update);
+    // Runs `work`, then writes what is still queued; an exception ends it with `errorMessage`
+    // (what was catalogued before stays).
     void runInBatches(const std::function<void()>& work, const char* errorMessage);
-    // Ends one unit of the batch (a file or entry), committing when the batch is due.
-    void unitDone();
     // Reports progress; the text is told again after each commit.
     void progress(const std::string& text);
+    // Set when an entry could not be catalogued and the run stops at the first such entry.
+    bool Ended() const { return m_ended; }
 
     const IClock& m_clock;
     VolumeLabels m_volumes;
@@ -58,13 +78,26 @@ protected:
     std::atomic<int> m_failures{0};
     std::atomic<int> m_processed{0};
     std::atomic<int> m_added{0};
+    bool m_stopAtFirstFailure = false;
 
 private:
-    CatalogueBatch* m_batch = nullptr;
+    struct Queued {
+        MediaFileInfo info;
+        bool update;
+    };
+    void writeQueueWhenDue();
+    void writeQueue();
+    void recordFailure(const std::string& path, ImportFailure reason, std::string detail = {});
+
+    std::vector<Queued> m_queue;
     std::atomic<int> m_committed{0};
-    std::string m_progressText; // the worker's own
-    mutable std::mutex m_errorMutex;
+    std::string m_progressText;  // the worker's own
+    long long m_queuedSince = 0; // steady-clock milliseconds of the oldest queued file
+    bool m_ended = false;
+    mutable std::mutex m_mutex;
     std::string m_error;
+    std::string m_errorDetail;
+    std::vector<FailedImport> m_failed;
 };
 
 // Imports the MP3 files of a folder (every file with allowAllFiles), the files of a folder

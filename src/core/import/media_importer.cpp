@@ -6,10 +6,13 @@
 #include "import/volume_labels.h"
 #include "store/classification.h"
 #include "store/directories.h"
+#include "store/local_paths.h"
 #include "store/optional_values.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace tunebay {
 
@@ -29,7 +32,27 @@ int firstInt(ResultSet rows) {
 
 } // namespace
 
-void SplitMediaPath(const std::string& path, std::string& directory, std::string& fileName) {
+const char* ImportFailureText(ImportFailure failure) {
+    switch (failure) {
+    case ImportFailure::None:
+        return "imported";
+    case ImportFailure::Vanished:
+        return "vanished";
+    case ImportFailure::Unreadable:
+        return "unreadable";
+    case ImportFailure::NotAudio:
+        return "not audio";
+    case ImportFailure::AlreadyCatalogued:
+        return "already catalogued";
+    case ImportFailure::DatabaseError:
+        return "database error";
+    }
+    return "";
+}
+
+void SplitMediaPath(const std::string& given, std::string& directory, std::string& fileName) {
+    // One file has one row, however its path was written.
+    const std::string path = NormalLocalPath(given);
     const size_t slash = path.find_last_of('/');
     directory = slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
     fileName = slash == std::string::npos ? path : path.substr(slash + 1);
@@ -42,23 +65,34 @@ MediaImporter::MediaImporter(CCatalogueConnection& connection, ImportOptions opt
       m_fingerprints(std::move(fingerprints)) {}
 
 int MediaImporter::ImportMediaFile(const std::string& path, bool update) {
+    MediaFileInfo info;
+    if (ReadMediaFile(path, update, info) != ImportFailure::None)
+        return 0;
+    return CatalogueMediaFile(info, update);
+}
+
+ImportFailure MediaImporter::ReadMediaFile(const std::string& given, bool update,
+                                           MediaFileInfo& info) {
+    const std::string path = NormalLocalPath(given);
     // A file that has gone or cannot be read is never catalogued, whatever the options.
     struct stat status {};
-    if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-        access(path.c_str(), R_OK) != 0)
-        return 0;
+    if (stat(path.c_str(), &status) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ImportFailure::Vanished
+                                                   : ImportFailure::Unreadable;
+    if (!S_ISREG(status.st_mode) || access(path.c_str(), R_OK) != 0)
+        return ImportFailure::Unreadable;
 
     // A catalogued file is refused whatever it holds: find that out before reading it.
     if (!update && isCatalogued(path))
-        return 0;
+        return ImportFailure::AlreadyCatalogued;
 
-    MediaFileInfo info;
+    info = MediaFileInfo();
     info.path = path;
     info.correctNames = m_options.correctNames;
     const int64_t audioFileSize = ReadAudioFacts(path, info);
     const bool isMpegAudio = audioFileSize != 0;
     if (!isMpegAudio && !m_options.allowAllFiles)
-        return 0;
+        return ImportFailure::NotAudio;
     // Other files keep their real size too (statistics and copying to size-limited folders
     // count it).
     info.fileSize = isMpegAudio ? audioFileSize : static_cast<int64_t>(status.st_size);
@@ -69,7 +103,7 @@ int MediaImporter::ImportMediaFile(const std::string& path, bool update) {
     resolveGenreName(info);
     if (m_options.generateFingerprint && isMpegAudio && m_fingerprints)
         info.fingerprint = m_fingerprints(path);
-    return CatalogueMediaFile(info, update);
+    return ImportFailure::None;
 }
 
 bool MediaImporter::isCatalogued(const std::string& path) {

@@ -17,6 +17,18 @@ class VolumeLabels;
 // Computes the acoustic fingerprint of an MPEG audio file ("" when it cannot).
 using FingerprintGenerator = std::function<std::string(const std::string& path)>;
 
+// Why a file was not catalogued.
+enum class ImportFailure {
+    None,
+    Vanished,          // no longer there
+    Unreadable,        // no regular file, or one this user may not read
+    NotAudio,          // no MPEG audio (and other files are not allowed)
+    AlreadyCatalogued, // a media row of its name lies in its directory
+    DatabaseError,     // the catalogue refused the statements
+};
+// "vanished", "unreadable", "not audio", "already catalogued", "database error".
+const char* ImportFailureText(ImportFailure failure);
+
 // Brings single files into the catalogue: gathers a file's facts into a MediaFileInfo and writes
 // them as one media row, one item row, its group, package and directory rows and its optional
 // properties, all in one transaction (a file is catalogued wholly or not at all).
@@ -29,6 +41,11 @@ public:
     // MPEG audio (without allowAllFiles), or is already catalogued. In update mode a catalogued
     // file has its fields overwritten and 0 is returned.
     int ImportMediaFile(const std::string& path, bool update);
+
+    // The reading half of ImportMediaFile: gathers a file's facts into `info` without writing
+    // the catalogue, so that a read that blocks (a dead mount) never holds a catalogue
+    // transaction open. ImportFailure::None when the file is to be catalogued.
+    ImportFailure ReadMediaFile(const std::string& path, bool update, MediaFileInfo& info);
 
     // Writes the facts of one file; returns the new item id or 0 (see ImportMediaFile).
     int CatalogueMediaFile(const MediaFileInfo& info, bool update);
@@ -49,7 +66,8 @@ private:
     std::optional<GenreNames> m_genreNames; // read when a tag first names its genre
 };
 
-// Splits a path into its directory (ending in "/") and its file name.
+// Splits a path, made absolute and lexically normal, into its directory (ending in "/") and its
+// file name. An address with a scheme is split as it stands.
 void SplitMediaPath(const std::string& path, std::string& directory, std::string& fileName);
 
 } // namespace tunebay

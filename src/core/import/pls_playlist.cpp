@@ -1,7 +1,12 @@
 #include "import/pls_playlist.h"
 
 #include "import/file_names.h"
+#include "store/local_paths.h"
 #include "tools/text_case.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -33,11 +38,24 @@ std::string baseNameWithoutExtension(const std::string& path) {
 } // namespace
 
 bool PlsPlaylist::Open(const std::string& path) {
-    m_file.reset(std::fopen(path.c_str(), "rb"));
-    if (!m_file)
+    // Only a regular file is read: opening a pipe or a device would wait for ever. The check
+    // is made on the opened file, without waiting for a writer.
+    const int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
         return false;
-    const size_t slash = path.find_last_of('/');
-    m_directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    struct stat status {};
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        fcntl(descriptor, F_SETFL, 0) != 0) {
+        close(descriptor);
+        return false;
+    }
+    m_file.reset(fdopen(descriptor, "rb"));
+    if (!m_file) {
+        close(descriptor);
+        return false;
+    }
+    const std::string playlist = NormalLocalPath(path);
+    m_directory = playlist.substr(0, playlist.find_last_of('/') + 1);
 
     // The footer: the last 100 bytes announce the version and the number of entries.
     if (std::fseek(m_file.get(), 0, SEEK_END) != 0)
@@ -98,8 +116,9 @@ bool PlsPlaylist::NextEntry(PlsEntry& entry) {
         entry.path = textAfterEquals(m_line);
         break;
     }
-    if (!entry.path.empty() && entry.path.front() != '/')
-        entry.path = m_directory + entry.path;
+    // Relative entries lie beside the playlist; an address with a scheme stays as it is.
+    if (!entry.path.empty())
+        entry.path = NormalLocalPath(entry.path, m_directory);
 
     // An optional Title line of the same entry names it; otherwise the file name does.
     if (!readLine())

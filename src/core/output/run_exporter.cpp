@@ -6,6 +6,7 @@
 #include "output/text_exports.h"
 #include "output/web_site_export.h"
 #include "output/xml_export.h"
+#include "store/catalogue_files.h"
 
 namespace tunebay {
 
@@ -34,6 +35,11 @@ ExportOutcome RunExport(CCatalogueConnection& connection, int format, ExportOpti
                         const std::string& appDirectory, bool launch) {
     ExportOutcome outcome;
     const std::string chosenPath = options.path;
+    // Writing the export over the open catalogue (or its log) would destroy it.
+    if (IsCatalogueFile(connection.Path(), chosenPath)) {
+        outcome.refusal = chosenPath + ": the file is the open catalogue";
+        return outcome;
+    }
     const ExportFormatInfo* info = FindExportFormat(format);
     if (!info || !RunExporter(connection, format, options))
         return outcome;

@@ -18,6 +18,8 @@ struct ExportOutcome {
     // The chosen file when the format is opened afterwards and `launch` was asked for
     // (HTMLLaunchFile); empty otherwise, and always when the export failed.
     std::string launchPath;
+    // Why nothing was written, where the export was refused before it began.
+    std::string refusal = {};
 };
 ExportOutcome RunExport(CCatalogueConnection& connection, int format, ExportOptions options,
                         const std::string& appDirectory, bool launch);

@@ -1,6 +1,7 @@
 #include "store/catalogue_connection.h"
 
 #include "store/catalogue_error.h"
+#include "store/catalogue_files.h"
 #include "store/sql_dialect.h"
 
 #include <sqlite3.h>
@@ -8,9 +9,11 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -24,12 +27,6 @@ namespace {
 // How long a statement waits for another thread or process that holds the catalogue's write
 // lock before it fails.
 constexpr int kBusyTimeoutMs = 3000;
-
-long long steadyMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 
 // Jet's FIRST: the value of the first row the aggregate sees.
 void firstStep(sqlite3_context* context, int, sqlite3_value** values) {
@@ -70,12 +67,9 @@ std::string uriEscape(std::string_view path) {
 // handles cached by threads for an earlier catalogue are recognised as stale.
 class ConnectionState {
 public:
-    // Waits for another writer in short steps, noting the time so that a long run of batched
-    // writes can let the waiting writer in (SQLite's own waiting sleeps up to 100 ms at a time
-    // and would miss the short gap between two batches).
-    static int onBusy(void* self, int attempt) {
-        auto* state = static_cast<ConnectionState*>(self);
-        state->lastBusyAt = steadyMilliseconds();
+    // Waits for another writer in short steps (SQLite's own waiting sleeps up to 100 ms at a
+    // time and would miss the short gap between two of a run's batches).
+    static int onBusy(void*, int attempt) {
         if (attempt >= kBusyTimeoutMs)
             return 0;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -86,8 +80,21 @@ public:
         for (auto& [db, cache] : statements)
             for (auto& [sql, statement] : cache)
                 sqlite3_finalize(statement);
+        sqlite3* last = handles.empty() ? nullptr : handles.back();
         for (sqlite3* db : handles)
-            sqlite3_close_v2(db); // deferred until the last result set of a handle is released
+            if (db != last)
+                sqlite3_close_v2(db); // deferred until the last result set of a handle is released
+        if (last && !readOnly)
+            leaveWriteAheadLog(last);
+        sqlite3_close_v2(last);
+    }
+
+    // The last writer to close a catalogue takes it out of write-ahead logging: the file then
+    // holds every change, and a reader without write access needs no companion files to read
+    // it. Another process still holding the catalogue keeps it as it is.
+    static void leaveWriteAheadLog(sqlite3* db) {
+        sqlite3_busy_handler(db, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
     }
 
     sqlite3* openHandle() const {
@@ -96,7 +103,7 @@ public:
         if (rc != SQLITE_OK) {
             const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
             sqlite3_close_v2(db);
-            throw CatalogueError("", "cannot open the catalogue: " + message);
+            throw CatalogueError("", message);
         }
         sqlite3_extended_result_codes(db, 1);
         sqlite3_busy_handler(db, &ConnectionState::onBusy, const_cast<ConnectionState*>(this));
@@ -106,7 +113,7 @@ public:
         return db;
     }
 
-    std::string location; // a path, or a file: URI for an immutable read-only open
+    std::string location; // an absolute path, or a file: URI for an unchanging read-only open
     int flags = 0;
     bool readOnly = false;
     std::mutex mutex;
@@ -114,7 +121,6 @@ public:
     std::vector<sqlite3*> idle;    // handles of threads that have ended, ready for reuse
     // Prepared statements kept for reuse, per handle and statement text.
     std::map<sqlite3*, std::map<std::string, sqlite3_stmt*, std::less<>>> statements;
-    std::atomic<long long> lastBusyAt{0}; // when some thread last waited for the write lock
 };
 
 namespace {
@@ -255,26 +261,28 @@ bool CCatalogueConnection::IsReadOnly() const {
 int CCatalogueConnection::Open(std::string_view connectionString) {
     m_state.reset();
     m_path.clear();
+    m_openError.clear();
     if (connectionString.empty())
         return 0;
 
-    const std::string path = ConnectionStringPath(connectionString);
-    if (path.empty())
+    const std::string given = ConnectionStringPath(connectionString);
+    if (given.empty()) {
+        m_openError = "no file named";
         return 1;
+    }
+    // An absolute name never reads as a URI, whatever it begins with ("file:z.tbf").
+    const std::string path = AbsoluteCatalogueName(given);
 
     auto state = std::make_shared<ConnectionState>();
-    state->readOnly = access(path.c_str(), W_OK) != 0;
     state->location = path;
-    // Never create a file here: a catalogue is made from the template or not at all.
-    state->flags =
-        (state->readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
 
     // Reading the schema proves that the file is a database at all (opening alone reads nothing).
     auto probe = [&]() -> bool {
         sqlite3* db = nullptr;
         try {
             db = state->openHandle();
-        } catch (const CatalogueError&) {
+        } catch (const CatalogueError& error) {
+            m_openError = error.engineMessage();
             return false;
         }
         const bool ok = sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr,
@@ -283,20 +291,40 @@ int CCatalogueConnection::Open(std::string_view connectionString) {
             state->handles.push_back(db);
             state->idle.push_back(db);
         } else {
+            m_openError = sqlite3_errmsg(db);
             sqlite3_close_v2(db);
         }
         return ok;
     };
-    if (!probe()) {
-        if (!state->readOnly)
+
+    bool opened = false;
+    if (access(path.c_str(), W_OK) == 0) {
+        // Never create a file here: a catalogue is made from the template or not at all.
+        state->flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
+        opened = probe();
+    } else if (errno != EACCES && errno != EROFS) {
+        m_openError = std::strerror(errno);
+        return 1;
+    }
+    // A catalogue that cannot be written (or whose folder or disk takes no new files) is still
+    // read, in a way that makes no files beside it.
+    if (!opened) {
+        std::string refusal;
+        const ReadOnlyAccess access = ChooseReadOnlyAccess(path, refusal);
+        if (access == ReadOnlyAccess::Refused) {
+            m_openError = refusal;
             return 1;
-        // A read-only catalogue in write-ahead-log mode cannot be read where its shared-memory
-        // file cannot be made; read it as an unchanging file instead.
-        state->location = "file:" + uriEscape(path) + "?immutable=1";
-        state->flags |= SQLITE_OPEN_URI;
+        }
+        state->readOnly = true;
+        state->flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
+        if (access == ReadOnlyAccess::Unchanging) {
+            state->location = "file:" + uriEscape(path) + "?immutable=1";
+            state->flags |= SQLITE_OPEN_URI;
+        }
         if (!probe())
             return 1;
     }
+    m_openError.clear();
     m_state = std::move(state);
     m_path = path;
     return 0;
@@ -446,10 +474,6 @@ int CCatalogueConnection::ChangedRows() {
     return sqlite3_changes(handle());
 }
 
-bool CCatalogueConnection::WritersWaitedSince(long long steadyMs) const {
-    return m_state && m_state->lastBusyAt.load() >= steadyMs;
-}
-
 bool CCatalogueConnection::InTransaction() {
     return sqlite3_get_autocommit(handle()) == 0;
 }
@@ -492,41 +516,6 @@ CatalogueTransaction::~CatalogueTransaction() {
 void CatalogueTransaction::Commit() {
     m_connection.Execute(m_savepoint ? "RELEASE catalogue_unit" : "COMMIT");
     m_done = true;
-}
-
-// ---- CatalogueBatch ----
-
-namespace {
-constexpr long long kBatchMilliseconds = 500;
-} // namespace
-
-CatalogueBatch::CatalogueBatch(CCatalogueConnection& connection)
-    : m_connection(connection), m_openedAt(steadyMilliseconds()) {
-    m_connection.Begin();
-}
-
-CatalogueBatch::~CatalogueBatch() {
-    try {
-        if (m_connection.InTransaction())
-            m_connection.Commit();
-    } catch (const CatalogueError&) {
-        try {
-            m_connection.Rollback();
-        } catch (const CatalogueError&) {
-        }
-    }
-}
-
-bool CatalogueBatch::UnitDone() {
-    if (steadyMilliseconds() - m_openedAt < kBatchMilliseconds)
-        return false;
-    m_connection.Commit();
-    // Someone waited for the write lock during this batch: give them the chance to take it.
-    if (m_connection.WritersWaitedSince(m_openedAt))
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    m_connection.Begin();
-    m_openedAt = steadyMilliseconds();
-    return true;
 }
 
 // ---- connection strings ----

@@ -72,6 +72,8 @@ public:
     bool IsOpen() const;
     const std::string& Path() const { return m_path; }
     bool IsReadOnly() const;
+    // Why the last Open failed, in the system's or the engine's words ("" after a success).
+    const std::string& OpenError() const { return m_openError; }
 
     // Switches the catalogue file to write-ahead logging so that readers and one writer can work
     // at once. Called once the file is known to be a catalogue (it changes the file).
@@ -93,9 +95,6 @@ public:
 
     // Transactions belong to the calling thread's handle. Prefer CatalogueTransaction.
     bool InTransaction();
-    // Whether a thread of this program waited for the write lock since the given steady-clock
-    // time in milliseconds.
-    bool WritersWaitedSince(long long steadyMs) const;
     void Begin();
     void Commit();
     void Rollback();
@@ -107,10 +106,11 @@ private:
 
     std::shared_ptr<ConnectionState> m_state;
     std::string m_path;
+    std::string m_openError;
 };
 
-// Runs the enclosed statements as one unit: rolled back unless Commit is called. Inside a batch
-// (below) the unit is a savepoint of the batch's transaction.
+// Runs the enclosed statements as one unit: rolled back unless Commit is called. Inside another
+// transaction of the thread the unit is a savepoint of it.
 class CatalogueTransaction {
 public:
     explicit CatalogueTransaction(CCatalogueConnection& connection);
@@ -123,24 +123,6 @@ private:
     CCatalogueConnection& m_connection;
     bool m_savepoint = false;
     bool m_done = false;
-};
-
-// Groups the units of a long run (the files of an import) into fewer commits: each unit stays
-// whole, and a crash loses at most the units of the last half second. Whatever was done is
-// committed when the batch ends, also when the run ends early.
-class CatalogueBatch {
-public:
-    explicit CatalogueBatch(CCatalogueConnection& connection);
-    ~CatalogueBatch();
-    CatalogueBatch(const CatalogueBatch&) = delete;
-    CatalogueBatch& operator=(const CatalogueBatch&) = delete;
-    // Commits when the batch has been open long enough, and opens the next one; true when it
-    // committed.
-    bool UnitDone();
-
-private:
-    CCatalogueConnection& m_connection;
-    long long m_openedAt = 0; // steady-clock milliseconds
 };
 
 // The connection string for a catalogue path.

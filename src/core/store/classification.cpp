@@ -49,9 +49,12 @@ void reassign(CCatalogueConnection& connection, const KindNames& kind, int itemI
 
     std::string newId;
     if (!found) {
-        newId = std::to_string(tableEmpty ? 1 : maxId + 1);
-        connection.Execute("INSERT INTO " + table + " (lID, sName) VALUES (" + newId + ", " +
-                           SqlQuote(name) + ")");
+        // The table's own counter picks the id: the next after the largest (as MAX+1 would) in
+        // an older catalogue, and never the id of a deleted row in one whose counter remembers.
+        connection.Execute("INSERT INTO " + table + " (sName) VALUES (" + SqlQuote(name) + ")");
+        ResultSet inserted = connection.Execute("SELECT MAX(lID) FROM " + table);
+        newId = inserted.IsEof() ? std::to_string(tableEmpty ? 1 : maxId + 1) : inserted.GetText(0);
+        inserted = ResultSet();
         connection.Execute("UPDATE tblItem SET " + column + "=" + newId + " WHERE lID=" + item);
     } else {
         newId = existingId;

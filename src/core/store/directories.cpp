@@ -1,5 +1,6 @@
 #include "store/directories.h"
 
+#include "store/local_paths.h"
 #include "tools/text_case.h"
 
 namespace tunebay {
@@ -19,12 +20,18 @@ void ensureTrailing(std::string& text, char separator) {
 
 DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view web,
                                       std::string_view network) {
-    DirectoryForms forms{std::string(local), std::string(network), std::string(web)};
+    // One directory has one row: its local form is absolute and lexically normal.
+    const bool isAddress = HasUrlScheme(local);
+    DirectoryForms forms{isAddress || !startsWith(local, "/") ? std::string(local)
+                                                              : NormalLocalPath(local),
+                         std::string(network), std::string(web)};
+    // An address (a playlist's stream) is its own network and web form.
     if (forms.network.empty())
-        forms.network = startsWith(local, "//") ? std::string(local) : "/" + std::string(local);
+        forms.network =
+            isAddress || startsWith(forms.local, "//") ? forms.local : "/" + forms.local;
     if (forms.web.empty()) {
-        if (startsWith(local, "http://")) {
-            forms.web = local;
+        if (isAddress) {
+            forms.web = forms.local;
         } else {
             std::string address;
             for (const char c : forms.network)

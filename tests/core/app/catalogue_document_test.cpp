@@ -135,6 +135,60 @@ std::time_t utc(int year, int month, int day, int hour = 0) {
     return timegm(&fields);
 }
 
+TEST_F(Document, NeverReplacesACatalogueInUseElsewhere) {
+    const fs::path path = dir.file("shared.tbf");
+    ASSERT_TRUE(document.NewCatalogue(path.string()).ok());
+    document.Close();
+    CCatalogueConnection other; // another program's hold on the file
+    ASSERT_EQ(other.Open(CatalogueConnectionString(path.string())), 0);
+    other.EnableConcurrentAccess();
+    other.Execute("INSERT INTO tblGroup (sName) VALUES ('theirs')");
+    const OpenResult refused = document.NewCatalogue(path.string());
+    EXPECT_EQ(refused.status, OpenStatus::CreateFailed);
+    EXPECT_NE(refused.detail.find("another program"), std::string::npos);
+    EXPECT_EQ(other.Execute("SELECT sName FROM tblGroup").GetText(0), "theirs");
+}
+
+TEST_F(Document, ReplacedCatalogueLeavesNoLogToBeReadIntoTheNewOne) {
+    const fs::path path = dir.file("old.tbf");
+    ASSERT_TRUE(document.NewCatalogue(path.string()).ok());
+    connection.Execute("PRAGMA wal_autocheckpoint=0");
+    connection.Execute("INSERT INTO tblGroup (sName) VALUES ('stale')");
+    // The log of a writer that ended without closing.
+    const std::string log = test::readFile(dir.file("old.tbf-wal"));
+    ASSERT_FALSE(log.empty());
+    document.Close();
+    dir.write("old.tbf-wal", log);
+    ASSERT_TRUE(document.NewCatalogue(path.string()).ok());
+    EXPECT_EQ(connection.Execute("SELECT COUNT(*) FROM tblGroup").GetText(0), "0");
+}
+
+TEST_F(Document, CataloguesReachedThroughLinksAreChangedWhereTheLinkPoints) {
+    fs::create_directory(dir.file("real"));
+    dir.write("real/empty.tbf", "");
+    fs::create_symlink("real/empty.tbf", dir.file("empty-link.tbf"));
+    ASSERT_TRUE(document.OpenCatalogue(dir.file("empty-link.tbf").string()).ok());
+    document.Close();
+    EXPECT_TRUE(fs::is_symlink(dir.file("empty-link.tbf")));
+    EXPECT_GT(fs::file_size(dir.file("real/empty.tbf")), 0u);
+
+    fs::create_symlink("real/forced.tbf", dir.file("forced-link.tbf"));
+    ASSERT_TRUE(document.NewCatalogue(dir.file("forced-link.tbf").string()).ok());
+    document.Close();
+    EXPECT_TRUE(fs::is_symlink(dir.file("forced-link.tbf")));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir.file("real/forced.tbf"))));
+}
+
+TEST_F(Document, FailuresNameTheFileAndTheReason) {
+    const OpenResult missing = document.OpenCatalogue(dir.file("nope.tbf").string());
+    EXPECT_EQ(missing.message, kMessageNotAccessible);
+    EXPECT_EQ(missing.detail, dir.file("nope.tbf").string() + ": No such file or directory");
+    const OpenResult notDatabase =
+        document.OpenCatalogue(dir.write("text.tbf", std::string(600, 't')).string());
+    EXPECT_EQ(notDatabase.message, kMessageOpenFailed);
+    EXPECT_NE(notDatabase.detail.find("text.tbf: "), std::string::npos);
+}
+
 TEST(TimeStamps, OneMonthLaterRollsOverDaysTheMonthLacks) {
     EXPECT_EQ(FormatTimeStamp(utc(2026, 12, 8, 14)), "20261208140000");
     EXPECT_EQ(TimeStampOneMonthLater(utc(2026, 12, 8)), "20270108000000");

@@ -30,6 +30,7 @@ TEST(Settings, FirstStartGivesEveryDefault) {
     EXPECT_EQ(settings.MusicBrainzServerPort, 80);
     EXPECT_EQ(settings.MusicBrainzProxyPort, 8080);
     EXPECT_EQ(settings.ToolsTitleAsk, 1);
+    settings.ResolvePlayer();
     EXPECT_EQ(settings.Player, 2);
     EXPECT_EQ(settings.CustomPlayer, "\"vlc\" \"%1\"");
 }
@@ -38,6 +39,7 @@ TEST(Settings, WithoutADefaultPlayerTheStandardPlayerIsUsed) {
     MemorySettingsStore store;
     CAppSettings settings;
     settings.Load(store, "/x/", noPlayer);
+    settings.ResolvePlayer();
     EXPECT_EQ(settings.Player, 1);
     EXPECT_EQ(settings.CustomPlayer, "");
 }
@@ -59,8 +61,24 @@ TEST(Settings, ThePlayerProbeRunsOnlyForAnEmptyCustomPlayerOfKindTwo) {
         ++probes;
         return std::string("p");
     });
+    settings.ResolvePlayer();
     EXPECT_EQ(probes, 0);
     EXPECT_EQ(settings.CustomPlayer, "\"audacious\" \"%1\"");
+}
+
+TEST(Settings, ThePlayerIsProbedOnlyWhenNeededAndOnceARun) {
+    MemorySettingsStore store;
+    int probes = 0;
+    CAppSettings settings;
+    settings.Load(store, "/x/", [&] {
+        ++probes;
+        return std::string("\"vlc\" \"%1\"");
+    });
+    EXPECT_EQ(probes, 0);
+    settings.ResolvePlayer();
+    settings.ResolvePlayer();
+    EXPECT_EQ(probes, 1);
+    EXPECT_EQ(settings.CustomPlayer, "\"vlc\" \"%1\"");
 }
 
 TEST(Settings, UnreadableValuesKeepTheirDefaults) {
@@ -115,6 +133,9 @@ TEST(Settings, SaveWritesEveryValueAndLoadReadsItBack) {
     EXPECT_EQ(again.HTMLOrderType, 8);
     EXPECT_EQ(again.Search1Value, "it's, \"quoted\"");
     EXPECT_EQ(again.NextUpdate, "20270108000000");
+    // Never asked for, the player stays to be probed in a later run.
+    EXPECT_EQ(again.Player, 2);
+    again.ResolvePlayer();
     EXPECT_EQ(again.Player, 1);
 }
 

@@ -283,38 +283,3 @@ TEST(Connection, CatalogueLockedByAnotherProcessFailsClearly) {
 
 } // namespace
 } // namespace tunebay
-
-namespace tunebay {
-namespace {
-
-// Two long runs of batched writes on two threads both get through: the one holding the write
-// lock lets a waiting writer in between its batches.
-TEST(Connection, TwoBatchedWritersTakeTurns) {
-    test::TempCatalogue catalogue;
-    auto& db = catalogue.connection;
-    std::atomic<int> failures{0};
-    auto writer = [&](const std::string& table) {
-        try {
-            CatalogueBatch batch(db);
-            const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
-            while (std::chrono::steady_clock::now() < end) {
-                CatalogueTransaction unit(db);
-                db.Execute("INSERT INTO " + table + " (sName) VALUES ('x')");
-                unit.Commit();
-                batch.UnitDone();
-            }
-        } catch (const CatalogueError&) {
-            ++failures;
-        }
-    };
-    std::thread first(writer, "tblPackage");
-    std::thread second(writer, "tblFolder");
-    first.join();
-    second.join();
-    EXPECT_EQ(failures.load(), 0);
-    EXPECT_NE(catalogue.scalar("SELECT COUNT(*) FROM tblPackage"), "0");
-    EXPECT_NE(catalogue.scalar("SELECT COUNT(*) FROM tblFolder"), "0");
-}
-
-} // namespace
-} // namespace tunebay
