@@ -26,6 +26,12 @@ std::string ProgramDataDirectory() {
     return QDir::cleanPath(bin.absoluteFilePath("../share/tunebay")).toStdString() + "/";
 }
 
+std::string UserDataDirectory() {
+    return (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/Tunebay/"))
+        .toStdString();
+}
+
 std::string PlayerCommandFromExec(const QString& exec) {
     const QStringList parts = QProcess::splitCommand(exec);
     if (parts.isEmpty())
