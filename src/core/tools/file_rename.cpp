@@ -53,6 +53,10 @@ MoveResult MoveWithoutReplacing(const std::string& from, const std::string& to) 
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
         return MoveResult::Failed;
     // The file system cannot refuse a replacement itself.
+    return MoveByLinking(from, to);
+}
+
+MoveResult MoveByLinking(const std::string& from, const std::string& to) {
     if (::link(from.c_str(), to.c_str()) == 0) {
         if (::unlink(from.c_str()) == 0)
             return MoveResult::Moved;

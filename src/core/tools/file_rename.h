@@ -12,6 +12,10 @@ enum class MoveResult { Moved, TargetExists, Failed };
 // target that only this call replaces.
 MoveResult MoveWithoutReplacing(const std::string& from, const std::string& to);
 
+// The way for file systems without RENAME_NOREPLACE: a hard link under the new name, then the
+// old name removed; where hard links are refused too, an empty file reserves the new name.
+MoveResult MoveByLinking(const std::string& from, const std::string& to);
+
 // The file name "6. Rename Filename" gives an item: group + " - " + title (the title alone when
 // the group is empty or "Unknown"), made safe (style 1 also Unix-encoded), followed by the
 // current name's extension in lower case. Empty when the result could not be a name in the

@@ -6,8 +6,8 @@
 
 namespace tunebay {
 
-// Removes the tags the tag library knows from the MP3 file at `path` (ID3v1, ID3v2, APE), all
-// of them or all but ID3v1. Succeeds only when the file, read again, holds none of the removed
+// Removes the tags of the MP3 file at `path` (ID3v1, ID3v2, APE, Lyrics3), all of them or all
+// but ID3v1. Succeeds only when the file, read again, holds none of the removed
 // kinds.
 bool RemoveFileTags(const std::string& path, bool keepVersion1);
 

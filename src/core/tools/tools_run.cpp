@@ -310,9 +310,10 @@ void ToolsRun::renameFile(const ToolsRunItem& item, const std::string& group,
 }
 
 ToolsOperation::ToolsOperation(IProgressSink& sink, CCatalogueConnection& connection, ToolsJob job,
-                               IWorkerQuestion& question, IItemIdentifier* identifier)
-    : CBackgroundOperation(kFinishTools, sink),
-      m_run(connection, std::move(job), question, identifier) {}
+                               IWorkerQuestion& question,
+                               std::unique_ptr<IItemIdentifier> identifier)
+    : CBackgroundOperation(kFinishTools, sink), m_identifier(std::move(identifier)),
+      m_run(connection, std::move(job), question, m_identifier.get()) {}
 
 void ToolsOperation::Run() {
     ToolsRunHooks hooks;

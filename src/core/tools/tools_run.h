@@ -9,6 +9,7 @@
 #include "tools/tools_job.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -103,8 +104,9 @@ private:
 // The tools run as the background operation of the window's tools slot.
 class ToolsOperation : public CBackgroundOperation {
 public:
+    // The identification client, if any, lives and goes with the run.
     ToolsOperation(IProgressSink& sink, CCatalogueConnection& connection, ToolsJob job,
-                   IWorkerQuestion& question, IItemIdentifier* identifier);
+                   IWorkerQuestion& question, std::unique_ptr<IItemIdentifier> identifier);
 
     const ToolsRun& Result() const { return m_run; }
     // Runs on the calling thread (the command line when no worker is wanted).
@@ -114,6 +116,7 @@ protected:
     void Run() override;
 
 private:
+    std::unique_ptr<IItemIdentifier> m_identifier; // before the run that uses it
     ToolsRun m_run;
 };
 

@@ -98,5 +98,15 @@ TEST_F(RenameItemFileTest, MoveWithoutReplacingReportsAnExistingTarget) {
     EXPECT_EQ(MoveWithoutReplacing(dir() + "a", dir() + "d"), MoveResult::Failed);
 }
 
+TEST_F(RenameItemFileTest, MovingByLinkingNeverReplacesEither) {
+    m_dir.write("a", "a");
+    m_dir.write("b", "b");
+    EXPECT_EQ(MoveByLinking(dir() + "a", dir() + "b"), MoveResult::TargetExists);
+    EXPECT_EQ(readFile(m_dir.file("b")), "b");
+    EXPECT_EQ(MoveByLinking(dir() + "a", dir() + "c"), MoveResult::Moved);
+    EXPECT_FALSE(exists("a"));
+    EXPECT_EQ(readFile(m_dir.file("c")), "a");
+}
+
 } // namespace
 } // namespace tunebay

@@ -7,9 +7,11 @@
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <taglib/id3v1tag.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 
+#include <cstdio>
 #include <deque>
 #include <filesystem>
 #include <memory>
@@ -65,8 +67,11 @@ std::string mp3WithBothTags() {
     recipe.id3v2 = test::id3v2TagFromFields(3, version2);
     test::Id3v1Fields version1;
     version1.title = "Old title";
-    recipe.id3v1 = version1;
-    return test::makeMp3(recipe);
+    // A Lyrics3 (version 2) block between the audio and the ID3v1 tag.
+    const std::string lyrics = "LYRICSBEGININD0000210LYR00005hello";
+    char size[7];
+    std::snprintf(size, sizeof size, "%06zu", lyrics.size());
+    return test::makeMp3(recipe) + lyrics + size + "LYRICS200" + test::id3v1Tag(version1);
 }
 
 class ToolsRunTest : public ::testing::Test {
@@ -231,8 +236,13 @@ TEST_F(ToolsRunTest, TagActionsAreCheckedByReadingTheFileAgain) {
         ToolsRun tools(fresh.connection, job, question, nullptr);
         tools.Execute({});
         EXPECT_EQ(tools.Failures().Summary(), "") << c.action;
+        EXPECT_EQ(test::readFile(path).find("LYRICS") == std::string::npos, c.action != kTagWrite)
+            << c.action;
         TagLib::MPEG::File file(path.c_str(), false);
         EXPECT_EQ(file.hasID3v1Tag(), c.id3v1) << c.action;
+        if (c.id3v1) {
+            EXPECT_EQ(file.ID3v1Tag()->title().to8Bit(true), "Old title");
+        }
         EXPECT_EQ(file.hasID3v2Tag(), c.id3v2) << c.action;
         if (c.action == kTagWrite) {
             EXPECT_EQ(file.ID3v2Tag()->title().to8Bit(true), "New title");
