@@ -26,6 +26,22 @@ std::string plainLines(const std::string& text) {
     return shown;
 }
 
+// Clears the progress line before a question takes the terminal.
+class QuestionAfterProgress : public IWorkerQuestion {
+public:
+    QuestionAfterProgress(IWorkerQuestion& question, ConsoleProgress& progress)
+        : m_question(question), m_progress(progress) {}
+    QuestionAnswer Ask(const std::string& text, const std::string& title, QuestionButtons buttons,
+                       QuestionIcon icon) override {
+        m_progress.ClearLine();
+        return m_question.Ask(text, title, buttons, icon);
+    }
+
+private:
+    IWorkerQuestion& m_question;
+    ConsoleProgress& m_progress;
+};
+
 const std::map<std::string, int> kTagActions = {
     {"write", kTagWrite}, {"delete-all", kTagDeleteAll}, {"keep-v1", kTagDeleteAllButVersion1}};
 
@@ -105,8 +121,9 @@ public:
                 job.exceptions = &*exceptions.list;
         }
 
-        TerminalQuestion question(std::cin, context.err, fixed);
+        TerminalQuestion terminal(std::cin, context.err, fixed);
         ConsoleProgress progress(context.err);
+        QuestionAfterProgress question(terminal, progress);
         auto run = std::make_shared<ToolsOperation>(progress, context.connection, std::move(job),
                                                     question, nullptr);
         if (!progress.RunToEnd(run)) {

@@ -78,6 +78,30 @@ TEST(CliTools, RenamesFilesAndReportsFailuresWithExitOne) {
         << result.err;
 }
 
+TEST(CliTools, NoAnswersTheTenFailuresQuestionAndEndsTheRun) {
+    test::TempCatalogue catalogue;
+    test::CatalogueBuilder builder(catalogue.connection);
+    std::string items;
+    for (int i = 0; i < 12; ++i) {
+        const std::string number = (i < 10 ? "0" : "") + std::to_string(i);
+        const auto item = builder.add({.title = "Missing " + number,
+                                       .directory = "/nowhere/",
+                                       .fileName = "gone" + number + ".mp3"});
+        items += (items.empty() ? "" : ",") + std::to_string(item.itemId);
+    }
+    catalogue.connection.Open("");
+    CliRunner cli;
+    for (const auto& [answer, done] : {std::pair{"--no", 10}, std::pair{"--yes", 12}}) {
+        const auto result = cli.run(
+            {"tools", catalogue.path().string(), "--items", items, "--rename", "1", answer});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_EQ(result.out, "Applied the tools to " + std::to_string(done) + " items.\n");
+        EXPECT_NE(result.err.find("/nowhere/gone09.mp3 (Rename)"), std::string::npos) << result.err;
+        // More than ten failures end the list with one ellipsis.
+        EXPECT_EQ(result.err.ends_with("gone09.mp3 (Rename)\n...\n"), done == 12) << result.err;
+    }
+}
+
 TEST(CliTools, RefusedWithoutAWayToAnswerOrWithNothingToDo) {
     Shelf shelf;
     CliRunner cli;

@@ -108,6 +108,31 @@ private slots:
         QCOMPARE(catalogue.scalar("SELECT sName FROM tblMedia"), std::string("Old"));
     }
 
+    void abortStopsTheRunAfterTheCurrentItem() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        for (const char* title : {"One", "Two", "Three"})
+            builder.add(facts(title, "Abba"));
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->ShowTools();
+        CToolsWindow* tools = window.frame->ToolsWindow();
+        tools->toolBox(4)->setChecked(true);
+        tools->titleField()->setText("New");
+        tools->setBox(kRowTitle)->setChecked(true);
+        tools->askBox(kRowTitle)->setChecked(true);
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        QTest::mouseClick(tools->applyButton(), Qt::LeftButton);
+        // The worker's first question waits for this thread, so the run is still under way.
+        QCOMPARE(tools->applyButton()->text(), QString("Abort"));
+        QTest::mouseClick(tools->applyButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(finished.contains(QVariantList{kFinishTools}), 10000);
+        QCOMPARE(tools->applyButton()->text(), QString("Apply"));
+        QVERIFY(window.prompter.questions.size() <= 1);
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblMedia WHERE sName='New'"),
+                 std::string(window.prompter.questions.size() == 1 ? "1" : "0"));
+    }
+
     void nothingCheckedAndAnEmptyTitleAreRefused() {
         TempCatalogue catalogue;
         WindowFixture window;
