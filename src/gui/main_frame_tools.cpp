@@ -9,6 +9,8 @@
 #include "tools_window.h"
 #include "window_worker_question.h"
 
+#include <QAction>
+
 namespace tunebay {
 
 void CMainFrame::ShowTools() {
@@ -16,7 +18,14 @@ void CMainFrame::ShowTools() {
         m_toolsWindow = new CToolsWindow(m_settings, m_connection, m_settings.AppDirectory,
                                          UserDataDirectory(), m_prompter, this);
         connect(m_toolsWindow, &CToolsWindow::applyClicked, this, &CMainFrame::applyTools);
+        // The command carries a check mark while its window is shown.
+        QAction* command = m_actions["Tools"];
+        command->setCheckable(true);
+        connect(m_toolsWindow, &CToolsWindow::visibilityChanged, command, &QAction::setChecked);
         m_toolsWindow->SetRunning(slot(kFinishTools) != nullptr);
+    } else if (m_toolsWindow->isVisible()) {
+        m_toolsWindow->hide();
+        return;
     } else {
         m_toolsWindow->FillLists();
     }

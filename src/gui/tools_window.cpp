@@ -177,10 +177,16 @@ CToolsWindow::~CToolsWindow() {
     store();
 }
 
+void CToolsWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    emit visibilityChanged(true);
+}
+
 void CToolsWindow::hideEvent(QHideEvent* event) {
     // The settings are written when the program ends; the window keeps them up to date.
     store();
     QDialog::hideEvent(event);
+    emit visibilityChanged(false);
 }
 
 void CToolsWindow::load() {

@@ -62,8 +62,10 @@ public:
 
 signals:
     void applyClicked();
+    void visibilityChanged(bool visible);
 
 protected:
+    void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:

@@ -85,6 +85,13 @@ private slots:
         // The settings follow the controls.
         QCOMPARE(window.settings.ToolsCorrect, 1);
         QCOMPARE(window.settings.ToolsRename, 1);
+        // The command shows and hides the window, with a check mark while it is shown.
+        QVERIFY(window.frame->Action("Tools")->isChecked());
+        window.frame->Action("Tools")->trigger();
+        QVERIFY(!tools->isVisible());
+        QVERIFY(!window.frame->Action("Tools")->isChecked());
+        window.frame->Action("Tools")->trigger();
+        QVERIFY(tools->isVisible());
     }
 
     void questionsAreAskedByTheWindowWithTheirTitles() {
@@ -131,6 +138,26 @@ private slots:
         QVERIFY(window.prompter.questions.size() <= 1);
         QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblMedia WHERE sName='New'"),
                  std::string(window.prompter.questions.size() == 1 ? "1" : "0"));
+    }
+
+    void choosingAGroupOffersItsPackages() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        builder.add(facts("One", "Abba", "Gold"));
+        builder.add(facts("Two", "Abba", "Arrival"));
+        builder.add(facts("Three", "Queen", "Jazz"));
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->ShowTools();
+        QComboBox* groups = window.frame->ToolsWindow()->groupField();
+        const int abba = groups->findText("Abba");
+        QVERIFY(abba >= 0);
+        groups->setCurrentIndex(abba);
+        emit groups->activated(abba);
+        QComboBox* packages = window.frame->ToolsWindow()->packageField();
+        QCOMPARE(packages->count(), 2);
+        QCOMPARE(packages->itemText(0), QString("Arrival"));
+        QCOMPARE(packages->itemText(1), QString("Gold"));
     }
 
     void nothingCheckedAndAnEmptyTitleAreRefused() {
