@@ -66,6 +66,8 @@ std::vector<std::unique_ptr<Command>> MakeBrowseCommands();
 std::vector<std::unique_ptr<Command>> MakeItemCommands();
 // export, stats
 std::vector<std::unique_ptr<Command>> MakeExportCommands();
+// tools
+std::vector<std::unique_ptr<Command>> MakeToolsCommands();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);

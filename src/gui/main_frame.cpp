@@ -165,8 +165,7 @@ void CMainFrame::createActions() {
     m_actions["Stop"]->setIcon(ThemeIcon("process-stop", QStyle::SP_BrowserStop));
 
     // Commands of parts of the program still to come stand in the menus, disabled.
-    for (const char* later :
-         {"Play", "GeneralProperties", "Properties", "Tools", "CopyFiles", "MoveFiles"})
+    for (const char* later : {"Play", "GeneralProperties", "Properties", "CopyFiles", "MoveFiles"})
         m_actions[later]->setEnabled(false);
 
     auto* explorer = new QActionGroup(this);
@@ -188,6 +187,7 @@ void CMainFrame::createActions() {
     connect(m_actions["ImportFolder"], &QAction::triggered, this, &CMainFrame::ImportFolder);
     connect(m_actions["ImportPls"], &QAction::triggered, this, &CMainFrame::ImportPls);
     connect(m_actions["Close"], &QAction::triggered, this, &QWidget::close);
+    connect(m_actions["Tools"], &QAction::triggered, this, &CMainFrame::ShowTools);
     connect(m_actions["Delete"], &QAction::triggered, this, &CMainFrame::DeleteSelection);
     connect(m_actions["Rename"], &QAction::triggered, this, &CMainFrame::RenameSelection);
     connect(m_actions["Update"], &QAction::triggered, this, &CMainFrame::UpdateItems);
@@ -407,8 +407,11 @@ CMainFrame::~CMainFrame() {
     };
     while (alive() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (alive())
+    if (alive()) {
         (void)m_connectionOwner.release();
+        // The tools run may still ask; its question object answers No once the window is gone.
+        (void)m_workerQuestion.release();
+    }
 }
 
 } // namespace tunebay

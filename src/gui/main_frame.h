@@ -25,6 +25,9 @@ class QStackedWidget;
 
 namespace tunebay {
 
+class CToolsWindow;
+class IWorkerQuestion;
+
 class CJukoraView;
 class DeletionRun;
 class ItemIconView;
@@ -94,6 +97,9 @@ public:
     void ShowHelp();
     void ShowWebsite();
     void ShowAbout();
+    // The Tools window, made at its first use.
+    void ShowTools();
+    CToolsWindow* ToolsWindow() const { return m_toolsWindow; }
 
     // Background operations. StartOperation puts the operation into the slot of its finish
     // code and starts it; false (and the slot left as it was) when the slot is taken or no
@@ -171,6 +177,8 @@ private:
     void onProgress(int finishCode, const QString& text);
     void onFinished(int finishCode, int stopCode);
     void finishOperation(int finishCode, int stopCode);
+    void applyTools();
+    void finishTools(const std::shared_ptr<CBackgroundOperation>& operation);
     bool refuseWhileRunning();
     // BuildSelection over the list's present state; shows the 255-row message itself.
     bool buildSelection(Selection& selection);
@@ -236,6 +244,8 @@ private:
     QAction* m_recentSeparator = nullptr;
     std::vector<QAction*> m_recentActions;
     QMap<QString, QAction*> m_actions;
+    CToolsWindow* m_toolsWindow = nullptr;
+    std::unique_ptr<IWorkerQuestion> m_workerQuestion;
 };
 
 } // namespace tunebay

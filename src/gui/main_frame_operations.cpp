@@ -147,6 +147,10 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
                                PromptIcon::Error);
         break;
     }
+    case kFinishTools:
+        finishTools(operation);
+        operation.reset();
+        break;
     case kFinishListing: {
         auto& listing = static_cast<ListingOperation&>(*operation);
         const bool relist = listing.relist;

@@ -41,6 +41,12 @@ std::string UsableFolder(const std::string& stored) {
     return DefaultMusicFolder();
 }
 
+std::string UserDataDirectory() {
+    return (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+            QStringLiteral("/Tunebay/"))
+        .toStdString();
+}
+
 std::string PlayerCommandFromExec(const QString& exec) {
     const QStringList parts = QProcess::splitCommand(exec);
     if (parts.isEmpty())

@@ -19,6 +19,10 @@ std::string DefaultMusicFolder();
 // folder since removed).
 std::string UsableFolder(const std::string& stored);
 
+// The user's own data directory for the program (the first catalogue, the editable copy of the
+// exception list), ending in "/".
+std::string UserDataDirectory();
+
 // The desktop's default application for MP3 files as a player command line with "%1" for the
 // file ("" when none is set up). Asks xdg-mime and reads the application's .desktop file.
 std::string ProbeDefaultPlayer();

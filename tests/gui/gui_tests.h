@@ -8,3 +8,4 @@ int RunSearchFormTests(int argc, char** argv);
 int RunOptionsSheetTests(int argc, char** argv);
 int RunStartUpTests(int argc, char** argv);
 int RunOutputCommandsTests(int argc, char** argv);
+int RunToolsWindowTests(int argc, char** argv);

@@ -14,5 +14,6 @@ int main(int argc, char** argv) {
     failures += RunOptionsSheetTests(argc, argv);
     failures += RunStartUpTests(argc, argv);
     failures += RunOutputCommandsTests(argc, argv);
+    failures += RunToolsWindowTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include "tools/utf8_text.h"
 
+#include <filesystem>
 #include <fstream>
 #include <string_view>
 
@@ -60,6 +61,47 @@ CapitalizeExceptionsLoad LoadCapitalizeExceptionsFile(const std::string& path) {
     if (file.bad())
         result.errorMessage = "Unknown error while reading '" + path + "'!";
     return result;
+}
+
+std::string UserCapitalizeExceptionsPath(const std::string& userDataDirectory) {
+    return userDataDirectory + kCapitalizeExceptionsFileName;
+}
+
+CapitalizeExceptionsLoad LoadPreferredCapitalizeExceptions(const std::string& applicationDirectory,
+                                                           const std::string& userDataDirectory) {
+    const std::string user = UserCapitalizeExceptionsPath(userDataDirectory);
+    std::error_code ignored;
+    if (!userDataDirectory.empty() && std::filesystem::is_regular_file(user, ignored))
+        return LoadCapitalizeExceptionsFile(user);
+    return LoadCapitalizeExceptions(applicationDirectory);
+}
+
+std::string PrepareUserCapitalizeExceptions(const std::string& applicationDirectory,
+                                            const std::string& userDataDirectory,
+                                            std::string& error) {
+    namespace fs = std::filesystem;
+    const std::string user = UserCapitalizeExceptionsPath(userDataDirectory);
+    std::error_code failed;
+    if (fs::is_regular_file(user, failed))
+        return user;
+    const std::string installed = applicationDirectory + kCapitalizeExceptionsFileName;
+    if (!fs::is_regular_file(installed, failed)) {
+        error = "'" + installed + "' not found!";
+        return {};
+    }
+    fs::create_directories(userDataDirectory, failed);
+    if (!failed)
+        fs::copy_file(installed, user, fs::copy_options::skip_existing, failed);
+    if (!failed) {
+        // The installed file is read-only; the user's copy is there to be edited.
+        fs::permissions(user, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                        failed);
+    }
+    if (failed) {
+        error = "Cannot make '" + user + "': " + failed.message();
+        return {};
+    }
+    return user;
 }
 
 } // namespace tunebay

@@ -24,4 +24,18 @@ CapitalizeExceptionsLoad LoadCapitalizeExceptions(const std::string& application
 // The same from a file of any name (the command line's --exceptions).
 CapitalizeExceptionsLoad LoadCapitalizeExceptionsFile(const std::string& path);
 
+// The installed file is the program's and stays read-only; "Edit" works on a copy in the user's
+// data directory (ending in "/"), which is then read in preference.
+std::string UserCapitalizeExceptionsPath(const std::string& userDataDirectory);
+
+// The user's copy when there is one, else the installed file.
+CapitalizeExceptionsLoad LoadPreferredCapitalizeExceptions(const std::string& applicationDirectory,
+                                                           const std::string& userDataDirectory);
+
+// The file "Edit" opens: the user's copy, made from the installed file when there is none yet.
+// Empty, with `error` set, when neither exists or the copy cannot be made.
+std::string PrepareUserCapitalizeExceptions(const std::string& applicationDirectory,
+                                            const std::string& userDataDirectory,
+                                            std::string& error);
+
 } // namespace tunebay

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 
 namespace tunebay {
 namespace {
@@ -77,6 +78,37 @@ TEST(CapitalizeExceptions, ShippedListLoadsAndBehaves) {
     std::string text = "mcdonald's machine feat. dj shadow vs. the ufo of the usa part iv";
     CapitalizeName(text, kCapitalizeFirstLetters, &list);
     EXPECT_EQ(text, "McDonald's Machine feat. DJ Shadow vs. The UFO Of The USA Part IV");
+}
+
+TEST(CapitalizeExceptions, EditWorksOnAUserCopyThatIsThenReadFirst) {
+    const test::TempDir installed;
+    const test::TempDir home;
+    const std::string user = DirectoryOf(home) + "Tunebay/";
+    std::string error;
+    EXPECT_EQ(PrepareUserCapitalizeExceptions(DirectoryOf(installed), user, error), "");
+    EXPECT_EQ(error, "'" + DirectoryOf(installed) + "capitalize.txt' not found!");
+
+    const auto original = installed.write("capitalize.txt", "McDonald\n");
+    std::filesystem::permissions(original, std::filesystem::perms::owner_read);
+    error.clear();
+    const std::string copy = PrepareUserCapitalizeExceptions(DirectoryOf(installed), user, error);
+    EXPECT_EQ(copy, user + "capitalize.txt");
+    EXPECT_EQ(error, "");
+    // The copy can be edited, and it is what is read from now on.
+    {
+        std::ofstream edited(copy, std::ios::app);
+        ASSERT_TRUE(edited.is_open());
+        edited << "O'Neil\n";
+    }
+    const auto load = LoadPreferredCapitalizeExceptions(DirectoryOf(installed), user);
+    ASSERT_TRUE(load.list);
+    EXPECT_EQ(*load.list, (CapitalizeExceptionList{"McDonald", "O'Neil"}));
+    // A second Edit keeps the user's changes.
+    EXPECT_EQ(PrepareUserCapitalizeExceptions(DirectoryOf(installed), user, error), copy);
+    EXPECT_EQ(test::readFile(copy), "McDonald\nO'Neil\n");
+    // Without a copy the installed file is read.
+    EXPECT_EQ(*LoadPreferredCapitalizeExceptions(DirectoryOf(installed), DirectoryOf(home)).list,
+              CapitalizeExceptionList{"McDonald"});
 }
 
 } // namespace

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+
+namespace tunebay {
+
+enum class ToolsFailureKind { Identification, Tag, Rename };
+
+// The failures of one tools run: three counters, the first ten lines naming the files, and the
+// limits that end a run.
+class ToolsFailures {
+public:
+    // Counts a failure on the file at `fullPath`.
+    void Add(ToolsFailureKind kind, const std::string& fullPath);
+
+    int Count(ToolsFailureKind kind) const;
+    int Total() const { return m_identification + m_tag + m_rename; }
+
+    // True exactly once: after the item with which the total first reached ten or more.
+    bool TakeContinueQuestion();
+    // "> n file/s couldn't be auto-identified! ..." with the question and the failure lines.
+    std::string ContinueQuestion() const;
+
+    // More than 99 tag or rename failures, or more than 999 identification failures.
+    bool LimitExceeded() const;
+
+    // The summary of the run; empty when nothing failed.
+    std::string Summary() const;
+
+private:
+    std::string counts() const;
+
+    int m_identification = 0;
+    int m_tag = 0;
+    int m_rename = 0;
+    bool m_asked = false;
+    std::string m_lines;
+};
+
+} // namespace tunebay

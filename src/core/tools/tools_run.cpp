@@ -1,0 +1,361 @@
+#include "tools/tools_run.h"
+
+#include "store/catalogue_error.h"
+#include "tools/field_function.h"
+#include "tools/file_rename.h"
+#include "tools/tag_actions.h"
+#include "tools/text_rules.h"
+
+#include <chrono>
+#include <exception>
+
+namespace tunebay {
+
+namespace {
+
+// Items are committed together every half second: a crash loses at most that much.
+constexpr long long kBatchMilliseconds = 500;
+
+long long steadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+namespace {
+
+constexpr int kProgressEvery = 5;
+constexpr int kNoGenreId = 255;
+constexpr const char* kUnknown = "Unknown";
+
+constexpr const char* kItemColumns =
+    "SELECT tblDirectory.sLocal, tblMedia.sFileName, tblMedia.sName, tblGroup.sName, "
+    "tblPackage.sName, tblMedia.sPublishTime, tblMedia.sComment, tblMedia.lGenreID, "
+    "tblMedia.lID, tblItem.lID, tblGroup.lID, tblPackage.lID, tblMedia.lMediaType, "
+    "tblMedia.lLength";
+
+bool isFunction(const ToolsProperty& property) {
+    return property.set && ApplyFieldFunction(nullptr, property.text, true);
+}
+
+int index(ClassificationKind kind) {
+    return kind == ClassificationKind::Group ? 0 : 1;
+}
+
+} // namespace
+
+ToolsRun::ToolsRun(CCatalogueConnection& connection, ToolsJob job, IWorkerQuestion& question,
+                   IItemIdentifier* identifier)
+    : m_connection(connection), m_job(std::move(job)), m_question(question),
+      m_identifier(identifier) {
+    NormaliseToolsJob(m_job);
+    m_titleIsFunction = isFunction(m_job.title);
+    m_groupIsFunction = isFunction(m_job.group);
+    m_packageIsFunction = isFunction(m_job.package);
+    m_commentIsFunction = isFunction(m_job.comment);
+}
+
+std::vector<ToolsRunItem> ToolsRun::readItems() {
+    Selection selection = m_job.selection;
+    selection.columns = kItemColumns;
+    std::vector<ToolsRunItem> items;
+    for (ResultSet rows = RunSelection(m_connection, selection); !rows.IsEof(); rows.MoveNext()) {
+        ToolsRunItem& item = items.emplace_back();
+        item.directory = rows.GetText(0);
+        item.fileName = rows.GetText(1);
+        item.title = rows.GetText(2);
+        item.group = rows.GetText(3);
+        item.package = rows.GetText(4);
+        item.published = rows.IsNull(5) ? std::string() : rows.GetText(5);
+        item.comment = rows.GetText(6);
+        item.genreId = rows.IsNull(7) ? kNoGenreId : rows.GetInt(7);
+        item.mediaId = rows.GetInt(8);
+        item.itemId = rows.GetInt(9);
+        item.groupId = rows.GetInt(10);
+        item.packageId = rows.GetInt(11);
+        item.mediaType = rows.GetInt(12);
+        item.length = rows.GetInt(13);
+    }
+    return items;
+}
+
+void ToolsRun::Execute(const ToolsRunHooks& hooks) {
+    m_failures = ToolsFailures();
+    m_error.clear();
+    m_done = 0;
+    m_stop = false;
+    if (m_job.identify) {
+        std::string reason = "identification is not available";
+        if (!m_identifier || !m_identifier->Prepare(reason)) {
+            m_error = std::string(kMessageNoIdentification) + "\r\n" + reason;
+            return;
+        }
+    }
+    try {
+        // Every row is read first: the steps change names the selection may depend on.
+        const std::vector<ToolsRunItem> items = readItems();
+        int counter = 0;
+        for (const ToolsRunItem& item : items) {
+            if (m_stop || (hooks.stopRequested && hooks.stopRequested()))
+                break;
+            ++counter;
+            if (counter % kProgressEvery == 0 && hooks.progress)
+                hooks.progress(counter);
+            if (hooks.currentFile)
+                hooks.currentFile(item.directory + item.fileName);
+            if (!m_batch) {
+                m_batch = std::make_unique<CatalogueTransaction>(m_connection);
+                m_batchOpened = steadyMilliseconds();
+            }
+            processItem(item);
+            ++m_done;
+            if (steadyMilliseconds() - m_batchOpened >= kBatchMilliseconds)
+                commitBatch();
+            checkFailures();
+        }
+        commitBatch();
+    } catch (const std::exception& error) {
+        // What was written before the failure stays, as the files already renamed or tagged do.
+        try {
+            commitBatch();
+        } catch (const std::exception&) {
+        }
+        m_error = std::string(kMessageToolsError) + "\r\n" + error.what();
+    }
+}
+
+void ToolsRun::commitBatch() {
+    if (!m_batch)
+        return;
+    const std::unique_ptr<CatalogueTransaction> batch = std::move(m_batch);
+    batch->Commit();
+}
+
+void ToolsRun::checkFailures() {
+    if (m_failures.TakeContinueQuestion()) {
+        commitBatch();
+        if (m_question.Ask(m_failures.ContinueQuestion(), "", QuestionButtons::YesNo,
+                           QuestionIcon::Question) != QuestionAnswer::Yes)
+            m_stop = true;
+    }
+    if (m_failures.LimitExceeded())
+        m_stop = true;
+}
+
+bool ToolsRun::confirm(bool ask, const std::string& previous, const char* title,
+                       const std::string& fileName) {
+    if (!ask || previous.empty())
+        return true;
+    commitBatch(); // the catalogue is not held while the user thinks
+    switch (m_question.Ask("Replace '" + previous + "' in '" + fileName + "'?", title,
+                           QuestionButtons::YesNoCancel, QuestionIcon::Question)) {
+    case QuestionAnswer::Yes:
+        return true;
+    case QuestionAnswer::No:
+        return false;
+    case QuestionAnswer::Cancel:
+        m_stop = true;
+        return false;
+    }
+    return false;
+}
+
+bool ToolsRun::setName(const ToolsProperty& property, bool isFunction, std::string& working,
+                       const std::string& previous, const char* title,
+                       const std::string& fileName) {
+    std::string value = working;
+    if (isFunction)
+        ApplyFieldFunction(&value, property.text, false);
+    else
+        value = property.text;
+    if (value.empty())
+        value = kUnknown;
+    if (value != previous && !confirm(property.ask, previous, title, fileName))
+        value = previous;
+    working = value;
+    return isFunction;
+}
+
+void ToolsRun::processItem(const ToolsRunItem& item) {
+    const std::string fullPath = item.directory + item.fileName;
+    std::string title = item.title;
+    std::string group = item.group;
+    std::string package = item.package;
+    // A name chosen for this item alone moves the item; an edited name renames the row.
+    bool groupFromRule = false;
+    bool packageFromRule = false;
+
+    if (m_job.identify) {
+        IdentifiedItem identified{item.mediaId, item.mediaType, fullPath, item.fileName,
+                                  item.length,  title,          group,    package};
+        commitBatch(); // nor while the service answers
+        const IdentificationOutcome outcome = m_identifier->Identify(identified);
+        title = identified.title;
+        group = identified.group;
+        package = identified.package;
+        groupFromRule = outcome.groupFromCandidate;
+        packageFromRule = outcome.packageFromCandidate;
+        if (outcome.failed)
+            m_failures.Add(ToolsFailureKind::Identification, fullPath);
+        if (outcome.stopRun)
+            m_stop = true;
+    }
+    if (m_job.correct) {
+        CorrectName(title, true);
+        CorrectName(group, false);
+        CorrectName(package, false);
+    }
+    if (m_job.capitalize) {
+        const CapitalizeExceptionList* exceptions =
+            m_job.capitalizeMode == kCapitalizeFirstLetters ? m_job.exceptions : nullptr;
+        CapitalizeName(title, m_job.capitalizeMode, exceptions);
+        CapitalizeName(group, m_job.capitalizeMode, exceptions);
+        CapitalizeName(package, m_job.capitalizeMode, exceptions);
+    }
+    if (m_job.setProperty) {
+        const std::string media = std::to_string(item.mediaId);
+        if (m_job.title.set)
+            setName(m_job.title, m_titleIsFunction, title, item.title, "Tunebay - Title",
+                    item.fileName);
+        if (m_job.group.set && setName(m_job.group, m_groupIsFunction, group, item.group,
+                                       "Tunebay - Group", item.fileName))
+            groupFromRule = true;
+        if (m_job.package.set && setName(m_job.package, m_packageIsFunction, package, item.package,
+                                         "Tunebay - Package", item.fileName))
+            packageFromRule = true;
+        if (m_job.published.set && m_job.published.text != item.published &&
+            confirm(m_job.published.ask, item.published, "Tunebay - Year", item.fileName))
+            m_connection.ExecuteWith(
+                "UPDATE tblMedia SET sPublishTime=? WHERE lID=?",
+                {std::string_view(m_job.published.text), static_cast<long long>(item.mediaId)});
+        if (m_job.genreSet && m_job.genreId != item.genreId) {
+            bool change = true;
+            if (item.genreId != kNoGenreId && m_job.genreAsk) {
+                ResultSet name =
+                    m_connection.Execute("SELECT sName FROM tblGenre WHERE tblGenre.lID=" +
+                                         std::to_string(item.genreId));
+                const std::string genre = name.IsEof() ? std::string() : name.GetText(0);
+                change = confirm(true, genre.empty() ? std::to_string(item.genreId) : genre,
+                                 "Tunebay - Genre", item.fileName);
+            }
+            if (change)
+                m_connection.Execute("UPDATE tblMedia SET lGenreID=" +
+                                     std::to_string(m_job.genreId) + " WHERE lID=" + media);
+        }
+        if (m_job.comment.set) {
+            std::string comment = item.comment;
+            if (m_commentIsFunction)
+                ApplyFieldFunction(&comment, m_job.comment.text, false);
+            else
+                comment = m_job.comment.text;
+            if (comment != item.comment &&
+                confirm(m_job.comment.ask, item.comment, "Tunebay - Comment", item.fileName))
+                m_connection.ExecuteWith(
+                    "UPDATE tblMedia SET sComment=? WHERE lID=?",
+                    {std::string_view(comment), static_cast<long long>(item.mediaId)});
+        }
+    }
+
+    if (title != item.title)
+        m_connection.ExecuteWith("UPDATE tblMedia SET sName=? WHERE lID=?",
+                                 {std::string_view(title), static_cast<long long>(item.mediaId)});
+    if (group != item.group)
+        writeClassification(ClassificationKind::Group, item, group, item.group, groupFromRule);
+    if (package != item.package)
+        writeClassification(ClassificationKind::Package, item, package, item.package,
+                            packageFromRule);
+
+    if (m_job.tag && item.mediaType == 1) {
+        bool done = false;
+        switch (m_job.tagAction) {
+        case kTagWrite:
+            done = WriteCheckedItemTag(m_connection, fullPath, item.itemId, m_job.useId3v2);
+            break;
+        case kTagDeleteAll:
+            done = RemoveFileTags(fullPath, false);
+            break;
+        case kTagDeleteAllButVersion1:
+            done = RemoveFileTags(fullPath, true);
+            break;
+        default:
+            break;
+        }
+        if (!done)
+            m_failures.Add(ToolsFailureKind::Tag, fullPath);
+    }
+    if (m_job.rename)
+        renameFile(item, group, title);
+}
+
+void ToolsRun::writeClassification(ClassificationKind kind, const ToolsRunItem& item,
+                                   const std::string& working, const std::string& previous,
+                                   bool fromRule) {
+    const bool isGroup = kind == ClassificationKind::Group;
+    if (fromRule || previous.empty() || previous == kUnknown) {
+        ReassignItem(m_connection, item.itemId, item.mediaId,
+                     isGroup ? std::optional<std::string>(working) : std::nullopt,
+                     isGroup ? std::nullopt : std::optional<std::string>(working));
+        return;
+    }
+    auto& merged = m_merged[index(kind)];
+    auto& renamed = m_renamed[index(kind)];
+    int row = isGroup ? item.groupId : item.packageId;
+    for (auto it = merged.find(row); it != merged.end(); it = merged.find(row))
+        row = it->second;
+    // Items of one row read before the row was renamed all ask for the same new name.
+    if (const auto it = renamed.find(row); it != renamed.end() && it->second == working)
+        return;
+    const int original = row;
+    // A name another row already has joins the two rows, as renaming it in the tree does.
+    if (RenameClassification(m_connection, kind, row, working)) {
+        ResultSet target =
+            m_connection.ExecuteWith(isGroup ? "SELECT lID FROM tblGroup WHERE sName=?"
+                                             : "SELECT lID FROM tblPackage WHERE sName=?",
+                                     {std::string_view(working)});
+        row = target.IsEof() ? original : target.GetInt(0);
+        merged[original] = row;
+    }
+    renamed[row] = working;
+}
+
+void ToolsRun::renameFile(const ToolsRunItem& item, const std::string& group,
+                          const std::string& title) {
+    const std::string fullPath = item.directory + item.fileName;
+    const std::string wanted = ItemFileName(group, title, item.fileName, m_job.renameStyle);
+    const std::optional<std::string> given =
+        wanted.empty() ? std::nullopt : RenameItemFile(item.directory, item.fileName, wanted);
+    if (!given) {
+        m_failures.Add(ToolsFailureKind::Rename, fullPath);
+        return;
+    }
+    if (*given == item.fileName)
+        return;
+    try {
+        m_connection.ExecuteWith("UPDATE tblMedia SET sFileName=? WHERE lID=?",
+                                 {std::string_view(*given), static_cast<long long>(item.mediaId)});
+        if (m_connection.ChangedRows() == 1)
+            return;
+    } catch (const CatalogueError&) {
+    }
+    // The catalogue must keep naming a file that exists.
+    MoveWithoutReplacing(item.directory + *given, fullPath);
+    m_failures.Add(ToolsFailureKind::Rename, fullPath);
+}
+
+ToolsOperation::ToolsOperation(IProgressSink& sink, CCatalogueConnection& connection, ToolsJob job,
+                               IWorkerQuestion& question,
+                               std::unique_ptr<IItemIdentifier> identifier)
+    : CBackgroundOperation(kFinishTools, sink), m_identifier(std::move(identifier)),
+      m_run(connection, std::move(job), question, m_identifier.get()) {}
+
+void ToolsOperation::Run() {
+    ToolsRunHooks hooks;
+    hooks.stopRequested = [this] { return StopRequested(); };
+    hooks.progress = [this](int count) { SetProgress(ProgressText(kProgressTools, count)); };
+    hooks.currentFile = [this](const std::string& path) { SetCurrentFile(path); };
+    m_run.Execute(hooks);
+}
+
+} // namespace tunebay

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "app/background_operation.h"
+#include "app/worker_question.h"
+#include "store/catalogue_connection.h"
+#include "store/classification.h"
+#include "tools/item_identifier.h"
+#include "tools/tools_failures.h"
+#include "tools/tools_job.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace tunebay {
+
+inline constexpr const char* kMessageNoIdentification = "Cannot create MusicBrainz object!";
+inline constexpr const char* kMessageToolsError =
+    "Unknown error while applying tools on media items!";
+
+// One row of the run's item query, read before anything changes.
+struct ToolsRunItem {
+    std::string directory;
+    std::string fileName;
+    std::string title;
+    std::string group;
+    std::string package;
+    std::string published;
+    std::string comment;
+    int genreId = 255;
+    int mediaId = 0;
+    int itemId = 0;
+    int groupId = 0;
+    int packageId = 0;
+    int mediaType = 0;
+    int length = 0;
+};
+
+// How a run talks to whoever drives it; every member may be left empty.
+struct ToolsRunHooks {
+    std::function<bool()> stopRequested;
+    std::function<void(int count)> progress;             // every fifth item
+    std::function<void(const std::string&)> currentFile; // the file being worked on
+};
+
+// The tools run: every item of the job's selection goes through the ticked steps in order
+// (identification, correct, capitalise, set properties, write names, MP3 tag, rename), with the
+// questions and the failure accounting. Runs on whatever thread calls Execute; the window and the
+// command line drive it through ToolsOperation, and a run with only identification ticked is the
+// identification command.
+class ToolsRun {
+public:
+    // `identifier` is needed only when the job identifies; without one such a run ends at once
+    // with kMessageNoIdentification.
+    ToolsRun(CCatalogueConnection& connection, ToolsJob job, IWorkerQuestion& question,
+             IItemIdentifier* identifier);
+
+    void Execute(const ToolsRunHooks& hooks);
+
+    const ToolsJob& Job() const { return m_job; }
+    const ToolsFailures& Failures() const { return m_failures; }
+    // The error that ended the run early (kMessageNoIdentification or kMessageToolsError, with
+    // the reason after a line break); empty otherwise.
+    const std::string& ErrorMessage() const { return m_error; }
+    // Items that went through the steps.
+    int ItemsDone() const { return m_done; }
+    // The run ended on a Cancel answer, a No to going on, or a failure limit.
+    bool EndedEarly() const { return m_stop; }
+
+private:
+    std::vector<ToolsRunItem> readItems();
+    void processItem(const ToolsRunItem& item);
+    bool confirm(bool ask, const std::string& previous, const char* title,
+                 const std::string& fileName);
+    // Applies a Set Property text to `working`; returns whether it was a function.
+    bool setName(const ToolsProperty& property, bool isFunction, std::string& working,
+                 const std::string& previous, const char* title, const std::string& fileName);
+    void writeClassification(ClassificationKind kind, const ToolsRunItem& item,
+                             const std::string& working, const std::string& previous,
+                             bool fromRule);
+    void renameFile(const ToolsRunItem& item, const std::string& group, const std::string& title);
+    void checkFailures();
+    // Commits what the items so far wrote; before a question, so no other writer waits on it.
+    void commitBatch();
+
+    CCatalogueConnection& m_connection;
+    ToolsJob m_job;
+    IWorkerQuestion& m_question;
+    IItemIdentifier* m_identifier;
+    ToolsFailures m_failures;
+    std::string m_error;
+    std::unique_ptr<CatalogueTransaction> m_batch;
+    long long m_batchOpened = 0;
+    int m_done = 0;
+    bool m_stop = false;
+    bool m_titleIsFunction = false;
+    bool m_groupIsFunction = false;
+    bool m_packageIsFunction = false;
+    bool m_commentIsFunction = false;
+    // Group and package rows renamed during the run: their names now, and rows merged into
+    // another one (the items read before still name the old row).
+    std::unordered_map<int, std::string> m_renamed[2];
+    std::unordered_map<int, int> m_merged[2];
+};
+
+// The tools run as the background operation of the window's tools slot.
+class ToolsOperation : public CBackgroundOperation {
+public:
+    // The identification client, if any, lives and goes with the run.
+    ToolsOperation(IProgressSink& sink, CCatalogueConnection& connection, ToolsJob job,
+                   IWorkerQuestion& question, std::unique_ptr<IItemIdentifier> identifier);
+
+    const ToolsRun& Result() const { return m_run; }
+    // Runs on the calling thread (the command line when no worker is wanted).
+    void RunHere() { Run(); }
+
+protected:
+    void Run() override;
+
+private:
+    std::unique_ptr<IItemIdentifier> m_identifier; // before the run that uses it
+    ToolsRun m_run;
+};
+
+} // namespace tunebay
