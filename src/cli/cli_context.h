@@ -65,6 +65,8 @@ std::vector<std::unique_ptr<Command>> MakeBrowseCommands();
 std::vector<std::unique_ptr<Command>> MakeItemCommands();
 // export, stats
 std::vector<std::unique_ptr<Command>> MakeExportCommands();
+// copy-files, move-files
+std::vector<std::unique_ptr<Command>> MakeCopyCommands();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);

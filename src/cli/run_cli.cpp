@@ -20,8 +20,9 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
         ->allow_extra_args(false);
 
     std::vector<std::unique_ptr<Command>> commands;
-    for (auto* make : {&MakeCatalogueCommands, &MakeTextCommands, &MakeImportCommands,
-                       &MakeBrowseCommands, &MakeItemCommands, &MakeExportCommands})
+    for (auto* make :
+         {&MakeCatalogueCommands, &MakeTextCommands, &MakeImportCommands, &MakeBrowseCommands,
+          &MakeItemCommands, &MakeExportCommands, &MakeCopyCommands})
         for (auto& command : make())
             commands.push_back(std::move(command));
     for (auto& command : commands)
