@@ -251,3 +251,23 @@ TEST_F(CopyMoveRunTest, TenFailuresAskOnceAndNoEndsTheRun) {
 
 } // namespace
 } // namespace tunebay::test
+
+namespace tunebay::test {
+namespace {
+
+TEST_F(CopyMoveRunTest, AMoveTheCatalogueCannotFollowGoesBack) {
+    const AddedItem item = addFile("a", "Song.mp3", "x");
+    catalogue.connection.Execute("CREATE TRIGGER refuse BEFORE UPDATE ON tblMedia BEGIN SELECT "
+                                 "RAISE(ABORT, 'refused'); END");
+    const auto operation = run(options(kMoveFiles));
+    EXPECT_EQ(operation->Done(), 0);
+    EXPECT_EQ(operation->ErrorMessage(), kMessageCopyMoveError);
+    EXPECT_TRUE(fs::exists(source.path() / "a" / "Song.mp3"));
+    EXPECT_FALSE(fs::exists(target.file("Song.mp3")));
+    EXPECT_EQ(
+        storedText("SELECT lDirectoryID FROM tblMedia WHERE lID=" + std::to_string(item.mediaId)),
+        std::to_string(item.directoryId));
+}
+
+} // namespace
+} // namespace tunebay::test
