@@ -68,6 +68,8 @@ std::vector<std::unique_ptr<Command>> MakeItemCommands();
 std::vector<std::unique_ptr<Command>> MakeExportCommands();
 // tools
 std::vector<std::unique_ptr<Command>> MakeToolsCommands();
+// copy-files, move-files
+std::vector<std::unique_ptr<Command>> MakeCopyCommands();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);

@@ -1,0 +1,129 @@
+#pragma once
+
+#include "app/background_operation.h"
+#include "app/worker_question.h"
+#include "browse/selection.h"
+#include "store/catalogue_connection.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+namespace tunebay {
+
+enum CopyMoveMode : int {
+    kCopyFiles = 0,
+    kMoveFiles = 1,
+};
+
+inline constexpr const char* kCopyMoveColumns =
+    "SELECT tblDirectory.sLocal, tblMedia.sFileName, tblGroup.sName, tblGenre.sName, "
+    "tblMedia.lID, tblGroup.lID, tblMedia.lDirectoryID, tblMedia.fSize, tblMedia.lGenreID";
+
+inline constexpr const char* kMessageNoCopyFolder =
+    "There is no folder specified! See Options... | General!";
+inline constexpr const char* kMessageLimitNeedsEmptyFolder =
+    "You set up a limit! You have to specify an empty folder!";
+inline constexpr const char* kQuestionCreateFolder =
+    "Specified folder doesn't exist! Do you want to create it?";
+inline constexpr const char* kMessageCannotCreateFolder = "Cannot create specified folder!";
+inline constexpr const char* kMessageNoHardLinks =
+    "Destination volume does not support hard links!";
+inline constexpr const char* kMessageRelativeFolder =
+    "The destination folder must be an absolute path!";
+inline constexpr const char* kMessageCopyMoveError =
+    "Unknown error while copying/moving selected files to folder!";
+
+// The settings of one run.
+struct CopyMoveOptions {
+    int mode = kCopyFiles;
+    std::string destination; // absolute, ending in "/"
+    bool genreFolders = false;
+    bool groupFolders = false;
+    bool groupOnlyIfMore = true;
+    bool limitOn = false;
+    double limitBytes = 650.0 * 1048576.0;
+    bool hardLinks = false;
+};
+
+// One media file as the run's query gives it.
+struct CopyMoveRow {
+    std::string directory;
+    std::string fileName;
+    std::string group;
+    std::string genre;
+    int mediaId = 0;
+    int groupId = 0;
+    int directoryId = 0;
+    double size = 0;
+    int genreId = 0;
+};
+
+// Numbered folders filled strictly in order: no look-ahead, a file as large as the limit or
+// larger goes beside them (0).
+class DiskPacker {
+public:
+    explicit DiskPacker(double limitBytes) : m_limit(limitBytes) {}
+    // The disk number of the next file, 0 for none.
+    int Place(double size);
+
+private:
+    double m_limit;
+    int m_disk = 1;
+    double m_total = 0.0;
+};
+
+// A name from the catalogue made into one safe path component: "/" and the other refused
+// characters replaced, ".", ".." and "" become "Unknown".
+std::string SafeFolderName(std::string name);
+
+// Whether hard links can be made in `folder` (a test link is made and removed).
+bool SupportsHardLinks(const std::string& folder);
+
+enum class DestinationCheck { Ready, Refused, Declined };
+
+// The checks before a run: the folder given, absolute, empty when a limit is on, created when
+// missing (after asking), hard links supported. `message` receives the error to show. Never
+// removes the destination.
+DestinationCheck PrepareDestination(CopyMoveOptions& options, IWorkerQuestion& question,
+                                    std::string& message);
+
+// The end-of-run summary texts (empty when there is nothing to say).
+std::string CopyMoveFailureSummary(int failed, int done);
+std::string OtherVolumeSummary(int otherVolume);
+
+// Copies, moves or hard-links the media files of a selection into the destination.
+class CopyMoveRun : public CBackgroundOperation {
+public:
+    CopyMoveRun(IProgressSink& sink, CCatalogueConnection& connection, CopyMoveOptions options,
+                Selection selection, IWorkerQuestion& question);
+
+    int Failed() const { return m_failed.load(); }
+    int Done() const { return m_done.load(); }
+    int OtherVolume() const { return m_otherVolume.load(); }
+    std::string FailedList() const;
+    std::string ErrorMessage() const;
+
+protected:
+    void Run() override;
+
+private:
+    std::string targetFolder(const CopyMoveRow& row, DiskPacker& packer);
+    // 0 done, otherwise an errno.
+    int transfer(const std::string& source, const std::string& target);
+    void afterMove(const CopyMoveRow& row, const std::string& folder, const std::string& name,
+                   const std::string& source, const std::string& target);
+
+    CCatalogueConnection& m_connection;
+    CopyMoveOptions m_options;
+    Selection m_selection;
+    IWorkerQuestion& m_question;
+    std::atomic<int> m_failed{0};
+    std::atomic<int> m_done{0};
+    std::atomic<int> m_otherVolume{0};
+    mutable std::mutex m_textMutex;
+    std::string m_failedList;
+    std::string m_error;
+};
+
+} // namespace tunebay

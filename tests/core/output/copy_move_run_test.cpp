@@ -1,0 +1,273 @@
+#include "output/copy_move_run.h"
+
+#include "support/catalogue_builder.h"
+#include "support/temp_catalogue.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tunebay::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SilentSink : public IProgressSink {
+public:
+    void OnProgress(int, const std::string&) override {}
+    void OnFinished(int, int) override {}
+};
+
+// The user's answer, given in advance.
+class FixedQuestion : public IWorkerQuestion {
+public:
+    explicit FixedQuestion(QuestionAnswer answer) : m_answer(answer) {}
+    QuestionAnswer Ask(const std::string&, const std::string&, QuestionButtons,
+                       QuestionIcon) override {
+        ++asked;
+        return m_answer;
+    }
+    int asked = 0;
+
+private:
+    QuestionAnswer m_answer;
+};
+
+constexpr double kMB = 1048576.0;
+
+TEST(DiskPackerTest, FillsNumberedFoldersStrictlyInOrder) {
+    struct Case {
+        std::vector<double> sizesMB;
+        std::vector<int> disks;
+    };
+    const std::vector<Case> cases = {
+        {{300, 300, 100, 400}, {1, 1, 2, 2}},
+        {{300, 350, 1}, {1, 1, 2}},  // exactly the remaining room stays
+        {{650, 700, 10}, {0, 0, 1}}, // as large as the limit: no numbered folder
+        {{600, 100, 50}, {1, 2, 2}}, // no going back to a partly filled folder
+    };
+    for (const Case& c : cases) {
+        DiskPacker packer(650 * kMB);
+        std::vector<int> disks;
+        for (const double size : c.sizesMB)
+            disks.push_back(packer.Place(size * kMB));
+        EXPECT_EQ(disks, c.disks);
+    }
+}
+
+TEST(SafeFolderNameTest, NamesStayOneFolder) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"Pop/Funk", "Pop-Funk"}, {".", "Unknown"},   {"..", "Unknown"},
+        {"", "Unknown"},          {"AC:DC", "AC!DC"}, {"Rock", "Rock"}};
+    for (const auto& [name, safe] : cases)
+        EXPECT_EQ(SafeFolderName(name), safe) << name;
+}
+
+TEST(CopyMoveSummaryTest, Texts) {
+    EXPECT_EQ(CopyMoveFailureSummary(0, 5), "");
+    EXPECT_EQ(CopyMoveFailureSummary(3, 5),
+              "> 3 files couldn't be copied/moved!\r\n> 5 files have been copied/moved "
+              "successfully!");
+    EXPECT_EQ(CopyMoveFailureSummary(150, 2),
+              "Aborted!\r\n\r\n> More than 150 files couldn't be copied/moved!\r\n> 2 files have "
+              "been copied/moved successfully!");
+    EXPECT_EQ(OtherVolumeSummary(0), "");
+    EXPECT_EQ(OtherVolumeSummary(4), "4 files couldn't be moved because the destination is on "
+                                     "a different volume!\r\nNext time use the copy file "
+                                     "function!");
+}
+
+class CopyMoveRunTest : public ::testing::Test {
+protected:
+    AddedItem addFile(const std::string& folder, const std::string& name, const std::string& bytes,
+                      const std::string& group = "Group", int genreId = 13) {
+        fs::create_directories(source.path() / folder);
+        const fs::path path = source.path() / folder / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        ItemFacts facts;
+        facts.title = name;
+        facts.group = group;
+        facts.genreId = genreId;
+        facts.directory = (source.path() / folder).string() + "/";
+        facts.fileName = name;
+        facts.size = static_cast<double>(bytes.size());
+        return builder.add(facts);
+    }
+
+    std::shared_ptr<CopyMoveRun> run(CopyMoveOptions options,
+                                     QuestionAnswer answer = QuestionAnswer::Yes) {
+        FixedQuestion question(answer);
+        std::string message;
+        EXPECT_EQ(PrepareDestination(options, question, message), DestinationCheck::Ready)
+            << message;
+        auto operation = std::make_shared<CopyMoveRun>(
+            sink, catalogue.connection, options, ScopeSelection(ExplorerScope{}, 0), question);
+        EXPECT_EQ(operation->Start(), 1);
+        operation->WaitFinished(20000);
+        return operation;
+    }
+
+    CopyMoveOptions options(int mode) const {
+        CopyMoveOptions result;
+        result.mode = mode;
+        result.destination = target.path().string();
+        return result;
+    }
+
+    std::string storedText(const std::string& sql) {
+        ResultSet set = catalogue.connection.Execute(sql);
+        return set.IsEof() ? "" : set.GetText(0);
+    }
+
+    SilentSink sink;
+    TempCatalogue catalogue;
+    CatalogueBuilder builder{catalogue.connection};
+    TempDir source;
+    TempDir target;
+};
+
+TEST_F(CopyMoveRunTest, CopyTakesTheNextFreeNameAndKeepsModeAndTime) {
+    addFile("a", "Song.mp3", "new");
+    target.write("Song.mp3", "old");
+    const fs::path original = source.path() / "a" / "Song.mp3";
+    ::chmod(original.c_str(), 0640);
+    fs::last_write_time(original, fs::file_time_type(std::chrono::seconds(1000000000)));
+
+    const auto operation = run(options(kCopyFiles));
+    EXPECT_EQ(operation->Done(), 1);
+    EXPECT_EQ(readFile(target.file("Song.mp3")), "old");
+    EXPECT_EQ(readFile(target.file("Song (1).mp3")), "new");
+    EXPECT_EQ(readFile(original), "new");
+    struct stat info {};
+    ASSERT_EQ(::stat(target.file("Song (1).mp3").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    EXPECT_EQ(fs::last_write_time(target.file("Song (1).mp3")), fs::last_write_time(original));
+}
+
+TEST_F(CopyMoveRunTest, FoldersFromGenreGroupAndLimit) {
+    struct Case {
+        bool genre, group, onlyIfMore, limit;
+        std::vector<std::string> expected;
+    };
+    const std::vector<Case> cases = {
+        {true, false, false, false, {"!Pop-Funk/one.mp3", "!Pop-Funk/two.mp3", "!Rock/solo.mp3"}},
+        {false, true, true, false, {"Duo/one.mp3", "Duo/two.mp3", "!Rock/solo.mp3"}},
+        {true,
+         true,
+         true,
+         false,
+         {"!Pop-Funk/Duo/one.mp3", "!Pop-Funk/Duo/two.mp3", "!Rock/solo.mp3"}},
+        {false, false, false, true, {"Disk01/one.mp3", "Disk01/two.mp3", "Disk02/solo.mp3"}},
+    };
+    catalogue.connection.Execute("UPDATE tblGenre SET sName='Pop/Funk' WHERE lID=13");
+    addFile("a", "one.mp3", std::string(400, 'x'), "Duo", 13);
+    addFile("a", "two.mp3", std::string(400, 'y'), "Duo", 13);
+    addFile("b", "solo.mp3", std::string(400, 'z'), "..", 17);
+    for (const Case& c : cases) {
+        fs::remove_all(target.path());
+        CopyMoveOptions o = options(kCopyFiles);
+        o.genreFolders = c.genre;
+        o.groupFolders = c.group;
+        o.groupOnlyIfMore = c.onlyIfMore;
+        o.limitOn = c.limit;
+        o.limitBytes = 1000;
+        const auto operation = run(o);
+        EXPECT_EQ(operation->Done(), 3);
+        for (const std::string& file : c.expected)
+            EXPECT_TRUE(fs::exists(target.file(file))) << file;
+    }
+}
+
+TEST_F(CopyMoveRunTest, MoveKeepsTheCatalogueInStepAndRemovesEmptiedFolders) {
+    const AddedItem item = addFile("deep/a", "Song.mp3", "x");
+    target.write("Song.mp3", "other");
+    const auto operation = run(options(kMoveFiles));
+    EXPECT_EQ(operation->Done(), 1);
+    EXPECT_TRUE(fs::exists(target.file("Song (1).mp3")));
+    EXPECT_FALSE(fs::exists(source.path() / "deep"));
+    EXPECT_TRUE(fs::exists(source.path()));
+    const std::string id = std::to_string(item.mediaId);
+    EXPECT_EQ(storedText("SELECT sFileName FROM tblMedia WHERE lID=" + id), "Song (1).mp3");
+    EXPECT_EQ(storedText("SELECT tblDirectory.sLocal FROM tblMedia, tblDirectory WHERE "
+                         "tblMedia.lDirectoryID=tblDirectory.lID AND tblMedia.lID=" +
+                         id),
+              target.path().string() + "/");
+    EXPECT_EQ(
+        storedText("SELECT lID FROM tblDirectory WHERE lID=" + std::to_string(item.directoryId)),
+        "");
+}
+
+TEST_F(CopyMoveRunTest, HardLinksShareTheFile) {
+    addFile("a", "Song.mp3", "x");
+    CopyMoveOptions o = options(kCopyFiles);
+    o.hardLinks = true;
+    EXPECT_EQ(run(o)->Done(), 1);
+    EXPECT_TRUE(fs::equivalent(source.path() / "a" / "Song.mp3", target.file("Song.mp3")));
+}
+
+TEST_F(CopyMoveRunTest, StoredNameWithSlashIsRefusedAndSamePathSkipped) {
+    const AddedItem item = addFile("a", "Song.mp3", "x");
+    catalogue.connection.Execute("UPDATE tblMedia SET sFileName='../../escape.mp3' WHERE lID=" +
+                                 std::to_string(item.mediaId));
+    addFile("t", "here.mp3", "y");
+    CopyMoveOptions o = options(kCopyFiles);
+    o.destination = (source.path() / "t").string();
+    const auto operation = run(o);
+    EXPECT_EQ(operation->Failed(), 1);
+    EXPECT_EQ(operation->Done(), 0);
+}
+
+TEST_F(CopyMoveRunTest, LimitRefusesAFolderThatHoldsAnythingAndLeavesIt) {
+    target.write("keep.txt", "k");
+    CopyMoveOptions o = options(kCopyFiles);
+    o.limitOn = true;
+    FixedQuestion question(QuestionAnswer::Yes);
+    std::string message;
+    EXPECT_EQ(PrepareDestination(o, question, message), DestinationCheck::Refused);
+    EXPECT_EQ(message, kMessageLimitNeedsEmptyFolder);
+    EXPECT_TRUE(fs::exists(target.file("keep.txt")));
+
+    o.destination = "relative/folder";
+    EXPECT_EQ(PrepareDestination(o, question, message), DestinationCheck::Refused);
+    EXPECT_EQ(message, kMessageRelativeFolder);
+}
+
+TEST_F(CopyMoveRunTest, TenFailuresAskOnceAndNoEndsTheRun) {
+    for (int i = 0; i < 12; ++i) {
+        const AddedItem item = addFile("a", "f" + std::to_string(i) + ".mp3", "x");
+        fs::remove(source.path() / "a" / ("f" + std::to_string(i) + ".mp3"));
+        (void)item;
+    }
+    const auto operation = run(options(kCopyFiles), QuestionAnswer::No);
+    EXPECT_EQ(operation->Failed(), 10);
+}
+
+} // namespace
+} // namespace tunebay::test
+
+namespace tunebay::test {
+namespace {
+
+TEST_F(CopyMoveRunTest, AMoveTheCatalogueCannotFollowGoesBack) {
+    const AddedItem item = addFile("a", "Song.mp3", "x");
+    catalogue.connection.Execute("CREATE TRIGGER refuse BEFORE UPDATE ON tblMedia BEGIN SELECT "
+                                 "RAISE(ABORT, 'refused'); END");
+    const auto operation = run(options(kMoveFiles));
+    EXPECT_EQ(operation->Done(), 0);
+    EXPECT_EQ(operation->ErrorMessage(), kMessageCopyMoveError);
+    EXPECT_TRUE(fs::exists(source.path() / "a" / "Song.mp3"));
+    EXPECT_FALSE(fs::exists(target.file("Song.mp3")));
+    EXPECT_EQ(
+        storedText("SELECT lDirectoryID FROM tblMedia WHERE lID=" + std::to_string(item.mediaId)),
+        std::to_string(item.directoryId));
+}
+
+} // namespace
+} // namespace tunebay::test
