@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <ctime>
 
 namespace tunebay {
@@ -15,5 +16,16 @@ class SystemClock : public IClock {
 public:
     std::time_t Now() const override { return std::time(nullptr); }
 };
+
+// Milliseconds of a clock that never goes back, for measuring how long work has run.
+inline long long SteadyMilliseconds() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Units of a long run (files, items) are committed together this often: a crash loses at most
+// that much work.
+inline constexpr long long kBatchMilliseconds = 500;
 
 } // namespace tunebay

@@ -1,4 +1,5 @@
 #include "import/id3_raw_tags.h"
+#include "import/file_descriptor.h"
 
 #include "import/tag_text.h"
 
@@ -17,21 +18,6 @@ constexpr std::size_t kHeaderSize = 10;
 constexpr std::size_t kVersion1Size = 128;
 constexpr unsigned char kUnsynchronisation = 0x80;
 constexpr unsigned char kExtendedHeader = 0x40;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Up to `size` bytes at `offset`; fewer at the end of the file or on a read error.
 std::string readAt(int fd, std::size_t size, int64_t offset) {

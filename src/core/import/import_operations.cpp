@@ -32,18 +32,6 @@ bool MatchesImportPattern(const std::string& fileName, bool allowAllFiles) {
 
 // ---- ImportRun ----
 
-namespace {
-
-constexpr long long kBatchMilliseconds = 500;
-
-long long steadyMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
-
 ImportRun::ImportRun(int finishCode, IProgressSink& sink, CCatalogueConnection& connection,
                      ImportOptions options, const IClock& clock, FingerprintGenerator fingerprints)
     : CBackgroundOperation(finishCode, sink), m_clock(clock),
@@ -105,13 +93,13 @@ void ImportRun::importFile(const std::string& path, bool update) {
 
 void ImportRun::queueFacts(MediaFileInfo info, bool update) {
     if (m_queue.empty())
-        m_queuedSince = steadyMilliseconds();
+        m_queuedSince = SteadyMilliseconds();
     m_queue.push_back({std::move(info), update});
     writeQueueWhenDue();
 }
 
 void ImportRun::writeQueueWhenDue() {
-    if (!m_queue.empty() && steadyMilliseconds() - m_queuedSince >= kBatchMilliseconds)
+    if (!m_queue.empty() && SteadyMilliseconds() - m_queuedSince >= kBatchMilliseconds)
         writeQueue();
 }
 

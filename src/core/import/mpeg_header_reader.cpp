@@ -1,4 +1,5 @@
 #include "import/mpeg_header_reader.h"
+#include "import/file_descriptor.h"
 
 #include <array>
 #include <cerrno>
@@ -47,21 +48,6 @@ uint32_t bigEndian32(const unsigned char* bytes) {
     return (static_cast<uint32_t>(bytes[0]) << 24) | (static_cast<uint32_t>(bytes[1]) << 16) |
            (static_cast<uint32_t>(bytes[2]) << 8) | static_cast<uint32_t>(bytes[3]);
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 // Reads up to `size` bytes at `offset`; fewer only at the end of the file. -1 on a read error.
 int64_t readAt(int fd, unsigned char* buffer, size_t size, int64_t offset) {

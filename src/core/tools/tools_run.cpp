@@ -1,5 +1,7 @@
 #include "tools/tools_run.h"
 
+#include "app/clock.h"
+
 #include "store/catalogue_error.h"
 #include "tools/field_function.h"
 #include "tools/file_rename.h"
@@ -10,19 +12,6 @@
 #include <exception>
 
 namespace tunebay {
-
-namespace {
-
-// Items are committed together every half second: a crash loses at most that much.
-constexpr long long kBatchMilliseconds = 500;
-
-long long steadyMilliseconds() {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
 
 namespace {
 
@@ -107,11 +96,11 @@ void ToolsRun::Execute(const ToolsRunHooks& hooks) {
                 hooks.currentFile(item.directory + item.fileName);
             if (!m_batch) {
                 m_batch = std::make_unique<CatalogueTransaction>(m_connection);
-                m_batchOpened = steadyMilliseconds();
+                m_batchOpened = SteadyMilliseconds();
             }
             processItem(item);
             ++m_done;
-            if (steadyMilliseconds() - m_batchOpened >= kBatchMilliseconds)
+            if (SteadyMilliseconds() - m_batchOpened >= kBatchMilliseconds)
                 commitBatch();
             checkFailures();
         }
