@@ -104,10 +104,12 @@ void TitleFromFileName(MediaFileInfo& info) {
         CorrectName(info.title, true);
 }
 
-int ApplyNaming(MediaFileInfo& info, int importSource, bool audioFactsRead, bool useId3v2) {
+int ApplyNaming(MediaFileInfo& info, int importSource, bool audioFactsRead, bool useId3v2,
+                const MediaFileBytes* file) {
     int status = 1;
     if ((importSource & kImportSourceTag) && audioFactsRead)
-        status = ReadTagFields(info.path, info, useId3v2);
+        status =
+            file ? ReadTagFields(*file, info, useId3v2) : ReadTagFields(info.path, info, useId3v2);
     if (importSource & kImportSourceFileName)
         status = NamesFromFileName(info);
     if (status != 0)

@@ -7,6 +7,8 @@
 
 namespace tunebay {
 
+class MediaFileBytes;
+
 // Bits of the setting `ImportSource`.
 inline constexpr int kImportSourceTag = 1;      // read the ID3 tag
 inline constexpr int kImportSourceFileName = 2; // take group and title from the file name
@@ -25,7 +27,9 @@ void TitleFromFileName(MediaFileInfo& info);
 
 // Names a file being imported: the tag when `importSource` asks for it and the audio facts could
 // be read, then the file name when asked for, and the file name as title when neither gave a
-// result. Returns 0 when the tag or the file name gave the names.
-int ApplyNaming(MediaFileInfo& info, int importSource, bool audioFactsRead, bool useId3v2);
+// result. Returns 0 when the tag or the file name gave the names. The tag is read from `file`
+// when given (the file already open for its audio facts), else from the file at info.path.
+int ApplyNaming(MediaFileInfo& info, int importSource, bool audioFactsRead, bool useId3v2,
+                const MediaFileBytes* file = nullptr);
 
 } // namespace tunebay

@@ -1,14 +1,9 @@
 #include "import/id3_raw_tags.h"
-#include "import/file_descriptor.h"
+#include "import/media_file_bytes.h"
 
 #include "import/tag_text.h"
 
 #include <algorithm>
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tunebay {
 
@@ -18,23 +13,6 @@ constexpr std::size_t kHeaderSize = 10;
 constexpr std::size_t kVersion1Size = 128;
 constexpr unsigned char kUnsynchronisation = 0x80;
 constexpr unsigned char kExtendedHeader = 0x40;
-
-// Up to `size` bytes at `offset`; fewer at the end of the file or on a read error.
-std::string readAt(int fd, std::size_t size, int64_t offset) {
-    std::string bytes(size, '\0');
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t n = ::pread(fd, bytes.data() + done, size - done,
-                                  static_cast<off_t>(offset + static_cast<int64_t>(done)));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<std::size_t>(n);
-    }
-    bytes.resize(done);
-    return bytes;
-}
 
 unsigned char byteAt(std::string_view bytes, std::size_t i) {
     return static_cast<unsigned char>(bytes[i]);
@@ -58,11 +36,11 @@ std::optional<std::size_t> version2BodySize(std::string_view header) {
 // within the first 64 KB. The tag library writes a new tag in front of what it takes for the
 // first audio frame, which in a file of other data need not be its start; the tag written there
 // must read back.
-std::optional<int64_t> version2Offset(int fd) {
+std::optional<int64_t> version2Offset(const MediaFileBytes& file) {
     constexpr std::size_t kSearched = 64 * 1024;
-    if (version2BodySize(readAt(fd, kHeaderSize, 0)))
+    if (version2BodySize(file.Read(kHeaderSize, 0)))
         return 0;
-    const std::string head = readAt(fd, kSearched, 0);
+    const std::string head = file.Read(kSearched, 0);
     for (std::size_t at = head.find("ID3", 1); at != std::string::npos;
          at = head.find("ID3", at + 1))
         if (version2BodySize(std::string_view(head).substr(at)))
@@ -93,30 +71,27 @@ std::string trimmedField(std::string_view field) {
 } // namespace
 
 std::optional<RawId3Tags> ReadRawId3Tags(const std::string& path, bool withVersion2) {
-    // Non-blocking so that a FIFO cannot stall the read; only regular files are read.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0)
+    return ReadRawId3Tags(MediaFileBytes(path), withVersion2);
+}
+
+std::optional<RawId3Tags> ReadRawId3Tags(const MediaFileBytes& file, bool withVersion2) {
+    if (!file.IsOpen() || file.Size() < 1)
         return std::nullopt;
-    struct stat status {};
-    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_size < 1)
-        return std::nullopt;
-    const auto fileSize = static_cast<int64_t>(status.st_size);
+    const int64_t fileSize = file.Size();
 
     RawId3Tags tags;
     if (withVersion2) {
-        const std::optional<int64_t> offset = version2Offset(file.get());
-        const std::string header =
-            offset ? readAt(file.get(), kHeaderSize, *offset) : std::string();
+        const std::optional<int64_t> offset = version2Offset(file);
+        const std::string header = offset ? file.Read(kHeaderSize, *offset) : std::string();
         if (const auto body = version2BodySize(header)) {
             const auto available = static_cast<std::size_t>(fileSize - *offset) - kHeaderSize;
-            tags.version2 = header + readAt(file.get(), std::min(*body, available),
-                                            *offset + static_cast<int64_t>(kHeaderSize));
+            tags.version2 = header + file.Read(std::min(*body, available),
+                                               *offset + static_cast<int64_t>(kHeaderSize));
             tags.version2 = WithoutVersion23ExtendedHeader(std::move(tags.version2));
         }
     }
     if (fileSize >= static_cast<int64_t>(kVersion1Size)) {
-        std::string tail =
-            readAt(file.get(), kVersion1Size, fileSize - static_cast<int64_t>(kVersion1Size));
+        std::string tail = file.Read(kVersion1Size, fileSize - static_cast<int64_t>(kVersion1Size));
         if (tail.size() == kVersion1Size && tail.compare(0, 3, "TAG") == 0)
             tags.version1 = std::move(tail);
     }

@@ -7,6 +7,8 @@
 
 namespace tunebay {
 
+class MediaFileBytes;
+
 // The ID3 tags of a file as bytes: the version-2 tag at its start (or, in a file of other data,
 // the first one within its first 64 KB) and the version-1 tag in its last 128 bytes. Nothing else
 // is read, so a large file costs no more than a small one.
@@ -18,6 +20,7 @@ struct RawId3Tags {
 // None when the file cannot be opened or is not a regular file. A version-2 tag whose size runs
 // past the end of the file is taken as far as it goes.
 std::optional<RawId3Tags> ReadRawId3Tags(const std::string& path, bool withVersion2);
+std::optional<RawId3Tags> ReadRawId3Tags(const MediaFileBytes& file, bool withVersion2);
 
 // A version 2.3 tag whose extended header is removed (its size counts differently from version
 // 2.4, and the tag library reads it the version-2.4 way, losing every frame behind it). A tag

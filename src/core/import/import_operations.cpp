@@ -176,9 +176,14 @@ void FolderImportOperation::scanFolder(const std::string& folder) {
             const std::string name = entry->d_name;
             if (name == "." || name == "..")
                 continue;
-            struct stat status {};
-            const bool known = stat((folder + name).c_str(), &status) == 0;
-            if (known && S_ISDIR(status.st_mode))
+            // The entry's type spares a stat of every file; links and file systems that do
+            // not tell the type are asked.
+            bool isFolder = entry->d_type == DT_DIR;
+            if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+                struct stat status {};
+                isFolder = stat((folder + name).c_str(), &status) == 0 && S_ISDIR(status.st_mode);
+            }
+            if (isFolder)
                 folders.push_back(name);
             else if (MatchesImportPattern(name, m_importer.Options().allowAllFiles))
                 files.push_back(name); // a file that cannot be read counts as a failure

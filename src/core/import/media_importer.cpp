@@ -2,6 +2,7 @@
 
 #include "app/time_stamp.h"
 #include "import/file_names.h"
+#include "import/media_file_bytes.h"
 #include "import/mpeg_header_reader.h"
 #include "import/volume_labels.h"
 #include "store/classification.h"
@@ -10,7 +11,6 @@
 #include "store/optional_values.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 
@@ -79,17 +79,21 @@ ImportFailure MediaImporter::ReadMediaFile(const std::string& given, bool update
     if (stat(path.c_str(), &status) != 0)
         return errno == ENOENT || errno == ENOTDIR ? ImportFailure::Vanished
                                                    : ImportFailure::Unreadable;
-    if (!S_ISREG(status.st_mode) || access(path.c_str(), R_OK) != 0)
+    if (!S_ISREG(status.st_mode))
         return ImportFailure::Unreadable;
 
     // A catalogued file is refused whatever it holds: find that out before reading it.
     if (!update && isCatalogued(path))
         return ImportFailure::AlreadyCatalogued;
 
+    // One open and one read of the head and the tail serve the header and the tag readers.
+    const MediaFileBytes file(path);
+    if (!file.IsOpen())
+        return ImportFailure::Unreadable;
     info = MediaFileInfo();
     info.path = path;
     info.correctNames = m_options.correctNames;
-    const int64_t audioFileSize = ReadAudioFacts(path, info);
+    const int64_t audioFileSize = ReadAudioFacts(file, path, info);
     const bool isMpegAudio = audioFileSize != 0;
     if (!isMpegAudio && !m_options.allowAllFiles)
         return ImportFailure::NotAudio;
@@ -99,7 +103,7 @@ ImportFailure MediaImporter::ReadMediaFile(const std::string& given, bool update
     info.importTime = FormatTimeStamp(m_clock.Now());
     if (m_volumes)
         info.volumeName = m_volumes->LabelFor(path);
-    ApplyNaming(info, m_options.source, isMpegAudio, m_options.useV2);
+    ApplyNaming(info, m_options.source, isMpegAudio, m_options.useV2, &file);
     resolveGenreName(info);
     if (m_options.generateFingerprint && isMpegAudio && m_fingerprints)
         info.fingerprint = m_fingerprints(path);
@@ -138,17 +142,11 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
         if (!update)
             return 0; // already catalogued
         const long long media = mediaId;
-        m_connection.ExecuteWith("UPDATE tblMedia SET sName=? WHERE lID=?", {title, media});
-        m_connection.ExecuteWith("UPDATE tblMedia SET sComment=? WHERE lID=?",
-                                 {info.comment, media});
-        m_connection.ExecuteWith("UPDATE tblMedia SET sPublishTime=? WHERE lID=?",
-                                 {info.publishTime, media});
-        m_connection.ExecuteWith("UPDATE tblMedia SET lGenreID=? WHERE lID=?",
-                                 {static_cast<long long>(info.genre), media});
-        m_connection.ExecuteWith("UPDATE tblMedia SET lLength=? WHERE lID=?",
-                                 {static_cast<long long>(info.length), media});
-        m_connection.ExecuteWith("UPDATE tblMedia SET fSize=? WHERE lID=?",
-                                 {static_cast<double>(info.fileSize), media});
+        m_connection.ExecuteWith(
+            "UPDATE tblMedia SET sName=?, sComment=?, sPublishTime=?, lGenreID=?, lLength=?, "
+            "fSize=? WHERE lID=?",
+            {title, info.comment, info.publishTime, static_cast<long long>(info.genre),
+             static_cast<long long>(info.length), static_cast<double>(info.fileSize), media});
         ReassignItem(m_connection, itemId, mediaId, group, package);
     } else {
         constexpr std::string_view selectGroup =

@@ -1,20 +1,16 @@
 #include "import/mpeg_header_reader.h"
-#include "import/file_descriptor.h"
 
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tunebay {
 
 namespace {
 
-constexpr size_t kBlockSize = 64 * 1024;
+// Small enough that the usual scan, which ends at the first bytes after the tags, is served from
+// the head the file was read with.
+constexpr size_t kBlockSize = 4 * 1024;
 constexpr int64_t kId3v1Size = 128;
 constexpr size_t kId3v2HeaderSize = 10;
 
@@ -49,29 +45,11 @@ uint32_t bigEndian32(const unsigned char* bytes) {
            (static_cast<uint32_t>(bytes[2]) << 8) | static_cast<uint32_t>(bytes[3]);
 }
 
-// Reads up to `size` bytes at `offset`; fewer only at the end of the file. -1 on a read error.
-int64_t readAt(int fd, unsigned char* buffer, size_t size, int64_t offset) {
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t n =
-            ::pread(fd, buffer + done, size - done, static_cast<off_t>(offset + done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return -1;
-        }
-        if (n == 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    return static_cast<int64_t>(done);
-}
-
 // The end of the ID3v2 tag (header, body and footer) that starts at `offset`, or `offset` itself
 // when no well-formed tag header stands there.
-int64_t id3v2TagEnd(int fd, int64_t offset) {
+int64_t id3v2TagEnd(const MediaFileBytes& file, int64_t offset) {
     unsigned char h[kId3v2HeaderSize];
-    if (readAt(fd, h, sizeof h, offset) != static_cast<int64_t>(sizeof h))
+    if (file.Read(h, sizeof h, offset) != static_cast<int64_t>(sizeof h))
         return offset;
     if (std::memcmp(h, "ID3", 3) != 0 || h[3] < 2 || h[3] > 4 || h[4] == 0xFF)
         return offset;
@@ -94,16 +72,15 @@ bool MpegHeaderReader::isValidHeader(uint32_t word) {
 }
 
 int MpegHeaderReader::Open(const std::string& path) {
-    // Non-blocking so that a FIFO named like an MP3 file cannot stall the import.
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (file.get() < 0)
-        return kCannotOpen;
-    struct stat status {};
-    if (::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode))
+    return Open(MediaFileBytes(path), path);
+}
+
+int MpegHeaderReader::Open(const MediaFileBytes& file, const std::string& path) {
+    if (!file.IsOpen())
         return kCannotOpen;
 
     m_path = path;
-    m_fileSize = static_cast<int64_t>(status.st_size);
+    m_fileSize = file.Size();
     m_audioSize = m_fileSize;
     m_header = 0;
     m_headerPosition = -1;
@@ -117,8 +94,8 @@ int MpegHeaderReader::Open(const std::string& path) {
     // runs past the end of the file is not a tag's (a damaged header, or a file cut short): the
     // scan then starts where it would without it.
     int64_t start = 0;
-    for (int64_t end = id3v2TagEnd(file.get(), start); end != start && end <= m_fileSize;
-         end = id3v2TagEnd(file.get(), start))
+    for (int64_t end = id3v2TagEnd(file, start); end != start && end <= m_fileSize;
+         end = id3v2TagEnd(file, start))
         start = end;
 
     std::vector<unsigned char> buffer(kBlockSize + 3);
@@ -130,7 +107,7 @@ int MpegHeaderReader::Open(const std::string& path) {
             const auto keep = static_cast<size_t>(bufferEnd - p);
             std::memmove(buffer.data(), buffer.data() + (p - bufferStart), keep);
             bufferStart = p;
-            const int64_t n = readAt(file.get(), buffer.data() + keep, kBlockSize, p + keep);
+            const int64_t n = file.Read(buffer.data() + keep, kBlockSize, p + keep);
             if (n <= 0)
                 return kNoFrameHeader;
             bufferEnd = p + static_cast<int64_t>(keep) + n;
@@ -155,7 +132,7 @@ int MpegHeaderReader::Open(const std::string& path) {
     else
         sideInformationSize = channelModeOf(m_header) == kSingleChannel ? 9 : 17;
     unsigned char xing[12] = {};
-    if (readAt(file.get(), xing, sizeof xing, found + 4 + sideInformationSize) ==
+    if (file.Read(xing, sizeof xing, found + 4 + sideInformationSize) ==
             static_cast<int64_t>(sizeof xing) &&
         std::memcmp(xing, "Xing", 4) == 0) {
         m_vbr = 1;
@@ -165,8 +142,7 @@ int MpegHeaderReader::Open(const std::string& path) {
 
     unsigned char tag[3] = {};
     if (m_fileSize >= kId3v1Size &&
-        readAt(file.get(), tag, sizeof tag, m_fileSize - kId3v1Size) ==
-            static_cast<int64_t>(sizeof tag) &&
+        file.Read(tag, sizeof tag, m_fileSize - kId3v1Size) == static_cast<int64_t>(sizeof tag) &&
         std::memcmp(tag, "TAG", 3) == 0) {
         m_hasId3v1 = 1;
         m_audioSize -= kId3v1Size;
@@ -268,8 +244,12 @@ std::string MpegHeaderReader::ChannelMode() const {
 }
 
 int64_t ReadAudioFacts(const std::string& path, MediaFileInfo& info) {
+    return ReadAudioFacts(MediaFileBytes(path), path, info);
+}
+
+int64_t ReadAudioFacts(const MediaFileBytes& file, const std::string& path, MediaFileInfo& info) {
     MpegHeaderReader reader;
-    if (reader.Open(path) != MpegHeaderReader::kOpened)
+    if (reader.Open(file, path) != MpegHeaderReader::kOpened)
         return 0;
     info.bitrate = reader.Bitrate();
     info.sampleRate = reader.SampleRate();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "import/media_file_bytes.h"
 #include "import/media_file_info.h"
 
 #include <cstdint>
@@ -21,6 +22,7 @@ public:
 
     // Returns kOpened, kCannotOpen or kNoFrameHeader.
     int Open(const std::string& path);
+    int Open(const MediaFileBytes& file, const std::string& path);
 
     int32_t SampleRate() const;
     int32_t Bitrate() const;
@@ -61,5 +63,6 @@ private:
 // channelMode of `info`. Returns the file size, or 0 when the reader's Open failed (then `info`
 // is unchanged).
 int64_t ReadAudioFacts(const std::string& path, MediaFileInfo& info);
+int64_t ReadAudioFacts(const MediaFileBytes& file, const std::string& path, MediaFileInfo& info);
 
 } // namespace tunebay

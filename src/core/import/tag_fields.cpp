@@ -1,6 +1,7 @@
 #include "import/tag_fields.h"
 
 #include "import/id3_raw_tags.h"
+#include "import/media_file_bytes.h"
 #include "import/tag_text.h"
 
 #include <algorithm>
@@ -243,7 +244,11 @@ int32_t GenreFromContentType(std::string_view text) {
 }
 
 int ReadTagFields(const std::string& path, MediaFileInfo& info, bool useId3v2) {
-    const std::optional<RawId3Tags> raw = ReadRawId3Tags(path, useId3v2);
+    return ReadTagFields(MediaFileBytes(path), info, useId3v2);
+}
+
+int ReadTagFields(const MediaFileBytes& file, MediaFileInfo& info, bool useId3v2) {
+    const std::optional<RawId3Tags> raw = ReadRawId3Tags(file, useId3v2);
     if (!raw)
         return kStatusFailed;
 

@@ -8,6 +8,8 @@
 
 namespace tunebay {
 
+class MediaFileBytes;
+
 // Description of the comment frames this program writes: the product web site's domain name, so
 // that its own comment is found and replaced again without touching comments of other programs.
 inline constexpr const char* kTagCommentDescription = "tunebay.org";
@@ -26,6 +28,7 @@ struct ItemTagFields {
 // `path`: version 2 before version 1 when `useId3v2` is set, version 1 alone otherwise. Returns 0,
 // or kStatusFailed when the file cannot be opened or is empty.
 int ReadTagFields(const std::string& path, MediaFileInfo& info, bool useId3v2);
+int ReadTagFields(const MediaFileBytes& file, MediaFileInfo& info, bool useId3v2);
 
 // Writes `fields` into the tag of `path`: an ID3v2.3 tag (the version-1 tag is removed, its track
 // number carried over) when `useId3v2` is set, a version-1 tag alone otherwise. An empty text

@@ -3,6 +3,8 @@
 #include "store/catalogue_error.h"
 #include "store/sql_quote.h"
 
+#include <optional>
+
 namespace tunebay {
 
 namespace {
@@ -20,49 +22,52 @@ int firstInt(ResultSet rows, int fallback) {
     return rows.IsEof() || rows.IsNull(0) ? fallback : rows.GetInt(0);
 }
 
+// Runs for every updated file: the statements are bound, so each is prepared once, and none
+// scans a whole table.
 void reassign(CCatalogueConnection& connection, const KindNames& kind, int itemId,
               const std::string& name) {
     const std::string table = kind.table;
     const std::string column = kind.itemColumn;
-    const std::string item = std::to_string(itemId);
+    const long long item = itemId;
 
-    std::string oldId;
+    std::optional<long long> oldId;
     {
-        ResultSet rows = connection.Execute("SELECT " + column + " FROM tblItem WHERE lID=" + item);
-        if (!rows.IsEof())
-            oldId = rows.GetText(0);
+        ResultSet rows =
+            connection.ExecuteWith("SELECT " + column + " FROM tblItem WHERE lID=?", {item});
+        if (!rows.IsEof() && !rows.IsNull(0))
+            oldId = rows.GetInt64(0);
     }
-    // A NULL or missing link counts no users: the comparison below must not see an id.
-    const std::string oldIdInSql = oldId.empty() ? "NULL" : oldId;
+    std::optional<long long> newId;
+    {
+        ResultSet rows =
+            connection.ExecuteWith("SELECT MIN(lID) FROM " + table + " WHERE sName=?", {name});
+        if (!rows.IsEof() && !rows.IsNull(0))
+            newId = rows.GetInt64(0);
+    }
+    if (newId == oldId)
+        return;
+    // Users of the old row other than this item; a NULL or missing link counts none.
+    int oldUsers = 0;
+    if (oldId) {
+        ResultSet rows = connection.ExecuteWith("SELECT COUNT(tblItem." + column + ") FROM " +
+                                                    table + ", tblItem WHERE tblItem." + column +
+                                                    "=" + table + ".lID AND " + table + ".lID=?",
+                                                {*oldId});
+        oldUsers = rows.IsEof() ? 0 : rows.GetInt(0);
+    }
 
-    ResultSet facts = connection.Execute(
-        "SELECT (SELECT FIRST(" + table + ".lID) FROM " + table + " WHERE " + table +
-        ".sName=" + SqlQuote(name) + "), MAX(" + table + ".lID), (SELECT COUNT(tblItem." + column +
-        ") FROM " + table + ", tblItem WHERE tblItem." + column + "=" + table + ".lID AND " +
-        table + ".lID=" + oldIdInSql + ") FROM " + table);
-    const bool found = !facts.IsEof() && !facts.IsNull(0);
-    const std::string existingId = found ? facts.GetText(0) : std::string();
-    const bool tableEmpty = facts.IsEof() || facts.IsNull(1);
-    const long long maxId = tableEmpty ? 0 : facts.GetInt64(1);
-    const int oldUsers = facts.IsEof() ? 0 : facts.GetInt(2);
-    facts = ResultSet();
-
-    std::string newId;
-    if (!found) {
+    if (!newId) {
         // The table's own counter picks the id: the next after the largest (as MAX+1 would) in
         // an older catalogue, and never the id of a deleted row in one whose counter remembers.
-        connection.Execute("INSERT INTO " + table + " (sName) VALUES (" + SqlQuote(name) + ")");
+        connection.ExecuteWith("INSERT INTO " + table + " (sName) VALUES (?)", {name});
         ResultSet inserted = connection.Execute("SELECT MAX(lID) FROM " + table);
-        newId = inserted.IsEof() ? std::to_string(tableEmpty ? 1 : maxId + 1) : inserted.GetText(0);
-        inserted = ResultSet();
-        connection.Execute("UPDATE tblItem SET " + column + "=" + newId + " WHERE lID=" + item);
-    } else {
-        newId = existingId;
-        if (newId != oldId)
-            connection.Execute("UPDATE tblItem SET " + column + "=" + newId + " WHERE lID=" + item);
+        if (inserted.IsEof() || inserted.IsNull(0))
+            throw CatalogueError("", "the new " + table + " row cannot be found");
+        newId = inserted.GetInt64(0);
     }
-    if (oldUsers < 2 && oldId != newId && !oldId.empty())
-        connection.Execute("DELETE * FROM " + table + " WHERE lID=" + oldId);
+    connection.ExecuteWith("UPDATE tblItem SET " + column + "=? WHERE lID=?", {*newId, item});
+    if (oldId && oldUsers < 2)
+        connection.ExecuteWith("DELETE * FROM " + table + " WHERE lID=?", {*oldId});
 }
 
 } // namespace
