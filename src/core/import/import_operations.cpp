@@ -32,6 +32,14 @@ bool MatchesImportPattern(const std::string& fileName, bool allowAllFiles) {
 
 // ---- ImportRun ----
 
+namespace {
+
+// A batch is handed to the writing thread after this many files at the latest, so that writing
+// overlaps reading from the start of a fast import.
+constexpr std::size_t kFilesPerBatch = 250;
+
+} // namespace
+
 ImportRun::ImportRun(int finishCode, IProgressSink& sink, CCatalogueConnection& connection,
                      ImportOptions options, const IClock& clock, FingerprintGenerator fingerprints)
     : CBackgroundOperation(finishCode, sink), m_clock(clock),
@@ -58,15 +66,30 @@ void ImportRun::recordFailure(const std::string& path, ImportFailure reason, std
     m_failed.push_back({path, reason, std::move(detail)});
 }
 
+ImportRun::~ImportRun() {
+    // Runs end by finishing their writes; this only guards against a thread left behind.
+    {
+        std::lock_guard lock(m_writeMutex);
+        m_closing = true;
+        m_writeChanged.notify_all();
+    }
+    if (m_writer.joinable())
+        m_writer.join();
+}
+
 void ImportRun::runInBatches(const std::function<void()>& work, const char* errorMessage) {
     try {
         try {
             work();
         } catch (...) {
-            writeQueue(); // what was read before the failure is still catalogued
+            // What was read before the failure is still catalogued, unless writing failed.
+            try {
+                finishWrites();
+            } catch (...) {
+            }
             throw;
         }
-        writeQueue();
+        finishWrites();
     } catch (const CatalogueError& error) {
         std::lock_guard lock(m_mutex);
         m_error = errorMessage;
@@ -99,20 +122,91 @@ void ImportRun::queueFacts(MediaFileInfo info, bool update) {
 }
 
 void ImportRun::writeQueueWhenDue() {
-    if (!m_queue.empty() && SteadyMilliseconds() - m_queuedSince >= kBatchMilliseconds)
-        writeQueue();
+    reportCommits();
+    if (!m_queue.empty() && (m_queue.size() >= kFilesPerBatch ||
+                             SteadyMilliseconds() - m_queuedSince >= kBatchMilliseconds))
+        handOver();
 }
 
-void ImportRun::writeQueue() {
-    std::vector<Queued> queue = std::move(m_queue);
+void ImportRun::handOver() {
+    std::vector<Queued> batch = std::move(m_queue);
     m_queue.clear();
+    if (batch.empty())
+        return;
+    if (m_stopAtFirstFailure) {
+        writeBatch(std::move(batch));
+        reportCommits();
+        return;
+    }
+    std::unique_lock lock(m_writeMutex);
+    if (m_writeError)
+        std::rethrow_exception(m_writeError);
+    if (!m_writer.joinable())
+        m_writer = std::thread([this] { writerBody(); });
+    m_writeChanged.wait(lock, [this] { return !m_batchWaiting || m_writeError; });
+    if (m_writeError)
+        std::rethrow_exception(m_writeError);
+    m_waiting = std::move(batch);
+    m_batchWaiting = true;
+    m_writeChanged.notify_all();
+}
+
+void ImportRun::finishWrites() {
+    handOver();
+    std::exception_ptr error;
+    {
+        std::lock_guard lock(m_writeMutex);
+        m_closing = true;
+        m_writeChanged.notify_all();
+    }
+    if (m_writer.joinable())
+        m_writer.join();
+    {
+        std::lock_guard lock(m_writeMutex);
+        m_closing = false;
+        error = m_writeError;
+    }
+    reportCommits();
+    if (error)
+        std::rethrow_exception(error);
+}
+
+void ImportRun::writerBody() {
+    std::unique_lock lock(m_writeMutex);
+    for (;;) {
+        m_writeChanged.wait(lock, [this] { return m_batchWaiting || m_closing; });
+        if (!m_batchWaiting)
+            return; // closing, and nothing left
+        std::vector<Queued> batch = std::move(m_waiting);
+        m_waiting.clear();
+        m_batchWaiting = false;
+        const bool failedBefore = static_cast<bool>(m_writeError);
+        m_writeChanged.notify_all();
+        lock.unlock();
+        std::exception_ptr error;
+        if (!failedBefore) {
+            try {
+                writeBatch(std::move(batch));
+            } catch (...) {
+                error = std::current_exception();
+            }
+        }
+        lock.lock();
+        if (error && !m_writeError) {
+            m_writeError = error;
+            m_writeChanged.notify_all();
+        }
+    }
+}
+
+void ImportRun::writeBatch(std::vector<Queued> batch) {
     // An abandoned run's user has given up on it, and the window may have another catalogue
     // open by now: nothing more is written.
-    if (queue.empty() || Abandoned())
+    if (batch.empty() || Abandoned())
         return;
     CCatalogueConnection& connection = m_importer.Connection();
-    CatalogueTransaction batch(connection);
-    for (const Queued& queued : queue) {
+    CatalogueTransaction transaction(connection);
+    for (const Queued& queued : batch) {
         if (m_ended)
             break;
         int item = 0;
@@ -121,7 +215,7 @@ void ImportRun::writeQueue() {
         } catch (const CatalogueError& error) {
             recordFailure(queued.info.path, ImportFailure::DatabaseError, error.engineMessage());
             try {
-                batch.Commit(); // the files before this one stay catalogued
+                transaction.Commit(); // the files before this one stay catalogued
             } catch (const CatalogueError&) {
             }
             throw;
@@ -133,14 +227,20 @@ void ImportRun::writeQueue() {
             m_ended = m_stopAtFirstFailure;
         }
     }
-    batch.Commit();
+    transaction.Commit();
     m_committed = m_added.load();
-    if (!m_progressText.empty())
+    m_commitUnreported = true;
+}
+
+// The window's counters follow the commits: the progress text is told again after each.
+void ImportRun::reportCommits() {
+    if (m_commitUnreported.exchange(false) && !m_progressText.empty())
         SetProgress(m_progressText);
 }
 
 void ImportRun::progress(const std::string& text) {
     m_progressText = text;
+    m_commitUnreported = false;
     SetProgress(text);
 }
 

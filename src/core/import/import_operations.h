@@ -8,11 +8,14 @@
 #include <sys/types.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -37,12 +40,14 @@ struct FailedImport {
 //
 // Files are read with no catalogue transaction open (a read that blocks on a dead mount must
 // not keep the catalogue locked), and what was read is written in one transaction every half
-// second, each file whole or not at all. A run that is asked to stop writes what it has read
-// before it ends; a run that was abandoned writes nothing more.
+// second, each file whole or not at all. The batches are written in order on a thread of their
+// own while the run reads on; every write to the catalogue happens there. A run that is asked to
+// stop writes what it has read before it ends; a run that was abandoned writes nothing more.
 class ImportRun : public CBackgroundOperation {
 public:
     ImportRun(int finishCode, IProgressSink& sink, CCatalogueConnection& connection,
               ImportOptions options, const IClock& clock, FingerprintGenerator fingerprints);
+    ~ImportRun() override;
 
     // Files not catalogued (already catalogued ones included, as the window counts them).
     int Failures() const { return m_failures.load(); }
@@ -78,6 +83,8 @@ protected:
     std::atomic<int> m_failures{0};
     std::atomic<int> m_processed{0};
     std::atomic<int> m_added{0};
+    // Set by a run that stops at its first failure: its batches are written where they are
+    // read, so that nothing is read past that failure.
     bool m_stopAtFirstFailure = false;
 
 private:
@@ -86,14 +93,31 @@ private:
         bool update;
     };
     void writeQueueWhenDue();
-    void writeQueue();
+    // Hands the queue to the writing thread (waiting while an earlier batch still waits there).
+    void handOver();
+    // Hands over what is left, waits until every batch is written and rethrows a write error.
+    void finishWrites();
+    void writerBody();
+    void writeBatch(std::vector<Queued> batch);
+    void reportCommits();
     void recordFailure(const std::string& path, ImportFailure reason, std::string detail = {});
 
-    std::vector<Queued> m_queue;
+    std::vector<Queued> m_queue; // read, not yet handed over
     std::atomic<int> m_committed{0};
+    std::atomic<bool> m_commitUnreported{false};
     std::string m_progressText;  // the worker's own
     long long m_queuedSince = 0; // steady-clock milliseconds of the oldest queued file
-    bool m_ended = false;
+    std::atomic<bool> m_ended{false};
+
+    // The writing thread and the one batch that may wait for it.
+    std::thread m_writer;
+    std::mutex m_writeMutex;
+    std::condition_variable m_writeChanged;
+    std::vector<Queued> m_waiting;
+    bool m_batchWaiting = false;
+    bool m_closing = false;
+    std::exception_ptr m_writeError;
+
     mutable std::mutex m_mutex;
     std::string m_error;
     std::string m_errorDetail;

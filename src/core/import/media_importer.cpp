@@ -179,24 +179,14 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
              static_cast<long long>(directoryId), static_cast<long long>(info.length),
              info.importTime, static_cast<long long>(mediaType ? 1 : 0),
              static_cast<long long>(info.fileSize)});
-        mediaId = firstInt(m_connection.ExecuteWith(
-            "SELECT tblMedia.lID FROM tblMedia WHERE tblMedia.sFileName=? AND "
-            "tblMedia.lDirectoryID=?",
-            {fileName, static_cast<long long>(directoryId)}));
-        if (mediaId == -1)
-            return 0;
+        mediaId = static_cast<int>(m_connection.LastInsertedId());
         m_connection.ExecuteWith(
             "INSERT INTO tblItem (lGroupID, lPackageID, lMediaID) VALUES (?, ?, ?)",
             {static_cast<long long>(groupId), static_cast<long long>(packageId),
              static_cast<long long>(mediaId)});
-        result = firstInt(m_connection.ExecuteWith(
-            "SELECT tblItem.lID FROM tblItem, tblMedia WHERE tblItem.lMediaID=tblMedia.lID AND "
-            "tblMedia.lID=?",
-            {static_cast<long long>(mediaId)}));
-        if (result == -1)
-            return 0;
+        result = static_cast<int>(m_connection.LastInsertedId());
     }
-    writeOptionalValues(mediaId, info);
+    writeOptionalValues(mediaId, info, result != 0);
     transaction.Commit();
     return result;
 }
@@ -210,13 +200,20 @@ void MediaImporter::resolveGenreName(MediaFileInfo& info) {
         info.genre = genre;
 }
 
-void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info) {
+void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info, bool newMedia) {
+    // A media row just made has no values to replace.
+    auto write = [&](const OptionalValue& value) {
+        if (newMedia)
+            AddOptionalValue(m_connection, value);
+        else
+            SetOptionalValue(m_connection, value);
+    };
     auto integer = [&](int type, int kind, int value) {
-        SetOptionalValue(m_connection, {mediaId, type, kind, {}, value, 0.0});
+        write({mediaId, type, kind, {}, value, 0.0});
     };
     auto text = [&](int type, const std::string& value) {
         if (!value.empty())
-            SetOptionalValue(m_connection, {mediaId, type, kValueText, value, 0, 0.0});
+            write({mediaId, type, kValueText, value, 0, 0.0});
     };
     if (info.sampleRate != 0)
         integer(kOptionalSampleRate, kValueInteger, info.sampleRate);
@@ -225,8 +222,7 @@ void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info) 
     if (info.sampleRate != 0 && info.bitrate != 0)
         integer(kOptionalVariableBitrate, kValueBoolean, info.vbr);
     if (info.audioSize != 0)
-        SetOptionalValue(
-            m_connection,
+        write(
             {mediaId, kOptionalAudioSize, kValueFloat, {}, 0, static_cast<double>(info.audioSize)});
     text(kOptionalVolumeName, info.volumeName);
     text(kOptionalChannelMode, info.channelMode);

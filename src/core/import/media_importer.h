@@ -55,7 +55,7 @@ public:
 
 private:
     bool isCatalogued(const std::string& path);
-    void writeOptionalValues(int mediaId, const MediaFileInfo& info);
+    void writeOptionalValues(int mediaId, const MediaFileInfo& info, bool newMedia);
     void resolveGenreName(MediaFileInfo& info);
 
     CCatalogueConnection& m_connection;

@@ -477,6 +477,10 @@ int CCatalogueConnection::ChangedRows() {
     return sqlite3_changes(handle());
 }
 
+long long CCatalogueConnection::LastInsertedId() {
+    return sqlite3_last_insert_rowid(handle());
+}
+
 bool CCatalogueConnection::InTransaction() {
     return sqlite3_get_autocommit(handle()) == 0;
 }

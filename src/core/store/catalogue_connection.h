@@ -93,6 +93,9 @@ public:
     // Rows changed by the last INSERT, UPDATE or DELETE on this thread.
     int ChangedRows();
 
+    // The row id the last successful INSERT on this thread gave its row.
+    long long LastInsertedId();
+
     // Transactions belong to the calling thread's handle. Prefer CatalogueTransaction.
     bool InTransaction();
     void Begin();

@@ -2,28 +2,42 @@
 
 namespace tunebay {
 
-void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& value) {
-    // Runs several times per imported file: the statements are kept prepared, one per column.
-    const char* column = nullptr;
-    SqlValue bound;
+namespace {
+
+// The column of the value's kind and the value to bind, or no column for a kind outside 1..5.
+const char* columnFor(const OptionalValue& value, SqlValue& bound) {
     switch (value.kind) {
     case kValueInteger:
     case kValueBoolean:
-        column = "lValue";
         bound = static_cast<long long>(value.integer);
-        break;
+        return "lValue";
     case kValueFloat:
-        column = "fValue";
         bound = value.number;
-        break;
+        return "fValue";
     case kValueText:
     case kValueText2:
-        column = "sValue";
         bound = std::string_view(value.text);
-        break;
+        return "sValue";
     default:
-        return;
+        return nullptr;
     }
+}
+
+void insertValue(CCatalogueConnection& connection, const std::string& column,
+                 const OptionalValue& value, const SqlValue& bound) {
+    connection.ExecuteWith(
+        "INSERT INTO tblOptional (lTableID, lOptionalTypeID, " + column + ") VALUES (?, ?, ?)",
+        {static_cast<long long>(value.ownerId), static_cast<long long>(value.typeId), bound});
+}
+
+} // namespace
+
+void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& value) {
+    // Runs several times per imported file: the statements are kept prepared, one per column.
+    SqlValue bound;
+    const char* column = columnFor(value, bound);
+    if (!column)
+        return;
     const long long type = value.typeId;
     const long long owner = value.ownerId;
     const bool exists =
@@ -37,9 +51,13 @@ void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& val
                                    "=? WHERE lOptionalTypeID=? AND lTableID=?",
                                {bound, type, owner});
     else
-        connection.ExecuteWith("INSERT INTO tblOptional (lTableID, lOptionalTypeID, " + c +
-                                   ") VALUES (?, ?, ?)",
-                               {owner, type, bound});
+        insertValue(connection, c, value, bound);
+}
+
+void AddOptionalValue(CCatalogueConnection& connection, const OptionalValue& value) {
+    SqlValue bound;
+    if (const char* column = columnFor(value, bound))
+        insertValue(connection, column, value, bound);
 }
 
 } // namespace tunebay

@@ -41,4 +41,8 @@ struct OptionalValue {
 // outside 1..5 writes nothing.
 void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& value);
 
+// Inserts the row of (owner, type) for an owner that has none of this type yet (a media row just
+// made): the same as SetOptionalValue without first looking for the row.
+void AddOptionalValue(CCatalogueConnection& connection, const OptionalValue& value);
+
 } // namespace tunebay

@@ -152,6 +152,28 @@ TEST_F(ImportRuns, PlaylistsThatAreNoRegularFilesAreRefusedAtOnce) {
     EXPECT_FALSE(playlist.Open(catalogue.dir().path().string()));
 }
 
+// Many batches: they are written in the order read, and a batch that cannot be written ends
+// the run with the engine's words, the files before it catalogued and none after.
+TEST_F(ImportRuns, BatchesAreWrittenInOrderAndAWriteFailureEndsTheRun) {
+    std::vector<std::string> files;
+    for (int i = 0; i < 1200; ++i)
+        files.push_back(music(std::to_string(i) + ".mp3"));
+    catalogue.connection.Execute(
+        "CREATE TRIGGER full BEFORE INSERT ON tblMedia WHEN NEW.sFileName='700.mp3' "
+        "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+    FileListImportOperation run(sink, catalogue.connection, files, {}, clock);
+    run.RunHere();
+    EXPECT_EQ(run.ErrorMessage(), kMessageImportError);
+    EXPECT_NE(run.ErrorDetail().find("disk is full"), std::string::npos);
+    EXPECT_EQ(run.ItemsAdded(), 700);
+    EXPECT_EQ(count("tblItem"), "700");
+    // Media rows were made in the order the files were read.
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblMedia WHERE lID <> "
+                               "CAST(REPLACE(sFileName, '.mp3', '') AS INTEGER) + 1"),
+              "0");
+    EXPECT_FALSE(catalogue.connection.InTransaction());
+}
+
 class BlockedRead : public ImportRuns {
 protected:
     // Imports a.mp3 and then b.mp3, whose read blocks until released.
