@@ -264,14 +264,14 @@ std::string bashWords(const std::vector<std::string>& words) {
 std::string bashValue(const ValueInfo& value) {
     switch (value.kind) {
     case ValueKind::kList:
-        return "COMPREPLY=($(compgen -W " + bashWords(value.words) + " -- \"$cur\"))";
+        return "mapfile -t COMPREPLY < <(compgen -W " + bashWords(value.words) + " -- \"$cur\")";
     case ValueKind::kCatalogue:
-        return "compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -f -X '!*.tbf' -- "
-               "\"$cur\") $(compgen -d -- \"$cur\"))";
+        return "compopt -o filenames 2>/dev/null; mapfile -t COMPREPLY < <(compgen -f -X "
+               "'!*.tbf' -- \"$cur\"; compgen -d -- \"$cur\")";
     case ValueKind::kFile:
-        return "compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -f -- \"$cur\"))";
+        return "compopt -o filenames 2>/dev/null; mapfile -t COMPREPLY < <(compgen -f -- \"$cur\")";
     case ValueKind::kFolder:
-        return "compopt -o filenames 2>/dev/null; COMPREPLY=($(compgen -d -- \"$cur\"))";
+        return "compopt -o filenames 2>/dev/null; mapfile -t COMPREPLY < <(compgen -d -- \"$cur\")";
     case ValueKind::kFree:
         break;
     }
@@ -507,9 +507,10 @@ std::string BashCompletion(const CLI::App& app) {
     writeBashValues(out, root, false);
     out << "        esac\n        COMPREPLY=(); return\n    fi\n"
         << "    if [[ $cur == -* ]]; then\n"
-        << "        COMPREPLY=($(compgen -W \"$options\" -- \"$cur\")); return\n    fi\n"
+        << "        mapfile -t COMPREPLY < <(compgen -W \"$options\" -- \"$cur\"); return\n    fi\n"
         << "    if [[ -n $commands ]]; then\n"
-        << "        COMPREPLY=($(compgen -W \"$commands\" -- \"$cur\")); return\n    fi\n"
+        << "        mapfile -t COMPREPLY < <(compgen -W \"$commands\" -- \"$cur\"); return\n    "
+           "fi\n"
         << "    ((position >= positionals && many)) && position=$((positionals - 1))\n"
         << "    case \"$path|#$position\" in\n";
     writeBashValues(out, root, true);
