@@ -1,10 +1,11 @@
-# Shortcuts over CMake. `make run` builds and starts the program, `make test` builds and runs
-# every test, `make bench` builds and runs the benchmarks.
+# Shortcuts over CMake. `make run` builds only the programs and starts the window, `make test`
+# builds everything and runs every test, `make bench` builds and runs the benchmarks, `make package`
+# builds the Debian package.
 BUILD_DIR ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all configure build run test sanitize bench format clean
+.PHONY: all configure build programs run test package sanitize bench format clean
 
 all: build
 
@@ -14,12 +15,18 @@ configure:
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-run: build
+programs: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target programs
+
+run: programs
 	@if [ -x $(BUILD_DIR)/bin/tunebay ]; then $(BUILD_DIR)/bin/tunebay; \
 	else $(BUILD_DIR)/bin/tunebay-cli --help; fi
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+package: build
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target package
 
 # The store, the text rules and the import (with the shared corpus of malformed files, when
 # present) under AddressSanitizer and UndefinedBehaviorSanitizer.

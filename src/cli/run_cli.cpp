@@ -1,4 +1,5 @@
 #include "cli_context.h"
+#include "cli_reference.h"
 
 #include "app/product.h"
 
@@ -50,6 +51,8 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
             commands.push_back(std::move(command));
     for (auto& command : commands)
         command->Register(app);
+    if (const int status = PrintReference(app, argc, argv, out, err); status >= 0)
+        return status;
 
     auto known = [&app](const std::string& word) {
         for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; }))

@@ -18,13 +18,13 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("About Tunebay"));
     auto* icon = new QLabel(this);
     icon->setPixmap(AppIcon().pixmap(48, 48));
-    auto* text = new QLabel(
-        QStringLiteral("<b>%1</b><br>A cataloguer for MP3 files.<br><br>Copyright &copy; "
-                       "%2 and the Tunebay contributors.<br>Free software under the GNU General "
-                       "Public License, version 3 or later: see License...<br>"
-                       "<a href=\"%3\">%3</a>")
-            .arg(kProductVersionText, kCompanyName, kProductWebsite),
-        this);
+    auto* text =
+        new QLabel(tr("<b>%1</b><br>A cataloguer for MP3 files.<br><br>Copyright &copy; "
+                      "%2 and the Tunebay contributors.<br>Free software under the GNU General "
+                      "Public License, version 3 or later: see License...<br>"
+                      "<a href=\"%3\">%3</a>")
+                       .arg(kProductVersionText, kCompanyName, kProductWebsite),
+                   this);
     text->setOpenExternalLinks(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     QPushButton* license = buttons->addButton(tr("License..."), QDialogButtonBox::ActionRole);

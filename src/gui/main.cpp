@@ -8,6 +8,7 @@
 #include "main_frame.h"
 #include "prompter.h"
 #include "qt_settings_store.h"
+#include "translation_loader.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -20,17 +21,21 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(TUNEBAY_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tunebay"));
     new tunebay::DesktopColourScheme(application); // owned by the application
+    tunebay::InstallTranslations(application, tunebay::ProgramDataDirectory());
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("A cataloguer for MP3 files."));
+    parser.setApplicationDescription(
+        QCoreApplication::translate("main", "A cataloguer for MP3 files."));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Save a picture of the window and end."),
-                                        QStringLiteral("FILE"));
+    const QCommandLineOption screenshot(
+        QStringLiteral("screenshot"),
+        QCoreApplication::translate("main", "Save a picture of the window and end."),
+        QStringLiteral("FILE"));
     parser.addOption(screenshot);
-    parser.addPositionalArgument(QStringLiteral("catalogue"),
-                                 QStringLiteral("The catalogue (.tbf) to open."));
+    parser.addPositionalArgument(
+        QStringLiteral("catalogue"),
+        QCoreApplication::translate("main", "The catalogue (.tbf) to open."));
     parser.process(application);
 
     tunebay::QtSettingsStore store;

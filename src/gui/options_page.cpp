@@ -3,7 +3,7 @@
 namespace tunebay {
 
 QString RangeMessage(int minimum, int maximum) {
-    return QStringLiteral("Please enter an integer between %1 and %2.").arg(minimum).arg(maximum);
+    return OptionsPage::tr("Please enter an integer between %1 and %2.").arg(minimum).arg(maximum);
 }
 
 bool ReadRangedNumber(const QString& text, int minimum, int maximum, int& value) {

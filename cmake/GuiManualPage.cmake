@@ -1,0 +1,45 @@
+# Writes tunebay(1) from the window's own --help, so the page lists exactly the options the
+# program accepts. Run with -DPROGRAM=... -DTEMPLATE=... -DOUTPUT=... -DVERSION=...
+cmake_minimum_required(VERSION 3.25)
+execute_process(
+    COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${PROGRAM} --help
+    OUTPUT_VARIABLE help
+    RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR help STREQUAL "")
+    message(FATAL_ERROR "${PROGRAM} --help failed (${status})")
+endif()
+
+# Qt's help lists "  -x, --name <value>  Description" under "Options:" and "  name  Description"
+# under "Arguments:"; each becomes one tagged paragraph.
+string(REPLACE "\\" "\\e" help "${help}")
+string(REPLACE "-" "\\-" help "${help}")
+string(REPLACE "\n" ";" lines "${help}")
+set(options "")
+set(section "")
+foreach(line IN LISTS lines)
+    if(line MATCHES "^Options:")
+        set(section options)
+    elseif(line MATCHES "^Arguments:")
+        set(section arguments)
+    elseif(section AND line MATCHES "^  ([^ ].*[^ ])  +(.*)$")
+        set(term "${CMAKE_MATCH_1}")
+        set(text "${CMAKE_MATCH_2}")
+        string(REGEX REPLACE "<([^>]*)>" "\\\\fI\\1\\\\fB" term "${term}")
+        if(section STREQUAL arguments)
+            string(TOUPPER "${term}" term)
+            string(APPEND options ".TP\n\\fI${term}\\fR\n${text}\n")
+        else()
+            string(APPEND options ".TP\n\\fB${term}\\fR\n${text}\n")
+        endif()
+    elseif(section AND line MATCHES "^   +(.*)$")
+        string(APPEND options "${CMAKE_MATCH_1}\n")
+    endif()
+endforeach()
+if(options STREQUAL "")
+    message(FATAL_ERROR "no options found in the help of ${PROGRAM}")
+endif()
+string(REGEX REPLACE "\n$" "" options "${options}")
+file(READ ${TEMPLATE} page)
+string(REPLACE "@OPTIONS@" "${options}" page "${page}")
+string(REPLACE "@VERSION@" "${VERSION}" page "${page}")
+file(WRITE ${OUTPUT} "${page}")
