@@ -1,9 +1,15 @@
-// The acoustic fingerprint of one file, optionally looked up: fingerprint.
+// Acoustic fingerprints on the command line: fingerprint (one file, optionally looked up) and
+// duplicates --acoustic (the same recording under other names, found offline).
 #include "cli_context.h"
 
+#include "tools/acoustic_duplicates.h"
 #include "tools/acoustid_client.h"
 #include "tools/acoustid_identifier.h"
 #include "tools/audio_fingerprint.h"
+#include "tools/stored_fingerprints.h"
+
+#include <cstdio>
+#include <map>
 
 #include <ostream>
 
@@ -65,11 +71,60 @@ private:
     std::string m_catalogue;
 };
 
+class AcousticDuplicatesCommand : public Command {
+public:
+    void Register(CLI::App& app) override {
+        parser = app.add_subcommand(
+            "duplicates", "List items that are the same recording, by their acoustic "
+                          "fingerprints (made and stored for the MP3 items that have none yet)");
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_flag("--acoustic", m_acoustic, "Compare acoustic fingerprints")->required();
+        parser
+            ->add_option("--threshold", m_threshold,
+                         "Least share of equal fingerprint bits, 0.5 to 1 (default 0.9)")
+            ->check(CLI::Range(0.5, 1.0));
+    }
+
+    int Run(CliContext& context) override {
+        if (!context.OpenCatalogue(m_catalogue))
+            return kExitCatalogueNotOpened;
+        const FingerprintCollection collection =
+            CollectFingerprints(context.connection, {}, [&context](int count) {
+                if (count % 50 == 0)
+                    context.err << "Fingerprinting files...  " << count << "\n";
+            });
+        for (const auto& path : collection.failed)
+            context.err << path << ": no fingerprint\n";
+        std::map<int, std::pair<int, std::string>> items; // media -> item, full path
+        for (ResultSet rows = context.connection.Execute(
+                 "SELECT tblItem.lMediaID, tblItem.lID, tblDirectory.sLocal, tblMedia.sFileName "
+                 "FROM tblItem, tblMedia, tblDirectory WHERE tblItem.lMediaID=tblMedia.lID AND "
+                 "tblMedia.lDirectoryID=tblDirectory.lID");
+             !rows.IsEof(); rows.MoveNext())
+            items[rows.GetInt(0)] = {rows.GetInt(1), rows.GetText(2) + rows.GetText(3)};
+        for (const AcousticMatch& match : FindAcousticDuplicates(collection.media, m_threshold)) {
+            const auto& first = items[match.firstMediaId];
+            const auto& second = items[match.secondMediaId];
+            char similarity[16];
+            std::snprintf(similarity, sizeof similarity, "%.3f", match.similarity);
+            context.out << similarity << "\t" << first.first << "\t" << first.second << "\t"
+                        << second.first << "\t" << second.second << "\n";
+        }
+        return collection.failed.empty() ? kExitSuccess : kExitReportedFailures;
+    }
+
+private:
+    std::string m_catalogue;
+    bool m_acoustic = false;
+    double m_threshold = 0.9;
+};
+
 } // namespace
 
 std::vector<std::unique_ptr<Command>> MakeFingerprintCommands() {
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<FingerprintCommand>());
+    commands.push_back(std::make_unique<AcousticDuplicatesCommand>());
     return commands;
 }
 

@@ -3,6 +3,7 @@
 #include "store/optional_values.h"
 #include "tools/audio_fingerprint.h"
 #include "tools/identification_scoring.h"
+#include "tools/stored_fingerprints.h"
 
 #include <cctype>
 #include <cstdio>
@@ -79,6 +80,8 @@ std::string AcoustIdIdentifier::trackIdOf(const IdentifiedItem& item,
         outcome.failed = true;
         return {};
     }
+    // Kept for finding the same recording offline later.
+    StoreRawFingerprint(m_connection, static_cast<int>(item.mediaId), fingerprint.fingerprint);
     std::string trackId;
     std::string error;
     if (!m_client->LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, trackId,
