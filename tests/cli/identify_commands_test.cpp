@@ -92,5 +92,19 @@ TEST_F(CliIdentify, ImportStoresTheTrackIdWhenAskedAndGoesOnWhenTheServiceFails)
               std::string::npos);
 }
 
+TEST_F(CliIdentify, AcousticDuplicatesListTheSameRecordingWithoutTheNetwork) {
+    cli.dir().write("music/again.mp3", test::toneMp3({5, 25, 37}));
+    cli.dir().write("music/other.mp3", test::toneMp3({6, 20, 0}));
+    ASSERT_EQ(cli.run({"import", catalogue, cli.dir().file("music").string()}).status, 0);
+    const auto result = run({"duplicates", catalogue, "--acoustic"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_EQ(result.out.find("0.9"), 0u) << result.out;
+    EXPECT_NE(result.out.find("again.mp3"), std::string::npos);
+    EXPECT_NE(result.out.find("tune.mp3\n"), std::string::npos);
+    EXPECT_EQ(result.out.find("other.mp3"), std::string::npos);
+    EXPECT_TRUE(server.requests().empty());
+    EXPECT_EQ(run({"duplicates", catalogue, "--acoustic", "--threshold", "2"}).status, 2);
+}
+
 } // namespace
 } // namespace tunebay
