@@ -148,6 +148,30 @@ private slots:
                  track);
     }
 
+    void acousticDuplicatesAreReported() {
+        TempCatalogue catalogue;
+        TempDir music;
+        CatalogueBuilder builder(catalogue.connection);
+        const ToneRecipe recipes[] = {{7, 20, 0}, {8, 20, 0}, {7, 25, 37}};
+        for (int i = 0; i < 3; ++i) {
+            const std::string name = std::to_string(i) + ".mp3";
+            music.write(name, toneMp3(recipes[i]));
+            ItemFacts song = facts("Song", "Band");
+            song.directory = music.path().string() + "/";
+            song.fileName = name;
+            builder.add(song);
+        }
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->Action("AcousticDuplicates")->trigger();
+        QCOMPARE(window.prompter.messages.size(), 1);
+        const QString text = window.prompter.messages[0];
+        QVERIFY2(text.startsWith("1 pair(s) of items sound the same:"), qPrintable(text));
+        QVERIFY(text.contains("/0.mp3") && text.contains("/2.mp3") && !text.contains("/1.mp3"));
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblOptional WHERE lOptionalTypeID=4119"),
+                 std::string("3"));
+    }
+
     void abortStopsTheRunAfterTheCurrentItem() {
         TempCatalogue catalogue;
         CatalogueBuilder builder(catalogue.connection);
