@@ -111,6 +111,9 @@ public:
         if (!context.OpenCatalogue(m_catalogue))
             return kExitCatalogueNotOpened;
         ImportOptions options = ImportOptions::FromSettings(context.settings);
+        if (options.generateFingerprint && context.settings.MusicBrainzApiKey.empty())
+            context.err << "Fingerprints need an AcoustID client key (MusicBrainzApiKey); the "
+                           "files are imported without them.\n";
         if (m_recurse || m_noRecurse)
             options.recurse = m_recurse;
         if (m_allFiles)

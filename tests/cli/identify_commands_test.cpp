@@ -90,6 +90,11 @@ TEST_F(CliIdentify, ImportStoresTheTrackIdWhenAskedAndGoesOnWhenTheServiceFails)
     EXPECT_NE(sql("SELECT COUNT(*) FROM tblMedia").find("2"), std::string::npos);
     EXPECT_NE(sql("SELECT COUNT(*) FROM tblOptional WHERE lOptionalTypeID=4095").find("1"),
               std::string::npos);
+
+    const auto third = cli.dir().write("music/third.mp3", test::toneMp3({9, 20, 0})).string();
+    const auto keyless = run({"--set", "ImportGenerateTRM=1", "import", catalogue, third}, "");
+    EXPECT_EQ(keyless.status, 0) << keyless.err;
+    EXPECT_NE(keyless.err.find("Fingerprints need an AcoustID client key"), std::string::npos);
 }
 
 TEST_F(CliIdentify, AcousticDuplicatesListTheSameRecordingWithoutTheNetwork) {
