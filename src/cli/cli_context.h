@@ -66,8 +66,9 @@ std::vector<std::unique_ptr<Command>> MakeBrowseCommands();
 std::vector<std::unique_ptr<Command>> MakeItemCommands();
 // export, stats
 std::vector<std::unique_ptr<Command>> MakeExportCommands();
-// tools
+// tools, identify, and with them fingerprint
 std::vector<std::unique_ptr<Command>> MakeToolsCommands();
+std::vector<std::unique_ptr<Command>> MakeFingerprintCommands();
 // copy-files, move-files
 std::vector<std::unique_ptr<Command>> MakeCopyCommands();
 

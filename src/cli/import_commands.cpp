@@ -6,6 +6,7 @@
 #include "import/import_operations.h"
 #include "store/catalogue_error.h"
 #include "store/item_query.h"
+#include "tools/import_fingerprints.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -110,6 +111,9 @@ public:
         if (!context.OpenCatalogue(m_catalogue))
             return kExitCatalogueNotOpened;
         ImportOptions options = ImportOptions::FromSettings(context.settings);
+        if (options.generateFingerprint && context.settings.MusicBrainzApiKey.empty())
+            context.err << "Fingerprints need an AcoustID client key (MusicBrainzApiKey); the "
+                           "files are imported without them.\n";
         if (m_recurse || m_noRecurse)
             options.recurse = m_recurse;
         if (m_allFiles)
@@ -128,8 +132,9 @@ public:
         auto importFiles = [&] {
             if (files.empty() || progress.Interrupted())
                 return;
-            auto run = std::make_shared<FileListImportOperation>(progress, context.connection,
-                                                                 files, options, clock);
+            auto run = std::make_shared<FileListImportOperation>(
+                progress, context.connection, files, options, clock,
+                MakeImportFingerprints(context.settings));
             progress.RunToEnd(run);
             totals.Add(*run);
             files.clear();
@@ -150,8 +155,9 @@ public:
             importFiles();
             if (progress.Interrupted())
                 break;
-            auto run = std::make_shared<FolderImportOperation>(progress, context.connection, path,
-                                                               options, clock);
+            auto run = std::make_shared<FolderImportOperation>(
+                progress, context.connection, path, options, clock,
+                MakeImportFingerprints(context.settings));
             progress.RunToEnd(run);
             totals.Add(*run);
             if (run->StopCode())
@@ -234,7 +240,8 @@ public:
         SystemClock clock;
         auto run = std::make_shared<UpdateOperation>(
             progress, context.connection, condition, context.settings.ItemOrder,
-            ImportOptions::FromSettings(context.settings), clock);
+            ImportOptions::FromSettings(context.settings), clock,
+            MakeImportFingerprints(context.settings));
         progress.RunToEnd(run);
         RunTotals totals;
         totals.Add(*run);

@@ -7,6 +7,7 @@
 #include "desktop_environment.h"
 #include "store/catalogue_error.h"
 #include "tools/text_rules.h"
+#include "tools/tools_operation_factory.h"
 #include "tools/tools_run.h"
 
 #include <iostream>
@@ -45,14 +46,26 @@ private:
 const std::map<std::string, int> kTagActions = {
     {"write", kTagWrite}, {"delete-all", kTagDeleteAll}, {"keep-v1", kTagDeleteAllButVersion1}};
 
+// `tools`, or with `identifyOnly` the run with identification alone: `identify`.
 class ToolsCommand : public Command {
 public:
+    explicit ToolsCommand(bool identifyOnly = false) : m_identifyOnly(identifyOnly) {}
+
     void Register(CLI::App& app) override {
+        if (m_identifyOnly) {
+            registerIdentify(app);
+            return;
+        }
         parser = app.add_subcommand(
             "tools", "Apply the batch tools to items: correct, capitalise, set properties, write "
                      "or delete tags, rename files");
         parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
         m_scope.Register(*parser);
+        parser->add_flag("--identify", m_identify, "1. Auto-identify Media (acoustic fingerprint)");
+        parser->add_flag("--identify-missing", m_identifyMissing,
+                         "Identification fills in only missing properties");
+        parser->add_flag("--identify-ask", m_identifyAsk,
+                         "Identification asks about every candidate and shows errors");
         parser->add_flag("--correct", m_correct, "2. Correct Names");
         parser
             ->add_option("--capitalize", m_capitalize,
@@ -86,9 +99,25 @@ public:
         yes->excludes(no);
     }
 
+    void registerIdentify(CLI::App& app) {
+        parser = app.add_subcommand(
+            "identify", "Identify items by their acoustic fingerprint at the AcoustID service "
+                        "and take over title, group and package");
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        m_scope.Register(*parser);
+        parser->add_flag("--missing-only", m_identifyMissing,
+                         "Fill in only missing properties (empty or Unknown)");
+        parser->add_flag("--ask", m_identifyAsk,
+                         "Ask about every candidate and show errors (Ask/Show Errors)");
+        auto* yes = parser->add_flag("--yes", m_yes, "Answer every question with yes");
+        auto* no = parser->add_flag("--no", m_no, "Answer every question with no");
+        yes->excludes(no);
+    }
+
     int Run(CliContext& context) override {
         if (!m_scope.Given()) {
-            context.err << "tools needs the items to work on: --items, --node or --search.\n";
+            context.err << parser->get_name()
+                        << " needs the items to work on: --items, --node or --search.\n";
             return kExitUsage;
         }
         ToolsJob job = makeJob(context);
@@ -124,8 +153,8 @@ public:
         TerminalQuestion terminal(std::cin, context.err, fixed);
         ConsoleProgress progress(context.err);
         QuestionAfterProgress question(terminal, progress);
-        auto run = std::make_shared<ToolsOperation>(progress, context.connection, std::move(job),
-                                                    question, nullptr);
+        auto run = MakeToolsOperation(progress, context.connection, std::move(job), question,
+                                      context.settings);
         if (!progress.RunToEnd(run)) {
             context.err << "Cannot start the tools run.\n";
             return kExitReportedFailures;
@@ -145,6 +174,9 @@ public:
 private:
     ToolsJob makeJob(const CliContext& context) const {
         ToolsJob job;
+        job.identify = m_identify || m_identifyOnly;
+        job.identifyMissingOnly = m_identifyMissing;
+        job.identifyAsk = m_identifyAsk;
         job.correct = m_correct;
         job.capitalize = m_capitalize.has_value();
         job.capitalizeMode = m_capitalize.value_or(0);
@@ -187,8 +219,12 @@ private:
         }
     }
 
+    bool m_identifyOnly;
     std::string m_catalogue;
     ScopeOptions m_scope;
+    bool m_identify = false;
+    bool m_identifyMissing = false;
+    bool m_identifyAsk = false;
     bool m_correct = false;
     std::optional<int> m_capitalize;
     std::optional<std::string> m_title;
@@ -208,6 +244,9 @@ private:
 std::vector<std::unique_ptr<Command>> MakeToolsCommands() {
     std::vector<std::unique_ptr<Command>> commands;
     commands.push_back(std::make_unique<ToolsCommand>());
+    commands.push_back(std::make_unique<ToolsCommand>(true));
+    for (auto& command : MakeFingerprintCommands())
+        commands.push_back(std::move(command));
     return commands;
 }
 

@@ -126,6 +126,8 @@ void CMainFrame::createActions() {
         tr("Shows the general properties dialog."));
     add("Properties", tr("Pr&operties..."), tr("Edits the current selection's properties."));
     add("Tools", tr("&Tools..."), tr("Shows the tools dialog."));
+    add("AcousticDuplicates", tr("Find A&coustic Duplicates"),
+        tr("Lists the items that are the same recording, by their acoustic fingerprints."));
     add("SelectAll", tr("Select &All"), tr("Select the entire view."), QKeySequence::SelectAll);
     add("Toolbar", tr("&Toolbar"), tr("Shows or hides the toolbar."))->setCheckable(true);
     add("Statusbar", tr("&Statusbar"), tr("Shows or hides the status bar."))->setCheckable(true);
@@ -188,6 +190,8 @@ void CMainFrame::createActions() {
     connect(m_actions["ImportPls"], &QAction::triggered, this, &CMainFrame::ImportPls);
     connect(m_actions["Close"], &QAction::triggered, this, &QWidget::close);
     connect(m_actions["Tools"], &QAction::triggered, this, &CMainFrame::ShowTools);
+    connect(m_actions["AcousticDuplicates"], &QAction::triggered, this,
+            &CMainFrame::FindAcousticDuplicates);
     connect(m_actions["Delete"], &QAction::triggered, this, &CMainFrame::DeleteSelection);
     connect(m_actions["Rename"], &QAction::triggered, this, &CMainFrame::RenameSelection);
     connect(m_actions["Update"], &QAction::triggered, this, &CMainFrame::UpdateItems);
@@ -283,6 +287,7 @@ void CMainFrame::createMenus() {
     edit->addAction(m_actions["GeneralProperties"]);
     edit->addAction(m_actions["Properties"]);
     edit->addAction(m_actions["Tools"]);
+    edit->addAction(m_actions["AcousticDuplicates"]);
     edit->addSeparator();
     edit->addAction(m_actions["SelectAll"]);
 

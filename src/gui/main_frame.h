@@ -99,6 +99,9 @@ public:
     void ShowAbout();
     // The Tools window, made at its first use.
     void ShowTools();
+    // Fingerprints the MP3 items that have none stored yet (with a progress box that ESC
+    // cancels) and reports the pairs that are the same recording.
+    void FindAcousticDuplicates();
     CToolsWindow* ToolsWindow() const { return m_toolsWindow; }
 
     // Background operations. StartOperation puts the operation into the slot of its finish

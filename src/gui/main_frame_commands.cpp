@@ -20,6 +20,7 @@
 #include "options_sheet.h"
 #include "output/export_options.h"
 #include "prompter.h"
+#include "tools/import_fingerprints.h"
 #include "window_messages.h"
 #include "window_progress_sink.h"
 
@@ -70,7 +71,8 @@ void CMainFrame::ImportFiles() {
     {
         WaitCursor wait;
         auto run = std::make_shared<FileListImportOperation>(*m_sink, m_connection,
-                                                             std::move(paths), options, m_clock);
+                                                             std::move(paths), options, m_clock,
+                                                             MakeImportFingerprints(m_settings));
         run->RunHere();
         failures = run->Failures();
         error = run->ErrorMessage();
@@ -98,9 +100,9 @@ void CMainFrame::ImportFolder() {
 void CMainFrame::StartFolderImport(const QString& folder) {
     if (slot(kFinishImport) || !m_document.IsOpen())
         return;
-    auto run =
-        std::make_shared<FolderImportOperation>(*m_sink, m_connection, folderText(folder),
-                                                ImportOptions::FromSettings(m_settings), m_clock);
+    auto run = std::make_shared<FolderImportOperation>(*m_sink, m_connection, folderText(folder),
+                                                       ImportOptions::FromSettings(m_settings),
+                                                       m_clock, MakeImportFingerprints(m_settings));
     if (!StartOperation(run))
         return;
     m_settings.ImportFolder = folderText(folder);
@@ -133,9 +135,9 @@ void CMainFrame::UpdateItems() {
     Selection selection;
     if (!buildSelection(selection))
         return;
-    auto run = std::make_shared<UpdateOperation>(*m_sink, m_connection,
-                                                 SelectionCondition(selection), selection.sortCode,
-                                                 ImportOptions::FromSettings(m_settings), m_clock);
+    auto run = std::make_shared<UpdateOperation>(
+        *m_sink, m_connection, SelectionCondition(selection), selection.sortCode,
+        ImportOptions::FromSettings(m_settings), m_clock, MakeImportFingerprints(m_settings));
     StartOperation(run);
 }
 

@@ -5,6 +5,7 @@
 #include "desktop_environment.h"
 #include "item_list_model.h"
 #include "prompter.h"
+#include "tools/tools_operation_factory.h"
 #include "tools/tools_run.h"
 #include "tools_window.h"
 #include "window_worker_question.h"
@@ -52,9 +53,9 @@ void CMainFrame::applyTools() {
         return;
     if (!m_workerQuestion)
         m_workerQuestion = std::make_unique<WindowWorkerQuestion>(this, m_prompter);
-    // Identification comes with its own client; without one the run says so and ends.
-    auto run = std::make_shared<ToolsOperation>(ProgressSink(), m_connection, std::move(job),
-                                                *m_workerQuestion, nullptr);
+    // Identification comes with its own client, made from the settings as they are now.
+    auto run = MakeToolsOperation(ProgressSink(), m_connection, std::move(job), *m_workerQuestion,
+                                  m_settings);
     if (StartOperation(run))
         m_toolsWindow->SetRunning(true);
 }

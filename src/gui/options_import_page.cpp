@@ -26,6 +26,7 @@ COptionsImportPage::COptionsImportPage(QWidget* parent) : OptionsPage(parent) {
     proxy = new QLineEdit(this);
     proxyPort = new QLineEdit(this);
     proxyPort->setMaximumWidth(70);
+    apiKey = new QLineEdit(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(recurse);
@@ -42,6 +43,9 @@ COptionsImportPage::COptionsImportPage(QWidget* parent) : OptionsPage(parent) {
     proxyRow->addWidget(new QLabel(tr(":"), this));
     proxyRow->addWidget(proxyPort);
     layout->addLayout(proxyRow);
+    // The lookup service wants a client key; without one identification cannot run.
+    layout->addWidget(new QLabel(tr("AcoustID client key"), this));
+    layout->addWidget(apiKey);
     layout->addStretch(1);
 }
 
@@ -54,6 +58,7 @@ void COptionsImportPage::Load(const CAppSettings& settings) {
     fingerprint->setChecked(settings.ImportGenerateTRM != 0);
     proxy->setText(QString::fromStdString(settings.MusicBrainzProxyURL));
     proxyPort->setText(QString::number(settings.MusicBrainzProxyPort));
+    apiKey->setText(QString::fromStdString(settings.MusicBrainzApiKey));
 }
 
 bool COptionsImportPage::Validate(QString& message) const {
@@ -78,6 +83,7 @@ void COptionsImportPage::Store(CAppSettings& settings) const {
     settings.ImportGenerateTRM = fingerprint->isChecked() ? 1 : 0;
     settings.MusicBrainzProxyURL = proxy->text().toStdString();
     ReadRangedNumber(proxyPort->text(), kPortMin, kPortMax, settings.MusicBrainzProxyPort);
+    settings.MusicBrainzApiKey = apiKey->text().trimmed().toStdString();
 }
 
 } // namespace tunebay

@@ -24,6 +24,7 @@ public:
     QCheckBox* fingerprint = nullptr;
     QLineEdit* proxy = nullptr;
     QLineEdit* proxyPort = nullptr;
+    QLineEdit* apiKey = nullptr;
 };
 
 } // namespace tunebay

@@ -65,6 +65,7 @@ private slots:
         sheet.generalPage->loadLast->setChecked(false);
         sheet.generalPage->limitSize->setText("700");
         sheet.importPage->proxyPort->setText("3128");
+        sheet.importPage->apiKey->setText(" k3y ");
         sheet.playerPage->standardPlayer->setChecked(true);
         sheet.playerPage->linkType->setCurrentIndex(2);
         sheet.htmlPage->title->setText("My List");
@@ -72,6 +73,7 @@ private slots:
         QCOMPARE(settings.LoadLastDocument, 0);
         QCOMPARE(settings.GeneralLimitSize, 700);
         QCOMPARE(settings.MusicBrainzProxyPort, 3128);
+        QCOMPARE(settings.MusicBrainzApiKey, std::string("k3y"));
         QCOMPARE(settings.Player, 1);
         QCOMPARE(settings.PlayerLinkType, 3);
         QCOMPARE(settings.HTMLTitle, std::string("My List"));

@@ -3,7 +3,9 @@
 // list's Edit button, and the function fields.
 #include "function_generator_dialog.h"
 #include "gui_tests.h"
+#include "support/fake_acoustid_server.h"
 #include "support/temp_dir.h"
+#include "support/tone_mp3.h"
 #include "tools/tools_run.h"
 #include "tools_window.h"
 #include "window_fixture.h"
@@ -113,6 +115,61 @@ private slots:
         QCOMPARE(window.prompter.questionTitles, QStringList({"Tunebay - Title"}));
         QCOMPARE(window.prompter.questions[0], QString("Replace 'Old' in 'file1.mp3'?"));
         QCOMPARE(catalogue.scalar("SELECT sName FROM tblMedia"), std::string("Old"));
+    }
+
+    void identificationAsksAboutAWeakCandidateAndTakesIt() {
+        const std::string track = "9ff43b6a-4f16-427c-93c2-92307ca505e0";
+        FakeAcoustIdServer server;
+        server.answerFingerprint({200, trackIdAnswer({{track, 1.0}})});
+        server.answerTrack(track,
+                           {200, recordingsAnswer(track, {{"Waterloo", {{"ABBA", ""}}, "", 168}})});
+        TempCatalogue catalogue;
+        TempDir music;
+        music.write("01.mp3", toneMp3({5, 20, 0}));
+        ItemFacts song = facts("Track 1", "Unknown");
+        song.directory = music.path().string() + "/";
+        song.fileName = "01.mp3";
+        song.length = 20;
+        CatalogueBuilder(catalogue.connection).add(song);
+        WindowFixture window;
+        window.settings.MusicBrainzServerURL = server.url();
+        window.settings.MusicBrainzApiKey = "secret";
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->ShowTools();
+        CToolsWindow* tools = window.frame->ToolsWindow();
+        tools->toolBox(1)->setChecked(true);
+        window.prompter.answers = {QuestionAnswer::Yes};
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        QTest::mouseClick(tools->applyButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(finished.contains(QVariantList{kFinishTools}), 20000);
+        QCOMPARE(window.prompter.questionTitles, QStringList({"Tunebay: Result 1 of 1"}));
+        QCOMPARE(catalogue.scalar("SELECT sName FROM tblMedia"), std::string("Waterloo"));
+        QCOMPARE(catalogue.scalar("SELECT sValue FROM tblOptional WHERE lOptionalTypeID=4095"),
+                 track);
+    }
+
+    void acousticDuplicatesAreReported() {
+        TempCatalogue catalogue;
+        TempDir music;
+        CatalogueBuilder builder(catalogue.connection);
+        const ToneRecipe recipes[] = {{7, 20, 0}, {8, 20, 0}, {7, 25, 37}};
+        for (int i = 0; i < 3; ++i) {
+            const std::string name = std::to_string(i) + ".mp3";
+            music.write(name, toneMp3(recipes[i]));
+            ItemFacts song = facts("Song", "Band");
+            song.directory = music.path().string() + "/";
+            song.fileName = name;
+            builder.add(song);
+        }
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->Action("AcousticDuplicates")->trigger();
+        QCOMPARE(window.prompter.messages.size(), 1);
+        const QString text = window.prompter.messages[0];
+        QVERIFY2(text.startsWith("1 pair(s) of items sound the same:"), qPrintable(text));
+        QVERIFY(text.contains("/0.mp3") && text.contains("/2.mp3") && !text.contains("/1.mp3"));
+        QCOMPARE(catalogue.scalar("SELECT COUNT(*) FROM tblOptional WHERE lOptionalTypeID=4119"),
+                 std::string("3"));
     }
 
     void abortStopsTheRunAfterTheCurrentItem() {

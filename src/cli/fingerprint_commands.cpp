@@ -1,0 +1,131 @@
+// Acoustic fingerprints on the command line: fingerprint (one file, optionally looked up) and
+// duplicates --acoustic (the same recording under other names, found offline).
+#include "cli_context.h"
+
+#include "tools/acoustic_duplicates.h"
+#include "tools/acoustid_client.h"
+#include "tools/acoustid_identifier.h"
+#include "tools/audio_fingerprint.h"
+#include "tools/stored_fingerprints.h"
+
+#include <cstdio>
+#include <map>
+
+#include <ostream>
+
+namespace tunebay::cli {
+
+namespace {
+
+class FingerprintCommand : public Command {
+public:
+    void Register(CLI::App& app) override {
+        parser = app.add_subcommand(
+            "fingerprint", "Print an MP3 file's length and acoustic fingerprint "
+                           "(DURATION<TAB>FINGERPRINT), with --lookup also its AcoustID track id");
+        parser->add_option("FILE", m_file, "MP3 file")->required();
+        parser
+            ->add_option("--lookup", m_catalogue,
+                         "Look the fingerprint up with the lookup settings, for this catalogue")
+            ->option_text("CATALOGUE");
+    }
+
+    int Run(CliContext& context) override {
+        if (!m_catalogue.empty() && !context.OpenCatalogue(m_catalogue))
+            return kExitCatalogueNotOpened;
+        const AudioFingerprint fingerprint = FingerprintFile(m_file);
+        if (!fingerprint.ok) {
+            context.err << m_file << ": no fingerprint: " << fingerprint.error << "\n";
+            return kExitReportedFailures;
+        }
+        context.out << fingerprint.duration << "\t" << fingerprint.fingerprint;
+        if (m_catalogue.empty()) {
+            context.out << "\n";
+            return kExitSuccess;
+        }
+        const AcoustIdSettings settings = AcoustIdSettings::FromSettings(context.settings);
+        if (settings.apiKey.empty()) {
+            context.out << "\n";
+            context.err << "No AcoustID client key is set (MusicBrainzApiKey).\n";
+            return kExitReportedFailures;
+        }
+        AcoustIdClient client(settings);
+        std::string trackId;
+        std::string error;
+        const bool answered =
+            client.LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, trackId, error);
+        context.out << "\t" << trackId << "\n";
+        if (!answered) {
+            context.err << "The lookup failed: " << error << "\n";
+            return kExitReportedFailures;
+        }
+        if (!IsTrackId(trackId)) {
+            context.err << "No AcoustID track has this fingerprint.\n";
+            return kExitReportedFailures;
+        }
+        return kExitSuccess;
+    }
+
+private:
+    std::string m_file;
+    std::string m_catalogue;
+};
+
+class AcousticDuplicatesCommand : public Command {
+public:
+    void Register(CLI::App& app) override {
+        parser = app.add_subcommand(
+            "duplicates", "List items that are the same recording, by their acoustic "
+                          "fingerprints (made and stored for the MP3 items that have none yet)");
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_flag("--acoustic", m_acoustic, "Compare acoustic fingerprints")->required();
+        parser
+            ->add_option("--threshold", m_threshold,
+                         "Least share of equal fingerprint bits, 0.5 to 1 (default 0.9)")
+            ->check(CLI::Range(0.5, 1.0));
+    }
+
+    int Run(CliContext& context) override {
+        if (!context.OpenCatalogue(m_catalogue))
+            return kExitCatalogueNotOpened;
+        const FingerprintCollection collection =
+            CollectFingerprints(context.connection, {}, [&context](int count) {
+                if (count % 50 == 0)
+                    context.err << "Fingerprinting files...  " << count << "\n";
+            });
+        for (const auto& path : collection.failed)
+            context.err << path << ": no fingerprint\n";
+        std::map<int, std::pair<int, std::string>> items; // media -> item, full path
+        for (ResultSet rows = context.connection.Execute(
+                 "SELECT tblItem.lMediaID, tblItem.lID, tblDirectory.sLocal, tblMedia.sFileName "
+                 "FROM tblItem, tblMedia, tblDirectory WHERE tblItem.lMediaID=tblMedia.lID AND "
+                 "tblMedia.lDirectoryID=tblDirectory.lID");
+             !rows.IsEof(); rows.MoveNext())
+            items[rows.GetInt(0)] = {rows.GetInt(1), rows.GetText(2) + rows.GetText(3)};
+        for (const AcousticMatch& match : FindAcousticDuplicates(collection.media, m_threshold)) {
+            const auto& first = items[match.firstMediaId];
+            const auto& second = items[match.secondMediaId];
+            char similarity[16];
+            std::snprintf(similarity, sizeof similarity, "%.3f", match.similarity);
+            context.out << similarity << "\t" << first.first << "\t" << first.second << "\t"
+                        << second.first << "\t" << second.second << "\n";
+        }
+        return collection.failed.empty() ? kExitSuccess : kExitReportedFailures;
+    }
+
+private:
+    std::string m_catalogue;
+    bool m_acoustic = false;
+    double m_threshold = 0.9;
+};
+
+} // namespace
+
+std::vector<std::unique_ptr<Command>> MakeFingerprintCommands() {
+    std::vector<std::unique_ptr<Command>> commands;
+    commands.push_back(std::make_unique<FingerprintCommand>());
+    commands.push_back(std::make_unique<AcousticDuplicatesCommand>());
+    return commands;
+}
+
+} // namespace tunebay::cli

@@ -1,0 +1,179 @@
+#include "tools/acoustid_identifier.h"
+
+#include "store/optional_values.h"
+#include "tools/audio_fingerprint.h"
+#include "tools/identification_scoring.h"
+#include "tools/stored_fingerprints.h"
+
+#include <cctype>
+#include <cstdio>
+
+namespace tunebay {
+
+namespace {
+
+std::string minutesAndSeconds(int seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%02d:%02d", seconds / 60, seconds % 60);
+    return text;
+}
+
+std::string orUnknown(const std::string& text) {
+    return text.empty() ? std::string("Unknown") : text;
+}
+
+} // namespace
+
+bool IsTrackId(const std::string& text) {
+    if (text.size() != 36)
+        return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const bool hyphen = i == 8 || i == 13 || i == 18 || i == 23;
+        if (hyphen ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i])))
+            return false;
+    }
+    return true;
+}
+
+AcoustIdIdentifier::AcoustIdIdentifier(CCatalogueConnection& connection, AcoustIdSettings settings,
+                                       IdentificationOptions options, IWorkerQuestion& question)
+    : m_connection(connection), m_settings(std::move(settings)), m_options(options),
+      m_question(question) {}
+
+void AcoustIdIdentifier::SetStopCheck(std::function<bool()> stopRequested) {
+    m_stopRequested = std::move(stopRequested);
+}
+
+bool AcoustIdIdentifier::Prepare(std::string& reason) {
+    if (m_settings.apiKey.empty()) {
+        reason = "No AcoustID client key is set (MusicBrainzApiKey).";
+        return false;
+    }
+    m_client = std::make_unique<AcoustIdClient>(m_settings, m_stopRequested);
+    return true;
+}
+
+void AcoustIdIdentifier::reportFailure(const IdentifiedItem& item, const std::string& reason,
+                                       IdentificationOutcome& outcome) {
+    if (!m_options.ask)
+        return;
+    const std::string text = "File '" + item.fileName + "' couldn't be auto-identified! (" +
+                             reason + ")\r\n\r\nDo you want to continue applying the tools?";
+    if (m_question.Ask(text, "", QuestionButtons::YesNo, QuestionIcon::Question) !=
+        QuestionAnswer::Yes)
+        outcome.stopRun = true;
+}
+
+std::string AcoustIdIdentifier::trackIdOf(const IdentifiedItem& item,
+                                          IdentificationOutcome& outcome) {
+    const long long mediaId = item.mediaId;
+    {
+        ResultSet stored = m_connection.ExecuteWith(
+            "SELECT sValue FROM tblOptional WHERE lTableID=? AND lOptionalTypeID=4095", {mediaId});
+        if (!stored.IsEof() && IsTrackId(stored.GetText(0)))
+            return stored.GetText(0);
+    }
+    // None yet, or a value that cannot be a track id: find it and put it in that one row.
+    const AudioFingerprint fingerprint = FingerprintFile(item.fullPath);
+    if (!fingerprint.ok) {
+        reportFailure(item, "TRM generation failed", outcome);
+        outcome.failed = true;
+        return {};
+    }
+    // Kept for finding the same recording offline later.
+    StoreRawFingerprint(m_connection, static_cast<int>(item.mediaId), fingerprint.fingerprint);
+    std::string trackId;
+    std::string error;
+    if (!m_client->LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, trackId,
+                                     error)) {
+        reportFailure(item, error, outcome);
+        outcome.failed = true;
+        return {};
+    }
+    if (!IsTrackId(trackId)) {
+        reportFailure(item, "TRM generation failed", outcome);
+        outcome.failed = true;
+        return {};
+    }
+    OptionalValue value;
+    value.ownerId = static_cast<int>(item.mediaId);
+    value.typeId = kOptionalFingerprint;
+    value.kind = kValueText;
+    value.text = trackId;
+    SetOptionalValue(m_connection, value);
+    return trackId;
+}
+
+IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
+    IdentificationOutcome outcome;
+    if (item.mediaType != 1 || !m_client)
+        return outcome;
+    const std::string trackId = trackIdOf(item, outcome);
+    if (trackId.empty())
+        return outcome;
+
+    std::vector<AcoustIdCandidate> candidates;
+    std::string error;
+    if (!m_client->LookupTrack(trackId, candidates, error)) {
+        reportFailure(item, error, outcome);
+        outcome.failed = true;
+        return outcome;
+    }
+    if (candidates.empty()) {
+        reportFailure(item, "No results returned", outcome);
+        outcome.failed = true;
+        return outcome;
+    }
+
+    const IdentificationNames names{item.title, item.group, item.package, item.lengthSeconds};
+    std::vector<int> scores;
+    for (const auto& candidate : candidates)
+        scores.push_back(ScoreCandidate(names, candidate));
+    const auto order = OrderCandidates(scores);
+    const int count = static_cast<int>(candidates.size());
+    for (int position = 0; position < count; ++position) {
+        const auto [score, index] = order[static_cast<size_t>(position)];
+        const AcoustIdCandidate& candidate = candidates[static_cast<size_t>(index)];
+        if (!m_options.ask && score >= kAcceptScore) {
+            accept(item, candidate, outcome);
+            return outcome;
+        }
+        const std::string title =
+            "Tunebay: Result " + std::to_string(position + 1) + " of " + std::to_string(count);
+        const std::string text =
+            "Identifed media file '" + item.fileName + "'\r\n\r\nTitle:\t " + item.title +
+            "\r\nGroup:\t " + item.group + "\r\nPackage:\t " + item.package + "\r\nLength:\t " +
+            minutesAndSeconds(item.lengthSeconds) + "\r\n\r\nwith a similarity of " +
+            std::to_string(score) + "% as\r\n\r\nTitle:\t " + orUnknown(candidate.title) +
+            "\r\nGroup:\t " + orUnknown(candidate.artist) + "\r\nPackage:\t " +
+            orUnknown(candidate.album) + "\r\nLength:\t " + minutesAndSeconds(candidate.duration) +
+            "\r\n\r\n\r\nIs this correct?";
+        const QuestionAnswer answer =
+            m_question.Ask(text, title, QuestionButtons::YesNoCancel, QuestionIcon::Question);
+        if (answer == QuestionAnswer::Yes) {
+            accept(item, candidate, outcome);
+            return outcome;
+        }
+        if (answer == QuestionAnswer::Cancel) {
+            outcome.stopRun = true;
+            outcome.failed = true;
+            return outcome;
+        }
+    }
+    return outcome; // every candidate declined: left as it was, not a failure
+}
+
+void AcoustIdIdentifier::accept(IdentifiedItem& item, const AcoustIdCandidate& candidate,
+                                IdentificationOutcome& outcome) const {
+    auto take = [this](std::string& name, const std::string& value) {
+        if (m_options.missingOnly && IsUsableName(name))
+            return false;
+        name = orUnknown(value);
+        return true;
+    };
+    take(item.title, candidate.title);
+    outcome.groupFromCandidate = take(item.group, candidate.artist);
+    outcome.packageFromCandidate = take(item.package, candidate.album);
+}
+
+} // namespace tunebay

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "app/worker_question.h"
+#include "store/catalogue_connection.h"
+#include "tools/acoustid_client.h"
+#include "tools/item_identifier.h"
+
+#include <functional>
+#include <string>
+
+namespace tunebay {
+
+struct IdentificationOptions {
+    bool missingOnly = false; // replace only names that are empty or "Unknown"
+    bool ask = false;         // confirm every candidate and report every failure
+};
+
+// A track id as the service writes it: 36 characters, hexadecimal digits and four hyphens.
+bool IsTrackId(const std::string& text);
+
+// Identification by acoustic fingerprint: the item's stored track id (or one found from the
+// file's fingerprint and then stored), the recordings the service knows for it, scored against
+// the item's names and confirmed by the user when asked to or when the best is not good enough.
+class AcoustIdIdentifier : public IItemIdentifier {
+public:
+    AcoustIdIdentifier(CCatalogueConnection& connection, AcoustIdSettings settings,
+                       IdentificationOptions options, IWorkerQuestion& question);
+
+    // Lets a stop request abort the request in flight; set before the run starts.
+    void SetStopCheck(std::function<bool()> stopRequested);
+
+    bool Prepare(std::string& reason) override;
+    IdentificationOutcome Identify(IdentifiedItem& item) override;
+
+private:
+    // The stored track id, or one found now and stored; empty after a failure (already told).
+    std::string trackIdOf(const IdentifiedItem& item, IdentificationOutcome& outcome);
+    // Asks whether to go on after a failure (only when asking); No stops the run.
+    void reportFailure(const IdentifiedItem& item, const std::string& reason,
+                       IdentificationOutcome& outcome);
+    void accept(IdentifiedItem& item, const AcoustIdCandidate& candidate,
+                IdentificationOutcome& outcome) const;
+
+    CCatalogueConnection& m_connection;
+    AcoustIdSettings m_settings;
+    IdentificationOptions m_options;
+    IWorkerQuestion& m_question;
+    std::function<bool()> m_stopRequested;
+    std::unique_ptr<AcoustIdClient> m_client;
+};
+
+} // namespace tunebay

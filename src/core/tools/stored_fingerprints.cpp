@@ -1,0 +1,62 @@
+#include "tools/stored_fingerprints.h"
+
+#include "store/optional_values.h"
+#include "tools/audio_fingerprint.h"
+
+namespace tunebay {
+
+void StoreRawFingerprint(CCatalogueConnection& connection, int mediaId,
+                         const std::string& encoded) {
+    OptionalValue value;
+    value.ownerId = mediaId;
+    value.typeId = kOptionalRawFingerprint;
+    value.kind = kValueText;
+    value.text = encoded;
+    SetOptionalValue(connection, value);
+}
+
+FingerprintCollection CollectFingerprints(CCatalogueConnection& connection,
+                                          const std::function<bool()>& stopRequested,
+                                          const std::function<void(int)>& progress) {
+    struct Row {
+        int mediaId;
+        std::string path;
+        std::string stored;
+    };
+    std::vector<Row> rows;
+    {
+        ResultSet result = connection.Execute(
+            "SELECT tblMedia.lID, tblDirectory.sLocal, tblMedia.sFileName, tblOptional.sValue "
+            "FROM (tblMedia INNER JOIN tblDirectory ON tblMedia.lDirectoryID=tblDirectory.lID) "
+            "LEFT JOIN tblOptional ON (tblOptional.lTableID=tblMedia.lID AND "
+            "tblOptional.lOptionalTypeID=" +
+            std::to_string(kOptionalRawFingerprint) +
+            ") WHERE tblMedia.lMediaType=1 ORDER BY tblMedia.lID");
+        for (; !result.IsEof(); result.MoveNext())
+            rows.push_back(
+                {result.GetInt(0), result.GetText(1) + result.GetText(2), result.GetText(3)});
+    }
+    FingerprintCollection collection;
+    int count = 0;
+    for (const Row& row : rows) {
+        if (stopRequested && stopRequested())
+            break;
+        if (progress)
+            progress(++count);
+        std::vector<uint32_t> raw = DecodeFingerprint(row.stored);
+        if (raw.empty()) {
+            const AudioFingerprint fingerprint = FingerprintFile(row.path);
+            if (!fingerprint.ok) {
+                collection.failed.push_back(row.path);
+                continue;
+            }
+            StoreRawFingerprint(connection, row.mediaId, fingerprint.fingerprint);
+            ++collection.generated;
+            raw = fingerprint.raw;
+        }
+        collection.media.push_back({row.mediaId, std::move(raw)});
+    }
+    return collection;
+}
+
+} // namespace tunebay

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "store/catalogue_connection.h"
+#include "tools/acoustic_duplicates.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tunebay {
+
+// The raw acoustic fingerprint of a media file (compressed, base64), kept beside its track id
+// so that recordings can be compared without the network.
+inline constexpr int kOptionalRawFingerprint = 4119;
+
+void StoreRawFingerprint(CCatalogueConnection& connection, int mediaId, const std::string& encoded);
+
+struct FingerprintCollection {
+    std::vector<FingerprintedMedia> media;
+    int generated = 0;
+    std::vector<std::string> failed; // full paths of MP3 files that gave none
+};
+
+// The stored fingerprints of every MP3 media in the catalogue, generating (and storing) the
+// missing ones from the files. `stopRequested` is asked between files; `progress` gets the
+// count of files looked at.
+FingerprintCollection CollectFingerprints(CCatalogueConnection& connection,
+                                          const std::function<bool()>& stopRequested,
+                                          const std::function<void(int)>& progress);
+
+} // namespace tunebay
