@@ -232,6 +232,26 @@ PlayerInvocation MakePlayerInvocation(const CAppSettings& settings, const std::s
     return invocation;
 }
 
+std::string PlayerUri(const std::string& target, int linkType) {
+    if (linkType == kLinkUrl)
+        return target;
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string uri = "file://";
+    for (const char c : target) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+            (byte >= '0' && byte <= '9') ||
+            std::string_view("/-._~").find(c) != std::string_view::npos) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += kHex[byte >> 4];
+            uri += kHex[byte & 15];
+        }
+    }
+    return uri;
+}
+
 std::string ProgramBaseName(std::string_view program) {
     const size_t slash = program.find_last_of('/');
     return std::string(slash == std::string_view::npos ? program : program.substr(slash + 1));

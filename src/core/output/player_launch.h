@@ -90,6 +90,10 @@ struct PlayerInvocation {
 };
 PlayerInvocation MakePlayerInvocation(const CAppSettings& settings, const std::string& target);
 
+// The address a player is given a local file by: "file://" and the path, byte for byte, with
+// everything but letters, digits, "/" and "-._~" percent-encoded. A web address stays as it is.
+std::string PlayerUri(const std::string& target, int linkType);
+
 // The file name of a program ("/usr/bin/vlc" → "vlc"), as a running player's bus name carries it.
 std::string ProgramBaseName(std::string_view program);
 
