@@ -232,6 +232,14 @@ private slots:
         QCOMPARE(QString::fromStdString(readFile(seen)),
                  "--one\n" + QString::fromStdString(shelf.files.file("a.mp3").string()) + "\n");
         QVERIFY(window.prompter.messages.isEmpty());
+
+        // A double-click or Enter on a row plays that row's item.
+        fs::remove(seen);
+        const int row = window.frame->ItemModel()->ItemId(0) == shelf.ids[1] ? 0 : 1;
+        emit list->activated(list->model()->index(row, 0));
+        QTRY_VERIFY(fs::exists(seen));
+        QCOMPARE(QString::fromStdString(readFile(seen)),
+                 "--one\n" + QString::fromStdString(shelf.files.file("b.mp3").string()) + "\n");
     }
 
     void aMissingFileOrPlayerIsReported() {
