@@ -236,8 +236,13 @@ std::string PlayerUri(const std::string& target, int linkType) {
     if (linkType == kLinkUrl)
         return target;
     static constexpr char kHex[] = "0123456789ABCDEF";
+    // The network form of a local path ("//mnt/music/...") names the same file; a URI that began
+    // "file:////" would be read as naming a host.
+    std::string_view path = target;
+    if (path.starts_with("//"))
+        path.remove_prefix(1);
     std::string uri = "file://";
-    for (const char c : target) {
+    for (const char c : path) {
         const auto byte = static_cast<unsigned char>(c);
         if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
             (byte >= '0' && byte <= '9') ||

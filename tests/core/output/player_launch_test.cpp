@@ -150,7 +150,7 @@ TEST(PlayerPlaylist, IsWrittenByTheM3uExporterInListOrderAndNeverThroughALink) {
 
 TEST(PlayerUri, EncodesEveryByteOfALocalPathAndKeepsAWebAddress) {
     EXPECT_EQ(PlayerUri("/m/A b%#\xE9.mp3", 1), "file:///m/A%20b%25%23%E9.mp3");
-    EXPECT_EQ(PlayerUri("//srv/m/a.mp3", 2), "file:////srv/m/a.mp3");
+    EXPECT_EQ(PlayerUri("//srv/m/a.mp3", 2), "file:///srv/m/a.mp3");
     EXPECT_EQ(PlayerUri("http://host/a b.mp3", 3), "http://host/a b.mp3");
 }
 
