@@ -1,5 +1,7 @@
 #include "mpris_remote.h"
 
+#include "output/player_launch.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusObjectPath>
@@ -26,9 +28,7 @@ QDBusConnection& MprisRemote::bus() const {
 }
 
 QString MprisRemote::FindPlayer(const std::string& program) const {
-    const std::string::size_type slash = program.find_last_of('/');
-    const QString name =
-        QString::fromStdString(slash == std::string::npos ? program : program.substr(slash + 1));
+    const QString name = QString::fromStdString(ProgramBaseName(program));
     if (name.isEmpty() || !bus().isConnected() || !bus().interface())
         return {};
     const QDBusReply<QStringList> names = bus().interface()->registeredServiceNames();
