@@ -71,6 +71,8 @@ std::vector<std::unique_ptr<Command>> MakeToolsCommands();
 std::vector<std::unique_ptr<Command>> MakeFingerprintCommands();
 // copy-files, move-files
 std::vector<std::unique_ptr<Command>> MakeCopyCommands();
+// play
+std::vector<std::unique_ptr<Command>> MakePlayCommands();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);

@@ -63,6 +63,7 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
     createMenus();
     createToolBar();
     createStatusBar();
+    createPlayerCommands();
 
     connect(m_sink, &WindowProgressSink::progress, this, &CMainFrame::onProgress);
     connect(m_sink, &WindowProgressSink::finished, this, &CMainFrame::onFinished);
@@ -167,7 +168,7 @@ void CMainFrame::createActions() {
     m_actions["Stop"]->setIcon(ThemeIcon("process-stop", QStyle::SP_BrowserStop));
 
     // Commands of parts of the program still to come stand in the menus, disabled.
-    for (const char* later : {"Play", "GeneralProperties", "Properties", "CopyFiles", "MoveFiles"})
+    for (const char* later : {"GeneralProperties", "Properties", "CopyFiles", "MoveFiles"})
         m_actions[later]->setEnabled(false);
 
     auto* explorer = new QActionGroup(this);

@@ -8,6 +8,7 @@
 #include "browse/item_deletion.h"
 #include "browse/item_listing.h"
 #include "browse/selection.h"
+#include "output/player_launch.h"
 #include "store/catalogue_connection.h"
 
 #include <QMainWindow>
@@ -15,6 +16,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -36,6 +38,7 @@ class CLeftView;
 class IPrompter;
 class ItemListModel;
 class ListingOperation;
+class MprisRemote;
 class WindowProgressSink;
 
 // What the window is given: the settings of the run, the recent-file list, the settings store
@@ -97,6 +100,13 @@ public:
     void ShowHelp();
     void ShowWebsite();
     void ShowAbout();
+    // Play: the item `itemId` when given, else one selected item (the list having the focus)
+    // or the selection through the temporary playlist.
+    void Play(std::optional<int> itemId = std::nullopt);
+    // The toolbar's Pause and Stop: the running player that the custom command names.
+    void PausePlayer();
+    void StopPlayer();
+    MprisRemote* PlayerRemote() const { return m_mpris; }
     // The Tools window, made at its first use.
     void ShowTools();
     // Fingerprints the MP3 items that have none stored yet (with a progress box that ESC
@@ -189,6 +199,12 @@ private:
     ExplorerScope explorerScope() const;
     void reportCatalogueError(const std::exception& error, const char* message);
     void restoreWindowPlacement();
+    void createPlayerCommands();
+    // Pause and Stop are offered with a custom player only: only its program names a player
+    // to control.
+    void updatePlayerButtons();
+    void handToPlayer(const PlayTarget& target);
+    QString runningPlayer();
 
     std::shared_ptr<CBackgroundOperation>& slot(int finishCode) {
         return m_slots.at(static_cast<size_t>(finishCode));
@@ -248,6 +264,7 @@ private:
     std::vector<QAction*> m_recentActions;
     QMap<QString, QAction*> m_actions;
     CToolsWindow* m_toolsWindow = nullptr;
+    MprisRemote* m_mpris = nullptr;
     std::unique_ptr<IWorkerQuestion> m_workerQuestion;
 };
 

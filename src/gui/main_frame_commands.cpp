@@ -317,6 +317,7 @@ void CMainFrame::ShowOptions() {
     m_settings.ResolvePlayer(); // the player page shows the desktop's player
     COptionsSheet sheet(m_settings, m_prompter, this);
     sheet.exec();
+    updatePlayerButtons();
 }
 
 void CMainFrame::ToggleFolderLevel(int bit) {

@@ -122,7 +122,7 @@ void CMainFrame::UpdateTitle() {
     setWindowTitle(qText(CatalogueWindowTitle(m_document.Path())));
     const bool open = m_document.IsOpen();
     for (const char* name : {"Disconnect", "ImportFile", "ImportFolder", "ImportPls", "Delete",
-                             "Rename", "Update", "RemoveAll", "Export", "Statistic"})
+                             "Rename", "Update", "RemoveAll", "Export", "Statistic", "Play"})
         m_actions[name]->setEnabled(open);
 }
 
@@ -140,6 +140,7 @@ void CMainFrame::ApplySettings() {
         m_leftSearch->PrepareCondition();
     updateRecentMenu();
     updateViewChecks();
+    updatePlayerButtons();
 }
 
 void CMainFrame::applyItemStyle() {

@@ -10,3 +10,4 @@ int RunStartUpTests(int argc, char** argv);
 int RunOutputCommandsTests(int argc, char** argv);
 int RunToolsWindowTests(int argc, char** argv);
 int RunTranslationTests(int argc, char** argv);
+int RunPlayerCommandsTests(int argc, char** argv);

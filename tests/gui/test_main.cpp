@@ -16,5 +16,6 @@ int main(int argc, char** argv) {
     failures += RunOutputCommandsTests(argc, argv);
     failures += RunToolsWindowTests(argc, argv);
     failures += RunTranslationTests(argc, argv);
+    failures += RunPlayerCommandsTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }
