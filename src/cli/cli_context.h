@@ -70,6 +70,8 @@ std::vector<std::unique_ptr<Command>> MakeExportCommands();
 std::vector<std::unique_ptr<Command>> MakeToolsCommands();
 // copy-files, move-files
 std::vector<std::unique_ptr<Command>> MakeCopyCommands();
+// details, properties, directories
+std::vector<std::unique_ptr<Command>> MakeEditCommands();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);
