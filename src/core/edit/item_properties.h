@@ -1,13 +1,13 @@
 #pragma once
 
 #include "store/catalogue_connection.h"
+#include "tools/tools_job.h" // kMessageEmptyTitle
 
 #include <optional>
 #include <string>
 
 namespace tunebay {
 
-inline constexpr const char* kMessageEmptyTitle = "You cannot set an empty title!";
 inline constexpr const char* kMessageTagNotSaved =
     "Can not save tag to file: File is not accessible or write protected!";
 inline constexpr const char* kMessageItemGone = "This item is no longer in the catalogue!";
