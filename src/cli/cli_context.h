@@ -73,6 +73,8 @@ std::vector<std::unique_ptr<Command>> MakeFingerprintCommands();
 std::vector<std::unique_ptr<Command>> MakeCopyCommands();
 // play
 std::vector<std::unique_ptr<Command>> MakePlayCommands();
+// details, properties, directories
+std::vector<std::unique_ptr<Command>> MakeEditCommands();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);

@@ -46,7 +46,8 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     std::vector<std::unique_ptr<Command>> commands;
     for (auto* make : {&MakeCatalogueCommands, &MakeTextCommands, &MakeImportCommands,
                        &MakeBrowseCommands, &MakeItemCommands, &MakeExportCommands,
-                       &MakeToolsCommands, &MakeCopyCommands, &MakePlayCommands})
+                       &MakeToolsCommands, &MakeCopyCommands, &MakePlayCommands,
+                       &MakeEditCommands})
         for (auto& command : make())
             commands.push_back(std::move(command));
     for (auto& command : commands)

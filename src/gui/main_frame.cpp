@@ -86,6 +86,8 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
     connect(m_iconView, &ItemIconView::focusGained, this, &CMainFrame::onListFocus);
     connect(m_itemView, &CJukoraView::selectionCountChanged, this,
             &CMainFrame::onListSelectionChanged);
+    connect(m_itemView, &CJukoraView::selectionCountChanged, this,
+            &CMainFrame::followSelectionInProperties);
     connect(m_itemModel, &ItemListModel::titleEdited, this, &CMainFrame::onTitleEdited);
 
     restoreWindowPlacement();
@@ -168,7 +170,7 @@ void CMainFrame::createActions() {
     m_actions["Stop"]->setIcon(ThemeIcon("process-stop", QStyle::SP_BrowserStop));
 
     // Commands of parts of the program still to come stand in the menus, disabled.
-    for (const char* later : {"GeneralProperties", "Properties", "CopyFiles", "MoveFiles"})
+    for (const char* later : {"CopyFiles", "MoveFiles"})
         m_actions[later]->setEnabled(false);
 
     auto* explorer = new QActionGroup(this);
@@ -193,6 +195,9 @@ void CMainFrame::createActions() {
     connect(m_actions["Tools"], &QAction::triggered, this, &CMainFrame::ShowTools);
     connect(m_actions["AcousticDuplicates"], &QAction::triggered, this,
             &CMainFrame::FindAcousticDuplicates);
+    connect(m_actions["Properties"], &QAction::triggered, this, &CMainFrame::ShowProperties);
+    connect(m_actions["GeneralProperties"], &QAction::triggered, this,
+            &CMainFrame::ShowGeneralProperties);
     connect(m_actions["Delete"], &QAction::triggered, this, &CMainFrame::DeleteSelection);
     connect(m_actions["Rename"], &QAction::triggered, this, &CMainFrame::RenameSelection);
     connect(m_actions["Update"], &QAction::triggered, this, &CMainFrame::UpdateItems);

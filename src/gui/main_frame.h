@@ -28,6 +28,7 @@ class QStackedWidget;
 namespace tunebay {
 
 class CToolsWindow;
+class CPropertiesWindow;
 class IWorkerQuestion;
 
 class CJukoraView;
@@ -113,6 +114,11 @@ public:
     // cancels) and reports the pairs that are the same recording.
     void FindAcousticDuplicates();
     CToolsWindow* ToolsWindow() const { return m_toolsWindow; }
+    // The Properties window, made at its first use; the command shows and hides it.
+    void ShowProperties();
+    CPropertiesWindow* PropertiesWindow() const { return m_propertiesWindow; }
+    // The modal General Properties sheet.
+    void ShowGeneralProperties();
 
     // Background operations. StartOperation puts the operation into the slot of its finish
     // code and starts it; false (and the slot left as it was) when the slot is taken or no
@@ -191,6 +197,8 @@ private:
     void onFinished(int finishCode, int stopCode);
     void finishOperation(int finishCode, int stopCode);
     void applyTools();
+    std::vector<int> propertiesItems() const;
+    void followSelectionInProperties();
     void finishTools(const std::shared_ptr<CBackgroundOperation>& operation);
     bool refuseWhileRunning();
     // BuildSelection over the list's present state; shows the 255-row message itself.
@@ -265,6 +273,7 @@ private:
     QMap<QString, QAction*> m_actions;
     CToolsWindow* m_toolsWindow = nullptr;
     MprisRemote* m_mpris = nullptr;
+    CPropertiesWindow* m_propertiesWindow = nullptr;
     std::unique_ptr<IWorkerQuestion> m_workerQuestion;
 };
 

@@ -115,6 +115,12 @@ QuestionAnswer DialogPrompter::Ask(const QString& text, const QString& title,
     }
 }
 
+bool DialogPrompter::AskRetryCancel(const QString& text, PromptIcon icon) {
+    QMessageBox box(boxIcon(icon), QString(kProductName), boxText(text),
+                    QMessageBox::Retry | QMessageBox::Cancel, parentWidget());
+    return box.exec() == QMessageBox::Retry;
+}
+
 QString DialogPrompter::OpenFileName(const QString& title, const QString& directory,
                                      const QString& filter) {
     return QFileDialog::getOpenFileName(parentWidget(), title, directory, filter);

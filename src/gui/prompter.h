@@ -35,6 +35,10 @@ public:
     // A question with its own caption ("Tunebay" when empty) and buttons.
     virtual QuestionAnswer Ask(const QString& text, const QString& title, QuestionButtons buttons,
                                PromptIcon icon) = 0;
+    // Retry/Cancel; true for Retry.
+    virtual bool AskRetryCancel(const QString& text, PromptIcon icon) {
+        return AskYesNo(text, icon);
+    }
 
     // Choosers; an empty result (or list) when the user cancels.
     virtual QString OpenFileName(const QString& title, const QString& directory,
@@ -68,6 +72,7 @@ public:
     void Report(const QString& text) override;
     bool AskYesNo(const QString& text, PromptIcon icon) override;
     TimedAnswer AskYesNoTimed(const QString& text, int timeoutMs) override;
+    bool AskRetryCancel(const QString& text, PromptIcon icon) override;
     QuestionAnswer Ask(const QString& text, const QString& title, QuestionButtons buttons,
                        PromptIcon icon) override;
     QString OpenFileName(const QString& title, const QString& directory,

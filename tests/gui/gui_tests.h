@@ -11,3 +11,4 @@ int RunOutputCommandsTests(int argc, char** argv);
 int RunToolsWindowTests(int argc, char** argv);
 int RunTranslationTests(int argc, char** argv);
 int RunPlayerCommandsTests(int argc, char** argv);
+int RunPropertiesWindowTests(int argc, char** argv);

@@ -17,5 +17,6 @@ int main(int argc, char** argv) {
     failures += RunToolsWindowTests(argc, argv);
     failures += RunTranslationTests(argc, argv);
     failures += RunPlayerCommandsTests(argc, argv);
+    failures += RunPropertiesWindowTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

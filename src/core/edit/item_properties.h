@@ -1,0 +1,86 @@
+#pragma once
+
+#include "store/catalogue_connection.h"
+#include "tools/tools_job.h" // kMessageEmptyTitle
+
+#include <optional>
+#include <string>
+
+namespace tunebay {
+
+inline constexpr const char* kMessageTagNotSaved =
+    "Can not save tag to file: File is not accessible or write protected!";
+inline constexpr const char* kMessageItemGone = "This item is no longer in the catalogue!";
+inline constexpr const char* kMessageSaveFailed = "The changes could not be saved!";
+
+// One item as the Properties window shows it.
+struct ItemProperties {
+    int itemId = 0;
+    int mediaId = 0;
+    int groupId = 0;
+    int packageId = 0;
+    std::string fileName;
+    std::string directory;
+    std::string title;
+    std::string comment;
+    std::string group;
+    std::string package;
+    std::string published;
+    std::string genreName;
+    int genreId = 255;
+    long long length = 0;
+
+    std::string FilePath() const { return directory + fileName; }
+};
+
+// The item's properties, or none when the catalogue holds no such item.
+std::optional<ItemProperties> LoadItemProperties(CCatalogueConnection& connection, int itemId);
+
+// What the user changed; a field left empty (std::nullopt) was not touched. `newGroup` and
+// `newPackage` stand for the "New" buttons: the typed name becomes a row of its own for this item
+// instead of renaming the item's row.
+struct PropertyChanges {
+    std::optional<std::string> title;
+    std::optional<std::string> comment;
+    std::optional<std::string> group;
+    std::optional<std::string> package;
+    std::optional<std::string> published;
+    std::optional<int> genreId;
+    std::optional<std::string> file; // a full path
+    bool newGroup = false;
+    bool newPackage = false;
+
+    bool Any() const {
+        return title || comment || group || package || published || genreId || file;
+    }
+};
+
+enum class SaveOutcome { NothingChanged, Saved, EmptyTitle, ItemGone, Failed };
+
+struct SaveResult {
+    SaveOutcome outcome = SaveOutcome::NothingChanged;
+    std::string message;      // for the user, empty when saved or nothing changed
+    std::string engineReason; // the engine's words when the catalogue refused
+    bool groupChanged = false;
+    bool packageChanged = false;
+};
+
+// A published text of exactly two characters is a year of the 1900s ("85" is "1985"); any
+// other text stands as typed.
+std::string PublishedYear(std::string typed);
+
+// Saves the changes of one item with the Properties window's rules for one item, in one
+// transaction: on any failure nothing is saved. The group (an empty name is "Unknown") is
+// renamed when no other group has the typed name, unless "New" was pressed or the group is the
+// shared "Unknown" row, when the item gets a group of its own; a group of that name takes the
+// item (and the typed letter case). The package likewise, looked up among the packages of the
+// item's group. A group or package left without items is deleted. A changed file points the
+// media at its folder's directory row; the old row goes when nothing uses it.
+SaveResult SaveItemProperties(CCatalogueConnection& connection, const ItemProperties& loaded,
+                              const PropertyChanges& changes);
+
+// The details text of an item: whether its file exists, its sizes, import time, length, media
+// type, network and web folders and every optional property, lines ending in "\r\n".
+std::string ItemDetailsText(CCatalogueConnection& connection, const ItemProperties& item);
+
+} // namespace tunebay
