@@ -165,7 +165,7 @@ void CMainFrame::createActions() {
     m_actions["Stop"]->setIcon(ThemeIcon("process-stop", QStyle::SP_BrowserStop));
 
     // Commands of parts of the program still to come stand in the menus, disabled.
-    for (const char* later : {"Play", "GeneralProperties", "Properties", "CopyFiles", "MoveFiles"})
+    for (const char* later : {"Play", "GeneralProperties", "Properties"})
         m_actions[later]->setEnabled(false);
 
     auto* explorer = new QActionGroup(this);
@@ -225,6 +225,8 @@ void CMainFrame::createActions() {
     connect(m_actions["Options"], &QAction::triggered, this, &CMainFrame::ShowOptions);
     connect(m_actions["Export"], &QAction::triggered, this, &CMainFrame::ExportItems);
     connect(m_actions["Statistic"], &QAction::triggered, this, &CMainFrame::ShowStatistic);
+    connect(m_actions["CopyFiles"], &QAction::triggered, this, [this] { CopyMoveFiles(0); });
+    connect(m_actions["MoveFiles"], &QAction::triggered, this, [this] { CopyMoveFiles(1); });
     connect(m_actions["Help"], &QAction::triggered, this, &CMainFrame::ShowHelp);
     connect(m_actions["Website"], &QAction::triggered, this, &CMainFrame::ShowWebsite);
     connect(m_actions["About"], &QAction::triggered, this, &CMainFrame::ShowAbout);

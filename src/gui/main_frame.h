@@ -100,6 +100,8 @@ public:
     // The Tools window, made at its first use.
     void ShowTools();
     CToolsWindow* ToolsWindow() const { return m_toolsWindow; }
+    // Copy files (0) and Move files (1): the selection's media files into GeneralCopyFolder.
+    void CopyMoveFiles(int mode);
 
     // Background operations. StartOperation puts the operation into the slot of its finish
     // code and starts it; false (and the slot left as it was) when the slot is taken or no
@@ -179,6 +181,7 @@ private:
     void finishOperation(int finishCode, int stopCode);
     void applyTools();
     void finishTools(const std::shared_ptr<CBackgroundOperation>& operation);
+    void finishCopyMove(const std::shared_ptr<CBackgroundOperation>& operation);
     bool refuseWhileRunning();
     // BuildSelection over the list's present state; shows the 255-row message itself.
     bool buildSelection(Selection& selection);

@@ -9,3 +9,4 @@ int RunOptionsSheetTests(int argc, char** argv);
 int RunStartUpTests(int argc, char** argv);
 int RunOutputCommandsTests(int argc, char** argv);
 int RunToolsWindowTests(int argc, char** argv);
+int RunCopyMoveTests(int argc, char** argv);

@@ -15,5 +15,6 @@ int main(int argc, char** argv) {
     failures += RunStartUpTests(argc, argv);
     failures += RunOutputCommandsTests(argc, argv);
     failures += RunToolsWindowTests(argc, argv);
+    failures += RunCopyMoveTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

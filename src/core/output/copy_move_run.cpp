@@ -117,7 +117,8 @@ bool SamePathIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-// A folder that must never be removed as "emptied": the root, the home folder, a mount point.
+} // namespace
+
 bool IsProtectedFolder(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
@@ -137,6 +138,8 @@ bool IsProtectedFolder(std::string folder) {
         return true;
     return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
 }
+
+namespace {
 
 // Removes the folder when it is empty; true when it went.
 bool RemoveEmptiedFolder(const std::string& folder) {
@@ -294,7 +297,7 @@ std::string CopyMoveRun::targetFolder(const CopyMoveRow& row, DiskPacker& packer
                 std::to_string(row.groupId) + " AND tblMedia.lGenreID=" +
                 std::to_string(row.genreId) + " AND tblItem.lMediaID=tblMedia.lID");
             if (!count.IsEof()) {
-                if (count.GetInt(0) >= 2)
+                if (count.GetInt(0) > m_options.groupMoreThan)
                     level = SafeFolderName(row.group) + "/";
                 else if (!m_options.genreFolders)
                     level = "!" + SafeFolderName(row.genre) + "/";
