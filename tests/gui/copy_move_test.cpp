@@ -3,6 +3,7 @@
 // summaries.
 #include "fake_prompter.h"
 #include "gui_tests.h"
+#include "jukora_view.h"
 #include "options_general_page.h"
 #include "options_sheet.h"
 #include "output/copy_move_run.h"
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
 
