@@ -32,8 +32,8 @@ public:
         parser
             ->add_option("--only-if-more", m_onlyIfMore,
                          "Make a group folder only when the group has more than N titles in its "
-                         "genre (N is 1)")
-            ->check(CLI::IsMember({1}))
+                         "genre; otherwise the file goes to the genre folder")
+            ->check(CLI::PositiveNumber)
             ->needs(group);
         if (m_mode == kCopyFiles)
             parser->add_flag("--hard-links", m_hardLinks, "Create hard links instead of copying");
@@ -57,6 +57,7 @@ public:
         options.genreFolders = m_genre;
         options.groupFolders = m_group;
         options.groupOnlyIfMore = m_onlyIfMore.has_value();
+        options.groupMoreThan = m_onlyIfMore.value_or(1);
         options.limitOn = m_limit.has_value();
         if (m_limit)
             options.limitBytes = *m_limit * 1048576.0;

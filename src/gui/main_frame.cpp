@@ -169,10 +169,6 @@ void CMainFrame::createActions() {
     m_actions["About"]->setIcon(ThemeIcon("help-about", QStyle::SP_MessageBoxInformation));
     m_actions["Stop"]->setIcon(ThemeIcon("process-stop", QStyle::SP_BrowserStop));
 
-    // Commands of parts of the program still to come stand in the menus, disabled.
-    for (const char* later : {"CopyFiles", "MoveFiles"})
-        m_actions[later]->setEnabled(false);
-
     auto* explorer = new QActionGroup(this);
     explorer->addAction(m_actions["ExplorerFolders"]);
     explorer->addAction(m_actions["ExplorerSearch"]);
@@ -235,6 +231,8 @@ void CMainFrame::createActions() {
     connect(m_actions["Options"], &QAction::triggered, this, &CMainFrame::ShowOptions);
     connect(m_actions["Export"], &QAction::triggered, this, &CMainFrame::ExportItems);
     connect(m_actions["Statistic"], &QAction::triggered, this, &CMainFrame::ShowStatistic);
+    connect(m_actions["CopyFiles"], &QAction::triggered, this, [this] { CopyMoveFiles(0); });
+    connect(m_actions["MoveFiles"], &QAction::triggered, this, [this] { CopyMoveFiles(1); });
     connect(m_actions["Help"], &QAction::triggered, this, &CMainFrame::ShowHelp);
     connect(m_actions["Website"], &QAction::triggered, this, &CMainFrame::ShowWebsite);
     connect(m_actions["About"], &QAction::triggered, this, &CMainFrame::ShowAbout);

@@ -119,6 +119,8 @@ public:
     CPropertiesWindow* PropertiesWindow() const { return m_propertiesWindow; }
     // The modal General Properties sheet.
     void ShowGeneralProperties();
+    // Copy files (0) and Move files (1): the selection's media files into GeneralCopyFolder.
+    void CopyMoveFiles(int mode);
 
     // Background operations. StartOperation puts the operation into the slot of its finish
     // code and starts it; false (and the slot left as it was) when the slot is taken or no
@@ -200,6 +202,7 @@ private:
     std::vector<int> propertiesItems() const;
     void followSelectionInProperties();
     void finishTools(const std::shared_ptr<CBackgroundOperation>& operation);
+    void finishCopyMove(const std::shared_ptr<CBackgroundOperation>& operation);
     bool refuseWhileRunning();
     // BuildSelection over the list's present state; shows the 255-row message itself.
     bool buildSelection(Selection& selection);

@@ -123,7 +123,8 @@ void CMainFrame::UpdateTitle() {
     const bool open = m_document.IsOpen();
     for (const char* name :
          {"Disconnect", "ImportFile", "ImportFolder", "ImportPls", "Delete", "Rename", "Update",
-          "RemoveAll", "Export", "Statistic", "Play", "GeneralProperties"})
+          "RemoveAll", "Export", "Statistic", "Play", "GeneralProperties", "CopyFiles",
+          "MoveFiles"})
         m_actions[name]->setEnabled(open);
 }
 

@@ -147,6 +147,10 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
                                PromptIcon::Error);
         break;
     }
+    case kFinishCopyMove:
+        finishCopyMove(operation);
+        operation.reset();
+        break;
     case kFinishTools:
         finishTools(operation);
         operation.reset();

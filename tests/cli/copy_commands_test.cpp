@@ -72,5 +72,23 @@ TEST(MoveFilesCommand, MovesAndEmptiesTheSourceFolder) {
     EXPECT_FALSE(fs::exists(shelf.files.path() / "in"));
 }
 
+TEST(CopyFilesCommand, OnlyIfMoreTakesAnyCount) {
+    FileShelf shelf;
+    CliRunner cli;
+    const std::vector<std::pair<std::string, std::string>> cases = {{"1", "Duo/a.mp3"},
+                                                                    {"2", "!Rock/a.mp3"}};
+    for (const auto& [count, expected] : cases) {
+        const std::string to = (shelf.out.path() / count).string();
+        const CliResult result = cli.run({"copy-files", shelf.path, "--to", to, "--group-folders",
+                                          "--only-if-more", count, "--yes"});
+        ASSERT_EQ(result.status, 0) << result.err;
+        EXPECT_TRUE(fs::exists(fs::path(to) / expected)) << count;
+    }
+    EXPECT_NE(cli.run({"copy-files", shelf.path, "--to", shelf.out.path().string(),
+                       "--group-folders", "--only-if-more", "0", "--yes"})
+                  .status,
+              0);
+}
+
 } // namespace
 } // namespace tunebay

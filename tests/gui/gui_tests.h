@@ -12,3 +12,4 @@ int RunToolsWindowTests(int argc, char** argv);
 int RunTranslationTests(int argc, char** argv);
 int RunPlayerCommandsTests(int argc, char** argv);
 int RunPropertiesWindowTests(int argc, char** argv);
+int RunCopyMoveTests(int argc, char** argv);

@@ -18,5 +18,6 @@ int main(int argc, char** argv) {
     failures += RunTranslationTests(argc, argv);
     failures += RunPlayerCommandsTests(argc, argv);
     failures += RunPropertiesWindowTests(argc, argv);
+    failures += RunCopyMoveTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -2,7 +2,6 @@
 
 #include "store/catalogue_error.h"
 #include "store/directories.h"
-#include "store/sql_quote.h"
 #include "tools/text_rules.h"
 
 #include <fcntl.h>
@@ -117,7 +116,8 @@ bool SamePathIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-// A folder that must never be removed as "emptied": the root, the home folder, a mount point.
+} // namespace
+
 bool IsProtectedFolder(std::string folder) {
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
@@ -137,6 +137,8 @@ bool IsProtectedFolder(std::string folder) {
         return true;
     return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
 }
+
+namespace {
 
 // Removes the folder when it is empty; true when it went.
 bool RemoveEmptiedFolder(const std::string& folder) {
@@ -289,12 +291,13 @@ std::string CopyMoveRun::targetFolder(const CopyMoveRow& row, DiskPacker& packer
     if (m_options.groupFolders) {
         std::string level;
         if (m_options.groupOnlyIfMore) {
-            ResultSet count = m_connection.Execute(
-                "SELECT Count(tblItem.lMediaID) FROM tblItem, tblMedia WHERE tblItem.lGroupID=" +
-                std::to_string(row.groupId) + " AND tblMedia.lGenreID=" +
-                std::to_string(row.genreId) + " AND tblItem.lMediaID=tblMedia.lID");
+            // Asked once per file: the statement is kept prepared.
+            ResultSet count = m_connection.ExecuteWith(
+                "SELECT Count(tblItem.lMediaID) FROM tblItem, tblMedia WHERE tblItem.lGroupID=? "
+                "AND tblMedia.lGenreID=? AND tblItem.lMediaID=tblMedia.lID",
+                {static_cast<long long>(row.groupId), static_cast<long long>(row.genreId)});
             if (!count.IsEof()) {
-                if (count.GetInt(0) >= 2)
+                if (count.GetInt(0) > m_options.groupMoreThan)
                     level = SafeFolderName(row.group) + "/";
                 else if (!m_options.genreFolders)
                     level = "!" + SafeFolderName(row.genre) + "/";
@@ -324,13 +327,13 @@ void CopyMoveRun::afterMove(const CopyMoveRow& row, const std::string& folder,
     try {
         CatalogueTransaction transaction(m_connection);
         const int directoryId = FindOrCreateDirectory(m_connection, folder);
-        m_connection.Execute("UPDATE tblMedia SET lDirectoryID=" + std::to_string(directoryId) +
-                             (name != row.fileName ? ", sFileName=" + SqlQuote(name) : "") +
-                             " WHERE lID=" + std::to_string(row.mediaId));
+        m_connection.ExecuteWith("UPDATE tblMedia SET lDirectoryID=?, sFileName=? WHERE lID=?",
+                                 {static_cast<long long>(directoryId), std::string_view(name),
+                                  static_cast<long long>(row.mediaId)});
         if (directoryId != row.directoryId &&
             m_connection
-                .Execute("SELECT lID FROM tblMedia WHERE lDirectoryID=" +
-                         std::to_string(row.directoryId))
+                .ExecuteWith("SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1",
+                             {static_cast<long long>(row.directoryId)})
                 .IsEof())
             m_connection.Execute("DELETE FROM tblDirectory WHERE lID=" +
                                  std::to_string(row.directoryId));

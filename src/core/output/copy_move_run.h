@@ -41,6 +41,9 @@ struct CopyMoveOptions {
     bool genreFolders = false;
     bool groupFolders = false;
     bool groupOnlyIfMore = true;
+    // With groupOnlyIfMore: a group folder only when the group has more titles than this in
+    // the file's genre (the window's setting means one).
+    int groupMoreThan = 1;
     bool limitOn = false;
     double limitBytes = 650.0 * 1048576.0;
     bool hardLinks = false;
@@ -76,6 +79,10 @@ private:
 // A name from the catalogue made into one safe path component: "/" and the other refused
 // characters replaced, ".", ".." and "" become "Unknown".
 std::string SafeFolderName(std::string name);
+
+// A folder never removed as emptied by a move: the root, the home folder, a mount point (or a
+// folder that cannot be examined).
+bool IsProtectedFolder(std::string folder);
 
 // Whether hard links can be made in `folder` (a test link is made and removed).
 bool SupportsHardLinks(const std::string& folder);

@@ -8,9 +8,11 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -264,6 +266,119 @@ TEST_F(CopyMoveRunTest, AMoveTheCatalogueCannotFollowGoesBack) {
     EXPECT_EQ(operation->ErrorMessage(), kMessageCopyMoveError);
     EXPECT_TRUE(fs::exists(source.path() / "a" / "Song.mp3"));
     EXPECT_FALSE(fs::exists(target.file("Song.mp3")));
+    EXPECT_EQ(
+        storedText("SELECT lDirectoryID FROM tblMedia WHERE lID=" + std::to_string(item.mediaId)),
+        std::to_string(item.directoryId));
+}
+
+} // namespace
+} // namespace tunebay::test
+
+namespace tunebay::test {
+namespace {
+
+// Sets an environment variable for the length of a test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value) : m_name(name) {
+        if (const char* old = std::getenv(name))
+            m_old = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~ScopedEnv() {
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(ProtectedFolderTest, RootHomeAndMountPointsAreNeverRemoved) {
+    TempDir home;
+    fs::create_directories(home.path() / "sub");
+    const ScopedEnv env("HOME", home.path().string() + "/");
+    const std::vector<std::pair<std::string, bool>> cases = {
+        {"/", true},
+        {"/proc/", true}, // a mount point
+        {home.path().string(), true},
+        {home.path().string() + "//", true},
+        {(home.path() / "sub").string() + "/", false},
+        {(home.path() / "missing").string(), true},
+    };
+    for (const auto& [folder, protectedFolder] : cases)
+        EXPECT_EQ(IsProtectedFolder(folder), protectedFolder) << folder;
+}
+
+TEST_F(CopyMoveRunTest, MovingOutOfTheHomeFolderLeavesItStanding) {
+    const ScopedEnv env("HOME", (source.path() / "home").string());
+    addFile("home/album", "Song.mp3", "x");
+    EXPECT_EQ(run(options(kMoveFiles))->Done(), 1);
+    EXPECT_FALSE(fs::exists(source.path() / "home" / "album"));
+    EXPECT_TRUE(fs::is_directory(source.path() / "home"));
+}
+
+TEST_F(CopyMoveRunTest, NineteenOtherNamesAreTriedThenTheFileFails) {
+    addFile("a", "Song.mp3", "new");
+    target.write("Song.mp3", "old");
+    for (int n = 1; n <= 18; ++n)
+        target.write("Song (" + std::to_string(n) + ").mp3", "old");
+    auto operation = run(options(kCopyFiles));
+    EXPECT_EQ(operation->Done(), 1);
+    EXPECT_EQ(readFile(target.file("Song (19).mp3")), "new");
+
+    operation = run(options(kCopyFiles));
+    EXPECT_EQ(operation->Done(), 0);
+    EXPECT_EQ(operation->Failed(), 1);
+    EXPECT_FALSE(fs::exists(target.file("Song (20).mp3")));
+    EXPECT_EQ(operation->FailedList(), "\r\n" + (source.path() / "a" / "Song.mp3").string());
+}
+
+TEST_F(CopyMoveRunTest, MoreThanNinetyNineFailuresEndTheRun) {
+    for (int i = 0; i < 105; ++i)
+        addFile("a", "f" + std::to_string(i) + ".mp3", "x");
+    fs::remove_all(source.path() / "a");
+    const auto operation = run(options(kCopyFiles), QuestionAnswer::Yes);
+    EXPECT_EQ(operation->Failed(), 100);
+    EXPECT_EQ(CopyMoveFailureSummary(operation->Failed(), operation->Done()).rfind("Aborted!", 0),
+              0u);
+}
+
+TEST_F(CopyMoveRunTest, GroupFolderOnlyWhenTheGroupHasMoreTitlesThanTheCount) {
+    for (const char* name : {"one.mp3", "two.mp3", "three.mp3"})
+        addFile("a", name, "x", "Trio", 17);
+    const std::vector<std::pair<int, std::string>> cases = {
+        {1, "Trio/one.mp3"}, {2, "Trio/one.mp3"}, {3, "!Rock/one.mp3"}, {7, "!Rock/one.mp3"}};
+    for (const auto& [moreThan, expected] : cases) {
+        fs::remove_all(target.path());
+        CopyMoveOptions o = options(kCopyFiles);
+        o.groupFolders = true;
+        o.groupMoreThan = moreThan;
+        EXPECT_EQ(run(o)->Done(), 3);
+        EXPECT_TRUE(fs::exists(target.file(expected))) << moreThan;
+    }
+}
+
+TEST_F(CopyMoveRunTest, MovesToAnotherVolumeAreCountedAndLeaveEverythingInPlace) {
+    std::string other = "/dev/shm/tunebay-test-XXXXXX";
+    struct stat shm {
+    }, temp{};
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(source.path().c_str(), &temp) != 0 ||
+        shm.st_dev == temp.st_dev || !::mkdtemp(other.data()))
+        GTEST_SKIP() << "no second volume";
+    const AddedItem item = addFile("a", "Song.mp3", "x");
+    CopyMoveOptions o = options(kMoveFiles);
+    o.destination = other;
+    const auto operation = run(o);
+    fs::remove_all(other);
+    EXPECT_EQ(operation->OtherVolume(), 1);
+    EXPECT_EQ(operation->Failed(), 1);
+    EXPECT_TRUE(fs::exists(source.path() / "a" / "Song.mp3"));
     EXPECT_EQ(
         storedText("SELECT lDirectoryID FROM tblMedia WHERE lID=" + std::to_string(item.mediaId)),
         std::to_string(item.directoryId));

@@ -1,0 +1,66 @@
+// The window's Copy files and Move files commands: the checks of the destination folder on
+// the window's thread, the run on its worker, and the summary when it has ended.
+#include "main_frame.h"
+
+#include "output/copy_move_run.h"
+#include "prompter.h"
+#include "window_worker_question.h"
+
+namespace tunebay {
+
+namespace {
+
+constexpr double kBytesPerMegabyte = 1048576.0;
+
+CopyMoveOptions CopyMoveOptionsFromSettings(const CAppSettings& settings, int mode) {
+    CopyMoveOptions options;
+    options.mode = mode;
+    options.destination = settings.GeneralCopyFolder;
+    options.genreFolders = settings.GeneralCreateSubfolderGenre != 0;
+    options.groupFolders = settings.GeneralCreateSubfolderGroup != 0;
+    options.groupOnlyIfMore = settings.GeneralCreateSubfolderGroupMore != 0;
+    options.limitOn = settings.GeneralLimit != 0;
+    options.limitBytes = settings.GeneralLimitSize * kBytesPerMegabyte;
+    options.hardLinks = settings.GeneralUseHardLinks != 0;
+    return options;
+}
+
+} // namespace
+
+void CMainFrame::CopyMoveFiles(int mode) {
+    if (!m_document.IsOpen())
+        return;
+    if (!m_workerQuestion)
+        m_workerQuestion = std::make_unique<WindowWorkerQuestion>(this, m_prompter);
+    CopyMoveOptions options = CopyMoveOptionsFromSettings(m_settings, mode);
+    std::string message;
+    const DestinationCheck check = PrepareDestination(options, *m_workerQuestion, message);
+    // The checks complete the folder with its slash and turn hard links off where the volume
+    // has none; both changes are kept in the settings.
+    m_settings.GeneralCopyFolder = options.destination;
+    if (m_settings.GeneralUseHardLinks != 0 && !options.hardLinks)
+        m_settings.GeneralUseHardLinks = 0;
+    if (check == DestinationCheck::Refused)
+        m_prompter.Message(QString::fromStdString(message), PromptIcon::Error);
+    if (check != DestinationCheck::Ready || slot(kFinishCopyMove))
+        return;
+    Selection selection;
+    if (!buildSelection(selection))
+        return;
+    StartOperation(std::make_shared<CopyMoveRun>(ProgressSink(), m_connection, std::move(options),
+                                                 std::move(selection), *m_workerQuestion));
+}
+
+void CMainFrame::finishCopyMove(const std::shared_ptr<CBackgroundOperation>& operation) {
+    const auto* run = dynamic_cast<const CopyMoveRun*>(operation.get());
+    if (!run)
+        return;
+    if (!run->ErrorMessage().empty())
+        m_prompter.Message(QString::fromStdString(run->ErrorMessage()), PromptIcon::Error);
+    for (const std::string& summary : {CopyMoveFailureSummary(run->Failed(), run->Done()),
+                                       OtherVolumeSummary(run->OtherVolume())})
+        if (!summary.empty())
+            m_prompter.Message(QString::fromStdString(summary), PromptIcon::Warning);
+}
+
+} // namespace tunebay
