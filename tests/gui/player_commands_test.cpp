@@ -31,8 +31,12 @@ namespace {
 class PrivateBus {
 public:
     PrivateBus() {
-        m_daemon.start("dbus-daemon",
-                       {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        // The bus's socket lives in the test's own folder, so nothing is left in /tmp when the
+        // daemon is killed.
+        const QString listen =
+            "--address=unix:dir=" + QString::fromStdString(m_socketDir.path().string());
+        m_daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", listen,
+                                       "--print-address=1"});
         if (!m_daemon.waitForStarted(5000)) {
             reason = "dbus-daemon cannot be started";
             return;
@@ -62,6 +66,7 @@ public:
     std::optional<QDBusConnection> bus;
 
 private:
+    TempDir m_socketDir;
     QProcess m_daemon;
 };
 
