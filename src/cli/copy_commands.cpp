@@ -5,6 +5,7 @@
 #include "terminal_question.h"
 
 #include "output/copy_move_run.h"
+#include "store/local_paths.h"
 
 #include <iostream>
 #include <ostream>
@@ -24,7 +25,10 @@ public:
                      : app.add_subcommand("copy-files", "Copy the files of a scope into a folder");
         parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
         m_scope.Register(*parser);
-        parser->add_option("--to", m_folder, "Destination folder (absolute)")->required();
+        parser
+            ->add_option("--to", m_folder,
+                         "Destination folder (a relative one is taken from the current folder)")
+            ->required();
         parser->add_option("--limit", m_limit, "Pack into Disk01, Disk02... of at most MB each")
             ->check(CLI::PositiveNumber);
         parser->add_flag("--genre-folders", m_genre, "A folder \"!Genre\" per genre");
@@ -53,7 +57,9 @@ public:
 
         CopyMoveOptions options;
         options.mode = m_mode;
-        options.destination = m_folder;
+        // The run itself refuses a relative folder (a setting has no current folder to go by);
+        // here the user typed it, so it means the folder they are in.
+        options.destination = m_folder.empty() ? m_folder : NormalLocalPath(m_folder);
         options.genreFolders = m_genre;
         options.groupFolders = m_group;
         options.groupOnlyIfMore = m_onlyIfMore.has_value();

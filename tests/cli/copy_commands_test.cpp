@@ -50,14 +50,20 @@ TEST(CopyFilesCommand, CopiesIntoGenreFoldersAndReportsClashesByName) {
     EXPECT_TRUE(fs::exists(fs::path(to) / "!Rock" / "b (1).mp3"));
 }
 
-TEST(CopyFilesCommand, RefusesWithoutAnAnswerOrWithARelativeFolder) {
+TEST(CopyFilesCommand, TakesARelativeFolderFromTheCurrentFolderAndNoDeclines) {
     FileShelf shelf;
     CliRunner cli;
-    CliResult result = cli.run({"copy-files", shelf.path, "--to", "rel", "--yes"});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "The destination folder must be an absolute path!\n");
-    result = cli.run({"move-files", shelf.path, "--to", (shelf.out.path() / "x").string(), "--no"});
-    EXPECT_EQ(result.status, 0);
+    const fs::path previous = fs::current_path();
+    fs::current_path(shelf.out.path());
+    const CliResult relative =
+        cli.run({"copy-files", shelf.path, "--to", "./new/../copies", "--yes"});
+    fs::current_path(previous);
+    ASSERT_EQ(relative.status, 0) << relative.err;
+    EXPECT_TRUE(fs::exists(shelf.out.path() / "copies" / "a.mp3"));
+
+    const CliResult declined =
+        cli.run({"move-files", shelf.path, "--to", (shelf.out.path() / "x").string(), "--no"});
+    EXPECT_EQ(declined.status, 0);
     EXPECT_FALSE(fs::exists(shelf.out.path() / "x"));
 }
 

@@ -35,8 +35,8 @@ public:
         // daemon is killed.
         const QString listen =
             "--address=unix:dir=" + QString::fromStdString(m_socketDir.path().string());
-        m_daemon.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", listen,
-                                       "--print-address=1"});
+        m_daemon.start("dbus-daemon",
+                       {"--session", "--nofork", "--nopidfile", listen, "--print-address=1"});
         if (!m_daemon.waitForStarted(5000)) {
             reason = "dbus-daemon cannot be started";
             return;
