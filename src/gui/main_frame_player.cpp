@@ -130,6 +130,7 @@ void CMainFrame::handToPlayer(const PlayTarget& target) {
 
 QString CMainFrame::runningPlayer() {
     m_settings.ResolvePlayer();
+    updatePlayerButtons();
     if (m_settings.Player != 2)
         return {};
     return m_mpris->FindPlayer(SplitPlayerCommand(m_settings.CustomPlayer).program);

@@ -5,6 +5,7 @@
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "mpris_remote.h"
+#include "support/memory_settings_store.h"
 #include "support/temp_dir.h"
 #include "window_fixture.h"
 
@@ -156,6 +157,17 @@ private slots:
         window.frame->ApplySettings();
         QVERIFY(window.frame->Action("PlayerPause")->isEnabled());
         QVERIFY(window.frame->Action("PlayerStop")->isEnabled());
+
+        // A custom player that is still to be looked for: the first press finds none, so the
+        // buttons go out.
+        MemorySettingsStore store;
+        window.settings.CustomPlayer.clear();
+        window.settings.Load(store, "/", [] { return std::string(); });
+        window.frame->ApplySettings();
+        window.frame->Action("PlayerPause")->trigger();
+        QCOMPARE(window.settings.Player, 1);
+        QVERIFY(!window.frame->Action("PlayerPause")->isEnabled());
+        QVERIFY(!window.frame->Action("PlayerStop")->isEnabled());
     }
 
     void aRunningPlayerTakesThePlaylistAndIsPausedAndStopped() {
