@@ -131,9 +131,14 @@ bool IsProtectedFolder(std::string folder) {
             return true;
     }
     struct stat self {
-    }, parent{};
+    }, parent{}, current{};
     const std::string parentPath = folder.substr(0, folder.rfind('/') + 1);
     if (::stat(folder.c_str(), &self) != 0 || ::stat(parentPath.c_str(), &parent) != 0)
+        return true;
+    // The folder the user works in: removing it would leave their shell (and every relative
+    // path after it) standing nowhere.
+    if (::stat(".", &current) == 0 && self.st_dev == current.st_dev &&
+        self.st_ino == current.st_ino)
         return true;
     return self.st_dev != parent.st_dev || self.st_ino == parent.st_ino;
 }

@@ -80,8 +80,8 @@ private:
 // characters replaced, ".", ".." and "" become "Unknown".
 std::string SafeFolderName(std::string name);
 
-// A folder never removed as emptied by a move: the root, the home folder, a mount point (or a
-// folder that cannot be examined).
+// A folder never removed as emptied by a move: the root, the home folder, the current folder, a
+// mount point (or a folder that cannot be examined).
 bool IsProtectedFolder(std::string folder);
 
 // Whether hard links can be made in `folder` (a test link is made and removed).

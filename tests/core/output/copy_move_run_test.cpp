@@ -299,11 +299,15 @@ private:
     std::optional<std::string> m_old;
 };
 
-TEST(ProtectedFolderTest, RootHomeAndMountPointsAreNeverRemoved) {
+TEST(ProtectedFolderTest, RootHomeCurrentFolderAndMountPointsAreNeverRemoved) {
     TempDir home;
     fs::create_directories(home.path() / "sub");
+    fs::create_directories(home.path() / "here");
     const ScopedEnv env("HOME", home.path().string() + "/");
+    const fs::path previous = fs::current_path();
+    fs::current_path(home.path() / "here");
     const std::vector<std::pair<std::string, bool>> cases = {
+        {(home.path() / "here").string(), true}, // the current folder
         {"/", true},
         {"/proc/", true}, // a mount point
         {home.path().string(), true},
@@ -313,6 +317,7 @@ TEST(ProtectedFolderTest, RootHomeAndMountPointsAreNeverRemoved) {
     };
     for (const auto& [folder, protectedFolder] : cases)
         EXPECT_EQ(IsProtectedFolder(folder), protectedFolder) << folder;
+    fs::current_path(previous);
 }
 
 TEST_F(CopyMoveRunTest, MovingOutOfTheHomeFolderLeavesItStanding) {
