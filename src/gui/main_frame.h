@@ -214,6 +214,8 @@ private:
     // Pause and Stop are offered with a custom player only: only its program names a player
     // to control.
     void updatePlayerButtons();
+    // Settles the player (the desktop's when none is set) and offers Pause and Stop to match.
+    void resolvePlayer();
     void handToPlayer(const PlayTarget& target);
     QString runningPlayer();
 

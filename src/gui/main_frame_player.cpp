@@ -52,12 +52,16 @@ void CMainFrame::updatePlayerButtons() {
     m_actions["PlayerStop"]->setEnabled(custom);
 }
 
+void CMainFrame::resolvePlayer() {
+    m_settings.ResolvePlayer();
+    updatePlayerButtons();
+}
+
 void CMainFrame::Play(std::optional<int> itemId) {
     if (!m_document.IsOpen())
         return;
     showStatusNow(QString::fromUtf8(kStatusLoadingPlayer));
-    m_settings.ResolvePlayer();
-    updatePlayerButtons();
+    resolvePlayer();
     const int linkType = m_settings.PlayerLinkType;
     try {
         Selection selection;
@@ -129,8 +133,7 @@ void CMainFrame::handToPlayer(const PlayTarget& target) {
 }
 
 QString CMainFrame::runningPlayer() {
-    m_settings.ResolvePlayer();
-    updatePlayerButtons();
+    resolvePlayer();
     if (m_settings.Player != 2)
         return {};
     return m_mpris->FindPlayer(SplitPlayerCommand(m_settings.CustomPlayer).program);
