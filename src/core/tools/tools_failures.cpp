@@ -26,7 +26,8 @@ const char* lineSuffix(ToolsFailureKind kind) {
 
 } // namespace
 
-void ToolsFailures::Add(ToolsFailureKind kind, const std::string& fullPath) {
+void ToolsFailures::Add(ToolsFailureKind kind, const std::string& fullPath,
+                        const std::string& reason) {
     switch (kind) {
     case ToolsFailureKind::Identification:
         ++m_identification;
@@ -38,8 +39,9 @@ void ToolsFailures::Add(ToolsFailureKind kind, const std::string& fullPath) {
         ++m_rename;
         break;
     }
+    m_all.push_back({kind, fullPath, reason});
     if (Total() <= kListedFailures)
-        m_lines += "\r\n" + fullPath + lineSuffix(kind);
+        m_lines += "\r\n" + fullPath + lineSuffix(kind) + (reason.empty() ? "" : ": " + reason);
     else if (Total() == kListedFailures + 1)
         m_lines += "\r\n...";
 }

@@ -1,17 +1,26 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace tunebay {
 
 enum class ToolsFailureKind { Identification, Tag, Rename };
 
-// The failures of one tools run: three counters, the first ten lines naming the files, and the
-// limits that end a run.
+// One failed step of a tools run, with the system's reason when there is one.
+struct ToolsFailure {
+    ToolsFailureKind kind;
+    std::string path;
+    std::string reason;
+};
+
+// The failures of one tools run: three counters, the first ten lines naming the files, every
+// failure with its reason for front ends that list them all, and the limits that end a run.
 class ToolsFailures {
 public:
-    // Counts a failure on the file at `fullPath`.
-    void Add(ToolsFailureKind kind, const std::string& fullPath);
+    // Counts a failure on the file at `fullPath`; `reason` says why ("" when nothing says).
+    void Add(ToolsFailureKind kind, const std::string& fullPath, const std::string& reason = {});
+    const std::vector<ToolsFailure>& All() const { return m_all; }
 
     int Count(ToolsFailureKind kind) const;
     int Total() const { return m_identification + m_tag + m_rename; }
@@ -35,6 +44,7 @@ private:
     int m_rename = 0;
     bool m_asked = false;
     std::string m_lines;
+    std::vector<ToolsFailure> m_all;
 };
 
 } // namespace tunebay
