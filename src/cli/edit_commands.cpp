@@ -104,10 +104,13 @@ public:
                     context.err << saved.engineReason << "\n";
                 return kExitReportedFailures;
             }
-            if (m_writeTag &&
-                WriteItemTag(context.connection, m_item, context.settings.UseID3v2 != 0) != 0) {
-                context.err << kMessageTagNotSaved << "\n";
-                return kExitReportedFailures;
+            if (m_writeTag) {
+                const RewriteResult written =
+                    WriteItemTag(context.connection, m_item, context.settings.UseID3v2 != 0);
+                if (!written.ok) {
+                    context.err << kMessageTagNotSaved << "\n" << written.reason << "\n";
+                    return kExitReportedFailures;
+                }
             }
         } catch (const CatalogueError& error) {
             context.err << error.what() << "\n";

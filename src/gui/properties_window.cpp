@@ -282,13 +282,18 @@ bool CPropertiesWindow::SaveCurrent(bool ask) {
 
 void CPropertiesWindow::writeTag(int itemId) {
     for (;;) {
-        int status = kStatusFailed;
+        RewriteResult written{false, {}};
         try {
-            status = WriteItemTag(m_connection, itemId, m_settings.UseID3v2 != 0);
-        } catch (const CatalogueError&) {
+            written = WriteItemTag(m_connection, itemId, m_settings.UseID3v2 != 0);
+        } catch (const CatalogueError& error) {
+            written.reason = error.what();
         }
-        if (status == 0 ||
-            !m_prompter.AskRetryCancel(QString::fromUtf8(kMessageTagNotSaved), PromptIcon::Warning))
+        if (written.ok)
+            return;
+        QString message = QString::fromUtf8(kMessageTagNotSaved);
+        if (!written.reason.empty())
+            message += "\n\n" + QString::fromUtf8(written.reason);
+        if (!m_prompter.AskRetryCancel(message, PromptIcon::Warning))
             return;
     }
 }

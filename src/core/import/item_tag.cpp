@@ -1,27 +1,27 @@
 #include "import/item_tag.h"
 
-#include "import/tag_fields.h"
+#include "import/id3_tag_writer.h"
 #include "store/item_query.h"
 
 namespace tunebay {
 
-int WriteItemTag(CCatalogueConnection& connection, int itemId, bool useId3v2) {
+RewriteResult WriteItemTag(CCatalogueConnection& connection, int itemId, bool useId3v2) {
     std::string path;
     {
         ResultSet file = QueryItems(
             connection, "SELECT tblMedia.lMediaType, tblMedia.sFileName, tblDirectory.sLocal",
             "tblItem.lID=" + std::to_string(itemId), 0);
         if (file.IsEof())
-            return kStatusFailed;
+            return {false, "no such item"};
         if (file.GetInt(0) != 1)
-            return 0;
+            return {true, {}};
         path = file.GetText(2) + file.GetText(1);
     }
     return WriteItemTagToFile(connection, path, itemId, useId3v2);
 }
 
-int WriteItemTagToFile(CCatalogueConnection& connection, const std::string& path, int itemId,
-                       bool useId3v2) {
+RewriteResult WriteItemTagToFile(CCatalogueConnection& connection, const std::string& path,
+                                 int itemId, bool useId3v2) {
     ItemTagFields fields;
     {
         ResultSet item = QueryItems(connection,
@@ -29,7 +29,7 @@ int WriteItemTagToFile(CCatalogueConnection& connection, const std::string& path
                                     "tblMedia.sPublishTime, tblMedia.sComment, tblMedia.lGenreID",
                                     "tblItem.lID=" + std::to_string(itemId), 0);
         if (item.IsEof())
-            return kStatusFailed;
+            return {false, "no such item"};
         fields.title = item.GetText(0);
         fields.group = item.GetText(1);
         fields.package = item.GetText(2);

@@ -12,6 +12,14 @@ namespace tunebay {
 
 MediaFileBytes::MediaFileBytes(const std::string& path)
     : m_fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)) {
+    load();
+}
+
+MediaFileBytes::MediaFileBytes(int fd) : m_fd(::fcntl(fd, F_DUPFD_CLOEXEC, 0)) {
+    load();
+}
+
+void MediaFileBytes::load() {
     struct stat status {};
     if (m_fd < 0 || ::fstat(m_fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         if (m_fd >= 0)

@@ -17,6 +17,8 @@ public:
     // Opens `path` for reading. Regular files only, and without blocking, so that a FIFO named
     // like a media file cannot stall an import.
     explicit MediaFileBytes(const std::string& path);
+    // Reads the file open at `fd` (which stays open; the reader keeps its own descriptor).
+    explicit MediaFileBytes(int fd);
     ~MediaFileBytes();
     MediaFileBytes(const MediaFileBytes&) = delete;
     MediaFileBytes& operator=(const MediaFileBytes&) = delete;
@@ -31,6 +33,7 @@ public:
     std::string Read(std::size_t size, int64_t offset) const;
 
 private:
+    void load();
     int64_t readFile(char* buffer, std::size_t size, int64_t offset) const;
 
     int m_fd = -1;

@@ -63,6 +63,63 @@ int64_t id3v2TagEnd(const MediaFileBytes& file, int64_t offset) {
            (hasFooter ? static_cast<int64_t>(kId3v2HeaderSize) : 0);
 }
 
+// The length in bytes of the frame a valid header starts, with the standard sample rates; 0 when
+// the header gives none.
+int64_t frameLength(uint32_t h) {
+    static constexpr int32_t kRates[4][3] = {
+        {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    static constexpr int32_t kMpeg1[3][16] = {
+        {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 0},
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320, 384, 0},
+        {0, 32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448, 0},
+    };
+    static constexpr int32_t kMpeg2[3][16] = {
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+        {0, 8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 0},
+        {0, 32, 48, 56, 64, 80, 96, 112, 128, 144, 160, 176, 192, 224, 256, 0},
+    };
+    const int version = versionOf(h);
+    const int layer = layerOf(h);
+    const int rateIndex = sampleRateIndexOf(h);
+    if (layer == 0 || rateIndex > 2 || kRates[version][rateIndex] == 0)
+        return 0;
+    const int64_t rate = kRates[version][rateIndex];
+    const int64_t bitrate =
+        (version == kVersionMpeg1 ? kMpeg1 : kMpeg2)[layer - 1][bitrateIndexOf(h)] * 1000;
+    const int64_t padding = (h >> 9) & 1;
+    if (layer == kLayerI)
+        return (12 * bitrate / rate + padding) * 4;
+    const int64_t coefficient = layer == 1 && version != kVersionMpeg1 ? 72 : 144;
+    return coefficient * bitrate / rate + padding;
+}
+
+// Whether two more frames of the same stream (or the end of the file) follow the frame at
+// `position`: a sync met anywhere
+// but where the audio must begin is taken for one only then, so that a chance pattern in other
+// data (a FLAC or MP4 file named like an MP3) is not read as MPEG audio.
+bool followedByFrames(const MediaFileBytes& file, int64_t position, uint32_t first) {
+    constexpr uint32_t kStreamBits = 0xFFFE0C00u; // sync, version, layer, sample rate
+    uint32_t header = first;
+    for (int i = 0; i < 2; ++i) {
+        const int64_t length = frameLength(header);
+        if (length < 4)
+            return false;
+        position += length;
+        // A stream that ends with its file (or its closing tag) has no more frames to show.
+        if (position == file.Size() ||
+            (position == file.Size() - kId3v1Size && file.Read(3, position) == "TAG"))
+            return true;
+        unsigned char next[4];
+        if (file.Read(next, sizeof next, position) != static_cast<int64_t>(sizeof next))
+            return false;
+        header = bigEndian32(next);
+        if (!MpegHeaderReader::isValidHeader(header) ||
+            (header & kStreamBits) != (first & kStreamBits))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool MpegHeaderReader::isValidHeader(uint32_t word) {
@@ -115,7 +172,7 @@ int MpegHeaderReader::Open(const MediaFileBytes& file, const std::string& path) 
                 return kNoFrameHeader;
         }
         const uint32_t word = bigEndian32(buffer.data() + (p - bufferStart));
-        if (isValidHeader(word)) {
+        if (isValidHeader(word) && (p == start || followedByFrames(file, p, word))) {
             m_header = word;
             found = p;
             break;

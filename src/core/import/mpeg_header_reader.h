@@ -8,7 +8,8 @@
 
 namespace tunebay {
 
-// Finds the first MPEG audio frame header of a file, an optional Xing VBR header behind it and an
+// Finds the first MPEG audio frame header of a file (where the ID3v2 tags end, or else the first
+// one followed by two more frames of the same stream), an optional Xing VBR header behind it and an
 // optional ID3 version-1 tag at the end, and derives the audio facts from them. The file is open
 // only inside Open; the accessors work on what Open stored.
 class MpegHeaderReader {

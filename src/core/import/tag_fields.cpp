@@ -1,221 +1,115 @@
 #include "import/tag_fields.h"
 
 #include "import/id3_raw_tags.h"
+#include "import/id3v2_frames.h"
 #include "import/media_file_bytes.h"
-#include "import/tag_text.h"
 
 #include <algorithm>
-#include <filesystem>
+#include <array>
 #include <optional>
-#include <system_error>
-
-#include <taglib/commentsframe.h>
-#include <taglib/id3v1tag.h>
-#include <taglib/id3v2frame.h>
-#include <taglib/id3v2framefactory.h>
-#include <taglib/id3v2tag.h>
-#include <taglib/mpegfile.h>
-#include <taglib/tbytevectorstream.h>
-#include <taglib/textidentificationframe.h>
 
 namespace tunebay {
 
 namespace {
 
 constexpr int32_t kHighestGenre = 125;
-// The description under which tag writers that keep one frame list for both tag versions store
-// the version-1 comment in version 2.
-constexpr const char* kVersion1CommentDescription = "ID3v1 Comment";
-// Ids under which the reading factory files frames that TagLib would otherwise rewrite.
-constexpr const char* kRawContentTypeId = "TCNX";
-constexpr const char* kRawYearId = "TYEX";
 
-// TagLib names the frame header type only for its friends; its type is taken from the signature
-// of the hook overridden below.
-template <typename T>
-struct FirstArgument;
-template <typename R, typename C, typename A>
-struct FirstArgument<R (C::*)(A) const> {
-    using type = A;
-};
-class FrameFactoryProbe : public TagLib::ID3v2::FrameFactory {
-public:
-    using HeaderPointer = FirstArgument<decltype(&FrameFactoryProbe::updateFrame)>::type;
+// The ids of the frames read, by tag version. The group is the first of lead performer, band,
+// conductor and composer; a stray year frame of the other version is the last resort.
+struct FrameIds {
+    const char* title;
+    std::array<const char*, 4> artists;
+    const char* album;
+    std::array<const char*, 2> years;
+    const char* comment;
+    const char* genre;
 };
 
-// TagLib rewrites two frames while parsing: the content-type text ("(17)Rock" becomes "Rock",
-// "(17)" becomes "17"), which loses the difference between a numbered genre and a bare genre name,
-// and the version 2.2/2.3 year, which it merges with the date frame into one date. This factory
-// files both under private ids so that they are parsed as the plain text they hold. It also leaves
-// chapter frames unparsed: nothing here reads them, and TagLib parses tables of contents nested in
-// one another in exponential time (seconds for a crafted file of 3 KB). Used only for reading; a
-// tag read through it is never saved.
-class PlainTextFrameFactory : public TagLib::ID3v2::FrameFactory {
-public:
-    PlainTextFrameFactory() = default;
+constexpr FrameIds kVersion22Ids{"TT2", {"TP1", "TP2", "TP3", "TCM"}, "TAL", {"TYE", "TRD"}, "COM",
+                                 "TCO"};
+constexpr FrameIds kVersion23Ids{
+    "TIT2", {"TPE1", "TPE2", "TPE3", "TCOM"}, "TALB", {"TYER", "TDRC"}, "COMM", "TCON"};
+constexpr FrameIds kVersion24Ids{
+    "TIT2", {"TPE1", "TPE2", "TPE3", "TCOM"}, "TALB", {"TDRC", "TYER"}, "COMM", "TCON"};
 
-protected:
-    bool updateFrame(FrameFactoryProbe::HeaderPointer header) const override {
-        if (header->frameID() == "CTOC" || header->frameID() == "CHAP")
-            return false;
-        if (header->version() <= 3 && (header->frameID() == "TYER" || header->frameID() == "TYE")) {
-            header->setFrameID(kRawYearId);
-            return true;
-        }
-        if (!FrameFactory::updateFrame(header))
-            return false;
-        if (header->frameID() == "TCON")
-            header->setFrameID(kRawContentTypeId);
-        return true;
+const FrameIds& frameIdsFor(int majorVersion) {
+    return majorVersion == 2 ? kVersion22Ids : majorVersion == 4 ? kVersion24Ids : kVersion23Ids;
+}
+
+// The version 2.2 id, filled up with a zero, under which some writers put a frame of `id` into
+// a version 2.3 tag; "" for ids not read here.
+std::string shortFormOf(std::string_view id) {
+    static constexpr std::array<std::array<const char*, 2>, 10> kPairs = {{{"TIT2", "TT2"},
+                                                                           {"TPE1", "TP1"},
+                                                                           {"TPE2", "TP2"},
+                                                                           {"TPE3", "TP3"},
+                                                                           {"TCOM", "TCM"},
+                                                                           {"TALB", "TAL"},
+                                                                           {"TYER", "TYE"},
+                                                                           {"COMM", "COM"},
+                                                                           {"TCON", "TCO"},
+                                                                           {"TDRC", "TDR"}}};
+    for (const auto& [full, brief] : kPairs)
+        if (id == full)
+            return std::string(brief) + '\0';
+    return {};
+}
+
+// The data of every readable frame with `id`, in the order of the tag.
+std::vector<std::string> frameData(const Id3v2Frames& tag, std::string_view id) {
+    const std::string shortForm = tag.majorVersion == 3 ? shortFormOf(id) : std::string();
+    std::vector<std::string> found;
+    for (const Id3v2Frame& frame : tag.frames) {
+        if (frame.id != id && (shortForm.empty() || frame.id != shortForm))
+            continue;
+        if (auto data = Id3v2FrameData(frame, tag.majorVersion, tag.unsynchronised))
+            found.push_back(std::move(*data));
     }
-};
-
-std::string toUtf8(const TagLib::String& text, TagLib::String::Type encoding) {
-    std::u32string codePoints;
-    codePoints.reserve(text.size());
-    for (const wchar_t c : text)
-        codePoints.push_back(static_cast<char32_t>(c));
-    return TagCodePointsToUtf8(codePoints, encoding == TagLib::String::Latin1);
-}
-
-// The tag library reads a tag from a file; this one holds the tag's bytes alone, so that nothing
-// but the tag is ever read from the disk.
-class TagBytes : public TagLib::File {
-public:
-    explicit TagBytes(const std::string& bytes)
-        : TagLib::File(&m_stream),
-          m_stream(TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size()))) {}
-    TagLib::Tag* tag() const override { return nullptr; }
-    TagLib::AudioProperties* audioProperties() const override { return nullptr; }
-    bool save() override { return false; }
-
-private:
-    // The base class only keeps the pointer until the tag is read.
-    TagLib::ByteVectorStream m_stream;
-};
-
-TagLib::String fromUtf8(const std::string& text) {
-    return TagLib::String(text, TagLib::String::UTF8);
-}
-
-bool isRegularFile(const std::string& path) {
-    std::error_code error;
-    // Anything else (a FIFO in particular) could block the open or read as endless data.
-    return std::filesystem::is_regular_file(path, error);
+    return found;
 }
 
 // The first value of the first frame of a kind, or nothing when the tag has no such frame.
-std::optional<std::string> firstText(const TagLib::ID3v2::Tag& tag, const char* id) {
-    const TagLib::ID3v2::FrameList& frames = tag.frameList(id);
-    if (frames.isEmpty())
+std::optional<std::string> firstText(const Id3v2Frames& tag, const char* id) {
+    const std::vector<std::string> data = frameData(tag, id);
+    if (data.empty())
         return std::nullopt;
-    if (const auto* text =
-            dynamic_cast<const TagLib::ID3v2::TextIdentificationFrame*>(frames.front())) {
-        const TagLib::StringList values = text->fieldList();
-        return values.isEmpty() ? std::string() : toUtf8(values.front(), text->textEncoding());
-    }
-    return toUtf8(frames.front()->toString(), TagLib::String::UTF8);
+    const std::vector<std::string> texts = DecodeId3v2Texts(data.front());
+    return texts.empty() ? std::string() : texts.front();
 }
 
-std::optional<std::string> version2Comment(const TagLib::ID3v2::Tag& tag) {
-    std::optional<std::string> version1Copy;
-    for (const TagLib::ID3v2::Frame* frame : tag.frameList("COMM")) {
-        const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame);
-        if (!comment)
-            continue;
-        if (comment->description() != kVersion1CommentDescription)
-            return toUtf8(comment->text(), comment->textEncoding());
-        if (!version1Copy)
-            version1Copy = toUtf8(comment->text(), comment->textEncoding());
-    }
-    return version1Copy;
+} // namespace
+
+std::optional<std::string> Version2Comment(const Id3v2Frames& tag) {
+    std::vector<Id3v2Comment> comments;
+    for (const std::string& data : frameData(tag, frameIdsFor(tag.majorVersion).comment))
+        if (auto comment = DecodeId3v2Comment(data))
+            comments.push_back(std::move(*comment));
+    // The comment is the one without a description; earlier versions of this program described
+    // theirs with the web site's name; other programs' comments come next, and the copy of the
+    // version-1 comment (or the loudness notes of music stores) only when nothing else is there.
+    const auto take = [&comments](auto&& accept) -> std::optional<std::string> {
+        for (const Id3v2Comment& comment : comments)
+            if (accept(comment.description))
+                return comment.text;
+        return std::nullopt;
+    };
+    if (auto text = take([](const std::string& d) { return d.empty(); }))
+        return text;
+    if (auto text = take([](const std::string& d) { return d == kTagCommentDescription; }))
+        return text;
+    if (auto text = take([](const std::string& d) {
+            return d != kVersion1CommentDescription && !d.starts_with("iTun");
+        }))
+        return text;
+    return take([](const std::string& d) { return d == kVersion1CommentDescription; });
 }
 
-// The content-type text of a version-2 tag, or none when the tag has no such frame.
-std::optional<std::string> version2GenreText(const TagLib::ID3v2::Tag& tag) {
-    if (auto raw = firstText(tag, kRawContentTypeId))
-        return raw;
-    // Should TagLib ever parse the frame itself after all, its rewritten form still carries the
-    // number as digits alone.
-    return firstText(tag, "TCON");
-}
+namespace {
 
 bool startsWithNumber(std::string_view text) {
     if (!text.empty() && text.front() == '(')
         text.remove_prefix(1);
     return !text.empty() && text.front() >= '0' && text.front() <= '9';
-}
-
-// Latin-1 where it suffices (what every reader understands), UTF-16 otherwise.
-TagLib::String::Type encodingFor(const TagLib::String& text) {
-    for (const wchar_t c : text)
-        if (static_cast<uint32_t>(c) > 0xFF)
-            return TagLib::String::UTF16;
-    return TagLib::String::Latin1;
-}
-
-void replaceTextFrames(TagLib::ID3v2::Tag& tag, const char* id, const std::string& value) {
-    tag.removeFrames(id);
-    const TagLib::String text = fromUtf8(value);
-    auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, encodingFor(text));
-    frame->setText(text);
-    tag.addFrame(frame);
-}
-
-void setVersion2Frames(TagLib::ID3v2::Tag& tag, const ItemTagFields& fields, uint32_t track) {
-    if (!fields.title.empty())
-        replaceTextFrames(tag, "TIT2", fields.title);
-    if (!fields.group.empty()) {
-        // The group is the one artist; band, conductor and composer would otherwise win over a
-        // missing lead performer when the tag is read again elsewhere.
-        tag.removeFrames("TPE2");
-        tag.removeFrames("TPE3");
-        tag.removeFrames("TCOM");
-        replaceTextFrames(tag, "TPE1", fields.group);
-    }
-    if (fields.package == "Unknown")
-        tag.removeFrames("TALB");
-    else if (!fields.package.empty())
-        replaceTextFrames(tag, "TALB", fields.package);
-    if (!fields.publishTime.empty()) {
-        // Written as the version 2.3 year frame directly: TagLib's own conversion drops a date
-        // shorter than four characters.
-        tag.removeFrames("TDRC");
-        replaceTextFrames(tag, "TYER", fields.publishTime);
-    }
-    if (!fields.comment.empty()) {
-        for (TagLib::ID3v2::Frame* frame : TagLib::ID3v2::FrameList(tag.frameList("COMM"))) {
-            const auto* comment = dynamic_cast<const TagLib::ID3v2::CommentsFrame*>(frame);
-            if (comment && comment->description() == kTagCommentDescription)
-                tag.removeFrame(frame);
-        }
-        const TagLib::String text = fromUtf8(fields.comment);
-        auto* comment = new TagLib::ID3v2::CommentsFrame(encodingFor(text));
-        comment->setDescription(kTagCommentDescription);
-        comment->setText(text);
-        tag.addFrame(comment);
-    }
-    if (fields.genre >= 0 && fields.genre < kNoGenre)
-        replaceTextFrames(tag, "TCON", "(" + std::to_string(fields.genre) + ")");
-    if (track != 0)
-        replaceTextFrames(tag, "TRCK", std::to_string(track));
-}
-
-void setVersion1Fields(TagLib::ID3v1::Tag& tag, const ItemTagFields& fields) {
-    if (!fields.title.empty())
-        tag.setTitle(fromUtf8(fields.title));
-    if (!fields.group.empty())
-        tag.setArtist(fromUtf8(fields.group));
-    if (fields.package == "Unknown")
-        tag.setAlbum(TagLib::String());
-    else if (!fields.package.empty())
-        tag.setAlbum(fromUtf8(fields.package));
-    if (!fields.publishTime.empty())
-        tag.setYear(static_cast<unsigned int>(std::max(0, fromUtf8(fields.publishTime).toInt())));
-    if (!fields.comment.empty())
-        tag.setComment(fromUtf8(fields.comment));
-    if (fields.genre >= 0 && fields.genre < kNoGenre)
-        tag.setGenreNumber(static_cast<unsigned int>(fields.genre));
 }
 
 } // namespace
@@ -254,20 +148,18 @@ int ReadTagFields(const MediaFileBytes& file, MediaFileInfo& info, bool useId3v2
 
     std::optional<std::string> title, group, package, year, comment, genreText;
     if (!raw->version2.empty()) {
-        TagBytes bytes(raw->version2);
-        PlainTextFrameFactory factory;
-        const TagLib::ID3v2::Tag v2(&bytes, 0, &factory);
-        title = firstText(v2, "TIT2");
-        for (const char* id : {"TPE1", "TPE2", "TPE3", "TCOM"})
+        const Id3v2Frames v2 = ReadId3v2Frames(raw->version2);
+        const FrameIds& ids = frameIdsFor(v2.majorVersion);
+        title = firstText(v2, ids.title);
+        for (const char* id : ids.artists)
             if (!group)
                 group = firstText(v2, id);
-        package = firstText(v2, "TALB");
-        // A stray year frame in a version 2.4 tag is the last resort.
-        for (const char* id : {kRawYearId, "TDRC", "TYER"})
+        package = firstText(v2, ids.album);
+        for (const char* id : ids.years)
             if (!year)
                 year = firstText(v2, id);
-        comment = version2Comment(v2);
-        genreText = version2GenreText(v2);
+        comment = Version2Comment(v2);
+        genreText = firstText(v2, ids.genre);
     }
 
     // Version 2 wins field by field; version 1 fills what version 2 lacks, the way both tags read
@@ -305,32 +197,6 @@ int ReadTagFields(const MediaFileBytes& file, MediaFileInfo& info, bool useId3v2
     info.genre = genre.value_or(kNoGenre);
     info.genreName = std::move(genreName);
     return 0;
-}
-
-int WriteTagToFile(const std::string& path, const ItemTagFields& fields, bool useId3v2) {
-    if (!isRegularFile(path))
-        return kStatusFailed;
-    TagLib::MPEG::File file(path.c_str(), TagLib::ID3v2::FrameFactory::instance(), false);
-    // Refused before anything changes: stripping the version-1 tag would succeed where the save
-    // that follows cannot.
-    if (!file.isOpen() || file.length() < 1 || file.readOnly())
-        return kStatusFailed;
-
-    if (useId3v2) {
-        const uint32_t track = file.hasID3v1Tag() ? file.ID3v1Tag()->track() : 0;
-        if (file.hasID3v1Tag() && !file.strip(TagLib::MPEG::File::ID3v1))
-            return kStatusFailed;
-        setVersion2Frames(*file.ID3v2Tag(true), fields, track);
-        return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
-                         TagLib::File::DoNotDuplicate)
-                   ? 0
-                   : kStatusFailed;
-    }
-    setVersion1Fields(*file.ID3v1Tag(true), fields);
-    return file.save(TagLib::MPEG::File::ID3v1, TagLib::File::StripNone, TagLib::ID3v2::v3,
-                     TagLib::File::DoNotDuplicate)
-               ? 0
-               : kStatusFailed;
 }
 
 } // namespace tunebay

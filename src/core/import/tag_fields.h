@@ -3,16 +3,22 @@
 #include "import/media_file_info.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace tunebay {
 
 class MediaFileBytes;
+struct Id3v2Frames;
 
 // Description of the comment frames this program writes: the product web site's domain name, so
 // that its own comment is found and replaced again without touching comments of other programs.
 inline constexpr const char* kTagCommentDescription = "tunebay.org";
+
+// The description under which tag writers that keep one frame list for both tag versions store
+// the version-1 comment in version 2.
+inline constexpr const char* kVersion1CommentDescription = "ID3v1 Comment";
 
 // An item's catalogue fields as they go into a file's tag.
 struct ItemTagFields {
@@ -30,10 +36,10 @@ struct ItemTagFields {
 int ReadTagFields(const std::string& path, MediaFileInfo& info, bool useId3v2);
 int ReadTagFields(const MediaFileBytes& file, MediaFileInfo& info, bool useId3v2);
 
-// Writes `fields` into the tag of `path`: an ID3v2.3 tag (the version-1 tag is removed, its track
-// number carried over) when `useId3v2` is set, a version-1 tag alone otherwise. An empty text
-// leaves the frame of its kind as it is. Returns 0, or kStatusFailed when nothing was written.
-int WriteTagToFile(const std::string& path, const ItemTagFields& fields, bool useId3v2);
+// The comment a version-2 tag holds: the first comment frame without a description, else the one
+// under this program's description, else any other but the copy of the version-1 comment and
+// music stores' loudness notes, else that copy. None when the tag has no comment frame.
+std::optional<std::string> Version2Comment(const Id3v2Frames& tag);
 
 // The genre number of a content-type text: "(n)" at its start, or a text of digits alone (the
 // form version 2.4 uses and TagLib hands back for "(n)"); numbers above 125, and every other

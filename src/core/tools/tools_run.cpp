@@ -2,10 +2,11 @@
 
 #include "app/clock.h"
 
+#include "import/id3_tag_writer.h"
+#include "import/item_tag.h"
 #include "store/catalogue_error.h"
 #include "tools/field_function.h"
 #include "tools/file_rename.h"
-#include "tools/tag_actions.h"
 #include "tools/text_rules.h"
 
 #include <chrono>
@@ -257,10 +258,10 @@ void ToolsRun::processItem(const ToolsRunItem& item) {
                             packageFromRule);
 
     if (m_job.tag && item.mediaType == 1) {
-        bool done = false;
+        RewriteResult done{false, "no tag action"};
         switch (m_job.tagAction) {
         case kTagWrite:
-            done = WriteCheckedItemTag(m_connection, fullPath, item.itemId, m_job.useId3v2);
+            done = WriteItemTagToFile(m_connection, fullPath, item.itemId, m_job.useId3v2);
             break;
         case kTagDeleteAll:
             done = RemoveFileTags(fullPath, false);
@@ -271,8 +272,8 @@ void ToolsRun::processItem(const ToolsRunItem& item) {
         default:
             break;
         }
-        if (!done)
-            m_failures.Add(ToolsFailureKind::Tag, fullPath);
+        if (!done.ok)
+            m_failures.Add(ToolsFailureKind::Tag, fullPath, done.reason);
     }
     if (m_job.rename)
         renameFile(item, group, title);

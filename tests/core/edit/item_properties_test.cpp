@@ -189,7 +189,7 @@ TEST_F(ItemPropertiesTest, TheSavedFieldsReachTheTag) {
     changes.package = "Waterloo";
     changes.published = "74";
     ASSERT_EQ(save(item, changes).outcome, SaveOutcome::Saved);
-    ASSERT_EQ(WriteItemTag(catalogue.connection, item, true), 0);
+    ASSERT_TRUE(WriteItemTag(catalogue.connection, item, true).ok);
     MediaFileInfo info;
     ASSERT_EQ(ReadTagFields(path, info, true), 0);
     EXPECT_EQ(info.title, "Waterloo");

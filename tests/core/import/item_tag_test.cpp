@@ -27,7 +27,7 @@ TEST(WriteItemTag, WritesTheCatalogueFieldsIntoTheFile) {
     catalogue.connection.Execute(
         "UPDATE tblMedia SET sName='Nouveau Titre é', lGenreID=17, sComment='it''s new'");
     catalogue.connection.Execute("UPDATE tblPackage SET sName='Unknown'");
-    ASSERT_EQ(WriteItemTag(catalogue.connection, item, true), 0);
+    ASSERT_TRUE(WriteItemTag(catalogue.connection, item, true).ok);
     MediaFileInfo info;
     ASSERT_EQ(ReadTagFields(path, info, true), 0);
     EXPECT_EQ(info.title, "Nouveau Titre é");
@@ -35,7 +35,7 @@ TEST(WriteItemTag, WritesTheCatalogueFieldsIntoTheFile) {
     EXPECT_EQ(info.package, ""); // "Unknown" removes the album
     EXPECT_EQ(info.genre, 17);
     EXPECT_EQ(info.comment, "it's new");
-    EXPECT_EQ(WriteItemTag(catalogue.connection, 999, true), kStatusFailed);
+    EXPECT_FALSE(WriteItemTag(catalogue.connection, 999, true).ok);
 }
 
 TEST(WriteItemTag, FilesThatAreNotMpegAudioAreLeftAlone) {
@@ -47,7 +47,7 @@ TEST(WriteItemTag, FilesThatAreNotMpegAudioAreLeftAlone) {
     MediaImporter importer(catalogue.connection, options, nullptr, clock);
     const int item = importer.ImportMediaFile(path, false);
     ASSERT_GT(item, 0);
-    EXPECT_EQ(WriteItemTag(catalogue.connection, item, true), 0);
+    EXPECT_TRUE(WriteItemTag(catalogue.connection, item, true).ok);
     EXPECT_EQ(test::readFile(path), "plain text");
 }
 

@@ -73,7 +73,7 @@ TEST_F(MpegHeaderReaderTest, ChannelModeNames) {
 }
 
 TEST_F(MpegHeaderReaderTest, ScanAcceptsPosition204800AndNotBeyond) {
-    const std::string header = headerBytes({});
+    const std::string header = test::audioFrames({}, 3);
     MpegHeaderReader reader;
     ASSERT_EQ(reader.Open(write(zerosWith(300000, 204800, header))), 0);
     EXPECT_EQ(reader.headerPosition(), 204800);
@@ -86,7 +86,8 @@ TEST_F(MpegHeaderReaderTest, ScanAcceptsPosition204800AndNotBeyond) {
 TEST_F(MpegHeaderReaderTest, HeaderAcrossReadBlockBoundaries) {
     for (size_t position : {65533u, 65534u, 65535u, 65536u, 131071u}) {
         MpegHeaderReader reader;
-        ASSERT_EQ(reader.Open(write(zerosWith(200000, position, headerBytes({})))), 0) << position;
+        ASSERT_EQ(reader.Open(write(zerosWith(200000, position, test::audioFrames({}, 3)))), 0)
+            << position;
         EXPECT_EQ(reader.headerPosition(), static_cast<int64_t>(position));
     }
 }
@@ -98,11 +99,12 @@ TEST_F(MpegHeaderReaderTest, LeadingId3v2TagIsSkippedAndTheLimitCountsFromItsEnd
     const size_t tagEnd = tag.size();
 
     MpegHeaderReader reader;
-    ASSERT_EQ(reader.Open(write(tag + zerosWith(250000, 204800, headerBytes({})))), 0);
+    const std::string stream = test::audioFrames({}, 3);
+    ASSERT_EQ(reader.Open(write(tag + zerosWith(250000, 204800, stream))), 0);
     EXPECT_EQ(reader.headerPosition(), static_cast<int64_t>(tagEnd + 204800));
     EXPECT_EQ(reader.audioSize(), 250000 - 204800);
 
-    EXPECT_EQ(reader.Open(write(tag + zerosWith(250000, 204801, headerBytes({})))),
+    EXPECT_EQ(reader.Open(write(tag + zerosWith(250000, 204801, stream))),
               MpegHeaderReader::kNoFrameHeader);
 }
 
@@ -132,13 +134,30 @@ TEST_F(MpegHeaderReaderTest, TagSizeRunningPastTheEndIsNoTag) {
     EXPECT_EQ(reader.headerPosition(), static_cast<int64_t>(real.size()));
 }
 
+// A malformed tag header is scanned as data; a lone sync inside it is not taken for audio, the
+// stream behind it is.
 TEST_F(MpegHeaderReaderTest, MalformedTagHeaderIsScannedAsData) {
     std::string tag = test::id3v2Tag(3, {test::id3v2TextFrame(3, "TIT2", "T")}, 100);
     tag[8] = static_cast<char>(0x80); // not a synchsafe size
     tag.replace(40, 4, headerBytes({}));
     MpegHeaderReader reader;
-    ASSERT_EQ(reader.Open(write(tag + headerBytes({}) + std::string(1000, '\0'))), 0);
-    EXPECT_EQ(reader.headerPosition(), 40);
+    ASSERT_EQ(reader.Open(write(tag + test::audioFrames({}, 3))), 0);
+    EXPECT_EQ(reader.headerPosition(), static_cast<int64_t>(tag.size()));
+}
+
+// Away from where the audio must begin, a sync counts only with two more frames of the same
+// stream behind it: other formats named like MP3 files hold chance syncs.
+TEST_F(MpegHeaderReaderTest, ASyncInOtherDataNeedsThreeFramesInARow) {
+    FrameHeader other;
+    other.sampleRateIndex = 1;
+    const std::string lone = std::string("fLaC", 4) + std::string(996, 'x') + headerBytes({});
+    MpegHeaderReader reader;
+    EXPECT_EQ(reader.Open(write(lone + std::string(5000, 'x'))), MpegHeaderReader::kNoFrameHeader);
+    EXPECT_EQ(reader.Open(write(lone.substr(0, 1000) + test::audioFrames({}, 2) +
+                                test::audioFrames(other, 2) + std::string(5000, 'x'))),
+              MpegHeaderReader::kNoFrameHeader);
+    ASSERT_EQ(reader.Open(write(lone.substr(0, 1000) + test::audioFrames({}, 3))), 0);
+    EXPECT_EQ(reader.headerPosition(), 1000);
 }
 
 TEST_F(MpegHeaderReaderTest, SampleRatesByVersion) {
@@ -222,7 +241,7 @@ TEST_F(MpegHeaderReaderTest, InvalidWordsAreSkipped) {
     FrameHeader reserved;
     reserved.emphasis = 2;
     std::string bytes = zerosWith(5000, 0, headerBytes(reserved));
-    bytes.replace(1000, 4, headerBytes({}));
+    bytes.replace(1000, 1251, test::audioFrames({}, 3));
     MpegHeaderReader reader;
     ASSERT_EQ(reader.Open(write(bytes)), 0);
     EXPECT_EQ(reader.headerPosition(), 1000);
@@ -308,15 +327,11 @@ TEST_F(MpegHeaderReaderTest, XingFrameCountTooLargeForTheAudio) {
     EXPECT_EQ(reader.Length(), (11 * 417 * 8 / 1000) / 128);
 }
 
-TEST_F(MpegHeaderReaderTest, HeaderInsideTheClosingTagLeavesNoAudio) {
+TEST_F(MpegHeaderReaderTest, HeaderInsideTheClosingTagIsNoAudio) {
     std::string bytes = withId3v1Marker(std::string(200, '\0'));
     bytes.replace(150, 4, headerBytes({}));
     MpegHeaderReader reader;
-    ASSERT_EQ(reader.Open(write(bytes)), 0);
-    EXPECT_EQ(reader.headerPosition(), 150);
-    EXPECT_EQ(reader.audioSize(), 0);
-    EXPECT_EQ(reader.Length(), 0);
-    EXPECT_EQ(reader.FrameCount(), 0);
+    EXPECT_EQ(reader.Open(write(bytes)), MpegHeaderReader::kNoFrameHeader);
 }
 
 TEST_F(MpegHeaderReaderTest, ShortAndEmptyFiles) {

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace tunebay {
+
+// Where a rewrite that cannot replace a file keeps the copy of the old contents it would restore
+// after a crash. The catalogue's journal implements it: the entry is durable before the file is
+// touched, and whoever opens the catalogue next puts the backup back if the entry is still there.
+class IRewriteBackups {
+public:
+    virtual ~IRewriteBackups() = default;
+    // A private folder for backups and work files, ending in "/"; "" when there is none.
+    virtual std::string BackupFolder() = 0;
+    // Records that `backup` holds the old contents of `target`; durable when it returns. Returns
+    // the entry's id, or a negative number when it could not be recorded.
+    virtual long long RecordBackup(const std::string& target, const std::string& backup) = 0;
+    // The write finished (or was undone): the entry goes.
+    virtual void ClearBackup(long long entry) = 0;
+};
+
+// Writes the new contents of a file: gets the original open for reading and the new file open for
+// writing (empty), fills it; false with `reason` set when it cannot.
+using RewriteProducer = std::function<bool(int originalFd, int newFd, std::string& reason)>;
+// Checks the new contents (flushed, open at `newFd`) against the original before they replace
+// it; false with `reason` set when they are not what was meant.
+using RewriteVerifier = std::function<bool(int originalFd, int newFd, std::string& reason)>;
+
+// Called as a rewrite passes each of its steps ("produced", "flushed", "verified", "named",
+// "replaced"; in place: "backed up", "recorded", "overwritten"), so that tests can stop the
+// process at each of them.
+using RewriteStepHook = std::function<void(const char* step)>;
+
+struct RewriteResult {
+    bool ok = false;
+    std::string reason; // the system's reason when not ok
+};
+
+// Replaces the contents of the file at `path` (a file reached through a symbolic link is changed
+// where the link points) so that, whatever happens, the file holds either its old contents or its
+// new ones, whole. The new contents are made in a new file beside it, flushed, verified and then
+// renamed over it; owner, group, mode and extended attributes are kept, the modification time is
+// the time of the write. Where a new file cannot stand in for the old one (a file with several
+// names, an owner this process cannot give a file, a folder it cannot write), the file is written
+// in place, but only after a flushed backup is recorded in `backups`; without one such a file is
+// refused. A read-only file is refused. On any failure the file is as it was.
+RewriteResult RewriteFile(const std::string& path, const RewriteProducer& produce,
+                          const RewriteVerifier& verify, IRewriteBackups* backups,
+                          const RewriteStepHook& step = {});
+
+// Copies `length` bytes from `offset` of `from` to the current end of `to`; false on a read or
+// write error (errno set). Uses the kernel's copy where it can.
+bool AppendFileRange(int from, long long offset, long long length, int to);
+
+// Whether two open files hold the same bytes in the given ranges (lengths must be equal).
+bool SameFileBytes(int a, long long offsetA, int b, long long offsetB, long long length);
+
+// The reason for errno as the system words it.
+std::string SystemReason(int error);
+
+} // namespace tunebay
