@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+
 namespace tunebay {
 namespace {
 
@@ -43,6 +48,73 @@ TEST(CliCatalogue, CataloguesThatDoNotOpenGiveTheWindowsMessagesAndStatusThree) 
     EXPECT_EQ(text.status, 3);
     EXPECT_EQ(text.err, "Database file not available, faulty or read-only! (" +
                             cli.dir().file("t.tbf").string() + ": file is not a database)\n");
+}
+
+// A program that has the catalogue open may lose its file locks without knowing (any other
+// descriptor of the file closed in its process drops them, a file dialog looking into the file
+// is enough); a command that reads the catalogue meanwhile must not take the log and its shared
+// memory away from it when it ends.
+TEST(CliCatalogue, ACommandLeavesTheLogToAProgramStillWorking) {
+    CliRunner cli;
+    const std::string path = cli.dir().file("shared.tbf").string();
+    ASSERT_EQ(cli.run({"new", path}).status, 0);
+    CCatalogueConnection window;
+    ASSERT_EQ(window.Open(CatalogueConnectionString(path)), 0);
+    window.EnableConcurrentAccess();
+    window.Execute("INSERT INTO tblGroup (sName) VALUES ('first')");
+    std::ifstream(path).get(); // opened and closed: this process's file locks are gone
+
+    for (const char* command : {"info", "list"})
+        EXPECT_EQ(cli.run({command, path}).status, 0) << command;
+    EXPECT_TRUE(std::filesystem::exists(path + "-wal"));
+    EXPECT_TRUE(std::filesystem::exists(path + "-shm"));
+    window.Execute("INSERT INTO tblGroup (sName) VALUES ('second')");
+    EXPECT_EQ(window.Execute("SELECT COUNT(*) FROM tblGroup").GetInt(0), 2);
+    EXPECT_NE(cli.run({"sql", path, "SELECT sName FROM tblGroup"}).out.find("second"),
+              std::string::npos);
+
+    // The last one out leaves the file whole, without companions.
+    window.Open("");
+    EXPECT_FALSE(std::filesystem::exists(path + "-wal"));
+    EXPECT_FALSE(std::filesystem::exists(path + "-shm"));
+}
+
+TEST(CliCatalogue, AnythingButARegularFileIsRefused) {
+    CliRunner cli;
+    const std::string fifo = cli.dir().file("pipe.tbf").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto result = cli.run({"info", fifo});
+    EXPECT_EQ(result.status, 3);
+    EXPECT_NE(result.err.find("not a regular file"), std::string::npos) << result.err;
+}
+
+// new makes the file as any new file of the user's (their creation mask), and replaces only a
+// regular file: never a device, a pipe or a loop of links.
+TEST(CliCatalogue, NewHonoursTheMaskAndReplacesOnlyFiles) {
+    CliRunner cli;
+    for (const mode_t mask : {mode_t{077}, mode_t{002}}) {
+        const std::string path = cli.dir().file("masked" + std::to_string(mask) + ".tbf").string();
+        const mode_t previous = ::umask(mask);
+        const int status = cli.run({"new", path}).status;
+        ::umask(previous);
+        ASSERT_EQ(status, 0);
+        struct stat info {};
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0666 & ~mask) << std::oct << mask;
+    }
+    const std::string fifo = cli.dir().file("pipe.tbf").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const auto loopA = cli.dir().file("a.tbf"), loopB = cli.dir().file("b.tbf");
+    std::filesystem::create_symlink(loopB, loopA);
+    std::filesystem::create_symlink(loopA, loopB);
+    for (const std::string target : {fifo, loopA.string(), std::string("/dev/null")}) {
+        const auto result = cli.run({"new", "--force", target});
+        EXPECT_NE(result.status, 0) << target;
+        EXPECT_FALSE(result.err.empty());
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_symlink(loopA));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
 TEST(CliCatalogue, SqlRunsOneStatementInTheCatalogueDialect) {

@@ -1,6 +1,7 @@
 #include "app/catalogue_document.h"
 
 #include "app/product.h"
+#include "files/file_rewrite.h"
 #include "store/catalogue_error.h"
 #include "store/catalogue_files.h"
 
@@ -9,7 +10,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <system_error>
 
 namespace tunebay {
@@ -103,19 +106,34 @@ void CatalogueDocument::Close() {
 bool CatalogueDocument::copyTemplate(const std::string& path, std::string& reason) const {
     const fs::path target(LinkTarget(path));
     std::error_code error;
+    if (fs::is_symlink(target, error)) {
+        reason = std::strerror(ELOOP); // a loop of links: nothing to replace but a link
+        return false;
+    }
+    if (fs::exists(target, error) && !fs::is_regular_file(target, error)) {
+        reason = "not a regular file"; // a device, a pipe or a folder is never replaced
+        return false;
+    }
     if (fs::exists(target, error) && CatalogueInUse(target.string())) {
         reason = "the catalogue is open in another program";
         return false;
     }
     fs::path partial = target;
     partial += ".new-" + std::to_string(getpid());
-    if (!fs::copy_file(TemplatePath(), partial, fs::copy_options::overwrite_existing, error)) {
-        reason = error.message();
+    // Made with the user's file creation mask, as any new file of theirs.
+    const int in = ::open(TemplatePath().c_str(), O_RDONLY | O_CLOEXEC);
+    const int out = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    struct stat info {};
+    const bool copied = in >= 0 && out >= 0 && ::fstat(in, &info) == 0 &&
+                        AppendFileRange(in, 0, info.st_size, out) && ::fsync(out) == 0;
+    const int copyError = errno;
+    if (in >= 0)
+        ::close(in);
+    if ((out >= 0 && ::close(out) != 0) || !copied) {
+        reason = std::strerror(copied ? errno : copyError);
         fs::remove(partial, error);
         return false;
     }
-    fs::permissions(partial, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
-                    error);
     // A log or journal left by the replaced catalogue would be replayed into the new one.
     for (const char* companion : {"-wal", "-shm", "-journal"}) {
         fs::path stale = target;

@@ -81,13 +81,15 @@ int DirectoryRows::CopyLocalToOthers() {
 
 DirectoryRows::WriteResult DirectoryRows::WriteBack(CCatalogueConnection& connection) {
     WriteResult result;
-    for (Row& row : m_rows) {
-        if (!row.modified)
-            continue;
-        row.modified = false;
-        const long long id = row.id;
-        try {
-            CatalogueTransaction transaction(connection);
+    long long current = 0;
+    try {
+        // One transaction for the whole edit: a crash or a refused row leaves every row as it
+        // was, so running the edit again applies it once.
+        CatalogueTransaction transaction(connection);
+        for (const Row& row : m_rows) {
+            if (!row.modified)
+                continue;
+            const long long id = current = row.id;
             // Another row of the same local form takes this one's media.
             ResultSet twin = connection.ExecuteWith(
                 "SELECT MIN(lID) FROM tblDirectory WHERE sLocal=? AND lID<>?",
@@ -109,12 +111,16 @@ DirectoryRows::WriteResult DirectoryRows::WriteBack(CCatalogueConnection& connec
                     {formValue(row.forms[kLocal]), formValue(row.forms[kNetwork]),
                      formValue(row.forms[kWeb]), id});
             }
-            transaction.Commit();
             ++result.written;
-        } catch (const CatalogueError& error) {
-            result.failed.push_back(std::to_string(row.id) + ": " + error.engineMessage());
         }
+        transaction.Commit();
+    } catch (const CatalogueError& error) {
+        result = WriteResult();
+        result.failed.push_back(std::to_string(current) + ": " + error.engineMessage());
+        return result;
     }
+    for (Row& row : m_rows)
+        row.modified = false;
     return result;
 }
 

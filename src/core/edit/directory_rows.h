@@ -39,10 +39,10 @@ public:
         int merged = 0;                  // rows folded into another of the same local form
         std::vector<std::string> failed; // a line per row the catalogue refused
     };
-    // Writes the marked rows (an empty form as NULL), each on its own: a refused row is
-    // reported and the others are still written. A row whose local form another row already
-    // has is merged into that row: its media move there and it is deleted, so that one folder
-    // keeps one row.
+    // Writes the marked rows (an empty form as NULL) in one transaction: a refused row is
+    // reported and nothing is written (the rows stay marked). A row whose local form another row
+    // already has is merged into that row: its media move there and it is deleted, so that one
+    // folder keeps one row.
     WriteResult WriteBack(CCatalogueConnection& connection);
 
 private:

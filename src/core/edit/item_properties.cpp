@@ -176,10 +176,36 @@ SaveResult SaveItemProperties(CCatalogueConnection& connection, const ItemProper
         result.message = kMessageEmptyTitle;
         return result;
     }
+    if (changes.file) {
+        // A folder, a device or nothing at all would leave the item naming no file.
+        const std::string& path = *changes.file;
+        struct stat status {};
+        const std::size_t slash = path.rfind('/');
+        const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+        if (name.empty() || name == "." || name == ".." ||
+            (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode))) {
+            result.outcome = SaveOutcome::Failed;
+            result.message = kMessageSaveFailed;
+            result.engineReason =
+                (path.empty() ? std::string("no file") : path) + ": not a regular file";
+            return result;
+        }
+    }
     const long long item = loaded.itemId;
     const long long media = loaded.mediaId;
     try {
         CatalogueTransaction transaction(connection);
+        // A genre that is no row of the genre table would hide the item from every view.
+        if (changes.genreId && connection
+                                   .ExecuteWith("SELECT lID FROM tblGenre WHERE lID=?",
+                                                {static_cast<long long>(*changes.genreId)})
+                                   .IsEof()) {
+            result.outcome = SaveOutcome::Failed;
+            result.message = kMessageSaveFailed;
+            result.engineReason =
+                "No genre " + std::to_string(*changes.genreId) + " in the catalogue.";
+            return result;
+        }
         // The item as it stands now: another writer may have moved or deleted it.
         ResultSet now = connection.ExecuteWith(
             "SELECT tblItem.lGroupID, tblItem.lPackageID, tblItem.lMediaID FROM tblItem WHERE "

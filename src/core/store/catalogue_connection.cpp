@@ -1,10 +1,14 @@
 #include "store/catalogue_connection.h"
 
+#include "app/clock.h"
 #include "store/catalogue_error.h"
 #include "store/catalogue_files.h"
 #include "store/sql_dialect.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -46,6 +50,99 @@ void firstFinal(sqlite3_context* context) {
     }
 }
 
+// The engine's message, with the reason said plainly when another program holds the catalogue.
+std::string engineMessage(sqlite3* db) {
+    const int code = sqlite3_extended_errcode(db) & 0xFF;
+    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+        return std::string("the catalogue is busy in another program (") + sqlite3_errmsg(db) + ")";
+    return sqlite3_errmsg(db);
+}
+
+// Every process of this program holds a shared lock on each catalogue it has open, on a
+// descriptor of its own that stays open as long as the catalogue does. A process that closes a
+// catalogue leaves write-ahead logging (and lets the engine remove the log and its shared
+// memory) only when it can take that lock alone: the engine's own test relies on file locks that
+// the system drops when any other descriptor of the file in a holder's process is closed (a file
+// dialog that looks into the file is enough), after which a closing process would pull the
+// shared memory from under a window still working on it.
+class PresenceLocks {
+public:
+    // Takes the shared lock for the regular file at `path` (the process's descriptor of it, made
+    // once), and sets `info`; -1 with `reason` set when the file is not a catalogue this can
+    // lock. A second descriptor is never opened while the engine has the file open: closing it
+    // would drop the engine's locks.
+    static int Acquire(const std::string& path, struct stat& info, std::string& reason) {
+        std::lock_guard lock(mutex());
+        if (::stat(path.c_str(), &info) != 0) {
+            reason = std::strerror(errno);
+            return -1;
+        }
+        if (!S_ISREG(info.st_mode)) {
+            reason = "not a regular file";
+            return -1;
+        }
+        const auto found = entries().find({info.st_dev, info.st_ino});
+        if (found != entries().end()) {
+            ++found->second.users;
+            return found->second.fd;
+        }
+        // Without blocking: a FIFO put in the file's place meanwhile would otherwise hang here.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        struct stat opened {};
+        if (fd < 0 || ::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+            reason = fd < 0 ? std::strerror(errno) : "not a regular file";
+            if (fd >= 0)
+                ::close(fd);
+            return -1;
+        }
+        info = opened;
+        const long long deadline = SteadyMilliseconds() + kBusyTimeoutMs;
+        // Another process holds the lock alone only while it leaves write-ahead logging.
+        while (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK || SteadyMilliseconds() >= deadline) {
+                reason = "the catalogue is busy in another program";
+                ::close(fd);
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        entries()[{info.st_dev, info.st_ino}] = {fd, 1};
+        return fd;
+    }
+
+    // Whether this process is the only one that has the file open (this call's user included).
+    static bool Alone(dev_t device, ino_t inode) {
+        std::lock_guard lock(mutex());
+        const auto found = entries().find({device, inode});
+        return found != entries().end() && found->second.users == 1 &&
+               ::flock(found->second.fd, LOCK_EX | LOCK_NB) == 0;
+    }
+
+    // The descriptor is closed with its last user, after the engine has closed its own.
+    static void Release(dev_t device, ino_t inode) {
+        std::lock_guard lock(mutex());
+        const auto found = entries().find({device, inode});
+        if (found == entries().end() || --found->second.users > 0)
+            return;
+        ::close(found->second.fd);
+        entries().erase(found);
+    }
+
+private:
+    struct Entry {
+        int fd = -1;
+        int users = 0;
+    };
+    static std::mutex& mutex() {
+        static std::mutex m;
+        return m;
+    }
+    static std::map<std::pair<dev_t, ino_t>, Entry>& entries() {
+        static std::map<std::pair<dev_t, ino_t>, Entry> e;
+        return e;
+    }
+};
+
 std::string uriEscape(std::string_view path) {
     static const char* hex = "0123456789ABCDEF";
     std::string out;
@@ -67,12 +164,19 @@ std::string uriEscape(std::string_view path) {
 // handles cached by threads for an earlier catalogue are recognised as stale.
 class ConnectionState {
 public:
-    // Waits for another writer in short steps (SQLite's own waiting sleeps up to 100 ms at a
-    // time and would miss the short gap between two of a run's batches).
-    static int onBusy(void*, int attempt) {
-        if (attempt >= kBusyTimeoutMs)
+    // Waits for another writer by the clock, at most kBusyTimeoutMs, in short steps that grow
+    // to a few milliseconds (SQLite's own waiting sleeps up to 100 ms at a time and would miss
+    // the short gap between two of a run's batches).
+    static int onBusy(void* self, int attempt) {
+        auto* state = static_cast<ConnectionState*>(self);
+        const BusyWait& wait = state->busyWait;
+        thread_local long long started = 0;
+        const long long now = wait.now();
+        if (attempt == 0)
+            started = now;
+        if (now - started >= kBusyTimeoutMs)
             return 0;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        wait.sleep(std::min<long long>(8, 1LL << std::min(attempt, 3)));
         return 1;
     }
 
@@ -80,13 +184,22 @@ public:
         for (auto& [db, cache] : statements)
             for (auto& [sql, statement] : cache)
                 sqlite3_finalize(statement);
+        const bool alone = presenceFd >= 0 && PresenceLocks::Alone(device, inode);
+        if (!alone) {
+            // The log and its shared memory stay for the other processes.
+            int keep = 1;
+            for (sqlite3* db : handles)
+                sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
+        }
         sqlite3* last = handles.empty() ? nullptr : handles.back();
         for (sqlite3* db : handles)
             if (db != last)
                 sqlite3_close_v2(db); // deferred until the last result set of a handle is released
-        if (last && !readOnly)
+        if (last && !readOnly && alone)
             leaveWriteAheadLog(last);
         sqlite3_close_v2(last);
+        if (presenceFd >= 0)
+            PresenceLocks::Release(device, inode);
     }
 
     // The last writer to close a catalogue takes it out of write-ahead logging: the file then
@@ -118,6 +231,10 @@ public:
 
     std::string location; // an absolute path, or a file: URI for an unchanging read-only open
     int flags = 0;
+    BusyWait busyWait;
+    int presenceFd = -1;
+    dev_t device = 0;
+    ino_t inode = 0;
     bool readOnly = false;
     std::mutex mutex;
     std::vector<sqlite3*> handles; // every handle made for this catalogue
@@ -192,7 +309,7 @@ void ResultSet::MoveNext() {
         release();
         return;
     }
-    const std::string message = sqlite3_errmsg(sqlite3_db_handle(m_statement));
+    const std::string message = engineMessage(sqlite3_db_handle(m_statement));
     release();
     throw CatalogueError(m_sql, message);
 }
@@ -247,6 +364,11 @@ std::string ResultSet::GetText(int column) const {
 
 // ---- CCatalogueConnection ----
 
+BusyWait::BusyWait()
+    : now(SteadyMilliseconds), sleep([](long long milliseconds) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+      }) {}
+
 CCatalogueConnection::CCatalogueConnection() = default;
 
 CCatalogueConnection::~CCatalogueConnection() {
@@ -278,6 +400,14 @@ int CCatalogueConnection::Open(std::string_view connectionString) {
 
     auto state = std::make_shared<ConnectionState>();
     state->location = path;
+    state->busyWait = m_busyWait;
+
+    struct stat info {};
+    state->presenceFd = PresenceLocks::Acquire(path, info, m_openError);
+    if (state->presenceFd < 0)
+        return 1;
+    state->device = info.st_dev;
+    state->inode = info.st_ino;
 
     // Reading the schema proves that the file is a database at all (opening alone reads nothing).
     auto probe = [&]() -> bool {
@@ -313,7 +443,7 @@ int CCatalogueConnection::Open(std::string_view connectionString) {
     // read, in a way that makes no files beside it.
     if (!opened) {
         std::string refusal;
-        const ReadOnlyAccess access = ChooseReadOnlyAccess(path, refusal);
+        const ReadOnlyAccess access = ChooseReadOnlyAccess(path, state->presenceFd, refusal);
         if (access == ReadOnlyAccess::Refused) {
             m_openError = refusal;
             return 1;
@@ -406,7 +536,7 @@ ResultSet CCatalogueConnection::firstStep(sqlite3* db, sqlite3_stmt* statement,
     if (step == SQLITE_DONE) {
         result.release();
     } else if (step != SQLITE_ROW) {
-        const std::string message = sqlite3_errmsg(db);
+        const std::string message = engineMessage(db);
         result.release();
         throw CatalogueError(std::string(sql), message);
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -12,6 +13,14 @@ struct sqlite3_stmt;
 namespace tunebay {
 
 class ConnectionState;
+
+// How a statement waits for another writer: the clock (steady milliseconds) and the sleep, both
+// replaceable by tests.
+struct BusyWait {
+    std::function<long long()> now;
+    std::function<void(long long milliseconds)> sleep;
+    BusyWait();
+};
 
 // A value bound to a "?" of a prepared statement. Text binds the way SqlQuote writes it: the
 // empty text is NULL.
@@ -75,6 +84,9 @@ public:
     // Why the last Open failed, in the system's or the engine's words ("" after a success).
     const std::string& OpenError() const { return m_openError; }
 
+    // How statements of catalogues opened after this call wait for another writer.
+    void SetBusyWait(BusyWait wait) { m_busyWait = std::move(wait); }
+
     // Switches the catalogue file to write-ahead logging so that readers and one writer can work
     // at once. Called once the file is known to be a catalogue (it changes the file).
     void EnableConcurrentAccess();
@@ -108,6 +120,7 @@ private:
     ResultSet firstStep(sqlite3* db, sqlite3_stmt* statement, std::string_view sql, bool cached);
 
     std::shared_ptr<ConnectionState> m_state;
+    BusyWait m_busyWait;
     std::string m_path;
     std::string m_openError;
 };

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 namespace tunebay {
@@ -20,11 +19,12 @@ std::string AbsoluteCatalogueName(std::string_view path) {
     return absolute.string();
 }
 
-ReadOnlyAccess ChooseReadOnlyAccess(const std::string& path, std::string& refusal) {
-    // Bytes 18 and 19 of the header are 2 when the file is in write-ahead-log mode.
+ReadOnlyAccess ChooseReadOnlyAccess(const std::string& path, int fd, std::string& refusal) {
+    // Bytes 18 and 19 of the header are 2 when the file is in write-ahead-log mode. Read through
+    // the caller's descriptor: opening and closing another would drop the engine's locks.
     char header[20] = {};
-    std::ifstream file(path, std::ios::binary);
-    if (!file.read(header, sizeof header) || header[18] != 2 || header[19] != 2)
+    if (::pread(fd, header, sizeof header, 0) != sizeof header || header[18] != 2 ||
+        header[19] != 2)
         return ReadOnlyAccess::Plain;
     std::error_code error;
     const auto walSize = std::filesystem::file_size(path + "-wal", error);
@@ -83,9 +83,11 @@ bool IsCatalogueFile(const std::string& cataloguePath, const std::string& target
         return true;
     // The names the system resolves them to (links and "." or ".." included), as far as they
     // exist: a log file need not exist yet to be refused.
+    // Both made absolute first: a bare relative name has no part that exists to resolve.
     std::error_code failed;
-    const std::string catalogue = fs::weakly_canonical(cataloguePath, failed).string();
-    const std::string written = fs::weakly_canonical(target, failed).string();
+    const std::string catalogue =
+        fs::weakly_canonical(fs::absolute(cataloguePath, failed), failed).string();
+    const std::string written = fs::weakly_canonical(fs::absolute(target, failed), failed).string();
     if (failed || catalogue.empty() || written.empty())
         return false;
     for (const char* companion : {"", "-wal", "-shm", "-journal"})

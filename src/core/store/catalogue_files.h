@@ -15,7 +15,8 @@ enum class ReadOnlyAccess {
     Unchanging, // its write-ahead log is absent or empty, so the file holds every change
     Refused,    // its latest changes are in a log that cannot be read without making files
 };
-ReadOnlyAccess ChooseReadOnlyAccess(const std::string& path, std::string& refusal);
+// `fd` is a descriptor of the catalogue the caller keeps open.
+ReadOnlyAccess ChooseReadOnlyAccess(const std::string& path, int fd, std::string& refusal);
 
 // Whether another process holds the catalogue at `path` open (an engine lock probe). A file that
 // is no database is not in use.

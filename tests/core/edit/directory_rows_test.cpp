@@ -101,16 +101,18 @@ TEST_F(DirectoryRowsTest, RowsThatComeToShareALocalFormAreMerged) {
               "2");
 }
 
-TEST_F(DirectoryRowsTest, ARefusedRowIsReportedAndTheOthersAreWritten) {
+TEST_F(DirectoryRowsTest, ARefusedRowIsReportedAndNothingIsWritten) {
     catalogue.connection.Execute("CREATE TRIGGER refuse BEFORE UPDATE ON tblDirectory WHEN "
                                  "OLD.sLocal='/b/' BEGIN SELECT RAISE(ABORT, 'no way'); END");
     rows.CopyLocalToOthers();
     for (std::size_t i = 0; i < rows.Rows().size(); ++i)
         rows.SetCell(i, DirectoryRows::kWeb, "http://x" + rows.Rows()[i].forms[0]);
     const DirectoryRows::WriteResult written = rows.WriteBack(catalogue.connection);
-    EXPECT_EQ(written.written, 2);
+    EXPECT_EQ(written.written, 0);
     ASSERT_EQ(written.failed.size(), 1u);
     EXPECT_NE(written.failed[0].find("no way"), std::string::npos);
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblDirectory WHERE sURL LIKE 'http://x%'"),
+              "0");
 }
 
 } // namespace

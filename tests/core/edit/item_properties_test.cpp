@@ -12,6 +12,8 @@
 
 #include <fstream>
 
+#include <sys/stat.h>
+
 namespace tunebay {
 namespace {
 
@@ -225,6 +227,39 @@ TEST_F(ItemPropertiesTest, DetailsText) {
     std::filesystem::create_directory(path);
     EXPECT_EQ(ItemDetailsText(catalogue.connection, load(item)).substr(0, 19),
               "Exists local\t\t no\r\n");
+}
+
+// Edits that would leave the item where no view shows it, or naming no file, are refused and
+// change nothing.
+TEST_F(ItemPropertiesTest, GenresThatAreNoRowAndPathsThatAreNoFileAreRefused) {
+    const int item = add("Abba");
+    const ItemProperties before = load(item);
+    test::TempDir dir;
+    const std::string fifo = dir.file("pipe.mp3").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::vector<PropertyChanges> refused;
+    for (const int genre : {999, -7, 200}) {
+        PropertyChanges changes;
+        changes.genreId = genre;
+        changes.title = "Changed";
+        refused.push_back(changes);
+    }
+    for (const std::string& file : {std::string(), dir.path().string() + "/", dir.path().string(),
+                                    fifo, std::string("/music/..")}) {
+        PropertyChanges changes;
+        changes.file = file;
+        changes.title = "Changed";
+        refused.push_back(changes);
+    }
+    for (const PropertyChanges& changes : refused) {
+        const SaveResult result = save(item, changes);
+        EXPECT_EQ(result.outcome, SaveOutcome::Failed) << changes.file.value_or("genre");
+        EXPECT_FALSE(result.engineReason.empty());
+        const ItemProperties after = load(item);
+        EXPECT_EQ(after.title, before.title);
+        EXPECT_EQ(after.genreId, before.genreId);
+        EXPECT_EQ(after.FilePath(), before.FilePath());
+    }
 }
 
 } // namespace

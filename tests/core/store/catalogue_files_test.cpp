@@ -162,6 +162,13 @@ TEST(CatalogueFiles, CatalogueAndItsCompanionsAreRecognisedThroughAnyName) {
         EXPECT_TRUE(IsCatalogueFile(path, same)) << same;
     for (const std::string& other : {folder + "/test.txt", folder + "/test.tbf-x", std::string()})
         EXPECT_FALSE(IsCatalogueFile(path, other)) << other;
+    // Bare relative names, as typed in the catalogue's folder.
+    const fs::path previous = fs::current_path();
+    fs::current_path(folder);
+    EXPECT_TRUE(IsCatalogueFile(path, "test.tbf-wal"));
+    EXPECT_TRUE(IsCatalogueFile("test.tbf", path + "-journal"));
+    EXPECT_FALSE(IsCatalogueFile(path, "other.tbf-wal"));
+    fs::current_path(previous);
 }
 
 TEST(CatalogueFiles, LinkTargetFollowsChainsOfLinks) {
