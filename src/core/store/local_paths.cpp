@@ -1,7 +1,12 @@
 #include "store/local_paths.h"
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
+#include <list>
 #include <system_error>
 #include <vector>
 
@@ -31,6 +36,7 @@ std::string NormalLocalPath(std::string_view path, std::string_view base) {
         absolute = folder + "/" + absolute;
     }
     std::vector<std::string_view> parts;
+    std::list<std::string> resolved; // the texts of link targets the parts point into
     const std::string_view text(absolute);
     size_t start = 0;
     while (start <= text.size()) {
@@ -39,6 +45,28 @@ std::string NormalLocalPath(std::string_view path, std::string_view base) {
             end = text.size();
         const std::string_view part = text.substr(start, end - start);
         if (part == "..") {
+            // The system takes ".." behind a symbolic link from where the link points, not from
+            // the folder that holds the link.
+            if (!parts.empty()) {
+                std::string prefix;
+                for (const auto p : parts)
+                    prefix.append("/").append(p);
+                struct stat info {};
+                char* target = ::lstat(prefix.c_str(), &info) == 0 && S_ISLNK(info.st_mode)
+                                   ? ::realpath(prefix.c_str(), nullptr)
+                                   : nullptr;
+                if (target) {
+                    resolved.emplace_back(target);
+                    std::free(target);
+                    parts.clear();
+                    const std::string_view real(resolved.back());
+                    for (size_t at = 1; at < real.size();) {
+                        const size_t next = std::min(real.find('/', at), real.size());
+                        parts.push_back(real.substr(at, next - at));
+                        at = next + 1;
+                    }
+                }
+            }
             if (!parts.empty())
                 parts.pop_back(); // ".." at the root stays at the root
         } else if (!part.empty() && part != ".") {

@@ -224,6 +224,21 @@ TEST(LocalPaths, EveryWayOfWritingAPathGivesOneForm) {
     EXPECT_FALSE(HasUrlScheme("c:/x"));
 }
 
+// "ln/../m2" where ln links to real/sub is real/m2 to the system, and so here; a path without
+// such a ".." keeps its link.
+TEST(LocalPaths, DotDotBehindALinkIsResolvedAsTheSystemDoes) {
+    TempDir dir;
+    const std::string root = fs::canonical(dir.path()).string();
+    fs::create_directories(dir.file("real/sub"));
+    fs::create_directories(dir.file("m2"));
+    fs::create_directories(dir.file("real/m2"));
+    fs::create_directory_symlink(dir.file("real/sub"), dir.file("ln"));
+    EXPECT_EQ(NormalLocalPath(root + "/ln/../m2/a.mp3"), root + "/real/m2/a.mp3");
+    EXPECT_EQ(NormalLocalPath(root + "/ln/x/../a.mp3"), root + "/ln/a.mp3");
+    EXPECT_EQ(NormalLocalPath(root + "/ln/a.mp3"), root + "/ln/a.mp3");
+    EXPECT_EQ(NormalLocalPath("../m2/b.mp3", root + "/ln"), root + "/real/m2/b.mp3");
+}
+
 TEST(LocalPaths, DirectoryRowsUseTheNormalFormAndAddressesKeepTheirs) {
     TempCatalogue catalogue;
     const int id = FindOrCreateDirectory(catalogue.connection, "/music/");
