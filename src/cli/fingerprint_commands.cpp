@@ -50,10 +50,12 @@ public:
             return kExitReportedFailures;
         }
         AcoustIdClient client(settings);
-        std::string trackId;
+        std::vector<AcoustIdTrack> tracks;
         std::string error;
         const bool answered =
-            client.LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, trackId, error);
+            client.LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, tracks, error);
+        // The track an import would store: the best-scored one with recordings.
+        const std::string trackId = BestTrackWithCandidates(tracks);
         context.out << "\t" << trackId << "\n";
         if (!answered) {
             context.err << "The lookup failed: " << error << "\n";

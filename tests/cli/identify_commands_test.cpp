@@ -17,9 +17,10 @@ protected:
         : catalogue(cli.dir().file("c.tbf").string()),
           tune(cli.dir().write("music/tune.mp3", test::toneMp3({5, 20, 0})).string()) {
         cli.run({"new", catalogue});
-        server.answerFingerprint({200, test::trackIdAnswer({{kTrack, 0.9}})});
-        server.answerTrack(kTrack, {200, test::recordingsAnswer(
-                                             kTrack, {{"tune", {{"The Band", ""}}, "Album", 20}})});
+        const std::string recordings =
+            test::recordingsAnswer(kTrack, {{"tune", {{"The Band", ""}}, "Album", 20}});
+        server.answerFingerprint({200, recordings});
+        server.answerTrack(kTrack, {200, recordings});
     }
     // The lookup settings for the fake service, then the command.
     test::CliResult run(std::vector<std::string> arguments, const std::string& key = "secret") {

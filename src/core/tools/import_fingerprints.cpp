@@ -17,13 +17,13 @@ FingerprintGenerator MakeImportFingerprints(const CAppSettings& settings) {
         const AudioFingerprint fingerprint = FingerprintFile(path);
         if (!fingerprint.ok)
             return {};
-        std::string trackId;
+        std::vector<AcoustIdTrack> tracks;
         std::string error;
-        if (!client->LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, trackId,
-                                       error) ||
-            !IsTrackId(trackId))
+        if (!client->LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, tracks,
+                                       error))
             return {};
-        return trackId;
+        // Only a track with recordings can identify the item later.
+        return BestTrackWithCandidates(tracks);
     };
 }
 
