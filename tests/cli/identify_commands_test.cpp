@@ -83,11 +83,17 @@ TEST_F(CliIdentify, ImportStoresTheTrackIdWhenAskedAndGoesOnWhenTheServiceFails)
     EXPECT_EQ(stored.status, 0) << stored.err;
     EXPECT_NE(sql("SELECT sValue FROM tblOptional WHERE lOptionalTypeID=4095").find(kTrack),
               std::string::npos);
+    // The fingerprint itself is kept for comparisons without decoding.
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM tblOptional WHERE lOptionalTypeID=4119"), "1\n");
 
     server.answerFingerprint({400, test::errorAnswer(4, "invalid API key")});
     const auto other = cli.dir().write("music/other.mp3", test::toneMp3({6, 20, 0})).string();
     const auto failed = run({"--set", "ImportGenerateTRM=1", "import", catalogue, other});
     EXPECT_EQ(failed.status, 0) << failed.err;
+    EXPECT_NE(failed.err.find("Fingerprint lookups stopped after the first failure (invalid API "
+                              "key)"),
+              std::string::npos)
+        << failed.err;
     EXPECT_NE(sql("SELECT COUNT(*) FROM tblMedia").find("2"), std::string::npos);
     EXPECT_NE(sql("SELECT COUNT(*) FROM tblOptional WHERE lOptionalTypeID=4095").find("1"),
               std::string::npos);
