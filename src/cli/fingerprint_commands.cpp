@@ -35,7 +35,8 @@ public:
             return kExitCatalogueNotOpened;
         const AudioFingerprint fingerprint = FingerprintFile(m_file);
         if (!fingerprint.ok) {
-            context.err << m_file << ": no fingerprint: " << fingerprint.error << "\n";
+            context.err << m_file << ": " << (fingerprint.errorNumber ? "" : "no fingerprint: ")
+                        << fingerprint.error << "\n";
             return kExitReportedFailures;
         }
         context.out << fingerprint.duration << "\t" << fingerprint.fingerprint;

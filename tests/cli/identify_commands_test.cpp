@@ -54,6 +54,10 @@ TEST_F(CliIdentify, FingerprintPrintsLengthAndFingerprintAndLooksItUp) {
     const auto notAudio = run({"fingerprint", cli.dir().write("x.mp3", "text").string()});
     EXPECT_EQ(notAudio.status, 1);
     EXPECT_NE(notAudio.err.find("no fingerprint"), std::string::npos);
+
+    const auto missing = run({"fingerprint", "missing.mp3"});
+    EXPECT_NE(missing.status, 0);
+    EXPECT_EQ(missing.err, "missing.mp3: No such file or directory\n");
 }
 
 TEST_F(CliIdentify, IdentifyTakesAGoodCandidateAndStoresTheTrackId) {
