@@ -72,9 +72,7 @@ int finishRuns(CliContext& context, const ConsoleProgress& progress, const RunTo
     if (!totals.error.empty())
         context.err << totals.error << "\n";
     if (!totals.lookupsEnded.empty())
-        context.err << "Fingerprint lookups stopped after the first failure ("
-                    << totals.lookupsEnded
-                    << "); the other files were imported without AcoustID track ids.\n";
+        context.err << LookupsEndedText(totals.lookupsEnded) << "\n";
     if (summary && !totals.failed.empty())
         context.err << ImportFailureSummary(static_cast<int>(totals.failed.size())) << "\n";
     printFailedFiles(context, totals, verbose);

@@ -56,6 +56,11 @@ private:
 
 } // namespace
 
+std::string LookupsEndedText(const std::string& reason) {
+    return "Fingerprint lookups stopped after the first failure (" + reason +
+           "); the other files were imported without AcoustID track ids.";
+}
+
 FingerprintGenerator MakeImportFingerprints(const CAppSettings& settings) {
     if (settings.MusicBrainzApiKey.empty())
         return [](const std::string&, const std::function<bool()>&) { return FileFingerprint(); };

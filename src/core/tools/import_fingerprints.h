@@ -12,4 +12,7 @@ namespace tunebay {
 // files are fingerprinted but not looked up, and the file where that happened says why.
 FingerprintGenerator MakeImportFingerprints(const CAppSettings& settings);
 
+// What the end of an import says when it gave up looking fingerprints up for `reason`.
+std::string LookupsEndedText(const std::string& reason);
+
 } // namespace tunebay
