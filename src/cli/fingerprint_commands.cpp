@@ -35,7 +35,8 @@ public:
             return kExitCatalogueNotOpened;
         const AudioFingerprint fingerprint = FingerprintFile(m_file);
         if (!fingerprint.ok) {
-            context.err << m_file << ": no fingerprint: " << fingerprint.error << "\n";
+            context.err << m_file << ": " << (fingerprint.errorNumber ? "" : "no fingerprint: ")
+                        << fingerprint.error << "\n";
             return kExitReportedFailures;
         }
         context.out << fingerprint.duration << "\t" << fingerprint.fingerprint;
@@ -50,10 +51,12 @@ public:
             return kExitReportedFailures;
         }
         AcoustIdClient client(settings);
-        std::string trackId;
+        std::vector<AcoustIdTrack> tracks;
         std::string error;
         const bool answered =
-            client.LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, trackId, error);
+            client.LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, tracks, error);
+        // The track an import would store: the best-scored one with recordings.
+        const std::string trackId = BestTrackWithCandidates(tracks);
         context.out << "\t" << trackId << "\n";
         if (!answered) {
             context.err << "The lookup failed: " << error << "\n";

@@ -24,8 +24,11 @@ struct RunTotals {
     int processed = 0;
     std::string error;
     std::vector<FailedImport> failed;
+    std::string lookupsEnded;
 
     void Add(const ImportRun& run) {
+        if (lookupsEnded.empty())
+            lookupsEnded = run.LookupsEnded();
         processed += run.Processed();
         if (error.empty() && !run.ErrorMessage().empty())
             error = run.ErrorMessage() +
@@ -68,6 +71,8 @@ int finishRuns(CliContext& context, const ConsoleProgress& progress, const RunTo
                bool verbose, bool summary, int otherFailures = 0) {
     if (!totals.error.empty())
         context.err << totals.error << "\n";
+    if (!totals.lookupsEnded.empty())
+        context.err << LookupsEndedText(totals.lookupsEnded) << "\n";
     if (summary && !totals.failed.empty())
         context.err << ImportFailureSummary(static_cast<int>(totals.failed.size())) << "\n";
     printFailedFiles(context, totals, verbose);

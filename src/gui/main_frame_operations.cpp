@@ -8,6 +8,7 @@
 #include "jukora_view.h"
 #include "listing_operation.h"
 #include "prompter.h"
+#include "tools/import_fingerprints.h"
 #include "window_messages.h"
 #include "window_progress_sink.h"
 
@@ -124,11 +125,15 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
         const auto* run = dynamic_cast<const ImportRun*>(operation.get());
         const int failures = run ? run->Failures() : 0;
         const std::string error = run ? run->ErrorMessage() : std::string();
+        const std::string lookupsEnded = run ? run->LookupsEnded() : std::string();
         operation.reset();
         m_total = m_connection.CountItems();
         RefreshViews();
         if (!error.empty())
             m_prompter.Message(QString::fromUtf8(kMessageImportError), PromptIcon::Error);
+        if (!lookupsEnded.empty())
+            m_prompter.Message(QString::fromStdString(LookupsEndedText(lookupsEnded)),
+                               PromptIcon::Warning);
         if (failures != 0)
             m_prompter.Message(QString::fromStdString(ImportFailureSummary(failures)),
                                PromptIcon::Warning);

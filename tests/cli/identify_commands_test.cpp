@@ -17,9 +17,10 @@ protected:
         : catalogue(cli.dir().file("c.tbf").string()),
           tune(cli.dir().write("music/tune.mp3", test::toneMp3({5, 20, 0})).string()) {
         cli.run({"new", catalogue});
-        server.answerFingerprint({200, test::trackIdAnswer({{kTrack, 0.9}})});
-        server.answerTrack(kTrack, {200, test::recordingsAnswer(
-                                             kTrack, {{"tune", {{"The Band", ""}}, "Album", 20}})});
+        const std::string recordings =
+            test::recordingsAnswer(kTrack, {{"tune", {{"The Band", ""}}, "Album", 20}});
+        server.answerFingerprint({200, recordings});
+        server.answerTrack(kTrack, {200, recordings});
     }
     // The lookup settings for the fake service, then the command.
     test::CliResult run(std::vector<std::string> arguments, const std::string& key = "secret") {
@@ -53,6 +54,10 @@ TEST_F(CliIdentify, FingerprintPrintsLengthAndFingerprintAndLooksItUp) {
     const auto notAudio = run({"fingerprint", cli.dir().write("x.mp3", "text").string()});
     EXPECT_EQ(notAudio.status, 1);
     EXPECT_NE(notAudio.err.find("no fingerprint"), std::string::npos);
+
+    const auto missing = run({"fingerprint", "missing.mp3"});
+    EXPECT_NE(missing.status, 0);
+    EXPECT_EQ(missing.err, "missing.mp3: No such file or directory\n");
 }
 
 TEST_F(CliIdentify, IdentifyTakesAGoodCandidateAndStoresTheTrackId) {
@@ -82,11 +87,17 @@ TEST_F(CliIdentify, ImportStoresTheTrackIdWhenAskedAndGoesOnWhenTheServiceFails)
     EXPECT_EQ(stored.status, 0) << stored.err;
     EXPECT_NE(sql("SELECT sValue FROM tblOptional WHERE lOptionalTypeID=4095").find(kTrack),
               std::string::npos);
+    // The fingerprint itself is kept for comparisons without decoding.
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM tblOptional WHERE lOptionalTypeID=4119"), "1\n");
 
     server.answerFingerprint({400, test::errorAnswer(4, "invalid API key")});
     const auto other = cli.dir().write("music/other.mp3", test::toneMp3({6, 20, 0})).string();
     const auto failed = run({"--set", "ImportGenerateTRM=1", "import", catalogue, other});
     EXPECT_EQ(failed.status, 0) << failed.err;
+    EXPECT_NE(failed.err.find("Fingerprint lookups stopped after the first failure (invalid API "
+                              "key)"),
+              std::string::npos)
+        << failed.err;
     EXPECT_NE(sql("SELECT COUNT(*) FROM tblMedia").find("2"), std::string::npos);
     EXPECT_NE(sql("SELECT COUNT(*) FROM tblOptional WHERE lOptionalTypeID=4095").find("1"),
               std::string::npos);

@@ -93,12 +93,12 @@ private slots:
         options.generateFingerprint = true;
         auto run = std::make_shared<FolderImportOperation>(
             window.frame->ProgressSink(), window.frame->Connection(), music.path().string() + "/",
-            options, window.clock, [&](const std::string&) {
+            options, window.clock, [&](const std::string&, const std::function<bool()>&) {
                 if (++fingerprinted == 10)
                     while (!released)
                         std::this_thread::sleep_for(std::chrono::milliseconds(5));
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
-                return std::string();
+                return FileFingerprint();
             });
         QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
         QVERIFY(window.frame->StartOperation(run));

@@ -120,9 +120,9 @@ private slots:
     void identificationAsksAboutAWeakCandidateAndTakesIt() {
         const std::string track = "9ff43b6a-4f16-427c-93c2-92307ca505e0";
         FakeAcoustIdServer server;
-        server.answerFingerprint({200, trackIdAnswer({{track, 1.0}})});
-        server.answerTrack(track,
-                           {200, recordingsAnswer(track, {{"Waterloo", {{"ABBA", ""}}, "", 168}})});
+        // The recordings come with the fingerprint lookup.
+        server.answerFingerprint(
+            {200, recordingsAnswer(track, {{"Waterloo", {{"ABBA", ""}}, "", 168}})});
         TempCatalogue catalogue;
         TempDir music;
         music.write("01.mp3", toneMp3({5, 20, 0}));

@@ -13,6 +13,7 @@ struct FakeAcoustIdServer::State {
     std::thread thread;
     mutable std::mutex mutex;
     std::condition_variable closing;
+    mutable std::condition_variable arrived;
     bool closed = false;
     std::vector<FakeRequest> requests;
     FakeAnswer fingerprint;
@@ -26,11 +27,14 @@ std::string trackIdAnswer(const std::vector<std::pair<std::string, double>>& ids
     return nlohmann::json{{"status", "ok"}, {"results", results}}.dump();
 }
 
-std::string recordingsAnswer(const std::string& trackId,
-                             const std::vector<FakeRecording>& recordings) {
+namespace {
+
+nlohmann::json recordingList(const std::vector<FakeRecording>& recordings) {
     nlohmann::json list = nlohmann::json::array();
     for (const auto& recording : recordings) {
-        nlohmann::json entry{{"id", "rec"}, {"title", recording.title}};
+        nlohmann::json entry{{"id", "rec"}};
+        if (!recording.title.empty())
+            entry["title"] = recording.title;
         nlohmann::json artists = nlohmann::json::array();
         for (const auto& [name, join] : recording.artists) {
             nlohmann::json artist{{"id", "a"}, {"name", name}};
@@ -47,8 +51,25 @@ std::string recordingsAnswer(const std::string& trackId,
             entry["duration"] = recording.duration;
         list.push_back(entry);
     }
-    nlohmann::json result{{"id", trackId}, {"score", 1.0}, {"recordings", list}};
-    return nlohmann::json{{"status", "ok"}, {"results", nlohmann::json::array({result})}}.dump();
+    return list;
+}
+
+} // namespace
+
+std::string recordingsAnswer(const std::string& trackId,
+                             const std::vector<FakeRecording>& recordings) {
+    return tracksAnswer({{trackId, 1.0, recordings}});
+}
+
+std::string tracksAnswer(const std::vector<FakeTrack>& tracks) {
+    nlohmann::json results = nlohmann::json::array();
+    for (const auto& track : tracks) {
+        nlohmann::json result{{"id", track.id}, {"score", track.score}};
+        if (!track.recordings.empty())
+            result["recordings"] = recordingList(track.recordings);
+        results.push_back(result);
+    }
+    return nlohmann::json{{"status", "ok"}, {"results", results}}.dump();
 }
 
 std::string errorAnswer(int code, const std::string& message) {
@@ -74,6 +95,7 @@ FakeAcoustIdServer::FakeAcoustIdServer() : m_state(std::make_shared<State>()) {
             {
                 std::lock_guard lock(state->mutex);
                 state->requests.push_back(seen);
+                state->arrived.notify_all();
                 if (seen.form.count("fingerprint"))
                     answer = state->fingerprint;
                 else if (auto found = state->tracks.find(seen.form["trackid"]);
@@ -121,6 +143,12 @@ void FakeAcoustIdServer::answerTrack(const std::string& trackId, FakeAnswer answ
 std::vector<FakeRequest> FakeAcoustIdServer::requests() const {
     std::lock_guard lock(m_state->mutex);
     return m_state->requests;
+}
+
+bool FakeAcoustIdServer::waitForRequests(size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_state->mutex);
+    return m_state->arrived.wait_for(lock, timeout,
+                                     [this, count] { return m_state->requests.size() >= count; });
 }
 
 int FakeAcoustIdServer::fingerprintLookups() const {

@@ -36,6 +36,13 @@ struct FakeRecording {
 };
 std::string recordingsAnswer(const std::string& trackId,
                              const std::vector<FakeRecording>& recordings);
+// Several tracks in the order given, each with its recordings (none: the key is left out).
+struct FakeTrack {
+    std::string id;
+    double score = 1.0;
+    std::vector<FakeRecording> recordings;
+};
+std::string tracksAnswer(const std::vector<FakeTrack>& tracks);
 std::string errorAnswer(int code, const std::string& message);
 
 class FakeAcoustIdServer {
@@ -55,6 +62,8 @@ public:
     void answerTrack(const std::string& trackId, FakeAnswer answer);
 
     std::vector<FakeRequest> requests() const;
+    // Waits until `count` requests have arrived; false when `timeout` passed first.
+    bool waitForRequests(size_t count, std::chrono::milliseconds timeout) const;
     int fingerprintLookups() const;
 
 private:

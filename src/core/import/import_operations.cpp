@@ -43,7 +43,10 @@ constexpr std::size_t kFilesPerBatch = 250;
 ImportRun::ImportRun(int finishCode, IProgressSink& sink, CCatalogueConnection& connection,
                      ImportOptions options, const IClock& clock, FingerprintGenerator fingerprints)
     : CBackgroundOperation(finishCode, sink), m_clock(clock),
-      m_importer(connection, std::move(options), &m_volumes, clock, std::move(fingerprints)) {}
+      m_importer(connection, std::move(options), &m_volumes, clock, std::move(fingerprints)) {
+    // Ctrl-C must not wait for a lookup in flight.
+    m_importer.SetStopCheck([this] { return StopRequested(); });
+}
 
 std::string ImportRun::ErrorMessage() const {
     std::lock_guard lock(m_mutex);

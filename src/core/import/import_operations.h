@@ -62,6 +62,8 @@ public:
     std::string ErrorDetail() const;
     // Every file not catalogued, in the order met.
     std::vector<FailedImport> FailedFiles() const;
+    // Why the run gave up looking fingerprints up, or ""; read after the run.
+    std::string LookupsEnded() const { return m_importer.LookupsEnded(); }
 
 protected:
     // Reads one file and queues its facts for the next write; the failure is counted here or

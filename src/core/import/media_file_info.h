@@ -35,9 +35,10 @@ struct MediaFileInfo {
     // Bytes of audio data: the file size minus the bytes before the first frame, minus 128 when
     // an ID3 version-1 tag ends the file.
     int64_t audioSize = 0;
-    std::string channelMode;  // "Stereo", "Joint Stereo", "Dual Channel" or "Single Channel"
-    bool correctNames = true; // names taken from the file name go through CorrectName
-    std::string fingerprint;
+    std::string channelMode;    // "Stereo", "Joint Stereo", "Dual Channel" or "Single Channel"
+    bool correctNames = true;   // names taken from the file name go through CorrectName
+    std::string fingerprint;    // the AcoustID track id
+    std::string rawFingerprint; // the acoustic fingerprint it was found with (compressed)
 };
 
 } // namespace tunebay

@@ -105,8 +105,13 @@ ImportFailure MediaImporter::ReadMediaFile(const std::string& given, bool update
         info.volumeName = m_volumes->LabelFor(path);
     ApplyNaming(info, m_options.source, isMpegAudio, m_options.useV2, &file);
     resolveGenreName(info);
-    if (m_options.generateFingerprint && isMpegAudio && m_fingerprints)
-        info.fingerprint = m_fingerprints(path);
+    if (m_options.generateFingerprint && isMpegAudio && m_fingerprints) {
+        FileFingerprint found = m_fingerprints(path, m_stopRequested);
+        info.fingerprint = std::move(found.trackId);
+        info.rawFingerprint = std::move(found.raw);
+        if (m_lookupsEnded.empty())
+            m_lookupsEnded = std::move(found.lookupsEnded);
+    }
     return ImportFailure::None;
 }
 
@@ -227,6 +232,7 @@ void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info, 
     text(kOptionalVolumeName, info.volumeName);
     text(kOptionalChannelMode, info.channelMode);
     text(kOptionalFingerprint, info.fingerprint);
+    text(kOptionalRawFingerprint, info.rawFingerprint);
 }
 
 } // namespace tunebay

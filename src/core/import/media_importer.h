@@ -14,8 +14,19 @@ namespace tunebay {
 
 class VolumeLabels;
 
-// Computes the acoustic fingerprint of an MPEG audio file ("" when it cannot).
-using FingerprintGenerator = std::function<std::string(const std::string& path)>;
+// What the fingerprint step found for one MPEG audio file.
+struct FileFingerprint {
+    std::string trackId; // "" when none was found
+    std::string raw;     // the compressed acoustic fingerprint; "" when none was computed
+    // Set on the file whose lookup made the step give up looking up for the rest of the run
+    // (the service cannot be reached, or refuses the key): why.
+    std::string lookupsEnded;
+};
+
+// Computes the acoustic fingerprint of an MPEG audio file and looks it up; the work in flight is
+// given up as soon as `stopRequested` says so.
+using FingerprintGenerator = std::function<FileFingerprint(
+    const std::string& path, const std::function<bool()>& stopRequested)>;
 
 // Why a file was not catalogued.
 enum class ImportFailure {
@@ -50,6 +61,13 @@ public:
     // Writes the facts of one file; returns the new item id or 0 (see ImportMediaFile).
     int CatalogueMediaFile(const MediaFileInfo& info, bool update);
 
+    // Asked by the fingerprint step while it works on a file.
+    void SetStopCheck(std::function<bool()> stopRequested) {
+        m_stopRequested = std::move(stopRequested);
+    }
+    // Why the fingerprint lookups were given up, "" when they were not; read after the run.
+    const std::string& LookupsEnded() const { return m_lookupsEnded; }
+
     const ImportOptions& Options() const { return m_options; }
     CCatalogueConnection& Connection() const { return m_connection; }
 
@@ -63,6 +81,8 @@ private:
     VolumeLabels* m_volumes;
     const IClock& m_clock;
     FingerprintGenerator m_fingerprints;
+    std::function<bool()> m_stopRequested;
+    std::string m_lookupsEnded;
     std::optional<GenreNames> m_genreNames; // read when a tag first names its genre
 };
 

@@ -1,5 +1,6 @@
 #include "import/mpeg_header_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <vector>
@@ -93,12 +94,112 @@ int64_t frameLength(uint32_t h) {
     return coefficient * bitrate / rate + padding;
 }
 
+constexpr uint32_t kStreamBits = 0xFFFE0C00u; // sync, version, layer, sample rate
+
+// Samples of audio a frame holds.
+int64_t samplesPerFrame(uint32_t h) {
+    if (layerOf(h) == kLayerI)
+        return 384;
+    return layerOf(h) == 1 && versionOf(h) != kVersionMpeg1 ? 576 : 1152;
+}
+
+// The real sample rate (MPEG-2.5 included), for durations measured from a frame count.
+int64_t realSampleRate(uint32_t h) {
+    static constexpr int32_t kRates[4][3] = {
+        {11025, 12000, 8000}, {0, 0, 0}, {22050, 24000, 16000}, {44100, 48000, 32000}};
+    const int index = sampleRateIndexOf(h);
+    return index > 2 ? 0 : kRates[versionOf(h)][index];
+}
+
+// Reads a stretch of the file a block at a time for walks that look at every frame header.
+class BlockReader {
+public:
+    explicit BlockReader(const MediaFileBytes& file) : m_file(file), m_block(64 * 1024) {}
+
+    // The header word at `position`; false past the end of the file or on a read error.
+    bool word(int64_t position, uint32_t& word) {
+        if (position < m_start || position + 4 > m_end) {
+            const int64_t n = m_file.Read(m_block.data(), m_block.size(), position);
+            if (n < 4)
+                return false;
+            m_start = position;
+            m_end = position + n;
+        }
+        word = bigEndian32(m_block.data() + (position - m_start));
+        return true;
+    }
+
+private:
+    const MediaFileBytes& m_file;
+    std::vector<unsigned char> m_block;
+    int64_t m_start = 0;
+    int64_t m_end = 0;
+};
+
+// The first header of `stream` at or after `from` (and before `limit`) that the frame behind it
+// confirms; -1 when there is none.
+int64_t nextConfirmedFrame(BlockReader& reader, int64_t from, int64_t limit, uint32_t stream,
+                           uint32_t& found) {
+    uint32_t h = 0;
+    for (int64_t p = from; p < limit && reader.word(p, h); ++p) {
+        if (!MpegHeaderReader::isValidHeader(h) || (h & kStreamBits) != stream)
+            continue;
+        uint32_t next = 0;
+        const int64_t length = frameLength(h);
+        if (length >= 4 && reader.word(p + length, next) && MpegHeaderReader::isValidHeader(next) &&
+            (next & kStreamBits) == stream) {
+            found = h;
+            return p;
+        }
+    }
+    return -1;
+}
+
+// Far enough to pass the longest frame (Layer II at 384 kbit/s and 8 kHz is under 7 KB).
+constexpr int64_t kSampleSearch = 16 * 1024;
+
+// Whether frames a quarter, half and three quarters into the audio have another bit rate than
+// the first: a variable-rate file that does not say so in a VBR header.
+bool bitratesDiffer(const MediaFileBytes& file, int64_t start, int64_t end, uint32_t first) {
+    BlockReader reader(file);
+    for (int quarter = 1; quarter <= 3; ++quarter) {
+        const int64_t from = start + (end - start) * quarter / 4;
+        uint32_t h = 0;
+        if (nextConfirmedFrame(reader, from, std::min(end, from + kSampleSearch),
+                               first & kStreamBits, h) >= 0 &&
+            bitrateIndexOf(h) != bitrateIndexOf(first))
+            return true;
+    }
+    return false;
+}
+
+// The frames of the stream from `start` to `end`, one header after the other; rubbish between
+// frames is passed over to the next confirmed frame.
+int64_t countFrames(const MediaFileBytes& file, int64_t start, int64_t end, uint32_t first) {
+    BlockReader reader(file);
+    const uint32_t stream = first & kStreamBits;
+    int64_t count = 0;
+    int64_t p = start;
+    uint32_t h = 0;
+    while (p + 4 <= end && reader.word(p, h)) {
+        const int64_t length = frameLength(h);
+        if (!MpegHeaderReader::isValidHeader(h) || (h & kStreamBits) != stream || length < 4) {
+            p = nextConfirmedFrame(reader, p + 1, end, stream, h);
+            if (p < 0)
+                break;
+            continue;
+        }
+        ++count;
+        p += length;
+    }
+    return count;
+}
+
 // Whether two more frames of the same stream (or the end of the file) follow the frame at
 // `position`: a sync met anywhere
 // but where the audio must begin is taken for one only then, so that a chance pattern in other
 // data (a FLAC or MP4 file named like an MP3) is not read as MPEG audio.
 bool followedByFrames(const MediaFileBytes& file, int64_t position, uint32_t first) {
-    constexpr uint32_t kStreamBits = 0xFFFE0C00u; // sync, version, layer, sample rate
     uint32_t header = first;
     for (int i = 0; i < 2; ++i) {
         const int64_t length = frameLength(header);
@@ -144,6 +245,7 @@ int MpegHeaderReader::Open(const MediaFileBytes& file, const std::string& path) 
     m_xingFrames = -1;
     m_vbr = 0;
     m_hasId3v1 = 0;
+    m_countedFrames = 0;
 
     // Leading ID3v2 tags are skipped before the scan: cover art easily pushes the first frame
     // past the scan limit, and a false sync inside the tag would be taken for the header. Some
@@ -196,6 +298,15 @@ int MpegHeaderReader::Open(const MediaFileBytes& file, const std::string& path) 
         if (xing[7] & 1)
             m_xingFrames = static_cast<int32_t>(bigEndian32(xing + 8));
     }
+    // The other VBR header stands 32 bytes behind the frame header, whatever the mode:
+    // "VBRI", version, delay, quality (2 bytes each), byte count, frame count (4 bytes each).
+    unsigned char vbri[18] = {};
+    if (m_vbr == 0 &&
+        file.Read(vbri, sizeof vbri, found + 4 + 32) == static_cast<int64_t>(sizeof vbri) &&
+        std::memcmp(vbri, "VBRI", 4) == 0) {
+        m_vbr = 1;
+        m_xingFrames = static_cast<int32_t>(bigEndian32(vbri + 14));
+    }
 
     unsigned char tag[3] = {};
     if (m_fileSize >= kId3v1Size &&
@@ -207,6 +318,16 @@ int MpegHeaderReader::Open(const MediaFileBytes& file, const std::string& path) 
         // the only sensible reading of such a file.
         if (m_audioSize < 0)
             m_audioSize = 0;
+    }
+
+    // Without a VBR header the first frame's bit rate may speak for none of the others. A few
+    // samples tell; only when they differ are the frames counted, so constant-rate files are
+    // read no further.
+    const int64_t audioEnd = found + m_audioSize;
+    if (m_vbr == 0 && bitratesDiffer(file, found, audioEnd, m_header)) {
+        m_countedFrames = countFrames(file, found, audioEnd, m_header);
+        if (m_countedFrames > 0)
+            m_vbr = 1;
     }
     return kOpened;
 }
@@ -274,10 +395,24 @@ int64_t MpegHeaderReader::cbrFrameCount() const {
 int64_t MpegHeaderReader::FrameCount() const {
     if (m_vbr == 1 && m_xingFrames > 0)
         return m_xingFrames;
+    if (m_countedFrames > 0)
+        return m_countedFrames;
     return cbrFrameCount();
 }
 
+int64_t MpegHeaderReader::countedMilliseconds() const {
+    const int64_t rate = realSampleRate(m_header);
+    return rate == 0 ? 0 : m_countedFrames * samplesPerFrame(m_header) * 1000 / rate;
+}
+
 int32_t MpegHeaderReader::Bitrate() const {
+    // Counted frames give the real average, in every version and layer.
+    if (m_countedFrames > 0) {
+        const int64_t milliseconds = countedMilliseconds();
+        const auto average =
+            static_cast<int32_t>(milliseconds > 0 ? m_audioSize * 8 / milliseconds : 0);
+        return average > 0 ? average : tableBitrate();
+    }
     if (m_vbr == 0 || m_xingFrames <= 0)
         return tableBitrate();
     const float x = static_cast<float>(m_audioSize) / static_cast<float>(m_xingFrames);
@@ -288,6 +423,9 @@ int32_t MpegHeaderReader::Bitrate() const {
 }
 
 int32_t MpegHeaderReader::Length() const {
+    // The playing time itself: a truncated average bit rate would overstate it.
+    if (m_countedFrames > 0)
+        return static_cast<int32_t>(countedMilliseconds() / 1000);
     const int32_t bitrate = Bitrate();
     if (bitrate <= 0)
         return 0;

@@ -9,9 +9,10 @@
 namespace tunebay {
 
 // Finds the first MPEG audio frame header of a file (where the ID3v2 tags end, or else the first
-// one followed by two more frames of the same stream), an optional Xing VBR header behind it and an
-// optional ID3 version-1 tag at the end, and derives the audio facts from them. The file is open
-// only inside Open; the accessors work on what Open stored.
+// one followed by two more frames of the same stream), an optional Xing or VBRI header behind it
+// and an optional ID3 version-1 tag at the end, and derives the audio facts from them. Without a
+// VBR header, frames sampled across the file tell whether the bit rate varies; then the frames are
+// counted. The file is open only inside Open; the accessors work on what Open stored.
 class MpegHeaderReader {
 public:
     static constexpr int kOpened = 0;
@@ -34,8 +35,11 @@ public:
     // The first valid header word, big-endian as read.
     uint32_t header() const { return m_header; }
     int64_t headerPosition() const { return m_headerPosition; }
-    // Frame count from the Xing header; -1 when absent.
+    // Frame count from the Xing or VBRI header; -1 when absent.
     int32_t xingFrames() const { return m_xingFrames; }
+    // Frames counted in a variable-rate file without a VBR header; 0 when not counted.
+    int64_t countedFrames() const { return m_countedFrames; }
+    // 1 with a VBR header, or when the frames' bit rates differ.
     int32_t vbr() const { return m_vbr; }
     int32_t hasId3v1() const { return m_hasId3v1; }
     const std::string& path() const { return m_path; }
@@ -49,12 +53,14 @@ private:
     int32_t tableBitrate() const;
     int32_t coefficient() const;
     int64_t cbrFrameCount() const;
+    int64_t countedMilliseconds() const;
 
     uint32_t m_header = 0;
     int64_t m_headerPosition = -1;
     int32_t m_xingFrames = -1;
     int32_t m_vbr = 0;
     int32_t m_hasId3v1 = 0;
+    int64_t m_countedFrames = 0;
     std::string m_path;
     int64_t m_fileSize = 0;
     int64_t m_audioSize = 0;

@@ -15,6 +15,9 @@ enum OptionalType : int {
     kOptionalVariableBitrate = 4112,
     kOptionalVolumeName = 4117,
     kOptionalAudioSize = 4118,
+    // The compressed acoustic fingerprint, kept beside the track id so that recordings can be
+    // compared without decoding the files again.
+    kOptionalRawFingerprint = 4119,
 };
 
 // Value kinds (tblOptionalType.lValueType): 1 and 5 text, 2 integer, 3 floating point,

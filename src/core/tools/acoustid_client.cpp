@@ -1,8 +1,11 @@
 #include "tools/acoustid_client.h"
 
+#include "tools/utf8_text.h"
+
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <mutex>
@@ -28,10 +31,15 @@ size_t appendBody(char* data, size_t size, size_t count, void* target) {
     return size * count;
 }
 
-int abortOnStop(void* client, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    const auto* stop = static_cast<const std::function<bool()>*>(client);
-    return (*stop && (*stop)()) ? 1 : 0;
-}
+struct MultiDeleter {
+    void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+
+// How often a request in flight looks at the stop request: Ctrl-C must not wait for the timeout.
+constexpr int kStopCheckMs = 100;
+
+// The service's code for a client key it does not know.
+constexpr int kInvalidKeyCode = 4;
 
 std::string escaped(CURL* handle, const std::string& text) {
     char* out = curl_easy_escape(handle, text.c_str(), static_cast<int>(text.size()));
@@ -47,6 +55,57 @@ std::chrono::steady_clock::time_point g_lastRequest{};
 std::string textOf(const nlohmann::json& object, const char* key) {
     const auto found = object.find(key);
     return found != object.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+// A recording with none of the names is no candidate: taking it would only wipe names out.
+bool candidateOf(const nlohmann::json& recording, const std::string& trackId,
+                 AcoustIdCandidate& candidate) {
+    candidate.trackId = trackId;
+    candidate.title = CutToCharacters(textOf(recording, "title"), kCandidateFieldChars);
+    std::string artist;
+    if (const auto artists = recording.find("artists");
+        artists != recording.end() && artists->is_array())
+        for (const auto& credit : *artists)
+            if (credit.is_object())
+                artist += textOf(credit, "name") + textOf(credit, "joinphrase");
+    candidate.artist = CutToCharacters(artist, kCandidateFieldChars);
+    if (const auto groups = recording.find("releasegroups");
+        groups != recording.end() && groups->is_array() && !groups->empty() &&
+        groups->front().is_object())
+        candidate.album = CutToCharacters(textOf(groups->front(), "title"), kCandidateFieldChars);
+    if (const auto duration = recording.find("duration");
+        duration != recording.end() && duration->is_number() && duration->get<double>() > 0)
+        candidate.duration = static_cast<int>(duration->get<double>());
+    return !candidate.title.empty() || !candidate.artist.empty() || !candidate.album.empty();
+}
+
+// The results of an answer, best score first (equal scores in the service's order).
+std::vector<AcoustIdTrack> tracksOf(const nlohmann::json& answer) {
+    std::vector<AcoustIdTrack> tracks;
+    const auto results = answer.find("results");
+    if (results == answer.end() || !results->is_array())
+        return tracks;
+    for (const auto& result : *results) {
+        if (!result.is_object())
+            continue;
+        AcoustIdTrack track;
+        track.id = textOf(result, "id");
+        if (track.id.empty())
+            continue;
+        if (const auto score = result.find("score"); score != result.end() && score->is_number())
+            track.score = score->get<double>();
+        if (const auto recordings = result.find("recordings");
+            recordings != result.end() && recordings->is_array())
+            for (const auto& recording : *recordings) {
+                AcoustIdCandidate candidate;
+                if (recording.is_object() && candidateOf(recording, track.id, candidate))
+                    track.candidates.push_back(std::move(candidate));
+            }
+        tracks.push_back(std::move(track));
+    }
+    std::stable_sort(tracks.begin(), tracks.end(),
+                     [](const auto& a, const auto& b) { return a.score > b.score; });
+    return tracks;
 }
 
 } // namespace
@@ -70,14 +129,29 @@ std::string AcoustIdEndpoint(const AcoustIdSettings& settings) {
            "/v2/lookup";
 }
 
-std::string CutAtCodePoint(const std::string& text, size_t bytes) {
-    if (text.size() <= bytes)
-        return text;
-    size_t end = bytes;
-    // Step back over continuation bytes to the start of the sequence that does not fit.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
-        --end;
-    return text.substr(0, end);
+std::string CutToCharacters(const std::string& text, size_t characters) {
+    size_t index = 0;
+    for (size_t count = 0; count < characters && index < text.size(); ++count)
+        DecodeNextCodePoint(text, index);
+    return text.substr(0, index);
+}
+
+std::vector<AcoustIdCandidate> CandidatesOf(const std::vector<AcoustIdTrack>& tracks) {
+    std::vector<AcoustIdCandidate> candidates;
+    for (const AcoustIdTrack& track : tracks)
+        for (const AcoustIdCandidate& candidate : track.candidates) {
+            if (candidates.size() >= kMaxCandidates)
+                return candidates;
+            candidates.push_back(candidate);
+        }
+    return candidates;
+}
+
+std::string BestTrackWithCandidates(const std::vector<AcoustIdTrack>& tracks) {
+    for (const AcoustIdTrack& track : tracks)
+        if (!track.candidates.empty())
+            return track.id;
+    return {};
 }
 
 AcoustIdClient::AcoustIdClient(AcoustIdSettings settings, std::function<bool()> stopRequested)
@@ -87,7 +161,7 @@ bool AcoustIdClient::waitTurn() {
     std::unique_lock lock(g_turnMutex);
     const auto due = g_lastRequest + std::chrono::milliseconds(kRequestIntervalMs);
     while (std::chrono::steady_clock::now() < due) {
-        if (m_stopRequested && m_stopRequested())
+        if (stopRequested())
             return false;
         std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
             std::chrono::milliseconds(20), due - std::chrono::steady_clock::now()));
@@ -97,9 +171,11 @@ bool AcoustIdClient::waitTurn() {
 }
 
 bool AcoustIdClient::post(const std::string& form, std::string& body, std::string& error) {
+    m_lastFailure = RequestFailure::Unreachable;
     initCurl();
     std::unique_ptr<CURL, CurlDeleter> handle(curl_easy_init());
-    if (!handle) {
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!handle || !multi) {
         error = "cannot start a network request";
         return false;
     }
@@ -123,21 +199,39 @@ bool AcoustIdClient::post(const std::string& form, std::string& body, std::strin
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &body);
-    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, abortOnStop);
-    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &m_stopRequested);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, message);
     curl_easy_setopt(h, CURLOPT_USERAGENT, "Tunebay");
 
     if (!waitTurn()) {
+        m_lastFailure = RequestFailure::Stopped;
         error = "stopped";
         return false;
     }
-    const CURLcode code = curl_easy_perform(h);
-    if (code == CURLE_ABORTED_BY_CALLBACK) {
-        error = "stopped";
-        return false;
+    // Driven here rather than by curl_easy_perform, whose progress callback may wait a second
+    // between calls while nothing arrives.
+    curl_multi_add_handle(multi.get(), h);
+    int running = 1;
+    CURLcode code = CURLE_OK;
+    for (;;) {
+        if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+        int queued = 0;
+        if (const CURLMsg* done = curl_multi_info_read(multi.get(), &queued);
+            done && done->msg == CURLMSG_DONE) {
+            code = done->data.result;
+            break;
+        }
+        if (stopRequested()) {
+            curl_multi_remove_handle(multi.get(), h);
+            m_lastFailure = RequestFailure::Stopped;
+            error = "stopped";
+            return false;
+        }
+        curl_multi_poll(multi.get(), nullptr, 0, kStopCheckMs, nullptr);
     }
+    curl_multi_remove_handle(multi.get(), h);
     if (code != CURLE_OK) {
         error = message[0] ? message : curl_easy_strerror(code);
         return false;
@@ -153,37 +247,32 @@ bool AcoustIdClient::post(const std::string& form, std::string& body, std::strin
     }
     if (textOf(answer, "status") != "ok") {
         std::string text;
-        if (const auto found = answer.find("error"); found != answer.end() && found->is_object())
+        int serviceCode = 0;
+        if (const auto found = answer.find("error"); found != answer.end() && found->is_object()) {
             text = textOf(*found, "message");
+            if (const auto number = found->find("code");
+                number != found->end() && number->is_number_integer())
+                serviceCode = number->get<int>();
+        }
         error = text.empty() ? "the service answered HTTP " + std::to_string(status) : text;
+        m_lastFailure =
+            serviceCode == kInvalidKeyCode ? RequestFailure::KeyRefused : RequestFailure::Refused;
         return false;
     }
+    m_lastFailure = RequestFailure::None;
     return true;
 }
 
 bool AcoustIdClient::LookupFingerprint(int duration, const std::string& fingerprint,
-                                       std::string& trackId, std::string& error) {
-    trackId.clear();
+                                       std::vector<AcoustIdTrack>& tracks, std::string& error) {
+    tracks.clear();
     std::string body;
-    if (!post("duration=" + std::to_string(duration) + "&fingerprint=" + fingerprint, body, error))
+    // The recordings come with the tracks: the best-scored track may have none.
+    if (!post("meta=recordings+releasegroups&duration=" + std::to_string(duration) +
+                  "&fingerprint=" + fingerprint,
+              body, error))
         return false;
-    const nlohmann::json answer = nlohmann::json::parse(body, nullptr, false);
-    double best = -1.0;
-    if (const auto results = answer.find("results");
-        results != answer.end() && results->is_array()) {
-        for (const auto& result : *results) {
-            if (!result.is_object())
-                continue;
-            const auto score = result.find("score");
-            const double value =
-                score != result.end() && score->is_number() ? score->get<double>() : 0.0;
-            const std::string id = textOf(result, "id");
-            if (!id.empty() && value > best) {
-                best = value;
-                trackId = id;
-            }
-        }
-    }
+    tracks = tracksOf(nlohmann::json::parse(body, nullptr, false));
     return true;
 }
 
@@ -193,39 +282,7 @@ bool AcoustIdClient::LookupTrack(const std::string& trackId,
     std::string body;
     if (!post("meta=recordings+releasegroups&trackid=" + trackId, body, error))
         return false;
-    const nlohmann::json answer = nlohmann::json::parse(body, nullptr, false);
-    const auto results = answer.find("results");
-    if (results == answer.end() || !results->is_array())
-        return true;
-    for (const auto& result : *results) {
-        const auto recordings = result.is_object() ? result.find("recordings") : result.end();
-        if (!result.is_object() || recordings == result.end() || !recordings->is_array())
-            continue;
-        for (const auto& recording : *recordings) {
-            if (candidates.size() >= kMaxCandidates)
-                return true;
-            if (!recording.is_object())
-                continue;
-            AcoustIdCandidate candidate;
-            candidate.title = CutAtCodePoint(textOf(recording, "title"), kCandidateFieldBytes);
-            std::string artist;
-            if (const auto artists = recording.find("artists");
-                artists != recording.end() && artists->is_array())
-                for (const auto& credit : *artists)
-                    if (credit.is_object())
-                        artist += textOf(credit, "name") + textOf(credit, "joinphrase");
-            candidate.artist = CutAtCodePoint(artist, kCandidateFieldBytes);
-            if (const auto groups = recording.find("releasegroups");
-                groups != recording.end() && groups->is_array() && !groups->empty() &&
-                groups->front().is_object())
-                candidate.album =
-                    CutAtCodePoint(textOf(groups->front(), "title"), kCandidateFieldBytes);
-            if (const auto duration = recording.find("duration");
-                duration != recording.end() && duration->is_number() && duration->get<double>() > 0)
-                candidate.duration = static_cast<int>(duration->get<double>());
-            candidates.push_back(std::move(candidate));
-        }
-    }
+    candidates = CandidatesOf(tracksOf(nlohmann::json::parse(body, nullptr, false)));
     return true;
 }
 

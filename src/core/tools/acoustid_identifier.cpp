@@ -64,61 +64,65 @@ void AcoustIdIdentifier::reportFailure(const IdentifiedItem& item, const std::st
         outcome.stopRun = true;
 }
 
-std::string AcoustIdIdentifier::trackIdOf(const IdentifiedItem& item,
-                                          IdentificationOutcome& outcome) {
-    const long long mediaId = item.mediaId;
+bool AcoustIdIdentifier::candidatesOf(const IdentifiedItem& item,
+                                      std::vector<AcoustIdCandidate>& candidates,
+                                      std::string& storedTrackId, IdentificationOutcome& outcome) {
+    std::string error;
     {
         ResultSet stored = m_connection.ExecuteWith(
-            "SELECT sValue FROM tblOptional WHERE lTableID=? AND lOptionalTypeID=4095", {mediaId});
+            "SELECT sValue FROM tblOptional WHERE lTableID=? AND lOptionalTypeID=4095",
+            {static_cast<long long>(item.mediaId)});
         if (!stored.IsEof() && IsTrackId(stored.GetText(0)))
-            return stored.GetText(0);
+            storedTrackId = stored.GetText(0);
     }
-    // None yet, or a value that cannot be a track id: find it and put it in that one row.
+    if (!storedTrackId.empty()) {
+        if (!m_client->LookupTrack(storedTrackId, candidates, error)) {
+            reportFailure(item, error, outcome);
+            outcome.failed = true;
+            return false;
+        }
+        // A track without recordings (stored before they were checked) says nothing: look
+        // again by the fingerprint.
+        if (!candidates.empty())
+            return true;
+    }
+
     const AudioFingerprint fingerprint = FingerprintFile(item.fullPath);
     if (!fingerprint.ok) {
         reportFailure(item, "TRM generation failed", outcome);
         outcome.failed = true;
-        return {};
+        return false;
     }
     // Kept for finding the same recording offline later.
     StoreRawFingerprint(m_connection, static_cast<int>(item.mediaId), fingerprint.fingerprint);
-    std::string trackId;
-    std::string error;
-    if (!m_client->LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, trackId,
+    std::vector<AcoustIdTrack> tracks;
+    if (!m_client->LookupFingerprint(fingerprint.duration, fingerprint.fingerprint, tracks,
                                      error)) {
         reportFailure(item, error, outcome);
         outcome.failed = true;
-        return {};
+        return false;
     }
-    if (!IsTrackId(trackId)) {
-        reportFailure(item, "TRM generation failed", outcome);
-        outcome.failed = true;
-        return {};
-    }
+    candidates = CandidatesOf(tracks);
+    return true;
+}
+
+void AcoustIdIdentifier::storeTrackId(const IdentifiedItem& item, const std::string& trackId) {
     OptionalValue value;
     value.ownerId = static_cast<int>(item.mediaId);
     value.typeId = kOptionalFingerprint;
     value.kind = kValueText;
     value.text = trackId;
     SetOptionalValue(m_connection, value);
-    return trackId;
 }
 
 IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
     IdentificationOutcome outcome;
     if (item.mediaType != 1 || !m_client)
         return outcome;
-    const std::string trackId = trackIdOf(item, outcome);
-    if (trackId.empty())
-        return outcome;
-
     std::vector<AcoustIdCandidate> candidates;
-    std::string error;
-    if (!m_client->LookupTrack(trackId, candidates, error)) {
-        reportFailure(item, error, outcome);
-        outcome.failed = true;
+    std::string storedTrackId;
+    if (!candidatesOf(item, candidates, storedTrackId, outcome))
         return outcome;
-    }
     if (candidates.empty()) {
         reportFailure(item, "No results returned", outcome);
         outcome.failed = true;
@@ -135,7 +139,7 @@ IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
         const auto [score, index] = order[static_cast<size_t>(position)];
         const AcoustIdCandidate& candidate = candidates[static_cast<size_t>(index)];
         if (!m_options.ask && score >= kAcceptScore) {
-            accept(item, candidate, outcome);
+            accept(item, candidate, storedTrackId, outcome);
             return outcome;
         }
         const std::string title =
@@ -151,7 +155,7 @@ IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
         const QuestionAnswer answer =
             m_question.Ask(text, title, QuestionButtons::YesNoCancel, QuestionIcon::Question);
         if (answer == QuestionAnswer::Yes) {
-            accept(item, candidate, outcome);
+            accept(item, candidate, storedTrackId, outcome);
             return outcome;
         }
         if (answer == QuestionAnswer::Cancel) {
@@ -164,16 +168,19 @@ IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
 }
 
 void AcoustIdIdentifier::accept(IdentifiedItem& item, const AcoustIdCandidate& candidate,
-                                IdentificationOutcome& outcome) const {
+                                const std::string& storedTrackId, IdentificationOutcome& outcome) {
+    // An empty candidate field says nothing about the item: it never replaces a name.
     auto take = [this](std::string& name, const std::string& value) {
-        if (m_options.missingOnly && IsUsableName(name))
+        if (value.empty() || (m_options.missingOnly && IsUsableName(name)))
             return false;
-        name = orUnknown(value);
+        name = value;
         return true;
     };
     take(item.title, candidate.title);
     outcome.groupFromCandidate = take(item.group, candidate.artist);
     outcome.packageFromCandidate = take(item.package, candidate.album);
+    if (!candidate.trackId.empty() && candidate.trackId != storedTrackId)
+        storeTrackId(item, candidate.trackId);
 }
 
 } // namespace tunebay

@@ -6,7 +6,9 @@
 #include "tools/item_identifier.h"
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace tunebay {
 
@@ -18,9 +20,10 @@ struct IdentificationOptions {
 // A track id as the service writes it: 36 characters, hexadecimal digits and four hyphens.
 bool IsTrackId(const std::string& text);
 
-// Identification by acoustic fingerprint: the item's stored track id (or one found from the
-// file's fingerprint and then stored), the recordings the service knows for it, scored against
-// the item's names and confirmed by the user when asked to or when the best is not good enough.
+// Identification by acoustic fingerprint: the recordings of the item's stored track id (or of
+// every track the file's fingerprint matches), scored against the item's names and confirmed by
+// the user when asked to or when the best is not good enough. The track id of an accepted
+// candidate is stored.
 class AcoustIdIdentifier : public IItemIdentifier {
 public:
     AcoustIdIdentifier(CCatalogueConnection& connection, AcoustIdSettings settings,
@@ -33,13 +36,16 @@ public:
     IdentificationOutcome Identify(IdentifiedItem& item) override;
 
 private:
-    // The stored track id, or one found now and stored; empty after a failure (already told).
-    std::string trackIdOf(const IdentifiedItem& item, IdentificationOutcome& outcome);
+    // The candidates of the item's stored track id or else of its fingerprint; false after a
+    // failure (already told).
+    bool candidatesOf(const IdentifiedItem& item, std::vector<AcoustIdCandidate>& candidates,
+                      std::string& storedTrackId, IdentificationOutcome& outcome);
+    void storeTrackId(const IdentifiedItem& item, const std::string& trackId);
     // Asks whether to go on after a failure (only when asking); No stops the run.
     void reportFailure(const IdentifiedItem& item, const std::string& reason,
                        IdentificationOutcome& outcome);
     void accept(IdentifiedItem& item, const AcoustIdCandidate& candidate,
-                IdentificationOutcome& outcome) const;
+                const std::string& storedTrackId, IdentificationOutcome& outcome);
 
     CCatalogueConnection& m_connection;
     AcoustIdSettings m_settings;

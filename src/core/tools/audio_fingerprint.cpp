@@ -5,6 +5,11 @@
 #include <chromaprint.h>
 #include <mpg123.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -32,6 +37,14 @@ struct ContextDeleter {
 
 AudioFingerprint FingerprintFile(const std::string& path) {
     AudioFingerprint result;
+    // The system's reason ("No such file or directory") says more than "no MPEG audio frame".
+    if (const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); descriptor < 0) {
+        result.errorNumber = errno;
+        result.error = std::strerror(errno);
+        return result;
+    } else {
+        ::close(descriptor);
+    }
     MpegHeaderReader header;
     if (header.Open(path) != MpegHeaderReader::kOpened) {
         result.error = "no MPEG audio frame";

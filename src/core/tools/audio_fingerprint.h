@@ -11,6 +11,7 @@ namespace tunebay {
 struct AudioFingerprint {
     bool ok = false;
     std::string error;         // why it failed
+    int errorNumber = 0;       // the system's error when the file could not be read
     int duration = 0;          // whole seconds, from the frame header
     std::string fingerprint;   // compressed, base64 (URL-safe), as the lookup service takes it
     std::vector<uint32_t> raw; // the sub-fingerprints, for comparing recordings offline

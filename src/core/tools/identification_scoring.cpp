@@ -67,17 +67,12 @@ int ScoreCandidate(const IdentificationNames& item, const AcoustIdCandidate& can
         t.empty() && g.empty() && p.empty())
         return 0;
 
-    std::string packageWorking = item.package;
-    if (!IsUsableName(packageWorking) && !p.empty())
-        packageWorking = p;
-    std::string packageCandidate = p;
-    if (packageCandidate.empty() && IsUsableName(packageWorking))
-        packageCandidate = CutAtCodePoint(packageWorking, kCandidateFieldBytes);
-
+    // An empty candidate field earns nothing and borrows nothing from the item: a recording
+    // without an album must not match every album.
     int mask = 0;
     if (IsUsableName(item.group) && !g.empty())
         mask |= 16;
-    if (IsUsableName(packageWorking) && !packageCandidate.empty())
+    if (IsUsableName(item.package) && !p.empty())
         mask |= 8;
     if (IsUsableName(item.title) && !t.empty())
         mask |= 4;
@@ -97,7 +92,7 @@ int ScoreCandidate(const IdentificationNames& item, const AcoustIdCandidate& can
     if (mask & 16)
         add(sum, weights->group, similarity(item.group, g));
     if (mask & 8)
-        add(sum, weights->package, similarity(packageWorking, packageCandidate));
+        add(sum, weights->package, similarity(item.package, p));
     if (mask & 4)
         add(sum, weights->title, similarity(item.title, t));
     if (mask & 1)

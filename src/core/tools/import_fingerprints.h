@@ -5,9 +5,14 @@
 
 namespace tunebay {
 
-// The fingerprint step of an import: a file's AcoustID track id, found from its acoustic
-// fingerprint with the lookup settings. Gives "" when the file has no usable audio, no client key
-// is set, nothing matches or the service fails: the import goes on without it.
+// The fingerprint step of an import, with the lookup settings: a file's acoustic fingerprint and
+// the best-scored AcoustID track id that has recordings. Without a client key nothing is done;
+// a file without usable audio, or a fingerprint that matches nothing, gives no track id and the
+// import goes on. When the service cannot be reached (or refuses the key) the rest of the run's
+// files are fingerprinted but not looked up, and the file where that happened says why.
 FingerprintGenerator MakeImportFingerprints(const CAppSettings& settings);
+
+// What the end of an import says when it gave up looking fingerprints up for `reason`.
+std::string LookupsEndedText(const std::string& reason);
 
 } // namespace tunebay

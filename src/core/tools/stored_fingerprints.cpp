@@ -1,6 +1,5 @@
 #include "tools/stored_fingerprints.h"
 
-#include "store/optional_values.h"
 #include "tools/audio_fingerprint.h"
 
 namespace tunebay {

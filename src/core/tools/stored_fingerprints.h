@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/catalogue_connection.h"
+#include "store/optional_values.h"
 #include "tools/acoustic_duplicates.h"
 
 #include <functional>
@@ -8,10 +9,6 @@
 #include <vector>
 
 namespace tunebay {
-
-// The raw acoustic fingerprint of a media file (compressed, base64), kept beside its track id
-// so that recordings can be compared without the network.
-inline constexpr int kOptionalRawFingerprint = 4119;
 
 void StoreRawFingerprint(CCatalogueConnection& connection, int mediaId, const std::string& encoded);
 

@@ -245,10 +245,11 @@ TEST_F(ImportEngine, AStopRequestEndsTheRunBetweenFiles) {
     FolderImportOperation* running = nullptr;
     int read = 0;
     auto run = std::make_shared<FolderImportOperation>(
-        sink, catalogue.connection, folder(), options, clock, [&](const std::string&) {
+        sink, catalogue.connection, folder(), options, clock,
+        [&](const std::string&, const std::function<bool()>&) {
             if (++read == 5)
                 running->RequestStop();
-            return std::string();
+            return FileFingerprint();
         });
     running = run.get();
     run->RequestStop();

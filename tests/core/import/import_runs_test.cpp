@@ -32,12 +32,12 @@ public:
 class BlockingRead {
 public:
     FingerprintGenerator generator() {
-        return [this](const std::string&) {
+        return [this](const std::string&, const std::function<bool()>&) {
             std::unique_lock lock(m_mutex);
             m_blocked = true;
             m_changed.notify_all();
             m_changed.wait(lock, [this] { return m_released; });
-            return std::string();
+            return FileFingerprint();
         };
     }
     void waitUntilBlocked() {
@@ -182,10 +182,12 @@ protected:
         options.generateFingerprint = true;
         auto run = std::make_shared<FileListImportOperation>(
             sink, catalogue.connection, std::vector<std::string>{music("a.mp3"), music("b.mp3")},
-            options, clock, [this, first = true](const std::string& path) mutable {
+            options, clock,
+            [this, first = true](const std::string& path,
+                                 const std::function<bool()>& stop) mutable {
                 if (std::exchange(first, false))
-                    return std::string();
-                return blocking.generator()(path);
+                    return FileFingerprint();
+                return blocking.generator()(path, stop);
             });
         EXPECT_EQ(run->Start(), 1);
         blocking.waitUntilBlocked();

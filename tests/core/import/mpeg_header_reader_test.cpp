@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -363,6 +364,86 @@ TEST_F(MpegHeaderReaderTest, AudioSizesBeyondFourGibibytes) {
     EXPECT_EQ(reader.audioSize(), size);
     EXPECT_EQ(reader.Length(), static_cast<int32_t>(size * 8 / 1000 / 128));
     EXPECT_EQ(reader.FrameCount(), static_cast<int64_t>(size / (128000.0 / 44100 * 144)));
+}
+
+// The frame a VBRI header stands in: 32 bytes behind the frame header, then version, delay,
+// quality, byte count and frame count.
+std::string vbriFrame(uint32_t frames) {
+    std::string out = headerBytes({});
+    out.resize(36, '\0');
+    out += "VBRI";
+    out += std::string("\x00\x01\x00\x00\x00\x4B", 6);
+    for (const uint32_t value : {uint32_t{41700}, frames})
+        for (int shift = 24; shift >= 0; shift -= 8)
+            out += static_cast<char>((value >> shift) & 0xFF);
+    out.resize(static_cast<size_t>(test::frameLength({})), '\0');
+    return out;
+}
+
+TEST_F(MpegHeaderReaderTest, VbriHeaderCountsLikeXing) {
+    MpegHeaderReader xing;
+    ASSERT_EQ(xing.Open(write(test::xingFrame({}, 100) + test::audioFrames({}, 99))), 0);
+    MpegHeaderReader vbri;
+    ASSERT_EQ(vbri.Open(write(vbriFrame(100) + test::audioFrames({}, 99))), 0);
+    EXPECT_EQ(vbri.vbr(), 1);
+    EXPECT_EQ(vbri.xingFrames(), 100);
+    EXPECT_EQ(vbri.countedFrames(), 0);
+    EXPECT_EQ(vbri.FrameCount(), xing.FrameCount());
+    EXPECT_EQ(vbri.Bitrate(), xing.Bitrate());
+    EXPECT_EQ(vbri.Length(), xing.Length());
+}
+
+struct CountCase {
+    const char* name;
+    std::string bytes;
+    int64_t counted; // 0: not counted
+    int32_t length;
+    int32_t bitrate;
+};
+
+TEST_F(MpegHeaderReaderTest, FramesAreCountedOnlyWhenSampledBitratesDiffer) {
+    FrameHeader low;
+    low.bitrateIndex = 5; // 64 kbit/s, 208 bytes a frame
+    const std::string first = test::audioFrames({}, 1);
+    // 3000 frames of 1152 samples at 44100 Hz play 78.367 s; the first frame alone would make
+    // the 624,209 bytes 39 s.
+    const CountCase cases[] = {
+        {"variable rate", first + test::audioFrames(low, 2999), 3000, 78, 63},
+        {"rubbish between frames",
+         first + test::audioFrames(low, 1499) + std::string(1000, 'x') +
+             test::audioFrames(low, 1500),
+         3000, 78, 63},
+        {"constant rate", test::audioFrames({}, 3000), 0, 3000 * 417 * 8 / 1000 / 128, 128},
+        {"first frame only", first + std::string(600000, '\0'), 0, 600417 * 8 / 1000 / 128, 128},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        MpegHeaderReader reader;
+        ASSERT_EQ(reader.Open(write(c.bytes)), 0);
+        EXPECT_EQ(reader.countedFrames(), c.counted);
+        EXPECT_EQ(reader.vbr(), c.counted ? 1 : 0);
+        EXPECT_EQ(reader.Length(), c.length);
+        EXPECT_EQ(reader.Bitrate(), c.bitrate);
+    }
+}
+
+// A real encoder's variable-rate stream without a VBR header: a quiet half, then a noisy one.
+TEST_F(MpegHeaderReaderTest, EncodedVariableRateFileHasItsPlayingLength) {
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "ffmpeg is not installed";
+    const std::string path = (m_dir.path() / "vbr.mp3").string();
+    const std::string command =
+        "ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i sine=f=440:d=35 -f lavfi -i "
+        "anoisesrc=d=35:a=0.5 -filter_complex '[0][1]concat=n=2:v=0:a=1' -c:a libmp3lame -q:a 4 "
+        "-write_xing 0 '" +
+        path + "'";
+    if (std::system(command.c_str()) != 0)
+        GTEST_SKIP() << "ffmpeg cannot encode MP3";
+    MediaFileInfo info;
+    ASSERT_GT(ReadAudioFacts(path, info), 0);
+    EXPECT_GE(info.length, 69);
+    EXPECT_LE(info.length, 70);
+    EXPECT_EQ(info.vbr, 1);
 }
 
 TEST_F(MpegHeaderReaderTest, ReadAudioFactsFillsTheRecord) {

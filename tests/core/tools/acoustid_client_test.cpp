@@ -38,17 +38,20 @@ TEST(AcoustIdEndpointTest, FollowsTheServerSettings) {
     }
 }
 
-TEST(CutAtCodePointTest, NeverSplitsACharacter) {
-    EXPECT_EQ(CutAtCodePoint("abc", 5), "abc");
-    EXPECT_EQ(CutAtCodePoint("ab\xC3\xA9", 3), "ab"); // é is two bytes
-    EXPECT_EQ(CutAtCodePoint("a\xE2\x82\xAC"
-                             "b",
-                             3),
-              "a"); // € is three
-    EXPECT_EQ(CutAtCodePoint("a\xE2\x82\xAC"
-                             "b",
-                             4),
-              "a\xE2\x82\xAC");
+std::string repeated(const std::string& text, int times) {
+    std::string out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+TEST(CutToCharactersTest, CountsCharactersNotBytes) {
+    const std::string e = "\xC3\xA9";        // é, two bytes
+    const std::string euro = "\xE2\x82\xAC"; // €, three
+    EXPECT_EQ(CutToCharacters("abc", 5), "abc");
+    EXPECT_EQ(CutToCharacters("ab" + e, 3), "ab" + e);
+    EXPECT_EQ(CutToCharacters("a" + euro + "b", 2), "a" + euro);
+    EXPECT_EQ(CutToCharacters(repeated(e, 300), 255), repeated(e, 255));
 }
 
 class AcoustIdClientTest : public ::testing::Test {
@@ -64,14 +67,16 @@ protected:
     FakeAcoustIdServer server;
 };
 
-TEST_F(AcoustIdClientTest, FingerprintLookupPostsTheFormAndTakesTheBestScoredTrack) {
+TEST_F(AcoustIdClientTest, FingerprintLookupPostsTheFormAndOrdersTheTracksByScore) {
     server.answerFingerprint(
         {200, test::trackIdAnswer({{"11111111-1111-1111-1111-111111111111", 0.5}, {kTrack, 0.9}})});
     AcoustIdClient client(settings());
-    std::string trackId;
+    std::vector<AcoustIdTrack> tracks;
     std::string error;
-    ASSERT_TRUE(client.LookupFingerprint(187, "AQAA_x-1", trackId, error)) << error;
-    EXPECT_EQ(trackId, kTrack);
+    ASSERT_TRUE(client.LookupFingerprint(187, "AQAA_x-1", tracks, error)) << error;
+    ASSERT_EQ(tracks.size(), 2u);
+    EXPECT_EQ(tracks[0].id, kTrack);
+    EXPECT_EQ(tracks[1].id, "11111111-1111-1111-1111-111111111111");
 
     const auto requests = server.requests();
     ASSERT_EQ(requests.size(), 1u);
@@ -80,29 +85,51 @@ TEST_F(AcoustIdClientTest, FingerprintLookupPostsTheFormAndTakesTheBestScoredTra
     EXPECT_EQ(request.path, "/v2/lookup");
     EXPECT_EQ(request.contentType, "application/x-www-form-urlencoded");
     EXPECT_NE(request.acceptEncoding.find("gzip"), std::string::npos);
-    const std::map<std::string, std::string> form{
-        {"client", "key+1"}, {"format", "json"}, {"duration", "187"}, {"fingerprint", "AQAA_x-1"}};
+    const std::map<std::string, std::string> form{{"client", "key+1"},
+                                                  {"format", "json"},
+                                                  {"duration", "187"},
+                                                  {"fingerprint", "AQAA_x-1"},
+                                                  {"meta", "recordings releasegroups"}};
     EXPECT_EQ(request.form, form);
+}
+
+// The best-scored track may have no recordings, or only recordings without names.
+TEST_F(AcoustIdClientTest, CandidatesComeFromEveryTrackBestFirst) {
+    const std::string bare = "11111111-1111-1111-1111-111111111111";
+    const std::string nameless = "22222222-2222-2222-2222-222222222222";
+    const std::string weaker = "33333333-3333-3333-3333-333333333333";
+    server.answerFingerprint({200, test::tracksAnswer({{weaker, 0.5, {{"Other", {}, "", 0}}},
+                                                       {bare, 0.99, {}},
+                                                       {nameless, 0.95, {{"", {}, "", 180}}},
+                                                       {kTrack, 0.91, {{"Song", {}, "", 0}}}})});
+    AcoustIdClient client(settings());
+    std::vector<AcoustIdTrack> tracks;
+    std::string error;
+    ASSERT_TRUE(client.LookupFingerprint(10, "AQAA", tracks, error)) << error;
+    EXPECT_EQ(BestTrackWithCandidates(tracks), kTrack);
+    const auto candidates = CandidatesOf(tracks);
+    ASSERT_EQ(candidates.size(), 2u);
+    EXPECT_EQ(candidates[0].title, "Song");
+    EXPECT_EQ(candidates[0].trackId, kTrack);
+    EXPECT_EQ(candidates[1].trackId, weaker);
 }
 
 TEST_F(AcoustIdClientTest, TrackLookupReadsTheRecordings) {
     FakeRecording joined{"Duet", {{"Ann", " & "}, {"Bob", ""}}, "Pairs", 201.9};
     FakeRecording bare{"", {}, "", 0};
-    FakeRecording wide{std::string(254, 'x') + "\xC3\xA9", {{"Long", ""}}, "A", 10};
+    FakeRecording wide{repeated("\xC3\xA9", 300), {{"Long", ""}}, "A", 10};
     server.answerTrack(kTrack, {200, test::recordingsAnswer(kTrack, {joined, bare, wide})});
     AcoustIdClient client(settings());
     std::vector<AcoustIdCandidate> candidates;
     std::string error;
     ASSERT_TRUE(client.LookupTrack(kTrack, candidates, error)) << error;
-    ASSERT_EQ(candidates.size(), 3u);
+    ASSERT_EQ(candidates.size(), 2u); // a recording without names is no candidate
     EXPECT_EQ(candidates[0].title, "Duet");
     EXPECT_EQ(candidates[0].artist, "Ann & Bob");
     EXPECT_EQ(candidates[0].album, "Pairs"); // the first release group
     EXPECT_EQ(candidates[0].duration, 201);
-    EXPECT_EQ(candidates[1].title, "");
-    EXPECT_EQ(candidates[1].artist, "");
-    EXPECT_EQ(candidates[1].duration, 0);
-    EXPECT_EQ(candidates[2].title, std::string(254, 'x'));
+    EXPECT_EQ(candidates[0].trackId, kTrack);
+    EXPECT_EQ(candidates[1].title, repeated("\xC3\xA9", 255));
 
     const auto request = server.requests().at(0);
     EXPECT_EQ(request.form.at("trackid"), kTrack);
@@ -127,28 +154,33 @@ TEST_F(AcoustIdClientTest, ErrorsAreReadFromTheBodyWhateverTheStatus) {
         int status;
         std::string body;
         std::string error;
+        RequestFailure failure;
     };
     const Case cases[] = {
-        {400, test::errorAnswer(4, "invalid API key"), "invalid API key"},
+        {400, test::errorAnswer(4, "invalid API key"), "invalid API key",
+         RequestFailure::KeyRefused},
         {503, test::errorAnswer(14, "rate limit (3 requests per second) exceeded"),
-         "rate limit (3 requests per second) exceeded"},
-        {200, test::errorAnswer(3, "invalid fingerprint"), "invalid fingerprint"},
-        {200, "<html>busy</html>", "the service's answer is not JSON"},
-        {502, "<html>bad gateway</html>", "the service answered HTTP 502"},
+         "rate limit (3 requests per second) exceeded", RequestFailure::Refused},
+        {200, test::errorAnswer(3, "invalid fingerprint"), "invalid fingerprint",
+         RequestFailure::Refused},
+        {200, "<html>busy</html>", "the service's answer is not JSON", RequestFailure::Unreachable},
+        {502, "<html>bad gateway</html>", "the service answered HTTP 502",
+         RequestFailure::Unreachable},
     };
     AcoustIdClient client(settings());
     for (const auto& c : cases) {
         server.answerFingerprint({c.status, c.body});
-        std::string trackId;
+        std::vector<AcoustIdTrack> tracks;
         std::string error;
-        EXPECT_FALSE(client.LookupFingerprint(10, "AQAA", trackId, error)) << c.body;
+        EXPECT_FALSE(client.LookupFingerprint(10, "AQAA", tracks, error)) << c.body;
         EXPECT_EQ(error, c.error);
+        EXPECT_EQ(client.LastFailure(), c.failure) << c.body;
     }
 }
 
 TEST_F(AcoustIdClientTest, UnknownTrackGivesNoCandidates) {
     AcoustIdClient client(settings());
-    std::vector<AcoustIdCandidate> candidates{{"old", "", "", 1}};
+    std::vector<AcoustIdCandidate> candidates{{"old", "", "", 1, ""}};
     std::string error;
     EXPECT_TRUE(client.LookupTrack("00000000-0000-0000-0000-000000000000", candidates, error));
     EXPECT_TRUE(candidates.empty());

@@ -69,8 +69,9 @@ protected:
         return tools;
     }
 
+    // The same recordings by fingerprint and by track id.
     void answerTrack(const std::vector<FakeRecording>& recordings) {
-        server.answerFingerprint({200, test::trackIdAnswer({{kTrack, 0.97}})});
+        server.answerFingerprint({200, test::recordingsAnswer(kTrack, recordings)});
         server.answerTrack(kTrack, {200, test::recordingsAnswer(kTrack, recordings)});
     }
 
@@ -119,11 +120,68 @@ TEST_F(AcoustIdIdentifierTest, AGoodCandidateIsTakenSilentlyAndTheTrackIdStored)
     EXPECT_EQ(storedIds(item), std::string("1 ") + kTrack);
 
     const auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_EQ(requests.size(), 1u);
     const AudioFingerprint expected = FingerprintFile(files.file("1.mp3").string());
     EXPECT_EQ(requests[0].form.at("fingerprint"), expected.fingerprint);
     EXPECT_EQ(requests[0].form.at("duration"), "20");
-    EXPECT_EQ(requests[1].form.at("trackid"), kTrack);
+    EXPECT_EQ(requests[0].form.at("meta"), "recordings releasegroups");
+}
+
+// A recording known by its id alone says nothing about the item's names.
+TEST_F(AcoustIdIdentifierTest, EmptyCandidateFieldsNeverReplaceNames) {
+    struct Case {
+        std::vector<FakeRecording> recordings;
+        bool failed;
+    };
+    const Case cases[] = {
+        {{{"", {}, "", 0}}, true},                // no candidate at all
+        {{{"Morning Light", {}, "", 20}}, false}, // a title and nothing else
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.failed);
+        catalogue.connection.Execute("DELETE FROM tblItem");
+        const auto item =
+            addTune({.title = "Morning Light", .group = "Real Band", .package = "Real Album"});
+        answerTrack(c.recordings);
+        const auto tools = run({});
+        EXPECT_EQ(tools->Failures().Summary().empty(), !c.failed);
+        EXPECT_TRUE(question.asked.empty());
+        EXPECT_EQ(title(item), "Morning Light");
+        EXPECT_EQ(name("tblGroup", item), "Real Band");
+        EXPECT_EQ(name("tblPackage", item), "Real Album");
+        EXPECT_NE(catalogue.scalar("SELECT COUNT(*) FROM tblGroup WHERE sName='Real Band'"), "0");
+        EXPECT_NE(catalogue.scalar("SELECT COUNT(*) FROM tblPackage WHERE sName='Real Album'"),
+                  "0");
+    }
+}
+
+// The best-scored track has no recordings; the next one has. Only an accepted candidate's track
+// is stored, and a stored track without recordings is looked for again by the fingerprint.
+TEST_F(AcoustIdIdentifierTest, CandidatesComeFromEveryTrackAndOnlyTheAcceptedOneIsStored) {
+    const std::string bare = "11111111-1111-1111-1111-111111111111";
+    server.answerFingerprint(
+        {200, test::tracksAnswer(
+                  {{bare, 0.99, {}}, {kTrack, 0.91, {{"Song", {{"Band", ""}}, "Album", 20}}}})});
+    const auto item = addTune({.title = "Song", .fileName = "1.mp3"});
+    const auto declined = addTune({.title = "Zzzz", .fileName = "2.mp3"});
+    question.answers = {QuestionAnswer::No};
+    const auto tools = run({});
+    EXPECT_EQ(tools->Failures().Summary(), "");
+    EXPECT_EQ(name("tblGroup", item), "Band");
+    EXPECT_EQ(storedIds(item), std::string("1 ") + kTrack);
+    EXPECT_EQ(title(declined), "Zzzz");
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblOptional WHERE lOptionalTypeID=4095 AND "
+                               "lTableID=" +
+                               std::to_string(declined.mediaId)),
+              "0");
+
+    catalogue.connection.Execute("UPDATE tblOptional SET sValue='" + bare +
+                                 "' WHERE lOptionalTypeID=4095");
+    catalogue.connection.Execute("UPDATE tblMedia SET sName='Song'");
+    const int before = server.fingerprintLookups();
+    run({});
+    EXPECT_EQ(server.fingerprintLookups(), before + 2);
+    EXPECT_EQ(storedIds(item), std::string("1 ") + kTrack);
 }
 
 TEST_F(AcoustIdIdentifierTest, AStoredTrackIdIsReused) {
@@ -227,7 +285,7 @@ TEST_F(AcoustIdIdentifierTest, FailuresAreReportedWhenAskingAndNoStopsTheRun) {
     const Case cases[] = {
         {"tune", {400, test::errorAnswer(4, "invalid API key")}, "invalid API key"},
         // The fingerprint matches no track, or the track has no recordings.
-        {"tune", {200, test::trackIdAnswer({})}, "TRM generation failed"},
+        {"tune", {200, test::trackIdAnswer({})}, "No results returned"},
         {"tune", {200, test::trackIdAnswer({{kTrack, 1.0}})}, "No results returned"},
         {"text", {200, test::trackIdAnswer({{kTrack, 1.0}})}, "TRM generation failed"},
     };

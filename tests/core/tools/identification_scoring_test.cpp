@@ -24,11 +24,14 @@ const ScoreCase kScoreCases[] = {
     {"exactly 66", {"abcde", "Unknown", "Unknown", 300}, {"abcdx", "", "", 90}, 66},
     {"just 67", {"abcde", "Unknown", "Unknown", 300}, {"abcdx", "", "", 93}, 67},
     {"case matters", {"Song", "", "", 0}, {"song", "", "", 0}, 72},
-    {"package taken from the candidate",
-     {"Song", "Unknown", "Unknown", 0},
-     {"Song", "", "Album", 0},
-     100},
-    {"package lent to the candidate", {"Song", "", "Album", 0}, {"Song", "", "", 0}, 100},
+    // An empty field on either side earns nothing and lends nothing.
+    {"album the item lacks", {"Song", "Unknown", "Unknown", 0}, {"Song", "", "Album", 0}, 95},
+    {"album the candidate lacks", {"Song", "", "Album", 0}, {"Song", "", "", 0}, 95},
+    {"title only",
+     {"Morning Light", "Real Band", "Real Album", 200},
+     {"Morning Light", "", "", 200},
+     95},
+    {"album only", {"Song", "Band", "Album", 0}, {"", "", "Album", 0}, 100},
     {"different group", {"Song", "Band", "", 0}, {"Song", "Xyz", "", 0}, 47},
 };
 
