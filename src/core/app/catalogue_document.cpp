@@ -83,7 +83,6 @@ OpenResult CatalogueDocument::OpenCatalogue(const std::string& path) {
         try {
             // Both front ends open here: what a vanished run left in flight is settled before
             // anything else reads the catalogue.
-            EnsureJournalTable(m_connection);
             RepairJournal(m_connection);
         } catch (const CatalogueError&) {
             // A catalogue that takes no writes just now keeps its entries for the next open.

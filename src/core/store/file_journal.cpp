@@ -301,6 +301,11 @@ JournalRepairCounts RepairJournal(CCatalogueConnection& connection) {
         long long mediaId, directoryId;
         std::string path, newPath, temporary;
     };
+    // A catalogue that never had a file acted on has no table, and opening it changes nothing.
+    if (connection
+            .Execute("SELECT name FROM sqlite_master WHERE type='table' AND name='tblJournal'")
+            .IsEof())
+        return {};
     std::vector<Entry> entries;
     for (ResultSet rows = connection.Execute(
              "SELECT lID, sHost, lPid, sRun, lTime, lKind, lMediaID, lDirectoryID, sPath, "

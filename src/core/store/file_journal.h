@@ -36,7 +36,8 @@ bool IsJournalRunAlive(const JournalRun& run);
 inline constexpr long long kForeignEntryStaleSeconds = 7 * 24 * 3600;
 
 // Makes the table when it is missing (the catalogue's format version is unchanged: older
-// versions of the program never look at it).
+// versions of the program never look at it). FileJournal makes it before its first entry, so a
+// catalogue only gains it once a file is acted on.
 void EnsureJournalTable(CCatalogueConnection& connection);
 
 // While it lives, every commit of the calling thread flushes the catalogue's log to the disk,
@@ -95,7 +96,7 @@ struct JournalRepairCounts {
     int left = 0;     // entries of runs still going, or of other hosts
 };
 
-// Settles every entry whose run has gone. Each entry is settled by what the disk holds:
+// Settles every entry whose run has gone (nothing when the catalogue has no journal yet). Each entry is settled by what the disk holds:
 // - rename, move: when the old file is there the row stays; when only the new one is, the row
 //   follows it (if it still names the old file); a move whose copy was placed across devices
 //   removes the source once the copy is proven equal;
