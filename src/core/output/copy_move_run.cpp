@@ -2,6 +2,7 @@
 
 #include "store/catalogue_error.h"
 #include "store/directories.h"
+#include "tools/file_rename.h"
 #include "tools/text_rules.h"
 
 #include <fcntl.h>
@@ -14,6 +15,7 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <vector>
 
 namespace tunebay {
 
@@ -34,8 +36,66 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Copies without ever replacing the target; a partial copy is removed. Keeps mode and times.
-int CopyFile(const std::string& source, const std::string& target) {
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += put;
+        size -= static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// 0 when both files hold the same bytes, otherwise an errno (EIO for a difference).
+int CompareFiles(const std::string& a, const std::string& b) {
+    const int first = ::open(a.c_str(), O_RDONLY | O_CLOEXEC);
+    if (first < 0)
+        return errno;
+    const int second = ::open(b.c_str(), O_RDONLY | O_CLOEXEC);
+    if (second < 0) {
+        const int error = errno;
+        ::close(first);
+        return error;
+    }
+    std::vector<char> x(1 << 16), y(1 << 16);
+    int error = 0;
+    for (;;) {
+        const ssize_t got = ::read(first, x.data(), x.size());
+        if (got < 0) {
+            error = errno;
+            break;
+        }
+        ssize_t other = 0;
+        while (other < got) {
+            const ssize_t more = ::read(second, y.data() + other, static_cast<size_t>(got - other));
+            if (more <= 0)
+                break;
+            other += more;
+        }
+        if (other != got || std::memcmp(x.data(), y.data(), static_cast<size_t>(got)) != 0) {
+            error = EIO;
+            break;
+        }
+        if (got == 0) {
+            char extra;
+            if (::read(second, &extra, 1) != 0)
+                error = EIO;
+            break;
+        }
+    }
+    ::close(first);
+    ::close(second);
+    return error;
+}
+
+// Copies `source` into the new file `temporary` (never replacing one), keeping mode and times,
+// and flushes it; with `verify` the copy is read back and compared. 0 or an errno; the
+// temporary file is left for the caller to place or remove.
+int CopyToTemporary(const std::string& source, const std::string& temporary, bool verify) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return errno;
@@ -45,16 +105,16 @@ int CopyFile(const std::string& source, const std::string& target) {
         ::close(in);
         return error;
     }
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0) {
         const int error = errno;
         ::close(in);
         return error;
     }
     int error = 0;
-    char buffer[1 << 16];
+    std::vector<char> buffer(1 << 16);
     for (;;) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -63,47 +123,46 @@ int CopyFile(const std::string& source, const std::string& target) {
         }
         if (got == 0)
             break;
-        for (ssize_t written = 0; written < got;) {
-            const ssize_t put = ::write(out, buffer + written, static_cast<size_t>(got - written));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                error = errno;
-                break;
-            }
-            written += put;
-        }
-        if (error)
+        if (!WriteAll(out, buffer.data(), static_cast<size_t>(got))) {
+            error = errno;
             break;
+        }
     }
     if (!error && ::fchmod(out, info.st_mode & 07777) != 0)
         error = errno;
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (!error && ::futimens(out, times) != 0)
         error = errno;
+    if (!error && ::fsync(out) != 0)
+        error = errno;
     if (::close(out) != 0 && !error)
         error = errno;
     ::close(in);
-    if (error)
-        ::unlink(target.c_str());
+    if (!error && verify)
+        error = CompareFiles(source, temporary);
     return error;
 }
 
-// A rename that never replaces: renameat2 with RENAME_NOREPLACE, else link + unlink.
+// A rename that never replaces. 0 or an errno.
 int MoveNoReplace(const std::string& source, const std::string& target) {
-    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+    switch (MoveWithoutReplacing(source, target)) {
+    case MoveResult::Moved:
         return 0;
-    const int error = errno;
-    if (error != EINVAL && error != ENOSYS)
-        return error;
-    if (::link(source.c_str(), target.c_str()) != 0)
-        return errno;
-    if (::unlink(source.c_str()) != 0) {
-        const int unlinkError = errno;
-        ::unlink(target.c_str());
-        return unlinkError;
+    case MoveResult::TargetExists:
+        return EEXIST;
+    case MoveResult::Failed:
+        break;
     }
-    return 0;
+    return errno ? errno : EIO;
+}
+
+// Makes what changed in a folder (a name placed or removed) durable.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 bool SamePathIgnoringCase(const std::string& a, const std::string& b) {
@@ -179,8 +238,9 @@ int DiskPacker::Place(double size) {
     return m_disk;
 }
 
-std::string SafeFolderName(std::string name) {
+std::string SafeFolderName(std::string name, std::size_t limit) {
     MakeFileNameSafe(name);
+    name = CutAtCharacter(std::move(name), limit);
     if (name.empty() || name == "." || name == "..")
         return "Unknown";
     return name;
@@ -265,13 +325,19 @@ std::string OtherVolumeSummary(int otherVolume) {
 CopyMoveRun::CopyMoveRun(IProgressSink& sink, CCatalogueConnection& connection,
                          CopyMoveOptions options, Selection selection, IWorkerQuestion& question)
     : CBackgroundOperation(kFinishCopyMove, sink), m_connection(connection),
-      m_options(std::move(options)), m_selection(std::move(selection)), m_question(question) {
+      m_options(std::move(options)), m_selection(std::move(selection)), m_question(question),
+      m_journal(connection) {
     m_selection.columns = kCopyMoveColumns;
 }
 
 std::string CopyMoveRun::FailedList() const {
     std::lock_guard lock(m_textMutex);
     return m_failedList;
+}
+
+std::vector<CopyMoveFailure> CopyMoveRun::FailedFiles() const {
+    std::lock_guard lock(m_textMutex);
+    return m_failedFiles;
 }
 
 std::string CopyMoveRun::ErrorMessage() const {
@@ -289,8 +355,10 @@ std::string CopyMoveRun::targetFolder(const CopyMoveRow& row, DiskPacker& packer
             ::mkdir(folder.c_str(), 0777);
         }
     }
+    // "!" takes one byte of the name.
+    const std::size_t limit = FileNameLimit(m_options.destination);
     if (m_options.genreFolders) {
-        folder += "!" + SafeFolderName(row.genre) + "/";
+        folder += "!" + SafeFolderName(row.genre, limit - 1) + "/";
         ::mkdir(folder.c_str(), 0777);
     }
     if (m_options.groupFolders) {
@@ -303,12 +371,12 @@ std::string CopyMoveRun::targetFolder(const CopyMoveRow& row, DiskPacker& packer
                 {static_cast<long long>(row.groupId), static_cast<long long>(row.genreId)});
             if (!count.IsEof()) {
                 if (count.GetInt(0) > m_options.groupMoreThan)
-                    level = SafeFolderName(row.group) + "/";
+                    level = SafeFolderName(row.group, limit) + "/";
                 else if (!m_options.genreFolders)
-                    level = "!" + SafeFolderName(row.genre) + "/";
+                    level = "!" + SafeFolderName(row.genre, limit - 1) + "/";
             }
         } else {
-            level = SafeFolderName(row.group) + "/";
+            level = SafeFolderName(row.group, limit) + "/";
         }
         if (!level.empty()) {
             folder += level;
@@ -318,17 +386,102 @@ std::string CopyMoveRun::targetFolder(const CopyMoveRow& row, DiskPacker& packer
     return folder;
 }
 
-int CopyMoveRun::transfer(const std::string& source, const std::string& target) {
-    if (m_options.mode == kMoveFiles)
-        return MoveNoReplace(source, target);
-    if (m_options.hardLinks)
-        return ::link(source.c_str(), target.c_str()) == 0 ? 0 : errno;
-    return CopyFile(source, target);
+std::string CopyMoveRun::temporaryName(const std::string& folder) {
+    return folder + ".tunebay-" + std::to_string(::getpid()) + "-" +
+           std::to_string(++m_temporaries) + ".part";
+}
+
+int CopyMoveRun::placeTemporary(const std::string& temporary, const std::string& folder,
+                                std::string& name, JournalEntryId entry) {
+    const std::string original = name;
+    int error = MoveNoReplace(temporary, folder + name);
+    for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
+        name = RetryName(original, n);
+        if (entry)
+            m_journal.ChangeTarget(entry, folder + name);
+        error = MoveNoReplace(temporary, folder + name);
+    }
+    return error;
+}
+
+int CopyMoveRun::copyFile(const std::string& source, const std::string& folder, std::string& name) {
+    if (m_options.hardLinks) {
+        const std::string original = name;
+        int error = ::link(source.c_str(), (folder + name).c_str()) == 0 ? 0 : errno;
+        for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
+            name = RetryName(original, n);
+            error = ::link(source.c_str(), (folder + name).c_str()) == 0 ? 0 : errno;
+        }
+        return error;
+    }
+    // The copy is written under a temporary name and only placed once whole, so a crash never
+    // leaves a partial file under a name the user sees.
+    const std::string temporary = temporaryName(folder);
+    const JournalEntryId entry = m_journal.RecordCopy(temporary);
+    int error = CopyToTemporary(source, temporary, false);
+    if (!error)
+        error = placeTemporary(temporary, folder, name, 0);
+    if (error)
+        ::unlink(temporary.c_str());
+    SyncFolder(folder);
+    m_journal.Clear(entry);
+    return error;
+}
+
+int CopyMoveRun::moveFile(const CopyMoveRow& row, const std::string& folder, std::string& name,
+                          JournalEntryId& entry) {
+    const std::string source = row.directory + row.fileName;
+    const std::string original = name;
+    entry = m_journal.RecordMove(row.mediaId, row.directoryId, source, folder + name);
+    int error = MoveNoReplace(source, folder + name);
+    for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
+        name = RetryName(original, n);
+        m_journal.ChangeTarget(entry, folder + name);
+        error = MoveNoReplace(source, folder + name);
+    }
+    if (error == EXDEV) {
+        m_journal.Clear(entry);
+        name = original;
+        error = moveAcross(row, folder, name, entry);
+        if (error)
+            ++m_otherVolume;
+    } else if (error) {
+        m_journal.Clear(entry);
+    }
+    if (!error) {
+        SyncFolder(folder);
+        SyncFolder(row.directory);
+    }
+    return error;
+}
+
+int CopyMoveRun::moveAcross(const CopyMoveRow& row, const std::string& folder, std::string& name,
+                            JournalEntryId& entry) {
+    const std::string source = row.directory + row.fileName;
+    const std::string temporary = temporaryName(folder);
+    entry = m_journal.RecordMove(row.mediaId, row.directoryId, source, folder + name, temporary);
+    // Copied and proven equal before the source goes.
+    int error = CopyToTemporary(source, temporary, true);
+    if (!error)
+        error = placeTemporary(temporary, folder, name, entry);
+    if (error) {
+        ::unlink(temporary.c_str());
+        m_journal.Clear(entry);
+        return error;
+    }
+    SyncFolder(folder);
+    if (::unlink(source.c_str()) != 0) {
+        // The source stays, so the copy goes: never two files for one row.
+        error = errno;
+        ::unlink((folder + name).c_str());
+        m_journal.Clear(entry);
+    }
+    return error;
 }
 
 void CopyMoveRun::afterMove(const CopyMoveRow& row, const std::string& folder,
                             const std::string& name, const std::string& source,
-                            const std::string& target) {
+                            const std::string& target, JournalEntryId entry) {
     try {
         CatalogueTransaction transaction(m_connection);
         const int directoryId = FindOrCreateDirectory(m_connection, folder);
@@ -342,10 +495,13 @@ void CopyMoveRun::afterMove(const CopyMoveRow& row, const std::string& folder,
                 .IsEof())
             m_connection.Execute("DELETE FROM tblDirectory WHERE lID=" +
                                  std::to_string(row.directoryId));
+        m_journal.Clear(entry);
         transaction.Commit();
     } catch (const std::exception&) {
-        // The catalogue could not follow: the file goes back so both still agree.
-        MoveNoReplace(target, source);
+        // The catalogue could not follow: the file goes back so both still agree (where it
+        // cannot, the journal entry stays for the next open to settle).
+        if (MoveNoReplace(target, source) == 0)
+            m_journal.Clear(entry);
         throw;
     }
     if (RemoveEmptiedFolder(row.directory)) {
@@ -376,6 +532,7 @@ void CopyMoveRun::Run() {
             SetCurrentFile(source);
             bool done = false;
             bool skipped = false;
+            std::string reason;
             if (row.fileName.find('/') == std::string::npos && !row.fileName.empty() &&
                 row.fileName != "." && row.fileName != "..") {
                 const std::string folder = targetFolder(row, packer);
@@ -384,22 +541,20 @@ void CopyMoveRun::Run() {
                 if (SamePathIgnoringCase(source, target)) {
                     skipped = true;
                 } else {
-                    int error = transfer(source, target);
-                    if (error == EXDEV && m_options.mode == kMoveFiles) {
-                        ++m_otherVolume;
-                    } else {
-                        for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
-                            name = RetryName(row.fileName, n);
-                            target = folder + name;
-                            error = transfer(source, target);
-                        }
-                    }
+                    JournalEntryId entry = 0;
+                    const int error = m_options.mode == kMoveFiles
+                                          ? moveFile(row, folder, name, entry)
+                                          : copyFile(source, folder, name);
                     if (error == 0) {
                         if (m_options.mode == kMoveFiles)
-                            afterMove(row, folder, name, source, target);
+                            afterMove(row, folder, name, source, folder + name, entry);
                         done = true;
+                    } else {
+                        reason = std::strerror(error);
                     }
                 }
+            } else {
+                reason = "the catalogue holds no usable file name";
             }
             if (!skipped) {
                 if (done) {
@@ -407,7 +562,8 @@ void CopyMoveRun::Run() {
                 } else {
                     ++m_failed;
                     std::lock_guard lock(m_textMutex);
-                    m_failedList += "\r\n" + source;
+                    m_failedList += "\r\n" + source + " (" + reason + ")";
+                    m_failedFiles.push_back({source, reason});
                 }
             }
             if (!skipped && !done && m_failed.load() == kQuestionAfterFailures && !asked) {
