@@ -15,6 +15,8 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <vector>
 
 namespace tunebay {
@@ -352,14 +354,12 @@ std::string CopyMoveRun::targetFolder(const CopyMoveRow& row, DiskPacker& packer
             char buffer[32];
             std::snprintf(buffer, sizeof buffer, "Disk%02d/", disk);
             folder += buffer;
-            ::mkdir(folder.c_str(), 0777);
         }
     }
     // "!" takes one byte of the name.
     const std::size_t limit = FileNameLimit(m_options.destination);
     if (m_options.genreFolders) {
         folder += "!" + SafeFolderName(row.genre, limit - 1) + "/";
-        ::mkdir(folder.c_str(), 0777);
     }
     if (m_options.groupFolders) {
         std::string level;
@@ -378,12 +378,17 @@ std::string CopyMoveRun::targetFolder(const CopyMoveRow& row, DiskPacker& packer
         } else {
             level = SafeFolderName(row.group, limit) + "/";
         }
-        if (!level.empty()) {
-            folder += level;
-            ::mkdir(folder.c_str(), 0777);
-        }
+        folder += level;
     }
     return folder;
+}
+
+void CopyMoveRun::makeFolders(const std::string& folder) const {
+    // Each level below the destination, made only when a file goes there (failures show at the
+    // file's own act).
+    for (size_t slash = folder.find('/', m_options.destination.size()); slash != std::string::npos;
+         slash = folder.find('/', slash + 1))
+        ::mkdir(folder.substr(0, slash + 1).c_str(), 0777);
 }
 
 std::string CopyMoveRun::temporaryName(const std::string& folder) {
@@ -391,9 +396,80 @@ std::string CopyMoveRun::temporaryName(const std::string& folder) {
            std::to_string(++m_temporaries) + ".part";
 }
 
+std::vector<CopyMoveRun::PlannedFile> CopyMoveRun::planFiles(const std::vector<CopyMoveRow>& rows,
+                                                             size_t first, DiskPacker& packer) {
+    std::vector<PlannedFile> planned;
+    std::set<std::string> taken; // names given to earlier files of this window
+    // A hard link appears whole or not at all; a copy out of a catalogue that cannot be written
+    // goes without notes (a crash may then leave a hidden temporary file, never a partial one
+    // under the file's name).
+    const bool journalled =
+        m_options.mode == kMoveFiles || (!m_options.hardLinks && !m_connection.IsReadOnly());
+    std::optional<DurableCommits> durable;
+    std::optional<CatalogueTransaction> transaction;
+    if (journalled) {
+        durable.emplace(m_connection);
+        transaction.emplace(m_connection);
+    }
+    for (size_t index = first; index < rows.size() && planned.size() < kFilesPerWindow; ++index) {
+        const CopyMoveRow& row = rows[index];
+        PlannedFile& file = planned.emplace_back();
+        file.row = &row;
+        if (row.fileName.find('/') != std::string::npos || row.fileName.empty() ||
+            row.fileName == "." || row.fileName == "..") {
+            file.unusable = true;
+            continue;
+        }
+        file.folder = targetFolder(row, packer);
+        file.name = row.fileName;
+        if (SamePathIgnoringCase(row.directory + row.fileName, file.folder + file.name)) {
+            file.skip = true;
+            continue;
+        }
+        // The first name free now; a file that takes it meanwhile is met at the act.
+        struct stat info {};
+        for (int n = 1;
+             n < kMaxRetryNames && (taken.contains(file.folder + file.name) ||
+                                    ::lstat((file.folder + file.name).c_str(), &info) == 0);
+             ++n)
+            file.name = RetryName(row.fileName, n);
+        taken.insert(file.folder + file.name);
+        if (!journalled)
+            continue;
+        if (m_options.mode == kMoveFiles) {
+            file.entry =
+                m_journal.RecordMove(row.mediaId, row.directoryId, row.directory + row.fileName,
+                                     file.folder + file.name);
+        } else {
+            file.temporary = temporaryName(file.folder);
+            file.entry = m_journal.RecordCopy(file.temporary);
+        }
+    }
+    if (transaction)
+        transaction->Commit();
+    return planned;
+}
+
+void CopyMoveRun::settleFiles(const std::vector<PlannedFile>& planned) {
+    std::set<std::string> folders;
+    for (const PlannedFile& file : planned)
+        if (file.entry && file.acted) {
+            folders.insert(file.folder);
+            if (m_options.mode == kMoveFiles)
+                folders.insert(file.row->directory);
+        }
+    // The acts must be on the disk before their notes go.
+    SyncFolders(folders);
+    CatalogueTransaction transaction(m_connection);
+    for (const PlannedFile& file : planned)
+        if (file.entry)
+            m_journal.Clear(file.entry);
+    transaction.Commit();
+}
+
 int CopyMoveRun::placeTemporary(const std::string& temporary, const std::string& folder,
-                                std::string& name, JournalEntryId entry) {
-    const std::string original = name;
+                                std::string& name, const std::string& original,
+                                JournalEntryId entry) {
     int error = MoveNoReplace(temporary, folder + name);
     for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
         name = RetryName(original, n);
@@ -404,89 +480,77 @@ int CopyMoveRun::placeTemporary(const std::string& temporary, const std::string&
     return error;
 }
 
-int CopyMoveRun::copyFile(const std::string& source, const std::string& folder, std::string& name) {
+int CopyMoveRun::copyFile(PlannedFile& file) {
+    const std::string source = file.row->directory + file.row->fileName;
     if (m_options.hardLinks) {
-        const std::string original = name;
-        int error = ::link(source.c_str(), (folder + name).c_str()) == 0 ? 0 : errno;
+        int error = ::link(source.c_str(), (file.folder + file.name).c_str()) == 0 ? 0 : errno;
         for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
-            name = RetryName(original, n);
-            error = ::link(source.c_str(), (folder + name).c_str()) == 0 ? 0 : errno;
+            file.name = RetryName(file.row->fileName, n);
+            error = ::link(source.c_str(), (file.folder + file.name).c_str()) == 0 ? 0 : errno;
         }
         return error;
     }
     // The copy is written under a temporary name and only placed once whole, so a crash never
     // leaves a partial file under a name the user sees.
-    const std::string temporary = temporaryName(folder);
-    const JournalEntryId entry = m_journal.RecordCopy(temporary);
-    int error = CopyToTemporary(source, temporary, false);
+    file.acted = true;
+    int error = CopyToTemporary(source, file.temporary, false);
     if (!error)
-        error = placeTemporary(temporary, folder, name, 0);
+        error = placeTemporary(file.temporary, file.folder, file.name, file.row->fileName, 0);
     if (error)
-        ::unlink(temporary.c_str());
-    SyncFolder(folder);
-    m_journal.Clear(entry);
+        ::unlink(file.temporary.c_str());
     return error;
 }
 
-int CopyMoveRun::moveFile(const CopyMoveRow& row, const std::string& folder, std::string& name,
-                          JournalEntryId& entry) {
+int CopyMoveRun::moveFile(PlannedFile& file) {
+    const CopyMoveRow& row = *file.row;
     const std::string source = row.directory + row.fileName;
-    const std::string original = name;
-    entry = m_journal.RecordMove(row.mediaId, row.directoryId, source, folder + name);
-    int error = MoveNoReplace(source, folder + name);
+    int error = MoveNoReplace(source, file.folder + file.name);
     for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
-        name = RetryName(original, n);
-        m_journal.ChangeTarget(entry, folder + name);
-        error = MoveNoReplace(source, folder + name);
+        file.name = RetryName(row.fileName, n);
+        m_journal.ChangeTarget(file.entry, file.folder + file.name);
+        error = MoveNoReplace(source, file.folder + file.name);
     }
     if (error == EXDEV) {
-        m_journal.Clear(entry);
-        name = original;
-        error = moveAcross(row, folder, name, entry);
+        error = moveAcross(file);
         if (error)
             ++m_otherVolume;
-    } else if (error) {
-        m_journal.Clear(entry);
     }
-    if (!error) {
-        SyncFolder(folder);
-        SyncFolder(row.directory);
-    }
+    file.acted = error == 0;
     return error;
 }
 
-int CopyMoveRun::moveAcross(const CopyMoveRow& row, const std::string& folder, std::string& name,
-                            JournalEntryId& entry) {
+int CopyMoveRun::moveAcross(PlannedFile& file) {
+    const CopyMoveRow& row = *file.row;
     const std::string source = row.directory + row.fileName;
-    const std::string temporary = temporaryName(folder);
-    entry = m_journal.RecordMove(row.mediaId, row.directoryId, source, folder + name, temporary);
+    const std::string temporary = temporaryName(file.folder);
+    // This move's own note names the copy in the making.
+    m_journal.Clear(file.entry);
+    file.entry = m_journal.RecordMove(row.mediaId, row.directoryId, source, file.folder + file.name,
+                                      temporary);
     // Copied and proven equal before the source goes.
     int error = CopyToTemporary(source, temporary, true);
     if (!error)
-        error = placeTemporary(temporary, folder, name, entry);
+        error = placeTemporary(temporary, file.folder, file.name, row.fileName, file.entry);
     if (error) {
         ::unlink(temporary.c_str());
-        m_journal.Clear(entry);
         return error;
     }
-    SyncFolder(folder);
+    SyncFolder(file.folder);
     if (::unlink(source.c_str()) != 0) {
         // The source stays, so the copy goes: never two files for one row.
         error = errno;
-        ::unlink((folder + name).c_str());
-        m_journal.Clear(entry);
+        ::unlink((file.folder + file.name).c_str());
     }
     return error;
 }
 
-void CopyMoveRun::afterMove(const CopyMoveRow& row, const std::string& folder,
-                            const std::string& name, const std::string& source,
-                            const std::string& target, JournalEntryId entry) {
+void CopyMoveRun::afterMove(const PlannedFile& file) {
+    const CopyMoveRow& row = *file.row;
     try {
         CatalogueTransaction transaction(m_connection);
-        const int directoryId = FindOrCreateDirectory(m_connection, folder);
+        const int directoryId = FindOrCreateDirectory(m_connection, file.folder);
         m_connection.ExecuteWith("UPDATE tblMedia SET lDirectoryID=?, sFileName=? WHERE lID=?",
-                                 {static_cast<long long>(directoryId), std::string_view(name),
+                                 {static_cast<long long>(directoryId), std::string_view(file.name),
                                   static_cast<long long>(row.mediaId)});
         if (directoryId != row.directoryId &&
             m_connection
@@ -495,13 +559,11 @@ void CopyMoveRun::afterMove(const CopyMoveRow& row, const std::string& folder,
                 .IsEof())
             m_connection.Execute("DELETE FROM tblDirectory WHERE lID=" +
                                  std::to_string(row.directoryId));
-        m_journal.Clear(entry);
         transaction.Commit();
     } catch (const std::exception&) {
         // The catalogue could not follow: the file goes back so both still agree (where it
-        // cannot, the journal entry stays for the next open to settle).
-        if (MoveNoReplace(target, source) == 0)
-            m_journal.Clear(entry);
+        // cannot, the journal's note settles it at the next open).
+        MoveNoReplace(file.folder + file.name, row.directory + row.fileName);
         throw;
     }
     if (RemoveEmptiedFolder(row.directory)) {
@@ -512,6 +574,7 @@ void CopyMoveRun::afterMove(const CopyMoveRow& row, const std::string& folder,
 }
 
 void CopyMoveRun::Run() {
+    std::vector<PlannedFile> planned;
     try {
         // Every row is read before anything moves, so a moved file is never met twice.
         std::vector<CopyMoveRow> rows;
@@ -523,68 +586,75 @@ void CopyMoveRun::Run() {
         DiskPacker packer(m_options.limitBytes);
         bool asked = false;
         int counter = 1;
-        for (const CopyMoveRow& row : rows) {
+        bool ended = false;
+        // The files are taken a window at a time: the notes of a window reach the disk in one
+        // flush before any of its files is touched, and go once its acts are on the disk.
+        for (size_t first = 0; first < rows.size() && !ended; first += kFilesPerWindow) {
             if (StopRequested())
-                return;
-            SetProgress(ProgressText(
-                m_options.mode == kMoveFiles ? kProgressMoving : kProgressCopying, counter));
-            const std::string source = row.directory + row.fileName;
-            SetCurrentFile(source);
-            bool done = false;
-            bool skipped = false;
-            std::string reason;
-            if (row.fileName.find('/') == std::string::npos && !row.fileName.empty() &&
-                row.fileName != "." && row.fileName != "..") {
-                const std::string folder = targetFolder(row, packer);
-                std::string name = row.fileName;
-                std::string target = folder + name;
-                if (SamePathIgnoringCase(source, target)) {
-                    skipped = true;
-                } else {
-                    JournalEntryId entry = 0;
-                    const int error = m_options.mode == kMoveFiles
-                                          ? moveFile(row, folder, name, entry)
-                                          : copyFile(source, folder, name);
+                break;
+            planned = planFiles(rows, first, packer);
+            for (PlannedFile& file : planned) {
+                if (StopRequested()) {
+                    ended = true;
+                    break;
+                }
+                SetProgress(ProgressText(
+                    m_options.mode == kMoveFiles ? kProgressMoving : kProgressCopying, counter));
+                const std::string source = file.row->directory + file.row->fileName;
+                SetCurrentFile(source);
+                bool done = false;
+                std::string reason;
+                if (file.unusable) {
+                    reason = "the catalogue holds no usable file name";
+                } else if (!file.skip) {
+                    makeFolders(file.folder);
+                    const int error =
+                        m_options.mode == kMoveFiles ? moveFile(file) : copyFile(file);
                     if (error == 0) {
                         if (m_options.mode == kMoveFiles)
-                            afterMove(row, folder, name, source, folder + name, entry);
+                            afterMove(file);
                         done = true;
                     } else {
                         reason = std::strerror(error);
                     }
                 }
-            } else {
-                reason = "the catalogue holds no usable file name";
-            }
-            if (!skipped) {
-                if (done) {
-                    ++m_done;
-                } else {
-                    ++m_failed;
-                    std::lock_guard lock(m_textMutex);
-                    m_failedList += "\r\n" + source + " (" + reason + ")";
-                    m_failedFiles.push_back({source, reason});
+                if (!file.skip) {
+                    if (done) {
+                        ++m_done;
+                    } else {
+                        ++m_failed;
+                        std::lock_guard lock(m_textMutex);
+                        m_failedList += "\r\n" + source + " (" + reason + ")";
+                        m_failedFiles.push_back({source, reason});
+                    }
                 }
+                if (!file.skip && !done && m_failed.load() == kQuestionAfterFailures && !asked) {
+                    asked = true;
+                    const std::string text =
+                        Printf("%d files couldn't be copied/moved! %d files have been "
+                               "copied/moved successfully!\r\nDo you want to continue?\r\n",
+                               m_failed.load(), m_done.load()) +
+                        FailedList();
+                    if (m_question.Ask(text, "Tunebay", QuestionButtons::YesNo,
+                                       QuestionIcon::Question) != QuestionAnswer::Yes) {
+                        ended = true;
+                        break;
+                    }
+                }
+                if (m_failed.load() > kAbortAfterFailures) {
+                    ended = true;
+                    break;
+                }
+                ++counter;
             }
-            if (!skipped && !done && m_failed.load() == kQuestionAfterFailures && !asked) {
-                asked = true;
-                const std::string text =
-                    Printf("%d files couldn't be copied/moved! %d files have been copied/moved "
-                           "successfully!\r\nDo you want to continue?\r\n",
-                           m_failed.load(), m_done.load()) +
-                    FailedList();
-                if (m_question.Ask(text, "Tunebay", QuestionButtons::YesNo,
-                                   QuestionIcon::Question) != QuestionAnswer::Yes)
-                    return;
-            }
-            if (m_failed.load() > kAbortAfterFailures)
-                return;
-            ++counter;
+            settleFiles(planned);
+            planned.clear();
         }
     } catch (const std::exception&) {
         std::lock_guard lock(m_textMutex);
         m_error = kMessageCopyMoveError;
     }
+    // After an error the notes of the window stay: the next open settles them by the disk.
 }
 
 } // namespace tunebay

@@ -128,19 +128,36 @@ protected:
     void Run() override;
 
 private:
+    // One file of a window: where it goes and the journal's note of it.
+    struct PlannedFile {
+        const CopyMoveRow* row = nullptr;
+        std::string folder;
+        std::string name;
+        std::string temporary; // the copy in the making
+        JournalEntryId entry = 0;
+        bool unusable = false; // the stored name cannot name a file
+        bool skip = false;     // already where it would go
+        bool acted = false;    // the disk changed for it
+    };
+    // Files whose notes reach the disk in one flush.
+    static constexpr size_t kFilesPerWindow = 256;
+
     std::string targetFolder(const CopyMoveRow& row, DiskPacker& packer);
-    // Each returns 0 when done, otherwise an errno; `name` becomes the name given.
-    int copyFile(const std::string& source, const std::string& folder, std::string& name);
-    int moveFile(const CopyMoveRow& row, const std::string& folder, std::string& name,
-                 JournalEntryId& entry);
-    int moveAcross(const CopyMoveRow& row, const std::string& folder, std::string& name,
-                   JournalEntryId& entry);
-    // Places a whole temporary file under `name` or the next free "(n)" name.
+    void makeFolders(const std::string& folder) const;
+    // Decides the next window's targets and notes them in the journal, durably.
+    std::vector<PlannedFile> planFiles(const std::vector<CopyMoveRow>& rows, size_t first,
+                                       DiskPacker& packer);
+    // Flushes the window's folders, then clears its notes.
+    void settleFiles(const std::vector<PlannedFile>& planned);
+    // Each returns 0 when done, otherwise an errno; `file.name` becomes the name given.
+    int copyFile(PlannedFile& file);
+    int moveFile(PlannedFile& file);
+    int moveAcross(PlannedFile& file);
+    // Places a whole temporary file under `name` or the next free "(n)" name of `original`.
     int placeTemporary(const std::string& temporary, const std::string& folder, std::string& name,
-                       JournalEntryId entry);
+                       const std::string& original, JournalEntryId entry);
     std::string temporaryName(const std::string& folder);
-    void afterMove(const CopyMoveRow& row, const std::string& folder, const std::string& name,
-                   const std::string& source, const std::string& target, JournalEntryId entry);
+    void afterMove(const PlannedFile& file);
 
     CCatalogueConnection& m_connection;
     CopyMoveOptions m_options;

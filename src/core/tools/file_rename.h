@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace tunebay {
@@ -26,6 +27,10 @@ inline constexpr std::size_t kRetrySuffixRoom = 5;
 // The longest file name the file system of `folder` takes (kDefaultNameLimit when it cannot
 // say).
 std::size_t FileNameLimit(const std::string& folder);
+
+// Makes the names made or removed in `folders` durable: one flush of each file system they are
+// on (where a file system refuses that, each folder is flushed on its own).
+void SyncFolders(const std::set<std::string>& folders);
 
 // `text` cut to at most `bytes` bytes, never inside a UTF-8 character.
 std::string CutAtCharacter(std::string text, std::size_t bytes);

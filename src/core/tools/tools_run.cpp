@@ -145,19 +145,6 @@ void ToolsRun::commitBatch() {
     applyRenames();
 }
 
-namespace {
-
-// Makes the renames in a folder durable before the catalogue forgets their intents.
-void syncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-} // namespace
-
 void ToolsRun::applyRenames() {
     const std::vector<PendingRename> renames = std::move(m_renames);
     m_renames.clear();
@@ -168,8 +155,7 @@ void ToolsRun::applyRenames() {
         std::string reason;
         // A clash moves the intent to the numbered name before the file is tried under it.
         const auto retry = [&](const std::string& candidate) {
-            for (const std::string& folder : folders)
-                syncFolder(folder);
+            SyncFolders(folders);
             transaction->Commit();
             m_journal.ChangeTarget(rename.entry, rename.directory + candidate);
             transaction = std::make_unique<CatalogueTransaction>(m_connection);
@@ -198,8 +184,8 @@ void ToolsRun::applyRenames() {
         }
         m_journal.Clear(rename.entry);
     }
-    for (const std::string& folder : folders)
-        syncFolder(folder);
+    // The renames must be on the disk before their notes go.
+    SyncFolders(folders);
     transaction->Commit();
 }
 
