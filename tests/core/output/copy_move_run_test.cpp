@@ -444,55 +444,70 @@ TEST_F(CopyMoveRunTest, FailedFilesCarryTheSystemsReason) {
     EXPECT_EQ(operation->FailedFiles()[0].reason, "No such file or directory");
 }
 
-// A copy killed mid-way: the reader blocks on a pipe standing for a slow disk, so the kill comes
-// at a known point: some bytes written, the copy not whole.
+// A copy killed mid-way (a real kill -9): the reader blocks on a pipe standing for a slow disk,
+// so the kill comes at a known point, some bytes written and the copy not whole. The same for a
+// move to another file system, which copies before it removes the source.
 TEST_F(CopyMoveRunTest, ACopyKilledMidWayNeverAppearsUnderItsNameAndTheNextOpenRemovesIt) {
-    addFile("a", "Song.mp3", "");
+    const std::string other = otherFileSystemFolder(source.path());
+    const AddedItem item = addFile("a", "Song.mp3", "");
     const fs::path pipe = source.path() / "a" / "Song.mp3";
     fs::remove(pipe);
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
     const std::string path = catalogue.path().string();
     catalogue.connection.Open("");
-    CopyMoveOptions o = options(kCopyFiles);
-    o.destination += "/";
+    for (const int mode : {kCopyFiles, kMoveFiles}) {
+        if (mode == kMoveFiles && other.empty())
+            continue; // no second file system here
+        const fs::path folder = mode == kCopyFiles ? target.path() : fs::path(other);
+        CopyMoveOptions o = options(mode);
+        o.destination = folder.string() + "/";
 
-    const pid_t child = fork();
-    if (child == 0) {
-        CCatalogueConnection connection;
-        CatalogueDocument document(connection, dataDirectory());
-        if (!document.OpenCatalogue(path).ok())
-            _exit(2);
-        SilentSink quiet;
-        FixedQuestion yes(QuestionAnswer::Yes);
-        auto copy = std::make_shared<CopyMoveRun>(quiet, connection, o,
-                                                  ScopeSelection(ExplorerScope{}, 0), yes);
-        copy->Start();
-        copy->WaitFinished(60000);
-        _exit(0);
+        const pid_t child = fork();
+        if (child == 0) {
+            CCatalogueConnection connection;
+            CatalogueDocument document(connection, dataDirectory());
+            if (!document.OpenCatalogue(path).ok())
+                _exit(2);
+            SilentSink quiet;
+            FixedQuestion yes(QuestionAnswer::Yes);
+            auto copy = std::make_shared<CopyMoveRun>(quiet, connection, o,
+                                                      ScopeSelection(ExplorerScope{}, 0), yes);
+            copy->Start();
+            copy->WaitFinished(60000);
+            _exit(0);
+        }
+        const int writer = ::open(pipe.c_str(), O_WRONLY); // returns once the copy reads
+        const std::string half(100000, 'h');
+        const bool written = writer >= 0 && ::write(writer, half.data(), half.size()) ==
+                                                static_cast<ssize_t>(half.size());
+        // Waits until the copy holds every byte written so far (giving up after a long while).
+        fs::path partial;
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (written && partial.empty() && std::chrono::steady_clock::now() < giveUp)
+            for (const auto& entry : fs::directory_iterator(folder))
+                if (entry.path().extension() == ".part" &&
+                    fs::file_size(entry.path()) == half.size())
+                    partial = entry.path();
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(writer);
+        ASSERT_FALSE(partial.empty()) << mode;
+        EXPECT_FALSE(fs::exists(folder / "Song.mp3"));
+
+        CatalogueDocument document(catalogue.connection, dataDirectory());
+        ASSERT_TRUE(document.OpenCatalogue(path).ok());
+        EXPECT_FALSE(fs::exists(partial)) << mode;
+        EXPECT_TRUE(fs::is_empty(folder)) << mode;
+        EXPECT_TRUE(fs::exists(pipe));
+        EXPECT_EQ(storedText("SELECT sFileName FROM tblMedia WHERE lDirectoryID=" +
+                             std::to_string(item.directoryId)),
+                  "Song.mp3");
+        EXPECT_EQ(storedText("SELECT COUNT(*) FROM tblJournal"), "0");
+        catalogue.connection.Open("");
     }
-    const int writer = ::open(pipe.c_str(), O_WRONLY); // returns once the copy reads
-    const std::string half(100000, 'h');
-    const bool written = writer >= 0 && ::write(writer, half.data(), half.size()) ==
-                                            static_cast<ssize_t>(half.size());
-    // Waits until the copy holds every byte written so far (giving up after a long while).
-    fs::path partial;
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (written && partial.empty() && std::chrono::steady_clock::now() < giveUp)
-        for (const auto& entry : fs::directory_iterator(target.path()))
-            if (entry.path().extension() == ".part" && fs::file_size(entry.path()) == half.size())
-                partial = entry.path();
-    ::kill(child, SIGKILL);
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    ::close(writer);
-    ASSERT_FALSE(partial.empty());
-    EXPECT_FALSE(fs::exists(target.file("Song.mp3")));
-
-    CatalogueDocument document(catalogue.connection, dataDirectory());
-    ASSERT_TRUE(document.OpenCatalogue(path).ok());
-    EXPECT_FALSE(fs::exists(partial));
-    EXPECT_TRUE(fs::is_empty(target.path()));
-    EXPECT_EQ(storedText("SELECT COUNT(*) FROM tblJournal"), "0");
+    if (!other.empty())
+        fs::remove_all(other);
 }
 
 } // namespace
