@@ -96,7 +96,8 @@ struct JournalRepairCounts {
     int left = 0;     // entries of runs still going, or of other hosts
 };
 
-// Settles every entry whose run has gone (nothing when the catalogue has no journal yet). Each entry is settled by what the disk holds:
+// Settles every entry whose run has gone (nothing when the catalogue has no journal yet). Each
+// entry is settled by what the disk holds:
 // - rename, move: when the old file is there the row stays; when only the new one is, the row
 //   follows it (if it still names the old file); a move whose copy was placed across devices
 //   removes the source once the copy is proven equal;
