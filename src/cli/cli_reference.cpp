@@ -469,7 +469,9 @@ std::string ManualPage(const CLI::App& app) {
         << ".TP\n2\nUsage error: an unknown command or option, a settings file that does not "
            "exist.\n"
         << ".TP\n3\nThe catalogue could not be opened.\n"
-        << ".TP\n130\nCtrl\\-C stopped an import or update after the current file.\n"
+        << ".TP\n130\nCtrl\\-C, SIGTERM or SIGHUP stopped a long command (import, update, tools, "
+           "identify, copy\\-files, move\\-files, delete) after the current file; a second "
+           "signal ends it at once.\n"
         << ".SH FILES\n.TP\n\\fI~/.config/" << kCompanyName << "/" << kProductName
         << ".conf\\fR\nThe user's settings; read, never written.\n"
         << ".SH SEE ALSO\n\\fBtunebay\\fR(1)\n";

@@ -4,20 +4,49 @@
 
 #include <atomic>
 #include <csignal>
+#include <iterator>
 #include <ostream>
 
 namespace tunebay::cli {
 
 namespace {
 
-std::atomic<bool> g_interrupted{false};
+constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-void onInterrupt(int) {
+std::atomic<bool> g_interrupted{false};
+std::atomic<CBackgroundOperation*> g_operation{nullptr};
+static_assert(std::atomic<CBackgroundOperation*>::is_always_lock_free);
+
+void onStopSignal(int) {
     g_interrupted = true;
-    std::signal(SIGINT, SIG_DFL); // a second Ctrl-C ends the program at once
+    if (CBackgroundOperation* operation = g_operation.load())
+        operation->RequestStop(); // two lock-free stores: safe in a handler
+    // A second signal of any of them ends the program at once.
+    for (const int signal : kStopSignals)
+        std::signal(signal, SIG_DFL);
 }
 
 } // namespace
+
+StopSignals::StopSignals(CBackgroundOperation* operation) {
+    g_interrupted = false;
+    g_operation = operation;
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (size_t i = 0; i < std::size(kStopSignals); ++i)
+        sigaction(kStopSignals[i], &action, &m_previous[i]);
+}
+
+StopSignals::~StopSignals() {
+    for (size_t i = 0; i < std::size(kStopSignals); ++i)
+        sigaction(kStopSignals[i], &m_previous[i], nullptr);
+    g_operation = nullptr;
+}
+
+bool StopSignals::Requested() {
+    return g_interrupted.load();
+}
 
 ConsoleProgress::ConsoleProgress(std::ostream& err) : m_err(err), m_terminal(isatty(2) != 0) {}
 
@@ -41,16 +70,17 @@ void ConsoleProgress::ClearLine() {
 }
 
 bool ConsoleProgress::RunToEnd(const std::shared_ptr<CBackgroundOperation>& operation) {
-    g_interrupted = false;
-    auto previous = std::signal(SIGINT, onInterrupt);
-    const bool started = operation->Start() != 0;
-    while (started && !operation->WaitFinished(100))
-        if (g_interrupted) {
-            operation->RequestStop();
-            m_interrupted = true;
-        }
-    m_interrupted = m_interrupted || g_interrupted;
-    std::signal(SIGINT, previous);
+    bool started = false;
+    {
+        StopSignals signals(operation.get());
+        started = operation->Start() != 0;
+        while (started && !operation->WaitFinished(100))
+            if (StopSignals::Requested()) {
+                operation->RequestStop(); // a signal before the start was forgotten by it
+                m_interrupted = true;
+            }
+        m_interrupted = m_interrupted || StopSignals::Requested();
+    }
     ClearLine();
     return started;
 }

@@ -7,12 +7,17 @@
 #include "output/copy_move_run.h"
 #include "store/local_paths.h"
 
+#include <algorithm>
 #include <iostream>
 #include <ostream>
+#include <vector>
 
 namespace tunebay::cli {
 
 namespace {
+
+// Failed files listed unless every one is asked for.
+constexpr size_t kFailureLines = 20;
 
 class CopyFilesCommand : public Command {
 public:
@@ -43,6 +48,8 @@ public:
             parser->add_flag("--hard-links", m_hardLinks, "Create hard links instead of copying");
         auto* yes = parser->add_flag("--yes", m_yes, "Answer every question with Yes");
         parser->add_flag("--no", m_no, "Answer every question with No")->excludes(yes);
+        parser->add_flag("--verbose", m_verbose,
+                         "List every file that failed (otherwise the first 20)");
     }
 
     int Run(CliContext& context) override {
@@ -102,6 +109,17 @@ public:
         if (!failures)
             context.out << run->Done() << " files have been "
                         << (m_mode == kMoveFiles ? "moved" : "copied") << ".\n";
+        const std::vector<CopyMoveFailure> failed = run->FailedFiles();
+        const size_t shown = m_verbose ? failed.size() : std::min(failed.size(), kFailureLines);
+        for (size_t i = 0; i < shown; ++i)
+            context.err << failed[i].path << ": " << failed[i].reason << "\n";
+        if (shown < failed.size())
+            context.err << "... and " << failed.size() - shown
+                        << " more (--verbose lists them all)\n";
+        if (progress.Interrupted()) {
+            context.err << "Stopped after " << run->Done() + run->Failed() << " items.\n";
+            return kExitInterrupted;
+        }
         return failures ? kExitReportedFailures : kExitSuccess;
     }
 
@@ -117,6 +135,7 @@ private:
     bool m_hardLinks = false;
     bool m_yes = false;
     bool m_no = false;
+    bool m_verbose = false;
 };
 
 } // namespace

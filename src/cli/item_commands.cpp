@@ -2,6 +2,7 @@
 // rename-node, move (the drop onto a tree node) and clear (Remove All).
 #include "cli_context.h"
 #include "confirmation.h"
+#include "console_progress.h"
 #include "scope_options.h"
 
 #include "browse/catalogue_clearing.h"
@@ -81,11 +82,19 @@ public:
             context.err << "Nothing deleted.\n";
             return kExitReportedFailures;
         }
-        const DeletionOutcome outcome = DeleteItems(context.connection, ids);
+        DeletionOutcome outcome;
+        {
+            StopSignals signals;
+            outcome = DeleteItems(context.connection, ids, {}, &StopSignals::Requested);
+        }
         context.out << "Deleted " << itemCount(outcome.deleted) << ".\n";
         if (outcome.failed) {
             context.err << kMessageDeleteFailed << "\n" << outcome.error << "\n";
             return kExitReportedFailures;
+        }
+        if (outcome.stopped) {
+            context.err << "Stopped after " << outcome.deleted << " items.\n";
+            return kExitInterrupted;
         }
         return kExitSuccess;
     }

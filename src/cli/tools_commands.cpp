@@ -19,6 +19,18 @@ namespace tunebay::cli {
 namespace {
 
 // The program's texts end lines with "\r\n"; a terminal wants "\n".
+const char* failureKind(ToolsFailureKind kind) {
+    switch (kind) {
+    case ToolsFailureKind::Identification:
+        return "not identified";
+    case ToolsFailureKind::Tag:
+        return "tag not written";
+    case ToolsFailureKind::Rename:
+        return "not renamed";
+    }
+    return "";
+}
+
 std::string plainLines(const std::string& text) {
     std::string shown;
     for (const char c : text)
@@ -97,6 +109,7 @@ public:
         auto* yes = parser->add_flag("--yes", m_yes, "Answer every question with yes");
         auto* no = parser->add_flag("--no", m_no, "Answer every question with no");
         yes->excludes(no);
+        parser->add_flag("--verbose", m_verbose, "List every failure with its reason");
     }
 
     void registerIdentify(CLI::App& app) {
@@ -167,6 +180,14 @@ public:
         const std::string summary = result.Failures().Summary();
         if (!summary.empty())
             context.err << plainLines(summary) << "\n";
+        if (m_verbose)
+            for (const ToolsFailure& failure : result.Failures().All())
+                context.err << failure.path << ": " << failureKind(failure.kind)
+                            << (failure.reason.empty() ? "" : " (" + failure.reason + ")") << "\n";
+        if (progress.Interrupted()) {
+            context.err << "Stopped after " << result.ItemsDone() << " items.\n";
+            return kExitInterrupted;
+        }
         return summary.empty() && result.ErrorMessage().empty() ? kExitSuccess
                                                                 : kExitReportedFailures;
     }
@@ -237,6 +258,7 @@ private:
     std::optional<int> m_rename;
     bool m_yes = false;
     bool m_no = false;
+    bool m_verbose = false;
 };
 
 } // namespace

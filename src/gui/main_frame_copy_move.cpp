@@ -57,8 +57,11 @@ void CMainFrame::finishCopyMove(const std::shared_ptr<CBackgroundOperation>& ope
         return;
     if (!run->ErrorMessage().empty())
         m_prompter.Message(QString::fromStdString(run->ErrorMessage()), PromptIcon::Error);
-    for (const std::string& summary : {CopyMoveFailureSummary(run->Failed(), run->Done()),
-                                       OtherVolumeSummary(run->OtherVolume())})
+    // Each file that failed is named with the system's reason after the counts.
+    std::string failures = CopyMoveFailureSummary(run->Failed(), run->Done());
+    if (!failures.empty())
+        failures += "\r\n" + run->FailedList();
+    for (const std::string& summary : {failures, OtherVolumeSummary(run->OtherVolume())})
         if (!summary.empty())
             m_prompter.Message(QString::fromStdString(summary), PromptIcon::Warning);
 }

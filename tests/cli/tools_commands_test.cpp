@@ -97,8 +97,10 @@ TEST(CliTools, NoAnswersTheTenFailuresQuestionAndEndsTheRun) {
         EXPECT_EQ(result.status, 1);
         EXPECT_EQ(result.out, "Applied the tools to " + std::to_string(done) + " items.\n");
         EXPECT_NE(result.err.find("/nowhere/gone09.mp3 (Rename)"), std::string::npos) << result.err;
-        // More than ten failures end the list with one ellipsis.
-        EXPECT_EQ(result.err.ends_with("gone09.mp3 (Rename)\n...\n"), done == 12) << result.err;
+        // More than ten failures end the list with one ellipsis; each line says why.
+        EXPECT_EQ(result.err.ends_with("gone09.mp3 (Rename): No such file or directory\n...\n"),
+                  done == 12)
+            << result.err;
     }
 }
 

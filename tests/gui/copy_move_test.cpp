@@ -205,8 +205,10 @@ private slots:
                                   std::to_string(moved.mediaId)),
                  target.path().string() + "/");
         QCOMPARE(window.prompter.messages,
-                 QStringList({"> 1 files couldn't be copied/moved!\r\n> 1 files have been "
-                              "copied/moved successfully!"}));
+                 QStringList({QString::fromStdString(
+                     "> 1 files couldn't be copied/moved!\r\n> 1 files have been "
+                     "copied/moved successfully!\r\n\r\n" +
+                     music.file("gone.mp3").string() + " (No such file or directory)")}));
         QCOMPARE(window.prompter.icons, QList<PromptIcon>({PromptIcon::Warning}));
     }
 };

@@ -82,7 +82,8 @@ private slots:
         QCOMPARE(window.prompter.messages.size(), 1);
         QVERIFY(
             window.prompter.messages[0].startsWith("> 0 file/s couldn't be auto-identified!\r\n"));
-        QVERIFY(window.prompter.messages[0].endsWith("gone.mp3 (Rename)"));
+        QVERIFY(
+            window.prompter.messages[0].endsWith("gone.mp3 (Rename): No such file or directory"));
         QCOMPARE(window.prompter.icons[0], PromptIcon::Warning);
         // The settings follow the controls.
         QCOMPARE(window.settings.ToolsCorrect, 1);

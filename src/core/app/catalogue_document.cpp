@@ -4,6 +4,7 @@
 #include "files/file_rewrite.h"
 #include "store/catalogue_error.h"
 #include "store/catalogue_files.h"
+#include "store/file_journal.h"
 
 #include <unistd.h>
 
@@ -80,6 +81,15 @@ OpenResult CatalogueDocument::OpenCatalogue(const std::string& path) {
     } catch (const CatalogueError&) {
         // A catalogue on a file system without shared memory, in a read-only folder or on a
         // full disk still works, one thread at a time.
+    }
+    if (!m_connection.IsReadOnly()) {
+        try {
+            // Both front ends open here: what a vanished run left in flight is settled before
+            // anything else reads the catalogue.
+            RepairJournal(m_connection);
+        } catch (const CatalogueError&) {
+            // A catalogue that takes no writes just now keeps its entries for the next open.
+        }
     }
     m_path = path;
     return {OpenStatus::Opened, {}};

@@ -2,6 +2,7 @@
 
 #include "store/catalogue_error.h"
 #include "store/directories.h"
+#include "tools/file_rename.h"
 #include "tools/text_rules.h"
 
 #include <fcntl.h>
@@ -14,6 +15,9 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <optional>
+#include <set>
+#include <vector>
 
 namespace tunebay {
 
@@ -34,8 +38,66 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// Copies without ever replacing the target; a partial copy is removed. Keeps mode and times.
-int CopyFile(const std::string& source, const std::string& target) {
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += put;
+        size -= static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// 0 when both files hold the same bytes, otherwise an errno (EIO for a difference).
+int CompareFiles(const std::string& a, const std::string& b) {
+    const int first = ::open(a.c_str(), O_RDONLY | O_CLOEXEC);
+    if (first < 0)
+        return errno;
+    const int second = ::open(b.c_str(), O_RDONLY | O_CLOEXEC);
+    if (second < 0) {
+        const int error = errno;
+        ::close(first);
+        return error;
+    }
+    std::vector<char> x(1 << 16), y(1 << 16);
+    int error = 0;
+    for (;;) {
+        const ssize_t got = ::read(first, x.data(), x.size());
+        if (got < 0) {
+            error = errno;
+            break;
+        }
+        ssize_t other = 0;
+        while (other < got) {
+            const ssize_t more = ::read(second, y.data() + other, static_cast<size_t>(got - other));
+            if (more <= 0)
+                break;
+            other += more;
+        }
+        if (other != got || std::memcmp(x.data(), y.data(), static_cast<size_t>(got)) != 0) {
+            error = EIO;
+            break;
+        }
+        if (got == 0) {
+            char extra;
+            if (::read(second, &extra, 1) != 0)
+                error = EIO;
+            break;
+        }
+    }
+    ::close(first);
+    ::close(second);
+    return error;
+}
+
+// Copies `source` into the new file `temporary` (never replacing one), keeping mode and times,
+// and flushes it; with `verify` the copy is read back and compared. 0 or an errno; the
+// temporary file is left for the caller to place or remove.
+int CopyToTemporary(const std::string& source, const std::string& temporary, bool verify) {
     const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
         return errno;
@@ -45,16 +107,16 @@ int CopyFile(const std::string& source, const std::string& target) {
         ::close(in);
         return error;
     }
-    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (out < 0) {
         const int error = errno;
         ::close(in);
         return error;
     }
     int error = 0;
-    char buffer[1 << 16];
+    std::vector<char> buffer(1 << 16);
     for (;;) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
         if (got < 0) {
             if (errno == EINTR)
                 continue;
@@ -63,47 +125,46 @@ int CopyFile(const std::string& source, const std::string& target) {
         }
         if (got == 0)
             break;
-        for (ssize_t written = 0; written < got;) {
-            const ssize_t put = ::write(out, buffer + written, static_cast<size_t>(got - written));
-            if (put < 0) {
-                if (errno == EINTR)
-                    continue;
-                error = errno;
-                break;
-            }
-            written += put;
-        }
-        if (error)
+        if (!WriteAll(out, buffer.data(), static_cast<size_t>(got))) {
+            error = errno;
             break;
+        }
     }
     if (!error && ::fchmod(out, info.st_mode & 07777) != 0)
         error = errno;
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (!error && ::futimens(out, times) != 0)
         error = errno;
+    if (!error && ::fsync(out) != 0)
+        error = errno;
     if (::close(out) != 0 && !error)
         error = errno;
     ::close(in);
-    if (error)
-        ::unlink(target.c_str());
+    if (!error && verify)
+        error = CompareFiles(source, temporary);
     return error;
 }
 
-// A rename that never replaces: renameat2 with RENAME_NOREPLACE, else link + unlink.
+// A rename that never replaces. 0 or an errno.
 int MoveNoReplace(const std::string& source, const std::string& target) {
-    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+    switch (MoveWithoutReplacing(source, target)) {
+    case MoveResult::Moved:
         return 0;
-    const int error = errno;
-    if (error != EINVAL && error != ENOSYS)
-        return error;
-    if (::link(source.c_str(), target.c_str()) != 0)
-        return errno;
-    if (::unlink(source.c_str()) != 0) {
-        const int unlinkError = errno;
-        ::unlink(target.c_str());
-        return unlinkError;
+    case MoveResult::TargetExists:
+        return EEXIST;
+    case MoveResult::Failed:
+        break;
     }
-    return 0;
+    return errno ? errno : EIO;
+}
+
+// Makes what changed in a folder (a name placed or removed) durable.
+void SyncFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }
 
 bool SamePathIgnoringCase(const std::string& a, const std::string& b) {
@@ -179,8 +240,9 @@ int DiskPacker::Place(double size) {
     return m_disk;
 }
 
-std::string SafeFolderName(std::string name) {
+std::string SafeFolderName(std::string name, std::size_t limit) {
     MakeFileNameSafe(name);
+    name = CutAtCharacter(std::move(name), limit);
     if (name.empty() || name == "." || name == "..")
         return "Unknown";
     return name;
@@ -265,13 +327,19 @@ std::string OtherVolumeSummary(int otherVolume) {
 CopyMoveRun::CopyMoveRun(IProgressSink& sink, CCatalogueConnection& connection,
                          CopyMoveOptions options, Selection selection, IWorkerQuestion& question)
     : CBackgroundOperation(kFinishCopyMove, sink), m_connection(connection),
-      m_options(std::move(options)), m_selection(std::move(selection)), m_question(question) {
+      m_options(std::move(options)), m_selection(std::move(selection)), m_question(question),
+      m_journal(connection) {
     m_selection.columns = kCopyMoveColumns;
 }
 
 std::string CopyMoveRun::FailedList() const {
     std::lock_guard lock(m_textMutex);
     return m_failedList;
+}
+
+std::vector<CopyMoveFailure> CopyMoveRun::FailedFiles() const {
+    std::lock_guard lock(m_textMutex);
+    return m_failedFiles;
 }
 
 std::string CopyMoveRun::ErrorMessage() const {
@@ -286,12 +354,12 @@ std::string CopyMoveRun::targetFolder(const CopyMoveRow& row, DiskPacker& packer
             char buffer[32];
             std::snprintf(buffer, sizeof buffer, "Disk%02d/", disk);
             folder += buffer;
-            ::mkdir(folder.c_str(), 0777);
         }
     }
+    // "!" takes one byte of the name.
+    const std::size_t limit = FileNameLimit(m_options.destination);
     if (m_options.genreFolders) {
-        folder += "!" + SafeFolderName(row.genre) + "/";
-        ::mkdir(folder.c_str(), 0777);
+        folder += "!" + SafeFolderName(row.genre, limit - 1) + "/";
     }
     if (m_options.groupFolders) {
         std::string level;
@@ -303,37 +371,186 @@ std::string CopyMoveRun::targetFolder(const CopyMoveRow& row, DiskPacker& packer
                 {static_cast<long long>(row.groupId), static_cast<long long>(row.genreId)});
             if (!count.IsEof()) {
                 if (count.GetInt(0) > m_options.groupMoreThan)
-                    level = SafeFolderName(row.group) + "/";
+                    level = SafeFolderName(row.group, limit) + "/";
                 else if (!m_options.genreFolders)
-                    level = "!" + SafeFolderName(row.genre) + "/";
+                    level = "!" + SafeFolderName(row.genre, limit - 1) + "/";
             }
         } else {
-            level = SafeFolderName(row.group) + "/";
+            level = SafeFolderName(row.group, limit) + "/";
         }
-        if (!level.empty()) {
-            folder += level;
-            ::mkdir(folder.c_str(), 0777);
-        }
+        folder += level;
     }
     return folder;
 }
 
-int CopyMoveRun::transfer(const std::string& source, const std::string& target) {
-    if (m_options.mode == kMoveFiles)
-        return MoveNoReplace(source, target);
-    if (m_options.hardLinks)
-        return ::link(source.c_str(), target.c_str()) == 0 ? 0 : errno;
-    return CopyFile(source, target);
+void CopyMoveRun::makeFolders(const std::string& folder) const {
+    // Each level below the destination, made only when a file goes there (failures show at the
+    // file's own act).
+    for (size_t slash = folder.find('/', m_options.destination.size()); slash != std::string::npos;
+         slash = folder.find('/', slash + 1))
+        ::mkdir(folder.substr(0, slash + 1).c_str(), 0777);
 }
 
-void CopyMoveRun::afterMove(const CopyMoveRow& row, const std::string& folder,
-                            const std::string& name, const std::string& source,
-                            const std::string& target) {
+std::string CopyMoveRun::temporaryName(const std::string& folder) {
+    return folder + ".tunebay-" + std::to_string(::getpid()) + "-" +
+           std::to_string(++m_temporaries) + ".part";
+}
+
+std::vector<CopyMoveRun::PlannedFile> CopyMoveRun::planFiles(const std::vector<CopyMoveRow>& rows,
+                                                             size_t first, DiskPacker& packer) {
+    std::vector<PlannedFile> planned;
+    std::set<std::string> taken; // names given to earlier files of this window
+    // A hard link appears whole or not at all; a copy out of a catalogue that cannot be written
+    // goes without notes (a crash may then leave a hidden temporary file, never a partial one
+    // under the file's name).
+    const bool journalled =
+        m_options.mode == kMoveFiles || (!m_options.hardLinks && !m_connection.IsReadOnly());
+    std::optional<DurableCommits> durable;
+    std::optional<CatalogueTransaction> transaction;
+    if (journalled) {
+        durable.emplace(m_connection);
+        transaction.emplace(m_connection);
+    }
+    for (size_t index = first; index < rows.size() && planned.size() < kFilesPerWindow; ++index) {
+        const CopyMoveRow& row = rows[index];
+        PlannedFile& file = planned.emplace_back();
+        file.row = &row;
+        if (row.fileName.find('/') != std::string::npos || row.fileName.empty() ||
+            row.fileName == "." || row.fileName == "..") {
+            file.unusable = true;
+            continue;
+        }
+        file.folder = targetFolder(row, packer);
+        file.name = row.fileName;
+        if (SamePathIgnoringCase(row.directory + row.fileName, file.folder + file.name)) {
+            file.skip = true;
+            continue;
+        }
+        // The first name free now; a file that takes it meanwhile is met at the act.
+        struct stat info {};
+        for (int n = 1;
+             n < kMaxRetryNames && (taken.contains(file.folder + file.name) ||
+                                    ::lstat((file.folder + file.name).c_str(), &info) == 0);
+             ++n)
+            file.name = RetryName(row.fileName, n);
+        taken.insert(file.folder + file.name);
+        if (!journalled)
+            continue;
+        if (m_options.mode == kMoveFiles) {
+            file.entry =
+                m_journal.RecordMove(row.mediaId, row.directoryId, row.directory + row.fileName,
+                                     file.folder + file.name);
+        } else {
+            file.temporary = temporaryName(file.folder);
+            file.entry = m_journal.RecordCopy(file.temporary);
+        }
+    }
+    if (transaction)
+        transaction->Commit();
+    return planned;
+}
+
+void CopyMoveRun::settleFiles(const std::vector<PlannedFile>& planned) {
+    std::set<std::string> folders;
+    for (const PlannedFile& file : planned)
+        if (file.entry && file.acted) {
+            folders.insert(file.folder);
+            if (m_options.mode == kMoveFiles)
+                folders.insert(file.row->directory);
+        }
+    // The acts must be on the disk before their notes go.
+    SyncFolders(folders);
+    CatalogueTransaction transaction(m_connection);
+    for (const PlannedFile& file : planned)
+        if (file.entry)
+            m_journal.Clear(file.entry);
+    transaction.Commit();
+}
+
+int CopyMoveRun::placeTemporary(const std::string& temporary, const std::string& folder,
+                                std::string& name, const std::string& original,
+                                JournalEntryId entry) {
+    int error = MoveNoReplace(temporary, folder + name);
+    for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
+        name = RetryName(original, n);
+        if (entry)
+            m_journal.ChangeTarget(entry, folder + name);
+        error = MoveNoReplace(temporary, folder + name);
+    }
+    return error;
+}
+
+int CopyMoveRun::copyFile(PlannedFile& file) {
+    const std::string source = file.row->directory + file.row->fileName;
+    if (m_options.hardLinks) {
+        int error = ::link(source.c_str(), (file.folder + file.name).c_str()) == 0 ? 0 : errno;
+        for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
+            file.name = RetryName(file.row->fileName, n);
+            error = ::link(source.c_str(), (file.folder + file.name).c_str()) == 0 ? 0 : errno;
+        }
+        return error;
+    }
+    // The copy is written under a temporary name and only placed once whole, so a crash never
+    // leaves a partial file under a name the user sees.
+    file.acted = true;
+    int error = CopyToTemporary(source, file.temporary, false);
+    if (!error)
+        error = placeTemporary(file.temporary, file.folder, file.name, file.row->fileName, 0);
+    if (error)
+        ::unlink(file.temporary.c_str());
+    return error;
+}
+
+int CopyMoveRun::moveFile(PlannedFile& file) {
+    const CopyMoveRow& row = *file.row;
+    const std::string source = row.directory + row.fileName;
+    int error = MoveNoReplace(source, file.folder + file.name);
+    for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
+        file.name = RetryName(row.fileName, n);
+        m_journal.ChangeTarget(file.entry, file.folder + file.name);
+        error = MoveNoReplace(source, file.folder + file.name);
+    }
+    if (error == EXDEV) {
+        error = moveAcross(file);
+        if (error)
+            ++m_otherVolume;
+    }
+    file.acted = error == 0;
+    return error;
+}
+
+int CopyMoveRun::moveAcross(PlannedFile& file) {
+    const CopyMoveRow& row = *file.row;
+    const std::string source = row.directory + row.fileName;
+    const std::string temporary = temporaryName(file.folder);
+    // This move's own note names the copy in the making.
+    m_journal.Clear(file.entry);
+    file.entry = m_journal.RecordMove(row.mediaId, row.directoryId, source, file.folder + file.name,
+                                      temporary);
+    // Copied and proven equal before the source goes.
+    int error = CopyToTemporary(source, temporary, true);
+    if (!error)
+        error = placeTemporary(temporary, file.folder, file.name, row.fileName, file.entry);
+    if (error) {
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    SyncFolder(file.folder);
+    if (::unlink(source.c_str()) != 0) {
+        // The source stays, so the copy goes: never two files for one row.
+        error = errno;
+        ::unlink((file.folder + file.name).c_str());
+    }
+    return error;
+}
+
+void CopyMoveRun::afterMove(const PlannedFile& file) {
+    const CopyMoveRow& row = *file.row;
     try {
         CatalogueTransaction transaction(m_connection);
-        const int directoryId = FindOrCreateDirectory(m_connection, folder);
+        const int directoryId = FindOrCreateDirectory(m_connection, file.folder);
         m_connection.ExecuteWith("UPDATE tblMedia SET lDirectoryID=?, sFileName=? WHERE lID=?",
-                                 {static_cast<long long>(directoryId), std::string_view(name),
+                                 {static_cast<long long>(directoryId), std::string_view(file.name),
                                   static_cast<long long>(row.mediaId)});
         if (directoryId != row.directoryId &&
             m_connection
@@ -344,8 +561,9 @@ void CopyMoveRun::afterMove(const CopyMoveRow& row, const std::string& folder,
                                  std::to_string(row.directoryId));
         transaction.Commit();
     } catch (const std::exception&) {
-        // The catalogue could not follow: the file goes back so both still agree.
-        MoveNoReplace(target, source);
+        // The catalogue could not follow: the file goes back so both still agree (where it
+        // cannot, the journal's note settles it at the next open).
+        MoveNoReplace(file.folder + file.name, row.directory + row.fileName);
         throw;
     }
     if (RemoveEmptiedFolder(row.directory)) {
@@ -356,6 +574,7 @@ void CopyMoveRun::afterMove(const CopyMoveRow& row, const std::string& folder,
 }
 
 void CopyMoveRun::Run() {
+    std::vector<PlannedFile> planned;
     try {
         // Every row is read before anything moves, so a moved file is never met twice.
         std::vector<CopyMoveRow> rows;
@@ -367,68 +586,75 @@ void CopyMoveRun::Run() {
         DiskPacker packer(m_options.limitBytes);
         bool asked = false;
         int counter = 1;
-        for (const CopyMoveRow& row : rows) {
+        bool ended = false;
+        // The files are taken a window at a time: the notes of a window reach the disk in one
+        // flush before any of its files is touched, and go once its acts are on the disk.
+        for (size_t first = 0; first < rows.size() && !ended; first += kFilesPerWindow) {
             if (StopRequested())
-                return;
-            SetProgress(ProgressText(
-                m_options.mode == kMoveFiles ? kProgressMoving : kProgressCopying, counter));
-            const std::string source = row.directory + row.fileName;
-            SetCurrentFile(source);
-            bool done = false;
-            bool skipped = false;
-            if (row.fileName.find('/') == std::string::npos && !row.fileName.empty() &&
-                row.fileName != "." && row.fileName != "..") {
-                const std::string folder = targetFolder(row, packer);
-                std::string name = row.fileName;
-                std::string target = folder + name;
-                if (SamePathIgnoringCase(source, target)) {
-                    skipped = true;
-                } else {
-                    int error = transfer(source, target);
-                    if (error == EXDEV && m_options.mode == kMoveFiles) {
-                        ++m_otherVolume;
-                    } else {
-                        for (int n = 1; error == EEXIST && n < kMaxRetryNames; ++n) {
-                            name = RetryName(row.fileName, n);
-                            target = folder + name;
-                            error = transfer(source, target);
-                        }
-                    }
+                break;
+            planned = planFiles(rows, first, packer);
+            for (PlannedFile& file : planned) {
+                if (StopRequested()) {
+                    ended = true;
+                    break;
+                }
+                SetProgress(ProgressText(
+                    m_options.mode == kMoveFiles ? kProgressMoving : kProgressCopying, counter));
+                const std::string source = file.row->directory + file.row->fileName;
+                SetCurrentFile(source);
+                bool done = false;
+                std::string reason;
+                if (file.unusable) {
+                    reason = "the catalogue holds no usable file name";
+                } else if (!file.skip) {
+                    makeFolders(file.folder);
+                    const int error =
+                        m_options.mode == kMoveFiles ? moveFile(file) : copyFile(file);
                     if (error == 0) {
                         if (m_options.mode == kMoveFiles)
-                            afterMove(row, folder, name, source, target);
+                            afterMove(file);
                         done = true;
+                    } else {
+                        reason = std::strerror(error);
                     }
                 }
-            }
-            if (!skipped) {
-                if (done) {
-                    ++m_done;
-                } else {
-                    ++m_failed;
-                    std::lock_guard lock(m_textMutex);
-                    m_failedList += "\r\n" + source;
+                if (!file.skip) {
+                    if (done) {
+                        ++m_done;
+                    } else {
+                        ++m_failed;
+                        std::lock_guard lock(m_textMutex);
+                        m_failedList += "\r\n" + source + " (" + reason + ")";
+                        m_failedFiles.push_back({source, reason});
+                    }
                 }
+                if (!file.skip && !done && m_failed.load() == kQuestionAfterFailures && !asked) {
+                    asked = true;
+                    const std::string text =
+                        Printf("%d files couldn't be copied/moved! %d files have been "
+                               "copied/moved successfully!\r\nDo you want to continue?\r\n",
+                               m_failed.load(), m_done.load()) +
+                        FailedList();
+                    if (m_question.Ask(text, "Tunebay", QuestionButtons::YesNo,
+                                       QuestionIcon::Question) != QuestionAnswer::Yes) {
+                        ended = true;
+                        break;
+                    }
+                }
+                if (m_failed.load() > kAbortAfterFailures) {
+                    ended = true;
+                    break;
+                }
+                ++counter;
             }
-            if (!skipped && !done && m_failed.load() == kQuestionAfterFailures && !asked) {
-                asked = true;
-                const std::string text =
-                    Printf("%d files couldn't be copied/moved! %d files have been copied/moved "
-                           "successfully!\r\nDo you want to continue?\r\n",
-                           m_failed.load(), m_done.load()) +
-                    FailedList();
-                if (m_question.Ask(text, "Tunebay", QuestionButtons::YesNo,
-                                   QuestionIcon::Question) != QuestionAnswer::Yes)
-                    return;
-            }
-            if (m_failed.load() > kAbortAfterFailures)
-                return;
-            ++counter;
+            settleFiles(planned);
+            planned.clear();
         }
     } catch (const std::exception&) {
         std::lock_guard lock(m_textMutex);
         m_error = kMessageCopyMoveError;
     }
+    // After an error the notes of the window stay: the next open settles them by the disk.
 }
 
 } // namespace tunebay

@@ -4,6 +4,7 @@
 #include "app/worker_question.h"
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
+#include "store/file_journal.h"
 
 #include <atomic>
 #include <string>
@@ -77,8 +78,9 @@ private:
 };
 
 // A name from the catalogue made into one safe path component: "/" and the other refused
-// characters replaced, ".", ".." and "" become "Unknown".
-std::string SafeFolderName(std::string name);
+// characters replaced, cut to `limit` bytes on a character boundary; ".", ".." and "" become
+// "Unknown".
+std::string SafeFolderName(std::string name, std::size_t limit = 255);
 
 // A folder never removed as emptied by a move: the root, the home folder, the current folder, a
 // mount point (or a folder that cannot be examined).
@@ -99,7 +101,16 @@ DestinationCheck PrepareDestination(CopyMoveOptions& options, IWorkerQuestion& q
 std::string CopyMoveFailureSummary(int failed, int done);
 std::string OtherVolumeSummary(int otherVolume);
 
-// Copies, moves or hard-links the media files of a selection into the destination.
+// A file not copied or moved, with the system's reason.
+struct CopyMoveFailure {
+    std::string path;
+    std::string reason;
+};
+
+// Copies, moves or hard-links the media files of a selection into the destination. Every act
+// on a file is noted in the catalogue's journal first, so a crash leaves at most the one file
+// in flight for the next open to settle; a copy appears under its name only when whole. A move
+// to another file system copies, verifies, then removes the source.
 class CopyMoveRun : public CBackgroundOperation {
 public:
     CopyMoveRun(IProgressSink& sink, CCatalogueConnection& connection, CopyMoveOptions options,
@@ -108,18 +119,45 @@ public:
     int Failed() const { return m_failed.load(); }
     int Done() const { return m_done.load(); }
     int OtherVolume() const { return m_otherVolume.load(); }
+    // "\r\n" + path + " (" + reason + ")" for each failed file.
     std::string FailedList() const;
+    std::vector<CopyMoveFailure> FailedFiles() const;
     std::string ErrorMessage() const;
 
 protected:
     void Run() override;
 
 private:
+    // One file of a window: where it goes and the journal's note of it.
+    struct PlannedFile {
+        const CopyMoveRow* row = nullptr;
+        std::string folder;
+        std::string name;
+        std::string temporary; // the copy in the making
+        JournalEntryId entry = 0;
+        bool unusable = false; // the stored name cannot name a file
+        bool skip = false;     // already where it would go
+        bool acted = false;    // the disk changed for it
+    };
+    // Files whose notes reach the disk in one flush.
+    static constexpr size_t kFilesPerWindow = 256;
+
     std::string targetFolder(const CopyMoveRow& row, DiskPacker& packer);
-    // 0 done, otherwise an errno.
-    int transfer(const std::string& source, const std::string& target);
-    void afterMove(const CopyMoveRow& row, const std::string& folder, const std::string& name,
-                   const std::string& source, const std::string& target);
+    void makeFolders(const std::string& folder) const;
+    // Decides the next window's targets and notes them in the journal, durably.
+    std::vector<PlannedFile> planFiles(const std::vector<CopyMoveRow>& rows, size_t first,
+                                       DiskPacker& packer);
+    // Flushes the window's folders, then clears its notes.
+    void settleFiles(const std::vector<PlannedFile>& planned);
+    // Each returns 0 when done, otherwise an errno; `file.name` becomes the name given.
+    int copyFile(PlannedFile& file);
+    int moveFile(PlannedFile& file);
+    int moveAcross(PlannedFile& file);
+    // Places a whole temporary file under `name` or the next free "(n)" name of `original`.
+    int placeTemporary(const std::string& temporary, const std::string& folder, std::string& name,
+                       const std::string& original, JournalEntryId entry);
+    std::string temporaryName(const std::string& folder);
+    void afterMove(const PlannedFile& file);
 
     CCatalogueConnection& m_connection;
     CopyMoveOptions m_options;
@@ -130,6 +168,9 @@ private:
     std::atomic<int> m_otherVolume{0};
     mutable std::mutex m_textMutex;
     std::string m_failedList;
+    std::vector<CopyMoveFailure> m_failedFiles;
+    FileJournal m_journal;
+    long long m_temporaries = 0;
     std::string m_error;
 };
 

@@ -2,10 +2,13 @@
 
 #include "tools/text_rules.h"
 #include "tools/tools_job.h"
+#include "tools/utf8_text.h"
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tunebay {
@@ -27,8 +30,12 @@ std::string lowerCaseExtension(const std::string& fileName) {
 }
 
 bool acceptableBaseName(const std::string& base) {
-    return !base.empty() && base != "." && base != ".." && base.find('/') == std::string::npos &&
-           base.find('\0') == std::string::npos;
+    return !base.empty() && base != "." && base != ".." && base.front() != '.' &&
+           base.find('/') == std::string::npos && base.find('\0') == std::string::npos;
+}
+
+bool isUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
 // Reserves `to` with an empty file made only if nothing has the name, then moves over it.
@@ -68,28 +75,91 @@ MoveResult MoveByLinking(const std::string& from, const std::string& to) {
     return moveOverReservedName(from, to);
 }
 
+std::size_t FileNameLimit(const std::string& folder) {
+    const long limit = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return limit > 0 ? static_cast<std::size_t>(limit) : kDefaultNameLimit;
+}
+
+void SyncFolders(const std::set<std::string>& folders) {
+    std::set<dev_t> flushed;
+    for (const std::string& folder : folders) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        // A folder of each file system flushes all of it at once, far cheaper than a flush
+        // per folder when a run touched hundreds.
+        if (::fstat(fd, &info) != 0 || !flushed.contains(info.st_dev)) {
+            if (::syncfs(fd) == 0)
+                flushed.insert(info.st_dev);
+            else
+                ::fsync(fd);
+        }
+        ::close(fd);
+    }
+}
+
+std::string CutAtCharacter(std::string text, std::size_t bytes) {
+    if (text.size() <= bytes)
+        return text;
+    std::size_t end = bytes;
+    while (end > 0 && isUtf8Continuation(text[end]))
+        --end;
+    text.resize(end);
+    return text;
+}
+
+void RemoveUnnameableText(std::string& text) {
+    std::string kept;
+    kept.reserve(text.size());
+    for (std::size_t index = 0; index < text.size();) {
+        const std::size_t start = index;
+        const char32_t c = DecodeNextCodePoint(text, index);
+        if (IsEscapedByte(c) || c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0))
+            continue;
+        if (c == '.' && kept.empty())
+            continue;
+        kept.append(text, start, index - start);
+    }
+    text = std::move(kept);
+}
+
 std::string ItemFileName(const std::string& group, const std::string& title,
-                         const std::string& currentFileName, int style) {
+                         const std::string& currentFileName, int style, std::size_t nameLimit) {
     std::string base = (!group.empty() && group != "Unknown") ? group + " - " + title : title;
+    RemoveUnnameableText(base);
     MakeFileNameSafe(base);
     if (style == kRenameUnixEncoded)
         EncodeUnixFileName(base);
+    RemoveUnnameableText(base); // "?" made "." may now lead
+    const std::string extension = lowerCaseExtension(currentFileName);
+    const std::size_t room = extension.size() + kRetrySuffixRoom;
+    if (base.size() + room > nameLimit)
+        base = CutAtCharacter(std::move(base), nameLimit > room ? nameLimit - room : 0);
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
     if (!acceptableBaseName(base))
         return {};
-    return base + lowerCaseExtension(currentFileName);
+    return base + extension;
 }
 
-std::optional<std::string> RenameItemFile(const std::string& directory,
-                                          const std::string& currentName,
-                                          const std::string& newName) {
+std::optional<std::string>
+RenameItemFile(const std::string& directory, const std::string& currentName,
+               const std::string& newName,
+               const std::function<void(const std::string&)>& beforeRetry, std::string* reason) {
     if (newName == currentName)
         return currentName;
     const std::string from = directory + currentName;
+    const auto failed = [&]() -> std::optional<std::string> {
+        if (reason)
+            *reason = std::strerror(errno);
+        return std::nullopt;
+    };
     switch (MoveWithoutReplacing(from, directory + newName)) {
     case MoveResult::Moved:
         return newName;
     case MoveResult::Failed:
-        return std::nullopt;
+        return failed();
     case MoveResult::TargetExists:
         break;
     }
@@ -106,15 +176,19 @@ std::optional<std::string> RenameItemFile(const std::string& directory,
         // The file may already carry the numbered name it would be given.
         if (candidate == currentName)
             return currentName;
+        if (beforeRetry)
+            beforeRetry(candidate);
         switch (MoveWithoutReplacing(from, directory + candidate)) {
         case MoveResult::Moved:
             return candidate;
         case MoveResult::Failed:
-            return std::nullopt;
+            return failed();
         case MoveResult::TargetExists:
             break;
         }
     }
+    if (reason)
+        *reason = std::strerror(EEXIST);
     return std::nullopt;
 }
 

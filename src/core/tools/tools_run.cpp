@@ -9,14 +9,24 @@
 #include "tools/file_rename.h"
 #include "tools/text_rules.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstring>
 #include <exception>
+#include <optional>
+#include <set>
 
 namespace tunebay {
 
 namespace {
 
 constexpr int kProgressEvery = 5;
+// Renames whose intents go to the disk in one flush: enough to make the flush cheap per file,
+// few enough that a stop is prompt.
+constexpr std::size_t kRenamesPerFlush = 256;
 constexpr int kNoGenreId = 255;
 constexpr const char* kUnknown = "Unknown";
 
@@ -39,7 +49,7 @@ int index(ClassificationKind kind) {
 ToolsRun::ToolsRun(CCatalogueConnection& connection, ToolsJob job, IWorkerQuestion& question,
                    IItemIdentifier* identifier)
     : m_connection(connection), m_job(std::move(job)), m_question(question),
-      m_identifier(identifier) {
+      m_identifier(identifier), m_journal(connection) {
     NormaliseToolsJob(m_job);
     m_titleIsFunction = isFunction(m_job.title);
     m_groupIsFunction = isFunction(m_job.group);
@@ -83,7 +93,12 @@ void ToolsRun::Execute(const ToolsRunHooks& hooks) {
             return;
         }
     }
+    // The intents of renames must reach the disk before the files change their names; ended
+    // after the last batch, outside any transaction.
+    std::optional<DurableCommits> durable;
     try {
+        if (m_job.rename)
+            durable.emplace(m_connection);
         // Every row is read first: the steps change names the selection may depend on.
         const std::vector<ToolsRunItem> items = readItems();
         int counter = 0;
@@ -101,7 +116,8 @@ void ToolsRun::Execute(const ToolsRunHooks& hooks) {
             }
             processItem(item);
             ++m_done;
-            if (SteadyMilliseconds() - m_batchOpened >= kBatchMilliseconds)
+            if (SteadyMilliseconds() - m_batchOpened >= kBatchMilliseconds ||
+                m_renames.size() >= kRenamesPerFlush)
                 commitBatch();
             checkFailures();
         }
@@ -120,7 +136,58 @@ void ToolsRun::commitBatch() {
     if (!m_batch)
         return;
     const std::unique_ptr<CatalogueTransaction> batch = std::move(m_batch);
+    if (m_renames.empty()) {
+        batch->Commit();
+        return;
+    }
+    // A rename run commits under DurableCommits: the intents are on the disk before any file
+    // of the batch changes its name.
     batch->Commit();
+    applyRenames();
+}
+
+void ToolsRun::applyRenames() {
+    const std::vector<PendingRename> renames = std::move(m_renames);
+    m_renames.clear();
+    std::set<std::string> folders;
+    auto transaction = std::make_unique<CatalogueTransaction>(m_connection);
+    for (const PendingRename& rename : renames) {
+        const std::string fullPath = rename.directory + rename.currentName;
+        std::string reason;
+        // A clash moves the intent to the numbered name before the file is tried under it.
+        const auto retry = [&](const std::string& candidate) {
+            SyncFolders(folders);
+            transaction->Commit();
+            m_journal.ChangeTarget(rename.entry, rename.directory + candidate);
+            transaction = std::make_unique<CatalogueTransaction>(m_connection);
+        };
+        const std::optional<std::string> given =
+            RenameItemFile(rename.directory, rename.currentName, rename.wanted, retry, &reason);
+        if (given && *given != rename.currentName) {
+            folders.insert(rename.directory);
+            std::string refusal = "the item is no longer catalogued";
+            try {
+                m_connection.ExecuteWith(
+                    "UPDATE tblMedia SET sFileName=? WHERE lID=?",
+                    {std::string_view(*given), static_cast<long long>(rename.mediaId)});
+                if (m_connection.ChangedRows() == 1)
+                    refusal.clear();
+            } catch (const CatalogueError& error) {
+                refusal = error.engineMessage();
+            }
+            if (!refusal.empty()) {
+                // The catalogue must keep naming a file that exists.
+                MoveWithoutReplacing(rename.directory + *given, fullPath);
+                m_failures.Add(ToolsFailureKind::Rename, fullPath, refusal);
+            }
+        } else if (!given) {
+            m_failures.Add(ToolsFailureKind::Rename, fullPath, reason);
+        }
+        m_journal.Clear(rename.entry);
+    }
+    // The renames must be on the disk before their notes go.
+    SyncFolders(folders);
+    transaction->Commit();
 }
 
 void ToolsRun::checkFailures() {
@@ -312,26 +379,30 @@ void ToolsRun::writeClassification(ClassificationKind kind, const ToolsRunItem& 
 
 void ToolsRun::renameFile(const ToolsRunItem& item, const std::string& group,
                           const std::string& title) {
+    const std::string wanted =
+        ItemFileName(group, title, item.fileName, m_job.renameStyle, FileNameLimit(item.directory));
+    if (wanted.empty()) {
+        m_failures.Add(ToolsFailureKind::Rename, item.directory + item.fileName,
+                       "no file name can be made from the title");
+        return;
+    }
+    if (wanted == item.fileName)
+        return;
+    // The usual failures are known at once, so the failure count (and the question it asks)
+    // stays with the item; the rename itself waits for the batch's intents to be on the disk.
     const std::string fullPath = item.directory + item.fileName;
-    const std::string wanted = ItemFileName(group, title, item.fileName, m_job.renameStyle);
-    const std::optional<std::string> given =
-        wanted.empty() ? std::nullopt : RenameItemFile(item.directory, item.fileName, wanted);
-    if (!given) {
-        m_failures.Add(ToolsFailureKind::Rename, fullPath);
+    struct stat info {};
+    if (::lstat(fullPath.c_str(), &info) != 0 || ::access(item.directory.c_str(), W_OK) != 0) {
+        m_failures.Add(ToolsFailureKind::Rename, fullPath, std::strerror(errno));
         return;
     }
-    if (*given == item.fileName)
-        return;
-    try {
-        m_connection.ExecuteWith("UPDATE tblMedia SET sFileName=? WHERE lID=?",
-                                 {std::string_view(*given), static_cast<long long>(item.mediaId)});
-        if (m_connection.ChangedRows() == 1)
-            return;
-    } catch (const CatalogueError&) {
+    if (!m_batch) {
+        m_batch = std::make_unique<CatalogueTransaction>(m_connection);
+        m_batchOpened = SteadyMilliseconds();
     }
-    // The catalogue must keep naming a file that exists.
-    MoveWithoutReplacing(item.directory + *given, fullPath);
-    m_failures.Add(ToolsFailureKind::Rename, fullPath);
+    const JournalEntryId entry =
+        m_journal.RecordRename(item.mediaId, item.directory, item.fileName, wanted);
+    m_renames.push_back({item.mediaId, item.directory, item.fileName, wanted, entry});
 }
 
 ToolsOperation::ToolsOperation(IProgressSink& sink, CCatalogueConnection& connection, ToolsJob job,

@@ -4,6 +4,7 @@
 #include "app/worker_question.h"
 #include "store/catalogue_connection.h"
 #include "store/classification.h"
+#include "store/file_journal.h"
 #include "tools/item_identifier.h"
 #include "tools/tools_failures.h"
 #include "tools/tools_job.h"
@@ -80,10 +81,23 @@ private:
     void writeClassification(ClassificationKind kind, const ToolsRunItem& item,
                              const std::string& working, const std::string& previous,
                              bool fromRule);
+    // Decides the item's new file name and notes the intent in the batch; the file is renamed
+    // when the batch is committed.
     void renameFile(const ToolsRunItem& item, const std::string& group, const std::string& title);
+    // Renames the files of the batch whose intents are now on the disk, and the rows follow.
+    void applyRenames();
     void checkFailures();
     // Commits what the items so far wrote; before a question, so no other writer waits on it.
+    // Renames noted in the batch are carried out then.
     void commitBatch();
+
+    struct PendingRename {
+        int mediaId;
+        std::string directory;
+        std::string currentName;
+        std::string wanted;
+        JournalEntryId entry;
+    };
 
     CCatalogueConnection& m_connection;
     ToolsJob m_job;
@@ -92,6 +106,8 @@ private:
     ToolsFailures m_failures;
     std::string m_error;
     std::unique_ptr<CatalogueTransaction> m_batch;
+    FileJournal m_journal;
+    std::vector<PendingRename> m_renames;
     long long m_batchOpened = 0;
     int m_done = 0;
     bool m_stop = false;

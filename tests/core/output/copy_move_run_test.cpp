@@ -1,13 +1,20 @@
 #include "output/copy_move_run.h"
 
+#include "app/catalogue_document.h"
+
 #include "support/catalogue_builder.h"
 #include "support/temp_catalogue.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -341,7 +348,8 @@ TEST_F(CopyMoveRunTest, NineteenOtherNamesAreTriedThenTheFileFails) {
     EXPECT_EQ(operation->Done(), 0);
     EXPECT_EQ(operation->Failed(), 1);
     EXPECT_FALSE(fs::exists(target.file("Song (20).mp3")));
-    EXPECT_EQ(operation->FailedList(), "\r\n" + (source.path() / "a" / "Song.mp3").string());
+    EXPECT_EQ(operation->FailedList(),
+              "\r\n" + (source.path() / "a" / "Song.mp3").string() + " (File exists)");
 }
 
 TEST_F(CopyMoveRunTest, MoreThanNinetyNineFailuresEndTheRun) {
@@ -369,24 +377,137 @@ TEST_F(CopyMoveRunTest, GroupFolderOnlyWhenTheGroupHasMoreTitlesThanTheCount) {
     }
 }
 
-TEST_F(CopyMoveRunTest, MovesToAnotherVolumeAreCountedAndLeaveEverythingInPlace) {
+// A folder on another file system than the test's temporary folder, or "" when there is none.
+std::string otherFileSystemFolder(const fs::path& here) {
     std::string other = "/dev/shm/tunebay-test-XXXXXX";
     struct stat shm {
     }, temp{};
-    if (::stat("/dev/shm", &shm) != 0 || ::stat(source.path().c_str(), &temp) != 0 ||
+    if (::stat("/dev/shm", &shm) != 0 || ::stat(here.c_str(), &temp) != 0 ||
         shm.st_dev == temp.st_dev || !::mkdtemp(other.data()))
-        GTEST_SKIP() << "no second volume";
-    const AddedItem item = addFile("a", "Song.mp3", "x");
+        return {};
+    return other;
+}
+
+TEST_F(CopyMoveRunTest, AMoveToAnotherFileSystemCopiesVerifiesAndRemovesTheSource) {
+    const std::string other = otherFileSystemFolder(source.path());
+    if (other.empty())
+        GTEST_SKIP() << "no second file system";
+    const AddedItem item = addFile("a", "Song.mp3", std::string(200000, 'x') + "end");
+    fs::permissions(source.path() / "a" / "Song.mp3", fs::perms(0640));
+    const auto modified = fs::last_write_time(source.path() / "a" / "Song.mp3");
     CopyMoveOptions o = options(kMoveFiles);
     o.destination = other;
     const auto operation = run(o);
+    const fs::path moved = fs::path(other) / "Song.mp3";
+    EXPECT_EQ(operation->Done(), 1);
+    EXPECT_EQ(operation->OtherVolume(), 0);
+    EXPECT_FALSE(fs::exists(source.path() / "a" / "Song.mp3"));
+    EXPECT_EQ(readFile(moved), std::string(200000, 'x') + "end");
+    EXPECT_EQ(fs::status(moved).permissions(), fs::perms(0640));
+    EXPECT_EQ(fs::last_write_time(moved), modified);
+    EXPECT_EQ(std::distance(fs::directory_iterator(other), fs::directory_iterator()), 1);
+    EXPECT_EQ(storedText("SELECT tblDirectory.sLocal FROM tblMedia, tblDirectory WHERE "
+                         "tblDirectory.lID=tblMedia.lDirectoryID AND tblMedia.lID=" +
+                         std::to_string(item.mediaId)),
+              other + "/");
+    EXPECT_EQ(storedText("SELECT COUNT(*) FROM tblJournal"), "0");
     fs::remove_all(other);
-    EXPECT_EQ(operation->OtherVolume(), 1);
-    EXPECT_EQ(operation->Failed(), 1);
-    EXPECT_TRUE(fs::exists(source.path() / "a" / "Song.mp3"));
-    EXPECT_EQ(
-        storedText("SELECT lDirectoryID FROM tblMedia WHERE lID=" + std::to_string(item.mediaId)),
-        std::to_string(item.directoryId));
+}
+
+TEST_F(CopyMoveRunTest, GenreAndGroupNamesTooLongForAFolderAreCutOnACharacter) {
+    // 150 two-byte characters: 300 bytes.
+    std::string longName;
+    for (int i = 0; i < 150; ++i)
+        longName += "\xc3\xa9";
+    const AddedItem item = addFile("a", "Song.mp3", "x", longName, 13);
+    catalogue.connection.Execute("UPDATE tblGenre SET sName='" + longName + "' WHERE lID=13");
+    CopyMoveOptions o = options(kCopyFiles);
+    o.genreFolders = true;
+    o.groupFolders = true;
+    o.groupOnlyIfMore = false;
+    const auto operation = run(o);
+    EXPECT_EQ(operation->Done(), 1) << operation->FailedList();
+    const fs::path genre = *fs::directory_iterator(target.path());
+    const std::string genreName = genre.filename().string();
+    EXPECT_EQ(genreName.size(), 255u); // "!" and 127 whole two-byte characters
+    const fs::path group = *fs::directory_iterator(genre);
+    EXPECT_EQ(group.filename().string().size(), 254u);
+    EXPECT_TRUE(fs::exists(group / "Song.mp3"));
+    (void)item;
+}
+
+TEST_F(CopyMoveRunTest, FailedFilesCarryTheSystemsReason) {
+    addFile("a", "gone.mp3", "x");
+    fs::remove(source.path() / "a" / "gone.mp3");
+    const auto operation = run(options(kCopyFiles));
+    ASSERT_EQ(operation->FailedFiles().size(), 1u);
+    EXPECT_EQ(operation->FailedFiles()[0].reason, "No such file or directory");
+}
+
+// A copy killed mid-way (a real kill -9): the reader blocks on a pipe standing for a slow disk,
+// so the kill comes at a known point, some bytes written and the copy not whole. The same for a
+// move to another file system, which copies before it removes the source.
+TEST_F(CopyMoveRunTest, ACopyKilledMidWayNeverAppearsUnderItsNameAndTheNextOpenRemovesIt) {
+    const std::string other = otherFileSystemFolder(source.path());
+    const AddedItem item = addFile("a", "Song.mp3", "");
+    const fs::path pipe = source.path() / "a" / "Song.mp3";
+    fs::remove(pipe);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    const std::string path = catalogue.path().string();
+    catalogue.connection.Open("");
+    for (const int mode : {kCopyFiles, kMoveFiles}) {
+        if (mode == kMoveFiles && other.empty())
+            continue; // no second file system here
+        const fs::path folder = mode == kCopyFiles ? target.path() : fs::path(other);
+        CopyMoveOptions o = options(mode);
+        o.destination = folder.string() + "/";
+
+        const pid_t child = fork();
+        if (child == 0) {
+            CCatalogueConnection connection;
+            CatalogueDocument document(connection, dataDirectory());
+            if (!document.OpenCatalogue(path).ok())
+                _exit(2);
+            SilentSink quiet;
+            FixedQuestion yes(QuestionAnswer::Yes);
+            auto copy = std::make_shared<CopyMoveRun>(quiet, connection, o,
+                                                      ScopeSelection(ExplorerScope{}, 0), yes);
+            copy->Start();
+            copy->WaitFinished(60000);
+            _exit(0);
+        }
+        const int writer = ::open(pipe.c_str(), O_WRONLY); // returns once the copy reads
+        const std::string half(100000, 'h');
+        const bool written = writer >= 0 && ::write(writer, half.data(), half.size()) ==
+                                                static_cast<ssize_t>(half.size());
+        // Waits until the copy holds every byte written so far (giving up after a long while).
+        fs::path partial;
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (written && partial.empty() && std::chrono::steady_clock::now() < giveUp)
+            for (const auto& entry : fs::directory_iterator(folder))
+                if (entry.path().extension() == ".part" &&
+                    fs::file_size(entry.path()) == half.size())
+                    partial = entry.path();
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::close(writer);
+        ASSERT_FALSE(partial.empty()) << mode;
+        EXPECT_FALSE(fs::exists(folder / "Song.mp3"));
+
+        CatalogueDocument document(catalogue.connection, dataDirectory());
+        ASSERT_TRUE(document.OpenCatalogue(path).ok());
+        EXPECT_FALSE(fs::exists(partial)) << mode;
+        EXPECT_TRUE(fs::is_empty(folder)) << mode;
+        EXPECT_TRUE(fs::exists(pipe));
+        EXPECT_EQ(storedText("SELECT sFileName FROM tblMedia WHERE lDirectoryID=" +
+                             std::to_string(item.directoryId)),
+                  "Song.mp3");
+        EXPECT_EQ(storedText("SELECT COUNT(*) FROM tblJournal"), "0");
+        catalogue.connection.Open("");
+    }
+    if (!other.empty())
+        fs::remove_all(other);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace tunebay {
 namespace {
@@ -36,6 +37,39 @@ TEST(ItemFileName, GroupTitleSafeTextAndLowerCaseExtension) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ItemFileName(c.group, c.title, c.current, c.style), c.expected) << c.title;
+}
+
+TEST(ItemFileName, TagTextThatNoFileNameShouldHoldIsLeftOut) {
+    struct Case {
+        std::string title;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"Line\nbreak\tand\x01"
+         "control",
+         "Linebreakandcontrol.mp3"},
+        {"Bad \xff\xfe bytes \xc3", "Bad  bytes.mp3"},
+        {"Caf\xc3\xa9 stays", "Caf\xc3\xa9 stays.mp3"},
+        {".hidden", "hidden.mp3"},
+        {"...And Justice", "And Justice.mp3"},
+        {"?Why", "Why.mp3"}, // "?" becomes "." and would lead
+        {"\n\t", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ItemFileName("Unknown", c.title, "a.MP3", kRenameSafe), c.expected) << c.title;
+}
+
+TEST(ItemFileName, ALongNameIsCutOnACharacterBeforeTheExtensionLeavingRoomForANumber) {
+    std::string title;
+    for (int i = 0; i < 200; ++i)
+        title += "\xc3\xa9"; // 400 bytes
+    const std::string name = ItemFileName("Unknown", title, "a.mp3", kRenameSafe, 255);
+    ASSERT_TRUE(name.ends_with(".mp3"));
+    const std::string base = name.substr(0, name.size() - 4);
+    EXPECT_LE(name.size() + kRetrySuffixRoom, 255u);
+    EXPECT_EQ(base.size(), 246u); // 255 - 4 - 5, down to a whole character
+    EXPECT_EQ(base, title.substr(0, 246));
+    EXPECT_EQ(CutAtCharacter("a\xc3\xa9", 2), "a");
 }
 
 class RenameItemFileTest : public ::testing::Test {
@@ -106,6 +140,20 @@ TEST_F(RenameItemFileTest, MovingByLinkingNeverReplacesEither) {
     EXPECT_EQ(MoveByLinking(dir() + "a", dir() + "c"), MoveResult::Moved);
     EXPECT_FALSE(exists("a"));
     EXPECT_EQ(readFile(m_dir.file("c")), "a");
+}
+
+TEST_F(RenameItemFileTest, AFailureCarriesTheSystemsReasonAndRetriesAreAnnounced) {
+    std::string reason;
+    EXPECT_EQ(RenameItemFile(dir(), "gone.mp3", "Song.mp3", {}, &reason), std::nullopt);
+    EXPECT_EQ(reason, "No such file or directory");
+
+    m_dir.write("old.mp3", "x");
+    m_dir.write("Song.mp3", "taken");
+    std::vector<std::string> announced;
+    EXPECT_EQ(RenameItemFile(dir(), "old.mp3", "Song.mp3",
+                             [&](const std::string& name) { announced.push_back(name); }),
+              "Song (1).mp3");
+    EXPECT_EQ(announced, std::vector<std::string>{"Song (1).mp3"});
 }
 
 } // namespace

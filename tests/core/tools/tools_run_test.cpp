@@ -1,6 +1,8 @@
 #include "tools/text_rules.h"
 #include "tools/tools_run.h"
 
+#include "app/catalogue_document.h"
+
 #include "support/catalogue_builder.h"
 #include "support/mp3_fixture.h"
 #include "support/temp_catalogue.h"
@@ -11,6 +13,10 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
 #include <deque>
 #include <filesystem>
@@ -298,6 +304,57 @@ TEST_F(ToolsRunTest, AFailedCatalogueUpdateRenamesTheFileBack) {
     EXPECT_EQ(media(item, "sFileName"), "x.mp3");
     EXPECT_EQ(tools->Failures().Count(ToolsFailureKind::Rename), 1);
     EXPECT_EQ(tools->ErrorMessage(), "");
+}
+
+// A run killed at a known item (a real kill -9 of the process doing it): every row still names a
+// file on the disk, and the journal holds nothing the next open cannot settle.
+TEST_F(ToolsRunTest, ARunKilledMidWayLeavesEveryRowNamingAFile) {
+    constexpr int kItems = 300;
+    for (int i = 0; i < kItems; ++i) {
+        files.write(std::to_string(i) + ".mp3", "x");
+        add({.title = "Song " + std::to_string(i), .fileName = std::to_string(i) + ".mp3"});
+    }
+    const std::string path = catalogue.path().string();
+    catalogue.connection.Open("");
+    const pid_t child = fork();
+    if (child == 0) {
+        CCatalogueConnection connection;
+        CatalogueDocument document(connection, test::dataDirectory());
+        if (!document.OpenCatalogue(path).ok())
+            _exit(2);
+        ToolsJob job;
+        job.rename = true;
+        ScriptedQuestion none;
+        ToolsRun tools(connection, job, none, nullptr);
+        ToolsRunHooks hooks;
+        int seen = 0;
+        hooks.currentFile = [&seen](const std::string&) {
+            if (++seen == 280)
+                ::raise(SIGKILL);
+        };
+        tools.Execute(hooks);
+        _exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    CatalogueDocument document(catalogue.connection, test::dataDirectory());
+    ASSERT_TRUE(document.OpenCatalogue(path).ok());
+    int renamed = 0;
+    for (ResultSet rows = catalogue.connection.Execute(
+             "SELECT tblDirectory.sLocal, tblMedia.sFileName FROM tblMedia, tblDirectory WHERE "
+             "tblDirectory.lID=tblMedia.lDirectoryID");
+         !rows.IsEof(); rows.MoveNext()) {
+        EXPECT_TRUE(std::filesystem::exists(rows.GetText(0) + rows.GetText(1))) << rows.GetText(1);
+        renamed += rows.GetText(1).starts_with("Song ");
+    }
+    EXPECT_GT(renamed, 0);
+    EXPECT_LT(renamed, kItems);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(files.path()),
+                            std::filesystem::directory_iterator()),
+              kItems);
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblJournal"), "0");
 }
 
 TEST_F(ToolsRunTest, TheContinueQuestionComesOnceAndNoEndsTheRun) {

@@ -1,0 +1,344 @@
+#include "store/file_journal.h"
+
+#include "store/catalogue_error.h"
+#include "store/directories.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+namespace tunebay {
+
+namespace {
+
+std::string firstLine(const std::string& path) {
+    std::ifstream in(path);
+    std::string line;
+    std::getline(in, line);
+    return line;
+}
+
+// Field 22 of /proc/<pid>/stat: the start time in clock ticks after boot ("" when gone).
+std::string processStartTime(long long pid) {
+    const std::string stat = firstLine("/proc/" + std::to_string(pid) + "/stat");
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos)
+        return {};
+    std::istringstream fields(stat.substr(close + 2));
+    std::string field;
+    // After the name: state is field 3, start time field 22.
+    for (int number = 3; number <= 22 && fields >> field; ++number)
+        if (number == 22)
+            return field;
+    return {};
+}
+
+std::string runMark(long long pid) {
+    const std::string start = processStartTime(pid);
+    return start.empty() ? std::string()
+                         : firstLine("/proc/sys/kernel/random/boot_id") + ":" + start;
+}
+
+std::string hostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0)
+        return {};
+    return name;
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string folderOf(const std::string& path) {
+    return path.substr(0, path.rfind('/') + 1);
+}
+
+std::string nameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+bool writeAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t put = ::write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += put;
+        size -= static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// Whether both files hold the same bytes.
+bool sameContent(const std::string& a, const std::string& b) {
+    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
+    if (!first || !second)
+        return false;
+    std::vector<char> x(1 << 16), y(1 << 16);
+    for (;;) {
+        first.read(x.data(), static_cast<std::streamsize>(x.size()));
+        second.read(y.data(), static_cast<std::streamsize>(y.size()));
+        if (first.gcount() != second.gcount() ||
+            !std::equal(x.begin(), x.begin() + first.gcount(), y.begin()))
+            return false;
+        if (first.gcount() == 0 || !first || !second)
+            return !first == !second && first.eof() && second.eof();
+    }
+}
+
+// Writes the backup's bytes over the target through the target's own inode, so every hard link
+// of it sees the restored content.
+bool restoreInPlace(const std::string& backup, const std::string& target) {
+    const int in = ::open(backup.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return false;
+    const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (out < 0) {
+        ::close(in);
+        return false;
+    }
+    bool ok = true;
+    off_t size = 0;
+    std::vector<char> buffer(1 << 16);
+    for (;;) {
+        const ssize_t got = ::read(in, buffer.data(), buffer.size());
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        if (!writeAll(out, buffer.data(), static_cast<size_t>(got))) {
+            ok = false;
+            break;
+        }
+        size += got;
+    }
+    ok = ok && ::ftruncate(out, size) == 0 && ::fsync(out) == 0;
+    ok = ::close(out) == 0 && ok;
+    ::close(in);
+    return ok;
+}
+
+// The row follows its file when it still names `oldPath`.
+void rowFollows(CCatalogueConnection& connection, long long mediaId, long long oldDirectoryId,
+                const std::string& oldPath, const std::string& newPath) {
+    ResultSet row = connection.ExecuteWith(
+        "SELECT tblDirectory.sLocal, tblMedia.sFileName, tblMedia.lDirectoryID FROM tblMedia, "
+        "tblDirectory WHERE tblMedia.lID=? AND tblDirectory.lID=tblMedia.lDirectoryID",
+        {mediaId});
+    if (row.IsEof() || row.GetText(0) + row.GetText(1) != oldPath)
+        return;
+    const long long directoryId = row.GetInt64(2);
+    row = ResultSet();
+    const std::string newFolder = folderOf(newPath);
+    const long long newDirectoryId =
+        newFolder == folderOf(oldPath) ? directoryId : FindOrCreateDirectory(connection, newFolder);
+    const std::string newName = nameOf(newPath);
+    connection.ExecuteWith("UPDATE tblMedia SET lDirectoryID=?, sFileName=? WHERE lID=?",
+                           {newDirectoryId, std::string_view(newName), mediaId});
+    const long long emptied = oldDirectoryId ? oldDirectoryId : directoryId;
+    if (newDirectoryId != emptied &&
+        connection.ExecuteWith("SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1", {emptied})
+            .IsEof())
+        connection.ExecuteWith("DELETE FROM tblDirectory WHERE lID=?", {emptied});
+}
+
+void settle(CCatalogueConnection& connection, JournalKind kind, long long mediaId,
+            long long directoryId, const std::string& path, const std::string& newPath,
+            const std::string& temporary) {
+    switch (kind) {
+    case JournalKind::Rename:
+    case JournalKind::Move:
+        if (!temporary.empty() && exists(temporary)) {
+            // The copy never reached its name: the source is whole and the row names it.
+            ::unlink(temporary.c_str());
+            return;
+        }
+        if (exists(path)) {
+            // A copy across devices that was placed whole: finish the move once proven equal.
+            if (kind == JournalKind::Move && !temporary.empty() && exists(newPath) &&
+                sameContent(path, newPath) && ::unlink(path.c_str()) == 0)
+                rowFollows(connection, mediaId, directoryId, path, newPath);
+            return;
+        }
+        if (exists(newPath))
+            rowFollows(connection, mediaId, directoryId, path, newPath);
+        return;
+    case JournalKind::Copy:
+        if (exists(temporary))
+            ::unlink(temporary.c_str());
+        return;
+    case JournalKind::Backup:
+        if (exists(temporary) && restoreInPlace(temporary, path))
+            ::unlink(temporary.c_str());
+        return;
+    }
+}
+
+} // namespace
+
+JournalRun CurrentJournalRun() {
+    const long long pid = ::getpid();
+    return {hostName(), pid, runMark(pid)};
+}
+
+bool IsJournalRunAlive(const JournalRun& run) {
+    if (run.host != hostName())
+        return true;
+    const std::string mark = runMark(run.pid);
+    return !mark.empty() && mark == run.mark;
+}
+
+void EnsureJournalTable(CCatalogueConnection& connection) {
+    connection.Execute("CREATE TABLE IF NOT EXISTS tblJournal (lID INTEGER PRIMARY KEY "
+                       "AUTOINCREMENT, sHost TEXT, lPid INTEGER, sRun TEXT, lTime INTEGER, "
+                       "lKind INTEGER, lMediaID INTEGER, lDirectoryID INTEGER, sPath TEXT, "
+                       "sNewPath TEXT, sTemporary TEXT)");
+}
+
+DurableCommits::DurableCommits(CCatalogueConnection& connection) : m_connection(connection) {
+    ResultSet level = m_connection.Execute("PRAGMA synchronous");
+    m_previous = level.IsEof() ? "1" : level.GetText(0);
+    level = ResultSet();
+    m_connection.Execute("PRAGMA synchronous=FULL");
+}
+
+DurableCommits::~DurableCommits() {
+    try {
+        m_connection.Execute("PRAGMA synchronous=" + m_previous);
+    } catch (const CatalogueError&) {
+        // Left inside a transaction by an error: the handle stays careful, which is harmless.
+    }
+}
+
+FileJournal::FileJournal(CCatalogueConnection& connection)
+    : m_connection(connection), m_run(CurrentJournalRun()) {}
+
+JournalEntryId FileJournal::record(JournalKind kind, long long mediaId, long long directoryId,
+                                   const std::string& path, const std::string& newPath,
+                                   const std::string& temporary) {
+    if (!m_tableReady) {
+        // Catalogues opened without the document (tests, tools) get the table on first use.
+        EnsureJournalTable(m_connection);
+        m_tableReady = true;
+    }
+    const bool alone = !m_connection.InTransaction();
+    std::optional<DurableCommits> durable;
+    std::optional<CatalogueTransaction> transaction;
+    if (alone) {
+        durable.emplace(m_connection);
+        transaction.emplace(m_connection);
+    }
+    m_connection.ExecuteWith(
+        "INSERT INTO tblJournal (sHost, lPid, sRun, lTime, lKind, lMediaID, lDirectoryID, sPath, "
+        "sNewPath, sTemporary) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+        {std::string_view(m_run.host), m_run.pid, std::string_view(m_run.mark),
+         static_cast<long long>(std::time(nullptr)), static_cast<long long>(kind), mediaId,
+         directoryId, std::string_view(path), std::string_view(newPath),
+         std::string_view(temporary)});
+    const JournalEntryId id = m_connection.LastInsertedId();
+    if (transaction)
+        transaction->Commit();
+    return id;
+}
+
+JournalEntryId FileJournal::RecordRename(long long mediaId, const std::string& directory,
+                                         const std::string& oldName, const std::string& newName) {
+    return record(JournalKind::Rename, mediaId, 0, directory + oldName, directory + newName, {});
+}
+
+JournalEntryId FileJournal::RecordMove(long long mediaId, long long oldDirectoryId,
+                                       const std::string& oldPath, const std::string& newPath,
+                                       const std::string& temporary) {
+    return record(JournalKind::Move, mediaId, oldDirectoryId, oldPath, newPath, temporary);
+}
+
+JournalEntryId FileJournal::RecordCopy(const std::string& temporary) {
+    return record(JournalKind::Copy, 0, 0, {}, {}, temporary);
+}
+
+JournalEntryId FileJournal::RecordBackup(const std::string& target, const std::string& backup) {
+    return record(JournalKind::Backup, 0, 0, target, {}, backup);
+}
+
+void FileJournal::ChangeTarget(JournalEntryId id, const std::string& newPath) {
+    const bool alone = !m_connection.InTransaction();
+    std::optional<DurableCommits> durable;
+    std::optional<CatalogueTransaction> transaction;
+    if (alone) {
+        durable.emplace(m_connection);
+        transaction.emplace(m_connection);
+    }
+    m_connection.ExecuteWith("UPDATE tblJournal SET sNewPath=? WHERE lID=?",
+                             {std::string_view(newPath), id});
+    if (transaction)
+        transaction->Commit();
+}
+
+void FileJournal::Clear(JournalEntryId id) {
+    m_connection.ExecuteWith("DELETE FROM tblJournal WHERE lID=?", {id});
+}
+
+JournalRepairCounts RepairJournal(CCatalogueConnection& connection) {
+    struct Entry {
+        JournalEntryId id;
+        JournalRun run;
+        long long time;
+        JournalKind kind;
+        long long mediaId, directoryId;
+        std::string path, newPath, temporary;
+    };
+    // A catalogue that never had a file acted on has no table, and opening it changes nothing.
+    if (connection
+            .Execute("SELECT name FROM sqlite_master WHERE type='table' AND name='tblJournal'")
+            .IsEof())
+        return {};
+    std::vector<Entry> entries;
+    for (ResultSet rows = connection.Execute(
+             "SELECT lID, sHost, lPid, sRun, lTime, lKind, lMediaID, lDirectoryID, sPath, "
+             "sNewPath, sTemporary FROM tblJournal ORDER BY lID");
+         !rows.IsEof(); rows.MoveNext())
+        entries.push_back({rows.GetInt64(0),
+                           {rows.GetText(1), rows.GetInt64(2), rows.GetText(3)},
+                           rows.GetInt64(4),
+                           static_cast<JournalKind>(rows.GetInt(5)),
+                           rows.GetInt64(6),
+                           rows.GetInt64(7),
+                           rows.GetText(8),
+                           rows.GetText(9),
+                           rows.GetText(10)});
+
+    JournalRepairCounts counts;
+    const DurableCommits durable(connection);
+    const std::string host = CurrentJournalRun().host;
+    const long long now = std::time(nullptr);
+    for (const Entry& entry : entries) {
+        const bool foreign = entry.run.host != host;
+        if (foreign ? now - entry.time < kForeignEntryStaleSeconds : IsJournalRunAlive(entry.run)) {
+            ++counts.left;
+            continue;
+        }
+        CatalogueTransaction transaction(connection);
+        settle(connection, entry.kind, entry.mediaId, entry.directoryId, entry.path, entry.newPath,
+               entry.temporary);
+        connection.ExecuteWith("DELETE FROM tblJournal WHERE lID=?", {entry.id});
+        transaction.Commit();
+        ++counts.repaired;
+    }
+    return counts;
+}
+
+} // namespace tunebay
