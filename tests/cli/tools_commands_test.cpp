@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <thread>
 
 namespace tunebay {
 namespace {
@@ -102,6 +103,35 @@ TEST(CliTools, NoAnswersTheTenFailuresQuestionAndEndsTheRun) {
                   done == 12)
             << result.err;
     }
+}
+
+// Two runs at once over the same items: each run's edit lands on what the other wrote, so every
+// title gains both marks and both runs say they applied their edit to every item.
+TEST(CliTools, TwoRunsAtOnceLoseNoEdit) {
+    constexpr int kItems = 1500;
+    test::TempCatalogue catalogue;
+    {
+        test::CatalogueBuilder builder(catalogue.connection);
+        for (int i = 0; i < kItems; ++i)
+            builder.add({.title = "t" + std::to_string(i), .fileName = std::to_string(i) + ".mp3"});
+    }
+    catalogue.connection.Open("");
+    const std::string path = catalogue.path().string();
+    CliRunner first, second;
+    test::CliResult results[2];
+    const std::vector<std::string> arguments = {
+        "tools", path, "--search", "Title|<>|zzz", "--set-title", "Insert(END, \"!\");", "--yes"};
+    std::thread other([&] { results[1] = second.run(arguments); });
+    results[0] = first.run(arguments);
+    other.join();
+    for (const auto& result : results) {
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out, "Applied the tools to " + std::to_string(kItems) + " items.\n");
+    }
+    CCatalogueConnection connection;
+    ASSERT_EQ(connection.Open(CatalogueConnectionString(path)), 0);
+    EXPECT_EQ(connection.Execute("SELECT COUNT(*) FROM tblMedia WHERE sName LIKE '%!!'").GetInt(0),
+              kItems);
 }
 
 TEST(CliTools, RefusedWithoutAWayToAnswerOrWithNothingToDo) {

@@ -1,5 +1,6 @@
 #include "import/item_tag.h"
 
+#include "files/catalogue_backups.h"
 #include "import/id3_tag_writer.h"
 #include "store/item_query.h"
 
@@ -37,7 +38,9 @@ RewriteResult WriteItemTagToFile(CCatalogueConnection& connection, const std::st
         fields.comment = item.GetText(4);
         fields.genre = item.IsNull(5) ? kNoGenre : item.GetInt(5);
     }
-    return WriteTagToFile(path, fields, useId3v2);
+    // A file with several names is written in place, after a backup the journal keeps.
+    CatalogueBackups backups(connection);
+    return WriteTagToFile(path, fields, useId3v2, &backups);
 }
 
 } // namespace tunebay

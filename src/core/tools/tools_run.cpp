@@ -2,9 +2,11 @@
 
 #include "app/clock.h"
 
+#include "files/catalogue_backups.h"
 #include "import/id3_tag_writer.h"
 #include "import/item_tag.h"
 #include "store/catalogue_error.h"
+#include "store/item_query.h"
 #include "tools/field_function.h"
 #include "tools/file_rename.h"
 #include "tools/text_rules.h"
@@ -18,12 +20,14 @@
 #include <exception>
 #include <optional>
 #include <set>
+#include <thread>
 
 namespace tunebay {
 
 namespace {
 
 constexpr int kProgressEvery = 5;
+constexpr int kDecisionAttempts = 10;
 // Renames whose intents go to the disk in one flush: enough to make the flush cheap per file,
 // few enough that a stop is prompt.
 constexpr std::size_t kRenamesPerFlush = 256;
@@ -44,6 +48,33 @@ int index(ClassificationKind kind) {
     return kind == ClassificationKind::Group ? 0 : 1;
 }
 
+ToolsRunItem itemFrom(const ResultSet& rows) {
+    ToolsRunItem item;
+    item.directory = rows.GetText(0);
+    item.fileName = rows.GetText(1);
+    item.title = rows.GetText(2);
+    item.group = rows.GetText(3);
+    item.package = rows.GetText(4);
+    item.published = rows.IsNull(5) ? std::string() : rows.GetText(5);
+    item.comment = rows.GetText(6);
+    item.genreId = rows.IsNull(7) ? kNoGenreId : rows.GetInt(7);
+    item.mediaId = rows.GetInt(8);
+    item.itemId = rows.GetInt(9);
+    item.groupId = rows.GetInt(10);
+    item.packageId = rows.GetInt(11);
+    item.mediaType = rows.GetInt(12);
+    item.length = rows.GetInt(13);
+    return item;
+}
+
+// Whether the catalogue still holds the values an item's edits were decided on.
+bool sameValues(const ToolsRunItem& a, const ToolsRunItem& b) {
+    return a.directory == b.directory && a.fileName == b.fileName && a.title == b.title &&
+           a.group == b.group && a.package == b.package && a.published == b.published &&
+           a.comment == b.comment && a.genreId == b.genreId && a.groupId == b.groupId &&
+           a.packageId == b.packageId;
+}
+
 } // namespace
 
 ToolsRun::ToolsRun(CCatalogueConnection& connection, ToolsJob job, IWorkerQuestion& question,
@@ -61,23 +92,8 @@ std::vector<ToolsRunItem> ToolsRun::readItems() {
     Selection selection = m_job.selection;
     selection.columns = kItemColumns;
     std::vector<ToolsRunItem> items;
-    for (ResultSet rows = RunSelection(m_connection, selection); !rows.IsEof(); rows.MoveNext()) {
-        ToolsRunItem& item = items.emplace_back();
-        item.directory = rows.GetText(0);
-        item.fileName = rows.GetText(1);
-        item.title = rows.GetText(2);
-        item.group = rows.GetText(3);
-        item.package = rows.GetText(4);
-        item.published = rows.IsNull(5) ? std::string() : rows.GetText(5);
-        item.comment = rows.GetText(6);
-        item.genreId = rows.IsNull(7) ? kNoGenreId : rows.GetInt(7);
-        item.mediaId = rows.GetInt(8);
-        item.itemId = rows.GetInt(9);
-        item.groupId = rows.GetInt(10);
-        item.packageId = rows.GetInt(11);
-        item.mediaType = rows.GetInt(12);
-        item.length = rows.GetInt(13);
-    }
+    for (ResultSet rows = RunSelection(m_connection, selection); !rows.IsEof(); rows.MoveNext())
+        items.push_back(itemFrom(rows));
     return items;
 }
 
@@ -117,8 +133,12 @@ void ToolsRun::Execute(const ToolsRunHooks& hooks) {
             processItem(item);
             ++m_done;
             if (SteadyMilliseconds() - m_batchOpened >= kBatchMilliseconds ||
-                m_renames.size() >= kRenamesPerFlush)
+                m_renames.size() >= kRenamesPerFlush) {
                 commitBatch();
+                // A moment without the catalogue, so that another program's write gets in
+                // between two batches (a waiting writer looks every few milliseconds).
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
             checkFailures();
         }
         commitBatch();
@@ -136,14 +156,12 @@ void ToolsRun::commitBatch() {
     if (!m_batch)
         return;
     const std::unique_ptr<CatalogueTransaction> batch = std::move(m_batch);
-    if (m_renames.empty()) {
-        batch->Commit();
-        return;
-    }
     // A rename run commits under DurableCommits: the intents are on the disk before any file
-    // of the batch changes its name.
+    // of the batch changes its name. Tags are written first, under the names the items have.
     batch->Commit();
-    applyRenames();
+    applyTagWrites();
+    if (!m_renames.empty())
+        applyRenames();
 }
 
 void ToolsRun::applyRenames() {
@@ -235,14 +253,47 @@ bool ToolsRun::setName(const ToolsProperty& property, bool isFunction, std::stri
     return isFunction;
 }
 
-void ToolsRun::processItem(const ToolsRunItem& item) {
+std::optional<ToolsRunItem> ToolsRun::currentItem(int itemId) {
+    static const std::string query = BuildItemQuery(kItemColumns, "tblItem.lID=?", 0);
+    ResultSet rows = m_connection.ExecuteWith(query, {static_cast<long long>(itemId)});
+    if (rows.IsEof())
+        return std::nullopt;
+    return itemFrom(rows);
+}
+
+void ToolsRun::processItem(const ToolsRunItem& read) {
+    // The edits are decided first (the questions and the identification service may take a
+    // while, and the catalogue is not held meanwhile); they are written in the batch only when
+    // the item still holds the values they were decided on. Another program's change in between
+    // is read and the edits are decided again on it, so no run's edit is lost.
+    ToolsRunItem item = read;
+    for (int attempt = 1;; ++attempt) {
+        const ItemEdits edits = decideEdits(item);
+        if (!m_batch) {
+            m_batch = std::make_unique<CatalogueTransaction>(m_connection);
+            m_batchOpened = SteadyMilliseconds();
+        }
+        const std::optional<ToolsRunItem> now = currentItem(item.itemId);
+        if (!now)
+            return; // deleted meanwhile: nothing left to edit
+        // (A program that changes the item over and over does not keep the run here for good.)
+        if (sameValues(*now, item) || m_stop || attempt == kDecisionAttempts) {
+            writeEdits(item, edits);
+            return;
+        }
+        item = *now;
+    }
+}
+
+ToolsRun::ItemEdits ToolsRun::decideEdits(const ToolsRunItem& item) {
     const std::string fullPath = item.directory + item.fileName;
-    std::string title = item.title;
-    std::string group = item.group;
-    std::string package = item.package;
-    // A name chosen for this item alone moves the item; an edited name renames the row.
-    bool groupFromRule = false;
-    bool packageFromRule = false;
+    ItemEdits edits;
+    edits.title = item.title;
+    edits.group = item.group;
+    edits.package = item.package;
+    std::string& title = edits.title;
+    std::string& group = edits.group;
+    std::string& package = edits.package;
 
     if (m_job.identify) {
         IdentifiedItem identified{item.mediaId, item.mediaType, fullPath, item.fileName,
@@ -252,8 +303,9 @@ void ToolsRun::processItem(const ToolsRunItem& item) {
         title = identified.title;
         group = identified.group;
         package = identified.package;
-        groupFromRule = outcome.groupFromCandidate;
-        packageFromRule = outcome.packageFromCandidate;
+        // A name chosen for this item alone moves the item; an edited name renames the row.
+        edits.groupFromRule = outcome.groupFromCandidate;
+        edits.packageFromRule = outcome.packageFromCandidate;
         if (outcome.failed)
             m_failures.Add(ToolsFailureKind::Identification, fullPath);
         if (outcome.stopRun)
@@ -272,21 +324,18 @@ void ToolsRun::processItem(const ToolsRunItem& item) {
         CapitalizeName(package, m_job.capitalizeMode, exceptions);
     }
     if (m_job.setProperty) {
-        const std::string media = std::to_string(item.mediaId);
         if (m_job.title.set)
             setName(m_job.title, m_titleIsFunction, title, item.title, "Tunebay - Title",
                     item.fileName);
         if (m_job.group.set && setName(m_job.group, m_groupIsFunction, group, item.group,
                                        "Tunebay - Group", item.fileName))
-            groupFromRule = true;
+            edits.groupFromRule = true;
         if (m_job.package.set && setName(m_job.package, m_packageIsFunction, package, item.package,
                                          "Tunebay - Package", item.fileName))
-            packageFromRule = true;
+            edits.packageFromRule = true;
         if (m_job.published.set && m_job.published.text != item.published &&
             confirm(m_job.published.ask, item.published, "Tunebay - Year", item.fileName))
-            m_connection.ExecuteWith(
-                "UPDATE tblMedia SET sPublishTime=? WHERE lID=?",
-                {std::string_view(m_job.published.text), static_cast<long long>(item.mediaId)});
+            edits.published = m_job.published.text;
         if (m_job.genreSet && m_job.genreId != item.genreId) {
             bool change = true;
             if (item.genreId != kNoGenreId && m_job.genreAsk) {
@@ -294,12 +343,12 @@ void ToolsRun::processItem(const ToolsRunItem& item) {
                     m_connection.Execute("SELECT sName FROM tblGenre WHERE tblGenre.lID=" +
                                          std::to_string(item.genreId));
                 const std::string genre = name.IsEof() ? std::string() : name.GetText(0);
+                name = ResultSet();
                 change = confirm(true, genre.empty() ? std::to_string(item.genreId) : genre,
                                  "Tunebay - Genre", item.fileName);
             }
             if (change)
-                m_connection.Execute("UPDATE tblMedia SET lGenreID=" +
-                                     std::to_string(m_job.genreId) + " WHERE lID=" + media);
+                edits.genre = m_job.genreId;
         }
         if (m_job.comment.set) {
             std::string comment = item.comment;
@@ -309,41 +358,70 @@ void ToolsRun::processItem(const ToolsRunItem& item) {
                 comment = m_job.comment.text;
             if (comment != item.comment &&
                 confirm(m_job.comment.ask, item.comment, "Tunebay - Comment", item.fileName))
-                m_connection.ExecuteWith(
-                    "UPDATE tblMedia SET sComment=? WHERE lID=?",
-                    {std::string_view(comment), static_cast<long long>(item.mediaId)});
+                edits.comment = comment;
         }
     }
+    return edits;
+}
 
-    if (title != item.title)
+void ToolsRun::writeEdits(const ToolsRunItem& item, const ItemEdits& edits) {
+    const long long media = item.mediaId;
+    if (edits.published)
+        m_connection.ExecuteWith("UPDATE tblMedia SET sPublishTime=? WHERE lID=?",
+                                 {std::string_view(*edits.published), media});
+    if (edits.genre)
+        m_connection.ExecuteWith("UPDATE tblMedia SET lGenreID=? WHERE lID=?",
+                                 {static_cast<long long>(*edits.genre), media});
+    if (edits.comment)
+        m_connection.ExecuteWith("UPDATE tblMedia SET sComment=? WHERE lID=?",
+                                 {std::string_view(*edits.comment), media});
+    if (edits.title != item.title)
         m_connection.ExecuteWith("UPDATE tblMedia SET sName=? WHERE lID=?",
-                                 {std::string_view(title), static_cast<long long>(item.mediaId)});
-    if (group != item.group)
-        writeClassification(ClassificationKind::Group, item, group, item.group, groupFromRule);
-    if (package != item.package)
-        writeClassification(ClassificationKind::Package, item, package, item.package,
-                            packageFromRule);
-
+                                 {std::string_view(edits.title), media});
+    if (edits.group != item.group)
+        writeClassification(ClassificationKind::Group, item, edits.group, item.group,
+                            edits.groupFromRule);
+    if (edits.package != item.package)
+        writeClassification(ClassificationKind::Package, item, edits.package, item.package,
+                            edits.packageFromRule);
+    // The file is written once the batch is committed, so that no other program waits for the
+    // catalogue while it is.
     if (m_job.tag && item.mediaType == 1) {
+        // The usual failures are known at once, so they count with the item (and the question
+        // after ten comes where it did); the rest are counted when the batch's files are written.
+        const std::string path = item.directory + item.fileName;
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || ::access(path.c_str(), W_OK) != 0)
+            m_failures.Add(ToolsFailureKind::Tag, path, std::strerror(errno));
+        else
+            m_tagWrites.push_back({item.itemId, path});
+    }
+    if (m_job.rename)
+        renameFile(item, edits.group, edits.title);
+}
+
+void ToolsRun::applyTagWrites() {
+    const std::vector<PendingTag> writes = std::move(m_tagWrites);
+    m_tagWrites.clear();
+    for (const PendingTag& write : writes) {
         RewriteResult done{false, "no tag action"};
         switch (m_job.tagAction) {
         case kTagWrite:
-            done = WriteItemTagToFile(m_connection, fullPath, item.itemId, m_job.useId3v2);
+            done = WriteItemTagToFile(m_connection, write.path, write.itemId, m_job.useId3v2);
             break;
         case kTagDeleteAll:
-            done = RemoveFileTags(fullPath, false);
+        case kTagDeleteAllButVersion1: {
+            CatalogueBackups backups(m_connection);
+            done =
+                RemoveFileTags(write.path, m_job.tagAction == kTagDeleteAllButVersion1, &backups);
             break;
-        case kTagDeleteAllButVersion1:
-            done = RemoveFileTags(fullPath, true);
-            break;
+        }
         default:
             break;
         }
         if (!done.ok)
-            m_failures.Add(ToolsFailureKind::Tag, fullPath, done.reason);
+            m_failures.Add(ToolsFailureKind::Tag, write.path, done.reason);
     }
-    if (m_job.rename)
-        renameFile(item, group, title);
 }
 
 void ToolsRun::writeClassification(ClassificationKind kind, const ToolsRunItem& item,

@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -72,7 +73,24 @@ public:
 
 private:
     std::vector<ToolsRunItem> readItems();
+    // The edits of one item, decided before anything of it is written.
+    struct ItemEdits {
+        std::string title;
+        std::string group;
+        std::string package;
+        bool groupFromRule = false;
+        bool packageFromRule = false;
+        std::optional<std::string> published;
+        std::optional<std::string> comment;
+        std::optional<int> genre;
+    };
     void processItem(const ToolsRunItem& item);
+    ItemEdits decideEdits(const ToolsRunItem& item);
+    void writeEdits(const ToolsRunItem& item, const ItemEdits& edits);
+    // The item as the catalogue holds it now; none when it is gone.
+    std::optional<ToolsRunItem> currentItem(int itemId);
+    // Writes or removes the tags of the batch's items, after the batch is committed.
+    void applyTagWrites();
     bool confirm(bool ask, const std::string& previous, const char* title,
                  const std::string& fileName);
     // Applies a Set Property text to `working`; returns whether it was a function.
@@ -91,6 +109,10 @@ private:
     // Renames noted in the batch are carried out then.
     void commitBatch();
 
+    struct PendingTag {
+        int itemId;
+        std::string path;
+    };
     struct PendingRename {
         int mediaId;
         std::string directory;
@@ -108,6 +130,7 @@ private:
     std::unique_ptr<CatalogueTransaction> m_batch;
     FileJournal m_journal;
     std::vector<PendingRename> m_renames;
+    std::vector<PendingTag> m_tagWrites;
     long long m_batchOpened = 0;
     int m_done = 0;
     bool m_stop = false;

@@ -190,13 +190,14 @@ TEST_F(AcoustIdClientTest, RequestsKeepTheirDistance) {
     AcoustIdClient client(settings());
     std::vector<AcoustIdCandidate> candidates;
     std::string error;
+    // A lower bound only: three requests cannot go out in less than two intervals, however fast
+    // or slow the machine (when they arrive depends on the machine).
+    const auto started = std::chrono::steady_clock::now();
     for (int i = 0; i < 3; ++i)
         ASSERT_TRUE(client.LookupTrack(kTrack, candidates, error)) << error;
-    const auto requests = server.requests();
-    ASSERT_EQ(requests.size(), 3u);
-    for (size_t i = 1; i < requests.size(); ++i)
-        EXPECT_GE(requests[i].arrived - requests[i - 1].arrived,
-                  std::chrono::milliseconds(kRequestIntervalMs - 5));
+    EXPECT_GE(std::chrono::steady_clock::now() - started,
+              std::chrono::milliseconds(2 * kRequestIntervalMs));
+    EXPECT_EQ(server.requests().size(), 3u);
 }
 
 TEST_F(AcoustIdClientTest, SlowAnswersTimeOut) {
