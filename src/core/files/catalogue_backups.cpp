@@ -20,9 +20,9 @@ std::string CatalogueBackups::BackupFolder() {
         state = std::string(home) + "/.local/state";
     else
         return {};
-    std::string folder;
+    std::string folder = state;
     for (const char* part : {"", "/tunebay", "/backups"}) {
-        folder = state + part;
+        folder += part;
         // Private: the backups are copies of the user's files.
         if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
             return {};
@@ -30,13 +30,25 @@ std::string CatalogueBackups::BackupFolder() {
     return folder + "/";
 }
 
-long long CatalogueBackups::RecordBackup(const std::string& target, const std::string& backup) {
+long long CatalogueBackups::RecordBackup(const std::string& backup) {
     if (m_connection.IsReadOnly() || m_connection.InTransaction())
         return -1;
     try {
-        return m_journal.RecordBackup(target, backup);
+        // Until it is whole, the backup is a temporary file that a repair removes.
+        return m_journal.RecordCopy(backup);
     } catch (const CatalogueError&) {
         return -1;
+    }
+}
+
+bool CatalogueBackups::BackupWritten(long long entry, const std::string& target) {
+    if (m_connection.InTransaction())
+        return false;
+    try {
+        m_journal.BackupReady(entry, target);
+        return true;
+    } catch (const CatalogueError&) {
+        return false;
     }
 }
 

@@ -16,9 +16,10 @@ public:
     // "$XDG_STATE_HOME/tunebay/backups/" (or "~/.local/state/tunebay/backups/"), made private
     // when missing; "" when there is no such folder.
     std::string BackupFolder() override;
-    // Refused (-1) inside a transaction of the thread: the entry would not be on the disk before
-    // the file is written.
-    long long RecordBackup(const std::string& target, const std::string& backup) override;
+    // Refused inside a transaction of the thread: the entry would not be on the disk before the
+    // file is written.
+    long long RecordBackup(const std::string& backup) override;
+    bool BackupWritten(long long entry, const std::string& target) override;
     void ClearBackup(long long entry) override;
 
 private:

@@ -7,10 +7,12 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace tunebay {
@@ -244,24 +246,23 @@ RewriteResult replaceThroughNewFile(const std::string& target, int original,
     return {true, {}};
 }
 
+// A name in `folder` for the backup of `base`, not yet taken.
+std::string backupName(const std::string& folder, const std::string& base) {
+    static std::atomic<unsigned> counter{0};
+    return folder + base.substr(0, 150) + "." + std::to_string(::getpid()) + "." +
+           std::to_string(++counter) + "." + std::to_string(std::random_device()()) + ".backup";
+}
+
 RewriteResult rewriteInPlace(const std::string& target, int original, const struct stat& before,
                              const RewriteProducer& produce, const RewriteVerifier& verify,
                              IRewriteBackups& backups, const RewriteStepHook& step) {
     const std::string folder = backups.BackupFolder();
     if (folder.empty())
         return failed("no folder for the backup copy");
-    std::string backupName;
-    Descriptor backup(makeWorkFile(folder, nameOf(target), backupName));
-    if (backup.get() < 0)
-        return failed(SystemReason(errno));
     std::string workName;
     Descriptor work(makeWorkFile(folder, nameOf(target), workName));
-    if (work.get() < 0) {
-        const int error = errno;
-        if (!backupName.empty())
-            ::unlink(backupName.c_str());
-        return failed(SystemReason(error));
-    }
+    if (work.get() < 0)
+        return failed(SystemReason(errno));
     struct Cleanup {
         std::string& name;
         ~Cleanup() {
@@ -272,29 +273,28 @@ RewriteResult rewriteInPlace(const std::string& target, int original, const stru
 
     std::string reason;
     if (!produce(original, work.get(), reason) || ::fsync(work.get()) != 0 ||
-        !verify(original, work.get(), reason)) {
-        if (reason.empty())
-            reason = SystemReason(errno);
-        if (!backupName.empty())
-            ::unlink(backupName.c_str());
-        return failed(reason);
-    }
+        !verify(original, work.get(), reason))
+        return failed(reason.empty() ? SystemReason(errno) : reason);
 
-    // The backup must be whole and named before the journal points at it.
-    if (!AppendFileRange(original, 0, before.st_size, backup.get()) || ::fsync(backup.get()) != 0 ||
-        (backupName.empty() && !nameWorkFile(backup.get(), folder, "backup", backupName)) ||
-        !syncFolder(folder)) {
-        const int error = errno;
-        if (!backupName.empty())
-            ::unlink(backupName.c_str());
-        return failed(SystemReason(error));
-    }
-    reach(step, "backed up");
-    const long long entry = backups.RecordBackup(target, backupName);
-    if (entry < 0) {
-        ::unlink(backupName.c_str());
+    // The backup is noted before it is made (a vanished run's partial backup is removed), and
+    // is put back only once it is whole.
+    const std::string backupPath = backupName(folder, nameOf(target));
+    const long long entry = backups.RecordBackup(backupPath);
+    if (entry < 0)
         return failed("the backup could not be recorded");
-    }
+    Descriptor backup(
+        ::open(backupPath.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    const auto abandon = [&](const std::string& why) {
+        ::unlink(backupPath.c_str());
+        backups.ClearBackup(entry);
+        return failed(why);
+    };
+    if (backup.get() < 0 || !AppendFileRange(original, 0, before.st_size, backup.get()) ||
+        ::fsync(backup.get()) != 0 || !syncFolder(folder))
+        return abandon(SystemReason(errno));
+    reach(step, "backed up");
+    if (!backups.BackupWritten(entry, target))
+        return abandon("the backup could not be recorded");
     reach(step, "recorded");
 
     Descriptor writable(::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW));
@@ -319,7 +319,7 @@ RewriteResult rewriteInPlace(const std::string& target, int original, const stru
         return failed(reason + "; the old contents are restored when the catalogue is next opened");
     }
     backups.ClearBackup(entry);
-    ::unlink(backupName.c_str());
+    ::unlink(backupPath.c_str());
     return ok ? RewriteResult{true, {}} : failed(reason);
 }
 

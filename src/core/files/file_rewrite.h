@@ -13,9 +13,13 @@ public:
     virtual ~IRewriteBackups() = default;
     // A private folder for backups and work files, ending in "/"; "" when there is none.
     virtual std::string BackupFolder() = 0;
-    // Records that `backup` holds the old contents of `target`; durable when it returns. Returns
-    // the entry's id, or a negative number when it could not be recorded.
-    virtual long long RecordBackup(const std::string& target, const std::string& backup) = 0;
+    // Records that a backup is about to be written at `backup` (removed should the process
+    // vanish); durable when it returns. Returns the entry's id, or a negative number when it
+    // could not be recorded.
+    virtual long long RecordBackup(const std::string& backup) = 0;
+    // The backup is whole and flushed: from now on it is put back over `target` should the
+    // process vanish. Durable when it returns; false when it could not be recorded.
+    virtual bool BackupWritten(long long entry, const std::string& target) = 0;
     // The write finished (or was undone): the entry goes.
     virtual void ClearBackup(long long entry) = 0;
 };

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <ctime>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <sstream>
 #include <vector>
@@ -235,23 +236,18 @@ JournalEntryId FileJournal::record(JournalKind kind, long long mediaId, long lon
         EnsureJournalTable(m_connection);
         m_tableReady = true;
     }
-    const bool alone = !m_connection.InTransaction();
-    std::optional<DurableCommits> durable;
-    std::optional<CatalogueTransaction> transaction;
-    if (alone) {
-        durable.emplace(m_connection);
-        transaction.emplace(m_connection);
-    }
-    m_connection.ExecuteWith(
-        "INSERT INTO tblJournal (sHost, lPid, sRun, lTime, lKind, lMediaID, lDirectoryID, sPath, "
-        "sNewPath, sTemporary) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-        {std::string_view(m_run.host), m_run.pid, std::string_view(m_run.mark),
-         static_cast<long long>(std::time(nullptr)), static_cast<long long>(kind), mediaId,
-         directoryId, std::string_view(path), std::string_view(newPath),
-         std::string_view(temporary)});
-    const JournalEntryId id = m_connection.LastInsertedId();
-    if (transaction)
-        transaction->Commit();
+    JournalEntryId id = 0;
+    writeDurably([&] {
+        m_connection.ExecuteWith(
+            "INSERT INTO tblJournal (sHost, lPid, sRun, lTime, lKind, lMediaID, lDirectoryID, "
+            "sPath, "
+            "sNewPath, sTemporary) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            {std::string_view(m_run.host), m_run.pid, std::string_view(m_run.mark),
+             static_cast<long long>(std::time(nullptr)), static_cast<long long>(kind), mediaId,
+             directoryId, std::string_view(path), std::string_view(newPath),
+             std::string_view(temporary)});
+        id = m_connection.LastInsertedId();
+    });
     return id;
 }
 
@@ -275,17 +271,30 @@ JournalEntryId FileJournal::RecordBackup(const std::string& target, const std::s
 }
 
 void FileJournal::ChangeTarget(JournalEntryId id, const std::string& newPath) {
-    const bool alone = !m_connection.InTransaction();
-    std::optional<DurableCommits> durable;
-    std::optional<CatalogueTransaction> transaction;
-    if (alone) {
-        durable.emplace(m_connection);
-        transaction.emplace(m_connection);
+    writeDurably([&] {
+        m_connection.ExecuteWith("UPDATE tblJournal SET sNewPath=? WHERE lID=?",
+                                 {std::string_view(newPath), id});
+    });
+}
+
+void FileJournal::BackupReady(JournalEntryId id, const std::string& target) {
+    writeDurably([&] {
+        m_connection.ExecuteWith(
+            "UPDATE tblJournal SET lKind=?, sPath=? WHERE lID=?",
+            {static_cast<long long>(JournalKind::Backup), std::string_view(target), id});
+    });
+}
+
+void FileJournal::writeDurably(const std::function<void()>& write) {
+    // Inside the caller's transaction, the caller commits (under DurableCommits).
+    if (m_connection.InTransaction()) {
+        write();
+        return;
     }
-    m_connection.ExecuteWith("UPDATE tblJournal SET sNewPath=? WHERE lID=?",
-                             {std::string_view(newPath), id});
-    if (transaction)
-        transaction->Commit();
+    DurableCommits durable(m_connection);
+    CatalogueTransaction transaction(m_connection);
+    write();
+    transaction.Commit();
 }
 
 void FileJournal::Clear(JournalEntryId id) {

@@ -2,6 +2,7 @@
 
 #include "store/catalogue_connection.h"
 
+#include <functional>
 #include <string>
 
 namespace tunebay {
@@ -75,6 +76,9 @@ public:
     // `backup` is a whole, flushed copy of `target` taken before `target` is written in place.
     JournalEntryId RecordBackup(const std::string& target, const std::string& backup);
 
+    // The copy an entry of RecordCopy notes is now a whole, flushed backup of `target`: from now
+    // on a repair puts it back (the entry becomes a backup entry). Durable like a Record... call.
+    void BackupReady(JournalEntryId id, const std::string& target);
     // Another name for the target of a rename or a move (the wanted one was taken); durable
     // like a Record... call.
     void ChangeTarget(JournalEntryId id, const std::string& newPath);
@@ -82,6 +86,8 @@ public:
     void Clear(JournalEntryId id);
 
 private:
+    // Runs `write` as one durable commit, or in the caller's transaction when one is open.
+    void writeDurably(const std::function<void()>& write);
     JournalEntryId record(JournalKind kind, long long mediaId, long long directoryId,
                           const std::string& path, const std::string& newPath,
                           const std::string& temporary);

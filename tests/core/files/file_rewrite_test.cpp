@@ -61,9 +61,13 @@ class MemoryBackups : public IRewriteBackups {
 public:
     explicit MemoryBackups(std::string folder) : m_folder(std::move(folder)) {}
     std::string BackupFolder() override { return m_folder; }
-    long long RecordBackup(const std::string& target, const std::string& backup) override {
-        m_entries[++m_last] = {target, backup};
+    long long RecordBackup(const std::string& backup) override {
+        m_entries[++m_last] = {"", backup};
         return m_last;
+    }
+    bool BackupWritten(long long entry, const std::string& target) override {
+        m_entries[entry].first = target;
+        return true;
     }
     void ClearBackup(long long entry) override { m_entries.erase(entry); }
     std::map<long long, std::pair<std::string, std::string>> m_entries;
