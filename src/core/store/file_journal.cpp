@@ -240,8 +240,7 @@ JournalEntryId FileJournal::record(JournalKind kind, long long mediaId, long lon
     writeDurably([&] {
         m_connection.ExecuteWith(
             "INSERT INTO tblJournal (sHost, lPid, sRun, lTime, lKind, lMediaID, lDirectoryID, "
-            "sPath, "
-            "sNewPath, sTemporary) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+            "sPath, sNewPath, sTemporary) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
             {std::string_view(m_run.host), m_run.pid, std::string_view(m_run.mark),
              static_cast<long long>(std::time(nullptr)), static_cast<long long>(kind), mediaId,
              directoryId, std::string_view(path), std::string_view(newPath),
