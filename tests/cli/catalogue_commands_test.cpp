@@ -107,7 +107,7 @@ TEST(CliCatalogue, NewHonoursTheMaskAndReplacesOnlyFiles) {
     const auto loopA = cli.dir().file("a.tbf"), loopB = cli.dir().file("b.tbf");
     std::filesystem::create_symlink(loopB, loopA);
     std::filesystem::create_symlink(loopA, loopB);
-    for (const std::string target : {fifo, loopA.string(), std::string("/dev/null")}) {
+    for (const std::string& target : {fifo, loopA.string(), std::string("/dev/null")}) {
         const auto result = cli.run({"new", "--force", target});
         EXPECT_NE(result.status, 0) << target;
         EXPECT_FALSE(result.err.empty());

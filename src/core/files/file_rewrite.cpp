@@ -43,6 +43,16 @@ private:
     int m_fd;
 };
 
+// Removes the file named by `name` on the way out, unless the name was cleared (the file was put
+// in place) or is empty (an unnamed file vanishes by itself).
+struct UnlinkUnlessCleared {
+    std::string& name;
+    ~UnlinkUnlessCleared() {
+        if (!name.empty())
+            ::unlink(name.c_str());
+    }
+};
+
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
@@ -178,14 +188,6 @@ long long fileSize(int fd) {
     return ::fstat(fd, &info) == 0 ? static_cast<long long>(info.st_size) : -1;
 }
 
-// Writes the whole of `from` over `to` from its start and cuts `to` to that length, flushed.
-bool overwriteWith(int from, int to) {
-    const long long size = fileSize(from);
-    if (size < 0 || ::ftruncate(to, 0) != 0 || ::lseek(to, 0, SEEK_SET) != 0)
-        return false;
-    return AppendFileRange(from, 0, size, to) && ::fsync(to) == 0;
-}
-
 RewriteResult failed(std::string reason) {
     return {false, std::move(reason)};
 }
@@ -204,13 +206,7 @@ RewriteResult replaceThroughNewFile(const std::string& target, int original,
     Descriptor work(makeWorkFile(folder, base, workName));
     if (work.get() < 0)
         return failed(SystemReason(errno));
-    struct Cleanup {
-        std::string& name;
-        ~Cleanup() {
-            if (!name.empty())
-                ::unlink(name.c_str());
-        }
-    } cleanup{workName};
+    const UnlinkUnlessCleared cleanup{workName};
 
     std::string reason;
     if (!produce(original, work.get(), reason))
@@ -263,13 +259,7 @@ RewriteResult rewriteInPlace(const std::string& target, int original, const stru
     Descriptor work(makeWorkFile(folder, nameOf(target), workName));
     if (work.get() < 0)
         return failed(SystemReason(errno));
-    struct Cleanup {
-        std::string& name;
-        ~Cleanup() {
-            if (!name.empty())
-                ::unlink(name.c_str());
-        }
-    } cleanWork{workName};
+    const UnlinkUnlessCleared cleanup{workName};
 
     std::string reason;
     if (!produce(original, work.get(), reason) || ::fsync(work.get()) != 0 ||
@@ -303,7 +293,7 @@ RewriteResult rewriteInPlace(const std::string& target, int original, const stru
     if (!ok)
         reason = writable.get() < 0 ? SystemReason(errno)
                                     : "the file changed while the new one was written";
-    if (ok && !overwriteWith(work.get(), writable.get())) {
+    if (ok && !OverwriteWith(work.get(), writable.get())) {
         reason = SystemReason(errno);
         ok = false;
     }
@@ -314,7 +304,7 @@ RewriteResult rewriteInPlace(const std::string& target, int original, const stru
         reason = "the file does not read back as written";
         ok = false;
     }
-    if (!ok && writable.get() >= 0 && !overwriteWith(backup.get(), writable.get())) {
+    if (!ok && writable.get() >= 0 && !OverwriteWith(backup.get(), writable.get())) {
         // The backup stays recorded: the next open of the catalogue puts it back.
         return failed(reason + "; the old contents are restored when the catalogue is next opened");
     }
@@ -324,69 +314,6 @@ RewriteResult rewriteInPlace(const std::string& target, int original, const stru
 }
 
 } // namespace
-
-std::string SystemReason(int error) {
-    return std::strerror(error);
-}
-
-bool AppendFileRange(int from, long long offset, long long length, int to) {
-    loff_t in = offset;
-    bool kernelCopy = true;
-    std::vector<char> buffer;
-    while (length > 0) {
-        const std::size_t chunk = static_cast<std::size_t>(std::min<long long>(length, 1 << 20));
-        ssize_t moved = -1;
-        if (kernelCopy) {
-            moved = ::copy_file_range(from, &in, to, nullptr, chunk, 0);
-            if (moved < 0 && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
-                              errno == EOPNOTSUPP || errno == EBADF)) {
-                kernelCopy = false;
-                continue;
-            }
-        } else {
-            buffer.resize(chunk);
-            moved = ::pread(from, buffer.data(), chunk, in);
-            if (moved > 0) {
-                for (ssize_t written = 0; written < moved;) {
-                    const ssize_t put = ::write(to, buffer.data() + written,
-                                                static_cast<std::size_t>(moved - written));
-                    if (put < 0 && errno == EINTR)
-                        continue;
-                    if (put <= 0)
-                        return false;
-                    written += put;
-                }
-                in += moved;
-            }
-        }
-        if (moved < 0 && errno == EINTR)
-            continue;
-        if (moved < 0)
-            return false;
-        if (moved == 0) {
-            errno = EIO; // the source ended early
-            return false;
-        }
-        length -= moved;
-    }
-    return true;
-}
-
-bool SameFileBytes(int a, long long offsetA, int b, long long offsetB, long long length) {
-    constexpr std::size_t kBlock = 1 << 16;
-    std::vector<char> left(kBlock), right(kBlock);
-    while (length > 0) {
-        const std::size_t chunk = static_cast<std::size_t>(std::min<long long>(length, kBlock));
-        if (::pread(a, left.data(), chunk, offsetA) != static_cast<ssize_t>(chunk) ||
-            ::pread(b, right.data(), chunk, offsetB) != static_cast<ssize_t>(chunk) ||
-            std::memcmp(left.data(), right.data(), chunk) != 0)
-            return false;
-        offsetA += static_cast<long long>(chunk);
-        offsetB += static_cast<long long>(chunk);
-        length -= static_cast<long long>(chunk);
-    }
-    return true;
-}
 
 RewriteResult RewriteFile(const std::string& path, const RewriteProducer& produce,
                           const RewriteVerifier& verify, IRewriteBackups* backups,

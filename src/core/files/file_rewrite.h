@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/file_bytes.h"
+
 #include <functional>
 #include <string>
 
@@ -52,15 +54,5 @@ struct RewriteResult {
 RewriteResult RewriteFile(const std::string& path, const RewriteProducer& produce,
                           const RewriteVerifier& verify, IRewriteBackups* backups,
                           const RewriteStepHook& step = {});
-
-// Copies `length` bytes from `offset` of `from` to the current end of `to`; false on a read or
-// write error (errno set). Uses the kernel's copy where it can.
-bool AppendFileRange(int from, long long offset, long long length, int to);
-
-// Whether two open files hold the same bytes in the given ranges (lengths must be equal).
-bool SameFileBytes(int a, long long offsetA, int b, long long offsetB, long long length);
-
-// The reason for errno as the system words it.
-std::string SystemReason(int error);
 
 } // namespace tunebay

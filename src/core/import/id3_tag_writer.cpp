@@ -308,18 +308,6 @@ int version1Track(const std::string& tag) {
                                                            : 0;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put < 0 && errno == EINTR)
-            continue;
-        if (put <= 0)
-            return false;
-        bytes.remove_prefix(static_cast<std::size_t>(put));
-    }
-    return true;
-}
-
 // The new file as three parts: bytes in front, a range of the original, bytes behind.
 struct NewContents {
     std::string head;
@@ -329,9 +317,9 @@ struct NewContents {
 };
 
 bool writeContents(int original, int target, const NewContents& contents, std::string& reason) {
-    if (!writeAll(target, contents.head) ||
+    if (!WriteAllBytes(target, contents.head) ||
         !AppendFileRange(original, contents.from, contents.to - contents.from, target) ||
-        !writeAll(target, contents.tail)) {
+        !WriteAllBytes(target, contents.tail)) {
         reason = SystemReason(errno);
         return false;
     }

@@ -1,5 +1,7 @@
 #include "output/copy_move_run.h"
 
+#include "files/file_bytes.h"
+
 #include "store/catalogue_error.h"
 #include "store/directories.h"
 #include "tools/file_rename.h"
@@ -38,62 +40,6 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, size);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += put;
-        size -= static_cast<size_t>(put);
-    }
-    return true;
-}
-
-// 0 when both files hold the same bytes, otherwise an errno (EIO for a difference).
-int CompareFiles(const std::string& a, const std::string& b) {
-    const int first = ::open(a.c_str(), O_RDONLY | O_CLOEXEC);
-    if (first < 0)
-        return errno;
-    const int second = ::open(b.c_str(), O_RDONLY | O_CLOEXEC);
-    if (second < 0) {
-        const int error = errno;
-        ::close(first);
-        return error;
-    }
-    std::vector<char> x(1 << 16), y(1 << 16);
-    int error = 0;
-    for (;;) {
-        const ssize_t got = ::read(first, x.data(), x.size());
-        if (got < 0) {
-            error = errno;
-            break;
-        }
-        ssize_t other = 0;
-        while (other < got) {
-            const ssize_t more = ::read(second, y.data() + other, static_cast<size_t>(got - other));
-            if (more <= 0)
-                break;
-            other += more;
-        }
-        if (other != got || std::memcmp(x.data(), y.data(), static_cast<size_t>(got)) != 0) {
-            error = EIO;
-            break;
-        }
-        if (got == 0) {
-            char extra;
-            if (::read(second, &extra, 1) != 0)
-                error = EIO;
-            break;
-        }
-    }
-    ::close(first);
-    ::close(second);
-    return error;
-}
-
 // Copies `source` into the new file `temporary` (never replacing one), keeping mode and times,
 // and flushes it; with `verify` the copy is read back and compared. 0 or an errno; the
 // temporary file is left for the caller to place or remove.
@@ -125,7 +71,7 @@ int CopyToTemporary(const std::string& source, const std::string& temporary, boo
         }
         if (got == 0)
             break;
-        if (!WriteAll(out, buffer.data(), static_cast<size_t>(got))) {
+        if (!WriteAllBytes(out, std::string_view(buffer.data(), static_cast<size_t>(got)))) {
             error = errno;
             break;
         }

@@ -1,5 +1,7 @@
 #include "store/file_journal.h"
 
+#include "files/file_bytes.h"
+
 #include "store/catalogue_error.h"
 #include "store/directories.h"
 
@@ -68,37 +70,6 @@ std::string nameOf(const std::string& path) {
     return path.substr(path.rfind('/') + 1);
 }
 
-bool writeAll(int fd, const char* data, size_t size) {
-    while (size > 0) {
-        const ssize_t put = ::write(fd, data, size);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += put;
-        size -= static_cast<size_t>(put);
-    }
-    return true;
-}
-
-// Whether both files hold the same bytes.
-bool sameContent(const std::string& a, const std::string& b) {
-    std::ifstream first(a, std::ios::binary), second(b, std::ios::binary);
-    if (!first || !second)
-        return false;
-    std::vector<char> x(1 << 16), y(1 << 16);
-    for (;;) {
-        first.read(x.data(), static_cast<std::streamsize>(x.size()));
-        second.read(y.data(), static_cast<std::streamsize>(y.size()));
-        if (first.gcount() != second.gcount() ||
-            !std::equal(x.begin(), x.begin() + first.gcount(), y.begin()))
-            return false;
-        if (first.gcount() == 0 || !first || !second)
-            return !first == !second && first.eof() && second.eof();
-    }
-}
-
 // Writes the backup's bytes over the target through the target's own inode, so every hard link
 // of it sees the restored content.
 bool restoreInPlace(const std::string& backup, const std::string& target) {
@@ -106,31 +77,10 @@ bool restoreInPlace(const std::string& backup, const std::string& target) {
     if (in < 0)
         return false;
     const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    bool ok = true;
-    off_t size = 0;
-    std::vector<char> buffer(1 << 16);
-    for (;;) {
-        const ssize_t got = ::read(in, buffer.data(), buffer.size());
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0) {
-            ok = got == 0;
-            break;
-        }
-        if (!writeAll(out, buffer.data(), static_cast<size_t>(got))) {
-            ok = false;
-            break;
-        }
-        size += got;
-    }
-    ok = ok && ::ftruncate(out, size) == 0 && ::fsync(out) == 0;
-    ok = ::close(out) == 0 && ok;
+    const bool ok = out >= 0 && OverwriteWith(in, out);
+    const bool closed = out < 0 || ::close(out) == 0;
     ::close(in);
-    return ok;
+    return ok && closed;
 }
 
 // The row follows its file when it still names `oldPath`.
@@ -171,7 +121,7 @@ void settle(CCatalogueConnection& connection, JournalKind kind, long long mediaI
         if (exists(path)) {
             // A copy across devices that was placed whole: finish the move once proven equal.
             if (kind == JournalKind::Move && !temporary.empty() && exists(newPath) &&
-                sameContent(path, newPath) && ::unlink(path.c_str()) == 0)
+                CompareFiles(path, newPath) == 0 && ::unlink(path.c_str()) == 0)
                 rowFollows(connection, mediaId, directoryId, path, newPath);
             return;
         }
