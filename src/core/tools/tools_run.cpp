@@ -67,14 +67,6 @@ ToolsRunItem itemFrom(const ResultSet& rows) {
     return item;
 }
 
-// Whether the catalogue still holds the values an item's edits were decided on.
-bool sameValues(const ToolsRunItem& a, const ToolsRunItem& b) {
-    return a.directory == b.directory && a.fileName == b.fileName && a.title == b.title &&
-           a.group == b.group && a.package == b.package && a.published == b.published &&
-           a.comment == b.comment && a.genreId == b.genreId && a.groupId == b.groupId &&
-           a.packageId == b.packageId;
-}
-
 } // namespace
 
 ToolsRun::ToolsRun(CCatalogueConnection& connection, ToolsJob job, IWorkerQuestion& question,
@@ -253,6 +245,28 @@ bool ToolsRun::setName(const ToolsProperty& property, bool isFunction, std::stri
     return isFunction;
 }
 
+bool ToolsRun::unchangedSince(const ToolsRunItem& now, const ToolsRunItem& read) const {
+    // A group or package row this run renamed (or merged) for an earlier item is no change by
+    // someone else.
+    const auto sameRow = [this](ClassificationKind kind, int nowRow, const std::string& nowName,
+                                int readRow, const std::string& readName) {
+        const auto& merged = m_merged[index(kind)];
+        for (auto it = merged.find(readRow); it != merged.end(); it = merged.find(readRow))
+            readRow = it->second;
+        if (nowRow != readRow)
+            return false;
+        const auto& renamed = m_renamed[index(kind)];
+        const auto own = renamed.find(nowRow);
+        return nowName == readName || (own != renamed.end() && own->second == nowName);
+    };
+    return now.directory == read.directory && now.fileName == read.fileName &&
+           now.title == read.title && now.published == read.published &&
+           now.comment == read.comment && now.genreId == read.genreId &&
+           sameRow(ClassificationKind::Group, now.groupId, now.group, read.groupId, read.group) &&
+           sameRow(ClassificationKind::Package, now.packageId, now.package, read.packageId,
+                   read.package);
+}
+
 std::optional<ToolsRunItem> ToolsRun::currentItem(int itemId) {
     static const std::string query = BuildItemQuery(kItemColumns, "tblItem.lID=?", 0);
     ResultSet rows = m_connection.ExecuteWith(query, {static_cast<long long>(itemId)});
@@ -277,7 +291,7 @@ void ToolsRun::processItem(const ToolsRunItem& read) {
         if (!now)
             return; // deleted meanwhile: nothing left to edit
         // (A program that changes the item over and over does not keep the run here for good.)
-        if (sameValues(*now, item) || m_stop || attempt == kDecisionAttempts) {
+        if (unchangedSince(*now, item) || m_stop || attempt == kDecisionAttempts) {
             writeEdits(item, edits);
             return;
         }

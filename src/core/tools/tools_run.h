@@ -87,6 +87,8 @@ private:
     void processItem(const ToolsRunItem& item);
     ItemEdits decideEdits(const ToolsRunItem& item);
     void writeEdits(const ToolsRunItem& item, const ItemEdits& edits);
+    // Whether the catalogue still holds the values an item's edits were decided on.
+    bool unchangedSince(const ToolsRunItem& now, const ToolsRunItem& read) const;
     // The item as the catalogue holds it now; none when it is gone.
     std::optional<ToolsRunItem> currentItem(int itemId);
     // Writes or removes the tags of the batch's items, after the batch is committed.
