@@ -37,7 +37,11 @@ TEST(CatalogueBackups, AKillAtAnyStepInPlaceIsUndoneByTheNextOpen) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            CatalogueBackups backups(catalogue.connection);
+            // A connection of the child's own: the parent's handles are not used across fork.
+            CCatalogueConnection own;
+            if (own.Open(CatalogueConnectionString(catalogue.path().string())) != 0)
+                ::_exit(2);
+            CatalogueBackups backups(own);
             const auto produce = [](int, int fd, std::string&) {
                 return ::write(fd, kNew.data(), kNew.size()) == static_cast<ssize_t>(kNew.size());
             };
