@@ -35,9 +35,9 @@ double seconds(Work&& work) {
 std::string fileWithTag(int frames) {
     test::Mp3Recipe recipe;
     recipe.frameCount = frames;
-    recipe.id3v2 = test::id3v2TagFromFields(3, {"Old Title", "Old Artist", "Old Album", "1999",
-                                                "Old comment", "(17)", "3/12"},
-                                            test::TextEncoding::Latin1, 512);
+    recipe.id3v2 = test::id3v2TagFromFields(
+        3, {"Old Title", "Old Artist", "Old Album", "1999", "Old comment", "(17)", "3/12"},
+        test::TextEncoding::Latin1, 512);
     return test::makeMp3(recipe);
 }
 
@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
     int failures = 0;
     std::vector<double> smallRuns;
     for (int run = 0; run < 3; ++run) {
-        const ItemTagFields fields{"Title " + std::to_string(run), "Group", "Package", "2001",
-                                   "Comment", 17};
+        const ItemTagFields fields{
+            "Title " + std::to_string(run), "Group", "Package", "2001", "Comment", 17};
         smallRuns.push_back(seconds([&] {
             for (const std::string& path : paths)
                 failures += WriteTagToFile(path, fields, true).ok ? 0 : 1;
@@ -71,11 +71,13 @@ int main(int argc, char** argv) {
     std::vector<double> largeRuns;
     for (int run = 0; run < 3; ++run) {
         largeRuns.push_back(seconds([&] {
-            for (int i = 0; i < 5; ++i) {
-                const ItemTagFields fields{"Large " + std::to_string(i), "", "", "", "", kNoGenre};
-                failures += WriteTagToFile(large, fields, true).ok ? 0 : 1;
-            }
-        }) / 5);
+                                for (int i = 0; i < 5; ++i) {
+                                    const ItemTagFields fields{
+                                        "Large " + std::to_string(i), "", "", "", "", kNoGenre};
+                                    failures += WriteTagToFile(large, fields, true).ok ? 0 : 1;
+                                }
+                            }) /
+                            5);
     }
     const double largeSeconds = median(largeRuns);
     std::printf("large file (%d MB): %.3f s a write, %.0f MB/s\n", largeMegabytes, largeSeconds,

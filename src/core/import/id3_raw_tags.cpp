@@ -1,4 +1,5 @@
 #include "import/id3_raw_tags.h"
+#include "import/id3v2_frames.h"
 #include "import/media_file_bytes.h"
 
 #include "import/tag_text.h"
@@ -102,16 +103,8 @@ std::string WithoutVersion23ExtendedHeader(std::string tag) {
     if (!version2BodySize(tag) || byteAt(tag, 3) != 3 || !(byteAt(tag, 5) & kExtendedHeader))
         return tag;
     std::string body = tag.substr(kHeaderSize);
-    if (byteAt(tag, 5) & kUnsynchronisation) {
-        std::string plain;
-        plain.reserve(body.size());
-        for (std::size_t i = 0; i < body.size(); ++i) {
-            plain.push_back(body[i]);
-            if (byteAt(body, i) == 0xFF && i + 1 < body.size() && body[i + 1] == '\0')
-                ++i;
-        }
-        body = std::move(plain);
-    }
+    if (byteAt(tag, 5) & kUnsynchronisation)
+        body = ResynchronisedId3Data(body);
     // The size field does not count itself in version 2.3.
     if (body.size() < 4)
         return tag;

@@ -59,17 +59,6 @@ std::string plainBytes(std::size_t size, std::size_t width) {
     return bytes;
 }
 
-std::string resynchronised(std::string_view bytes) {
-    std::string plain;
-    plain.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        plain.push_back(bytes[i]);
-        if (byteAt(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == '\0')
-            ++i;
-    }
-    return plain;
-}
-
 bool isIdCharacter(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
@@ -214,6 +203,17 @@ std::string takeText(std::string_view data, std::size_t& at, uint8_t encoding) {
 
 } // namespace
 
+std::string ResynchronisedId3Data(std::string_view bytes) {
+    std::string plain;
+    plain.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        plain.push_back(bytes[i]);
+        if (byteAt(bytes, i) == 0xFF && i + 1 < bytes.size() && bytes[i + 1] == '\0')
+            ++i;
+    }
+    return plain;
+}
+
 const Id3v2Frame* Id3v2Frames::Find(std::string_view id) const {
     for (const Id3v2Frame& frame : frames)
         if (frame.id == id)
@@ -246,7 +246,7 @@ Id3v2Frames ReadId3v2Frames(std::string_view tag) {
     result.unsynchronised = header->majorVersion == 4 && (header->flags & kTagUnsynchronisation);
     std::string body(tag.substr(kHeaderSize, std::min(header->bodySize, tag.size() - kHeaderSize)));
     if (header->majorVersion < 4 && (header->flags & kTagUnsynchronisation))
-        body = resynchronised(body);
+        body = ResynchronisedId3Data(body);
     if (header->flags & kTagExtendedHeader) {
         // Version 2.3 counts the size field out of the size, version 2.4 counts it in.
         std::size_t extended = 0;
@@ -291,7 +291,7 @@ std::optional<std::string> Id3v2FrameData(const Id3v2Frame& frame, int majorVers
         if (frame.flags & kV4DataLength)
             data.remove_prefix(std::min<std::size_t>(4, data.size()));
         if (tagUnsynchronised || (frame.flags & kV4Unsynchronisation))
-            return resynchronised(data);
+            return ResynchronisedId3Data(data);
     }
     return std::string(data);
 }

@@ -42,6 +42,9 @@ Id3v2Frames ReadId3v2Frames(std::string_view tag);
 std::optional<std::string> Id3v2FrameData(const Id3v2Frame& frame, int majorVersion,
                                           bool tagUnsynchronised = false);
 
+// `bytes` with the unsynchronisation undone (each 0xFF 0x00 pair back to 0xFF).
+std::string ResynchronisedId3Data(std::string_view bytes);
+
 // Texts of a text frame's data (encoding byte, then texts separated by terminators), in UTF-8.
 // ISO-8859-1 reads as Windows-1252 at 0x80..0x9F, as the taggers that wrote it meant; UTF-16
 // without a byte-order mark reads as little-endian, as other readers read it.
