@@ -33,8 +33,8 @@ package: build
 SANITIZE_DIR ?= build-sanitize
 sanitize:
 	cmake -S . -B $(SANITIZE_DIR) -G Ninja -DTUNEBAY_SANITIZE=ON -DTUNEBAY_BUILD_GUI=OFF -DTUNEBAY_BUILD_BENCH=OFF $(CMAKE_FLAGS)
-	cmake --build $(SANITIZE_DIR) -j $(JOBS) --target test_store test_tools test_import test_output test_files
-	for t in store tools import output files; do $(SANITIZE_DIR)/bin/test_$$t || exit 1; done
+	cmake --build $(SANITIZE_DIR) -j $(JOBS) --target test_store test_text test_tools test_import test_output test_files
+	for t in store text tools import output files; do $(SANITIZE_DIR)/bin/test_$$t || exit 1; done
 
 bench: build
 	@if [ -x $(BUILD_DIR)/bin/run-benchmarks ]; then $(BUILD_DIR)/bin/run-benchmarks; \

@@ -5,8 +5,8 @@
 //
 // Usage: bench_tools [ITEMS] [FILES]
 #include "app/catalogue_document.h"
-#include "tools/capitalize_exceptions.h"
-#include "tools/text_rules.h"
+#include "text/capitalize_exceptions.h"
+#include "text/text_rules.h"
 #include "tools/tools_run.h"
 
 #include "support/temp_catalogue.h"

@@ -2,10 +2,10 @@
 // similarity. Each prints its result and a newline.
 #include "cli_context.h"
 
-#include "tools/capitalize_exceptions.h"
-#include "tools/field_function.h"
-#include "tools/string_similarity.h"
-#include "tools/text_rules.h"
+#include "text/capitalize_exceptions.h"
+#include "text/field_function.h"
+#include "text/string_similarity.h"
+#include "text/text_rules.h"
 
 #include <cstdio>
 #include <functional>

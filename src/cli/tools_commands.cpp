@@ -6,7 +6,7 @@
 
 #include "desktop_environment.h"
 #include "store/catalogue_error.h"
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 #include "tools/tools_operation_factory.h"
 #include "tools/tools_run.h"
 

@@ -1,7 +1,7 @@
 #include "function_generator_dialog.h"
 
-#include "tools/field_function.h"
-#include "tools/field_function_generator.h"
+#include "text/field_function.h"
+#include "text/field_function_generator.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

@@ -6,7 +6,7 @@
 #include "store/catalogue_connection.h"
 #include "store/catalogue_error.h"
 #include "store/sql_quote.h"
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/capitalize_exceptions.h"
+#include "text/capitalize_exceptions.h"
 #include "tools/tools_job.h"
 
 #include <QDialog>

@@ -2,7 +2,7 @@
 #include "support/cli_runner.h"
 #include "support/temp_catalogue.h"
 #include "support/temp_dir.h"
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "import/file_names.h"
 
 #include "import/tag_fields.h"
-#include "tools/text_case.h"
-#include "tools/text_rules.h"
-#include "tools/utf8_text.h"
+#include "text/text_case.h"
+#include "text/text_rules.h"
+#include "text/utf8_text.h"
 
 #include <string_view>
 

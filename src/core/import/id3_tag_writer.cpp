@@ -5,7 +5,7 @@
 #include "import/media_file_bytes.h"
 #include "import/mpeg_header_reader.h"
 #include "import/mpeg_layout.h"
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <unicode/uchar.h>
 #include <unicode/unorm2.h>

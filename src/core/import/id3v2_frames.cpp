@@ -1,7 +1,7 @@
 #include "import/id3v2_frames.h"
 
 #include "import/tag_text.h"
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <algorithm>
 

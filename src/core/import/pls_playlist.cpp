@@ -2,7 +2,7 @@
 
 #include "import/file_names.h"
 #include "store/local_paths.h"
-#include "tools/text_case.h"
+#include "text/text_case.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

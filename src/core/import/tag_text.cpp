@@ -1,6 +1,6 @@
 #include "import/tag_text.h"
 
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <array>
 

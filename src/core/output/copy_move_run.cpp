@@ -5,7 +5,7 @@
 #include "store/catalogue_error.h"
 #include "store/directories.h"
 #include "tools/file_rename.h"
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
 #include "output/html_page.h"
 
 #include "output/export_options.h"
-#include "tools/text_rules.h"
-#include "tools/utf8_text.h"
+#include "text/text_rules.h"
+#include "text/utf8_text.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 #include "output/statistics.h"
 
 #include "browse/length_text.h"
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 
 #include <sys/stat.h>
 

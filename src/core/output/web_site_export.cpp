@@ -6,7 +6,7 @@
 #include "output/html_page.h"
 #include "store/item_query.h"
 #include "store/sql_quote.h"
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 
 #include <exception>
 #include <filesystem>

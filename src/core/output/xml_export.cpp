@@ -4,7 +4,7 @@
 #include "browse/length_text.h"
 #include "output/export_file.h"
 #include "output/export_record.h"
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 
 #include <charconv>
 #include <exception>

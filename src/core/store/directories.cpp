@@ -1,7 +1,7 @@
 #include "store/directories.h"
 
 #include "store/local_paths.h"
-#include "tools/text_case.h"
+#include "text/text_case.h"
 
 namespace tunebay {
 

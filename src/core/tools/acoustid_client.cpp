@@ -1,6 +1,6 @@
 #include "tools/acoustid_client.h"
 
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <curl/curl.h>
 #include <nlohmann/json.hpp>

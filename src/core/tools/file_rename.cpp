@@ -1,8 +1,8 @@
 #include "tools/file_rename.h"
 
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 #include "tools/tools_job.h"
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #include "tools/identification_scoring.h"
 
-#include "tools/string_similarity.h"
-#include "tools/utf8_text.h"
+#include "text/string_similarity.h"
+#include "text/utf8_text.h"
 
 #include <cmath>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "tools/tools_job.h"
 
 #include "app/app_settings.h"
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 namespace tunebay {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "browse/selection.h"
-#include "tools/capitalize_exceptions.h"
+#include "text/capitalize_exceptions.h"
 
 #include <string>
 

@@ -7,9 +7,9 @@
 #include "import/item_tag.h"
 #include "store/catalogue_error.h"
 #include "store/item_query.h"
-#include "tools/field_function.h"
+#include "text/field_function.h"
 #include "tools/file_rename.h"
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,7 +1,7 @@
 #include "output/statistics.h"
 #include "support/catalogue_builder.h"
 #include "support/temp_catalogue.h"
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "core/output/export_fixture.h"
 #include "output/web_site_export.h"
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <gtest/gtest.h>
 

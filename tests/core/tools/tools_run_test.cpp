@@ -1,4 +1,4 @@
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 #include "tools/tools_run.h"
 
 #include "app/catalogue_document.h"

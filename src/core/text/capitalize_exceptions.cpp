@@ -1,6 +1,6 @@
-#include "tools/capitalize_exceptions.h"
+#include "text/capitalize_exceptions.h"
 
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,6 +1,6 @@
-#include "tools/text_rules.h"
+#include "text/text_rules.h"
 
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tools/string_similarity.h"
+#include "text/string_similarity.h"
 
 #include <gtest/gtest.h>
 

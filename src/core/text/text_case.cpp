@@ -1,6 +1,6 @@
-#include "tools/text_case.h"
+#include "text/text_case.h"
 
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 namespace tunebay {
 

@@ -1,6 +1,6 @@
-#include "tools/field_function_generator.h"
+#include "text/field_function_generator.h"
 
-#include "tools/field_function.h"
+#include "text/field_function.h"
 
 namespace tunebay {
 

@@ -1,5 +1,5 @@
-#include "tools/capitalize_exceptions.h"
-#include "tools/text_rules.h"
+#include "text/capitalize_exceptions.h"
+#include "text/text_rules.h"
 
 #include "support/temp_dir.h"
 

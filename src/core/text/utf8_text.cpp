@@ -1,4 +1,4 @@
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <unicode/uchar.h>
 #include <unicode/utf8.h>

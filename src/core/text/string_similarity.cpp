@@ -1,6 +1,6 @@
-#include "tools/string_similarity.h"
+#include "text/string_similarity.h"
 
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <algorithm>
 #include <cmath>

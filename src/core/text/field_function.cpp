@@ -1,6 +1,6 @@
-#include "tools/field_function.h"
+#include "text/field_function.h"
 
-#include "tools/utf8_text.h"
+#include "text/utf8_text.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "tools/field_function.h"
-#include "tools/field_function_generator.h"
+#include "text/field_function.h"
+#include "text/field_function_generator.h"
 
 #include <gtest/gtest.h>
 
