@@ -3,9 +3,11 @@
 #include "cli_context.h"
 #include "scope_options.h"
 
+#include "chart_files.h"
 #include "output/export_options.h"
 #include "output/run_exporter.h"
 #include "output/statistics.h"
+#include "output/statistics_charts.h"
 
 #include <unistd.h>
 
@@ -187,9 +189,16 @@ public:
         parser = app.add_subcommand("stats", "Show the statistics of the catalogue and a scope");
         parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
         m_scope.Register(*parser);
+        parser->add_option("--chart", m_chart,
+                           "Also draw the charts of the scope (items per genre, year, bit rate "
+                           "and media type, length per group) into FILE (.svg or .png)");
     }
 
     int Run(CliContext& context) override {
+        if (!m_chart.empty() && !m_chart.ends_with(".svg") && !m_chart.ends_with(".png")) {
+            context.err << "The chart file must end in .svg or .png: " << m_chart << "\n";
+            return kExitUsage;
+        }
         if (!context.OpenCatalogue(m_catalogue))
             return kExitCatalogueNotOpened;
         Selection selection;
@@ -203,11 +212,20 @@ public:
         std::string text = report.text;
         std::erase(text, '\r');
         context.out << text << "\n";
+        if (!m_chart.empty() && status == kExitSuccess) {
+            std::string error;
+            if (!WriteChartsFile(m_chart, BuildStatisticsCharts(context.connection, &selection),
+                                 error)) {
+                context.err << "Cannot write the charts to " << m_chart << ": " << error << "\n";
+                return kExitReportedFailures;
+            }
+        }
         return report.complete && status == kExitSuccess ? kExitSuccess : kExitReportedFailures;
     }
 
 private:
     std::string m_catalogue;
+    std::string m_chart;
     ScopeOptions m_scope;
 };
 

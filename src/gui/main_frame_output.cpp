@@ -3,6 +3,7 @@
 
 #include "output/run_exporter.h"
 #include "output/statistics.h"
+#include "output/statistics_charts.h"
 #include "prompter.h"
 #include "store/catalogue_error.h"
 
@@ -78,13 +79,21 @@ void CMainFrame::ShowStatistic() {
     Selection selection;
     const bool selected = buildSelection(selection);
     StatisticsReport report;
+    std::vector<StatisticsChart> charts;
     {
         WaitCursor wait;
         report = BuildStatisticsReport(m_connection, selected ? &selection : nullptr);
+        // The charts show the report's scope: the selected items, or every item when the
+        // selection was refused.
+        try {
+            charts = BuildStatisticsCharts(m_connection, selected ? &selection : nullptr);
+        } catch (const CatalogueError&) {
+            charts.clear();
+        }
     }
     QString text = QString::fromStdString(report.text);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    m_prompter.Report(text);
+    m_prompter.StatisticsReport(text, charts);
 }
 
 } // namespace tunebay

@@ -1,6 +1,7 @@
 #include "prompter.h"
 
 #include "options_sheet.h"
+#include "statistics_dialog.h"
 
 #include "app/product.h"
 
@@ -55,25 +56,16 @@ void DialogPrompter::Message(const QString& text, PromptIcon icon) {
 }
 
 void DialogPrompter::Report(const QString& text) {
-    // Two columns, labels and values, with nothing wrapped (a long catalogue path included).
-    QString table = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"1\">");
-    for (const QString& line : boxText(text).split('\n')) {
-        const qsizetype tab = line.indexOf('\t');
-        if (tab < 0) {
-            table += QStringLiteral("<tr><td colspan=\"2\" style=\"white-space:pre\"><b>%1</b>"
-                                    "</td></tr>")
-                         .arg(line.toHtmlEscaped());
-        } else {
-            table += QStringLiteral("<tr><td style=\"white-space:pre\">%1</td><td "
-                                    "style=\"white-space:pre; padding-left:12px\">%2</td></tr>")
-                         .arg(line.left(tab).trimmed().toHtmlEscaped(),
-                              line.mid(tab).trimmed().toHtmlEscaped());
-        }
-    }
-    table += QStringLiteral("</table>");
-    QMessageBox box(QMessageBox::Information, kProductName, table, QMessageBox::Ok, parentWidget());
+    QMessageBox box(QMessageBox::Information, kProductName, ReportTable(boxText(text)),
+                    QMessageBox::Ok, parentWidget());
     box.setTextFormat(Qt::RichText);
     box.exec();
+}
+
+void DialogPrompter::StatisticsReport(const QString& text,
+                                      const std::vector<StatisticsChart>& charts) {
+    StatisticsDialog dialog(ReportTable(boxText(text)), charts, parentWidget());
+    dialog.exec();
 }
 
 bool DialogPrompter::AskYesNo(const QString& text, PromptIcon icon) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/worker_question.h"
+#include "output/statistics_charts.h"
 
 #include <QString>
 #include <QStringList>
@@ -28,6 +29,11 @@ public:
     // A report of label and value lines (the label, a tab, the value) in a message box with
     // the information icon; the real box shows its columns aligned.
     virtual void Report(const QString& text) { Message(text, PromptIcon::Information); }
+    // The statistics: the report as Report shows it, and beside it a page of charts.
+    virtual void StatisticsReport(const QString& text, const std::vector<StatisticsChart>& charts) {
+        (void)charts;
+        Report(text);
+    }
     // Yes/No; true for Yes.
     virtual bool AskYesNo(const QString& text, PromptIcon icon) = 0;
     // Yes/No with the question icon that closes itself after `timeoutMs`.
@@ -70,6 +76,7 @@ public:
 
     void Message(const QString& text, PromptIcon icon) override;
     void Report(const QString& text) override;
+    void StatisticsReport(const QString& text, const std::vector<StatisticsChart>& charts) override;
     bool AskYesNo(const QString& text, PromptIcon icon) override;
     TimedAnswer AskYesNoTimed(const QString& text, int timeoutMs) override;
     bool AskRetryCancel(const QString& text, PromptIcon icon) override;

@@ -215,5 +215,41 @@ TEST(StatsCommand, ARefusedSelectionShowsItsReasonAndTheFailureLine) {
         << result.out;
 }
 
+// The charts of the scope go to a picture beside the unchanged report; a wrong name or a folder
+// that cannot take the file is an error and leaves nothing behind.
+TEST(StatsCommand, DrawsTheChartsOfTheScope) {
+    Shelf shelf;
+    CliRunner cli;
+    const std::string report = cli.run({"stats", shelf.path, "--node", "1:17"}).out;
+    const struct {
+        const char* name;
+        int status;
+        const char* starts;
+    } cases[] = {
+        {"charts.svg", 0, "<?xml"},
+        {"charts.png", 0, "\x89PNG"},
+        {"charts.jpg", 2, nullptr},
+        {"missing-folder/charts.png", 1, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path chart = cli.dir().file(c.name);
+        const CliResult result =
+            cli.run({"stats", shelf.path, "--node", "1:17", "--chart", chart.string()});
+        EXPECT_EQ(result.status, c.status) << result.err;
+        if (!c.starts) {
+            EXPECT_FALSE(fs::exists(chart));
+            EXPECT_FALSE(result.err.empty());
+            continue;
+        }
+        EXPECT_EQ(result.out, report);
+        EXPECT_TRUE(test::readFile(chart).starts_with(c.starts));
+    }
+    const std::string svg = test::readFile(cli.dir().file("charts.svg"));
+    for (const char* title : {"Items per genre", "Items per year", "Items per bit rate",
+                              "Items per media type", "Total length per group"})
+        EXPECT_NE(svg.find(title), std::string::npos) << title;
+}
+
 } // namespace
 } // namespace tunebay

@@ -13,6 +13,10 @@ public:
         messages << text;
         icons << icon;
     }
+    void StatisticsReport(const QString& text, const std::vector<StatisticsChart>& shown) override {
+        charts = shown;
+        Report(text);
+    }
     bool AskYesNo(const QString& text, PromptIcon) override {
         questions << text;
         return answerYes;
@@ -58,6 +62,7 @@ public:
     }
     bool openSucceeds = true; // false: no application is associated with the file
 
+    std::vector<StatisticsChart> charts;
     QStringList messages;
     QList<PromptIcon> icons;
     QStringList questions;

@@ -113,6 +113,10 @@ private slots:
         QVERIFY(report.contains("SumLength \t03:00"));
         QVERIFY(report.endsWith(" * values in () are used/not unknown"));
         QCOMPARE(window.prompter.icons.front(), PromptIcon::Information);
+        // The charts beside the report cover the same items.
+        QCOMPARE(window.prompter.charts.size(), std::size_t{5});
+        QCOMPARE(window.prompter.charts.front().bars.size(), std::size_t{1});
+        QCOMPARE(window.prompter.charts.front().bars.front().value, 2.0);
     }
 };
 

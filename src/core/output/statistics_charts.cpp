@@ -12,7 +12,8 @@ namespace tunebay {
 
 namespace {
 
-constexpr const char* kOther = "Other";
+// Lower case, so that it is not taken for the genre of that name.
+constexpr const char* kOther = "other";
 constexpr const char* kUnknown = "Unknown";
 
 // The scope's items, each once, with the columns the charts group by.

@@ -23,7 +23,7 @@ struct StatisticsChart {
     std::vector<ChartBar> bars;
 };
 
-// The most bars a chart of names (genres, groups) shows; the rest are summed up in "Other".
+// The most bars a chart of names (genres, groups) shows; the rest are summed up in "other".
 inline constexpr std::size_t kMaxNamedBars = 15;
 
 // The charts of the statistics report over the items of `selection`, or of the whole catalogue

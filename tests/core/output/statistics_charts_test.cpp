@@ -74,7 +74,7 @@ TEST(StatisticsCharts, ChartsOfACatalogueAndOfASelection) {
     EXPECT_EQ(charts[4].unit, ChartUnit::Seconds);
     ASSERT_EQ(charts[4].bars.size(), kMaxNamedBars + 1);
     EXPECT_EQ(bars(charts[4]).front(), (std::pair<std::string, double>{"Group A", 1000}));
-    EXPECT_EQ(bars(charts[4]).back(), (std::pair<std::string, double>{"Other", 840 + 850}));
+    EXPECT_EQ(bars(charts[4]).back(), (std::pair<std::string, double>{"other", 840 + 850}));
 
     // A selection narrows every chart to its items.
     Selection selection;
