@@ -1,6 +1,7 @@
 #include "store/directories.h"
 
 #include "store/local_paths.h"
+#include "store/network_mounts.h"
 #include "text/text_case.h"
 
 namespace tunebay {
@@ -49,13 +50,20 @@ DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view w
 
 int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
                           std::string_view web, std::string_view network) {
-    const DirectoryForms forms = CompleteDirectoryForms(local, web, network);
+    DirectoryForms forms = CompleteDirectoryForms(local, web, network);
     // Runs once per imported file: the statements are kept prepared.
     constexpr std::string_view select = "SELECT lID FROM tblDirectory WHERE sLocal=?";
     {
         ResultSet rows = connection.ExecuteWith(select, {forms.local});
         if (!rows.IsEof())
             return rows.GetInt(0);
+    }
+    // A folder on a network share is known to every machine by the share's name; the mount
+    // table is read only for a new row.
+    if (network.empty()) {
+        if (const std::string shared = NetworkFormOf(forms.local, CurrentMountTable());
+            !shared.empty())
+            forms = CompleteDirectoryForms(forms.local, web, shared);
     }
     connection.ExecuteWith("INSERT INTO tblDirectory (sLocal, sUNC, sURL) VALUES (?, ?, ?)",
                            {forms.local, forms.network, forms.web});

@@ -22,7 +22,8 @@ DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view w
                                       std::string_view network);
 
 // Returns the id of the directory row for the local path, creating it with the completed forms
-// when there is none. An existing row is never changed here.
+// when there is none; without a given network form, a folder on a CIFS/SMB or NFS mount gets the
+// share's form ("//nas/music/sub/"). An existing row is never changed here.
 int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
                           std::string_view web = {}, std::string_view network = {});
 
