@@ -117,7 +117,7 @@ void CMainFrame::createActions() {
     add("ImportPls", tr("&PLS file..."), tr("Imports a PLS file."));
     add("Close", tr("&Close"), tr("Closes the window."), QKeySequence::Quit);
     add("Play", tr("&Play"), tr("Plays the selected songs."))
-        ->setIcon(ThemeIcon("media-playback-start", QStyle::SP_MediaPlay));
+        ->setIcon(PlayerIcon(PlayerGlyph::Play));
     add("Delete", tr("&Delete"), tr("Erase the selection."), QKeySequence::Delete)
         ->setIcon(ThemeIcon("edit-delete", QStyle::SP_TrashIcon));
     add("Rename", tr("&Rename"), tr("Renames the selected item."), Qt::Key_F2);
@@ -350,7 +350,7 @@ void CMainFrame::createToolBar() {
 void CMainFrame::createStatusBar() {
     m_counterPane = new QLabel(this);
     // 100 pixels, growing when a large catalogue's counts need more room than that.
-    m_counterPane->setMinimumWidth(100);
+    m_counterPane->setMinimumWidth(kCounterPaneWidth);
     m_counterPane->setAlignment(Qt::AlignCenter);
     m_statusPane = new QLabel(this);
     m_statusPane->setFixedWidth(250);

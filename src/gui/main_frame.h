@@ -57,6 +57,8 @@ struct MainFrameServices {
 // operations, one slot per kind. It owns the catalogue connection for the whole run.
 // Selections of this many rows or more are deleted on a worker, with a progress box.
 inline constexpr std::size_t kBackgroundDeletionFrom = 500;
+// The counter pane's usual width; it grows with the catalogue's counts.
+inline constexpr int kCounterPaneWidth = 100;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT

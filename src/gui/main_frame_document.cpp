@@ -121,9 +121,10 @@ bool CMainFrame::refuseWhileRunning() {
 void CMainFrame::UpdateTitle() {
     setWindowTitle(qText(CatalogueWindowTitle(m_document.Path())));
     const bool open = m_document.IsOpen();
-    for (const char* name : {"Disconnect", "ImportFile", "ImportFolder", "ImportPls", "Delete",
-                             "Rename", "Update", "RemoveAll", "Export", "Statistic", "Play",
-                             "GeneralProperties", "CopyFiles", "MoveFiles"})
+    for (const char* name :
+         {"Disconnect", "ImportFile", "ImportFolder", "ImportPls", "Delete", "Rename", "Update",
+          "RemoveAll", "Export", "Statistic", "Play", "GeneralProperties", "CopyFiles", "MoveFiles",
+          "AcousticDuplicates", "SelectAll"})
         m_actions[name]->setEnabled(open);
 }
 
