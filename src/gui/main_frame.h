@@ -280,6 +280,9 @@ private:
     QMap<QString, QAction*> m_actions;
     CToolsWindow* m_toolsWindow = nullptr;
     MprisRemote* m_mpris = nullptr;
+    // The mode and folder of the copy/move run under way, for its summary.
+    int m_copyMoveMode = 0;
+    QString m_copyMoveTarget;
     CPropertiesWindow* m_propertiesWindow = nullptr;
     std::unique_ptr<IWorkerQuestion> m_workerQuestion;
 };
