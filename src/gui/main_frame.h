@@ -33,6 +33,7 @@ class IWorkerQuestion;
 
 class CJukoraView;
 class DeletionRun;
+class FilterBox;
 class ItemIconView;
 class CLeftSearch;
 class CLeftView;
@@ -152,6 +153,10 @@ public:
     void DropRowsOnNode(std::size_t target);
     void DropNodeOnNode(std::size_t dragged, std::size_t target);
     void RenameNode(std::size_t index, const QString& text);
+    // The filter box: lists only the items holding `text`, and makes those the scope of every
+    // command, as a search would.
+    void SetItemFilter(const QString& text);
+    FilterBox* ItemFilterBox() const { return m_filterBox; }
     // The list's own selected rows become what commands work on (the user selects rows).
     void UseListSelection();
     // Gives the keyboard focus to the item list in whichever style it shows.
@@ -271,6 +276,7 @@ private:
     QStackedWidget* m_itemStack = nullptr;
     CJukoraView* m_itemView = nullptr;  // the details style
     ItemIconView* m_iconView = nullptr; // the other styles, same rows and selection
+    FilterBox* m_filterBox = nullptr;
     QLabel* m_counterPane = nullptr;
     QLabel* m_statusPane = nullptr;
     QProgressBar* m_progressBar = nullptr;

@@ -45,6 +45,9 @@ void CMainFrame::UpdateStatus() {
     else if (m_total == 0)
         hint = tr("This catalogue is empty.\nChoose File > Import > Folder... to bring in a "
                   "folder of music files.");
+    else if (m_listed == 0 && m_itemModel->ListedItemCount() > 0)
+        hint = tr("No listed item holds \"%1\".\nPress ESC in the filter box to list them all.")
+                   .arg(QString::fromStdString(m_itemModel->Filter().Text()));
     m_itemView->SetEmptyHint(hint);
     m_iconView->SetEmptyHint(hint);
 }

@@ -2,6 +2,7 @@
 // drop, Remove All, Disconnect and the refusals while operations run.
 #include "about_dialog.h"
 #include "desktop_colour_scheme.h"
+#include "filter_box.h"
 #include "gui_tests.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
@@ -31,6 +32,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 using namespace tunebay;
 using namespace tunebay::test;
@@ -528,6 +530,76 @@ private slots:
             }
         }
         QApplication::setPalette(before);
+    }
+
+    void theFilterBoxNarrowsTheListAndEveryCommand() {
+        TempCatalogue catalogue;
+        TempDir target;
+        {
+            CatalogueBuilder builder(catalogue.connection);
+            for (const auto& [title, group, file] :
+                 {std::tuple{"Charlie", "Alpha", "charlie.mp3"},
+                  std::tuple{"Able", "Alpha", "able.mp3"}, std::tuple{"Baker", "Beta", "baker.mp3"},
+                  std::tuple{"Delta", "Gamma", "alpine.mp3"}}) {
+                ItemFacts item = facts(title, group);
+                item.fileName = file;
+                builder.add(item);
+            }
+        }
+        WindowFixture window;
+        window.settings.ItemOrder = 6;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.frame.get()));
+        FilterBox* box = window.frame->ItemFilterBox();
+        box->setFocus();
+        QTest::keyClicks(box, "ALP"); // the group of two, the file name of a third
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Charlie", "Delta"}));
+        QCOMPARE(window.frame->CounterText(), QString("3/4 (3)"));
+
+        // Select All reaches the listed items only; a command gets those, as after a search.
+        window.frame->Action("SelectAll")->trigger();
+        QCOMPARE(window.frame->SelectedCount(), 3);
+        window.prompter.saveFile = QString::fromStdString(target.file("list.m3u").string());
+        window.prompter.exportFilterIndex = 3;
+        window.frame->ExportItems();
+        const std::string playlist = readFile(target.file("list.m3u"));
+        for (const char* file : {"able.mp3", "charlie.mp3", "alpine.mp3"})
+            QVERIFY2(playlist.find(file) != std::string::npos, file);
+        QVERIFY(playlist.find("baker.mp3") == std::string::npos);
+
+        // Typing on narrows further; a refresh keeps the filter; ESC clears it and lists all.
+        box->setFocus();
+        QTest::keyClicks(box, "h");
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Charlie"}));
+        QVERIFY(window.listAfter([&] { window.frame->RefreshList(); }));
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Charlie"}));
+        QCOMPARE(window.frame->CounterText(), QString("2/4 (2)"));
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCOMPARE(box->text(), QString());
+        QCOMPARE(window.frame->CounterText(), QString("4/4 (4)"));
+        QVERIFY(window.prompter.questions.isEmpty());
+
+        // Nothing matches: the list says so; deleting a filtered row leaves the others listed.
+        window.frame->SetItemFilter("zzz");
+        QVERIFY(window.frame->ItemView()->EmptyHint().contains("zzz"));
+        window.frame->SetItemFilter("a");
+        QCOMPARE(titles(*window.frame->ItemModel()),
+                 QStringList({"Able", "Baker", "Charlie", "Delta"}));
+        window.frame->SetItemFilter("b");
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Baker"}));
+        CJukoraView* view = window.frame->ItemView();
+        view->setFocus();
+        view->selectionModel()->select(window.frame->ItemModel()->index(1, 0),
+                                       QItemSelectionModel::ClearAndSelect |
+                                           QItemSelectionModel::Rows);
+        window.frame->UseListSelection();
+        QSignalSpy deleted(window.frame.get(), &CMainFrame::itemsDeleted);
+        window.frame->DeleteSelection();
+        QVERIFY(deleted.count() == 1 || deleted.wait(10000));
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able"}));
+        window.frame->SetItemFilter("");
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Charlie", "Delta"}));
     }
 
     void aLargeSelectionIsDeletedWhileTheWindowGoesOn() {
