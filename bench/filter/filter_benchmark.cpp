@@ -1,6 +1,7 @@
 // The filter box of the item list, one keystroke at a time: a synthetic catalogue is listed into
 // the window's own model with the window's list view on it, then words are typed and erased
 // letter by letter. Each keystroke is timed from the new text to the view laid out again.
+#include "peak_memory.h"
 #include "synthetic_catalogue.h"
 
 #include "browse/item_listing.h"
@@ -27,19 +28,6 @@ using namespace tunebay;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double peakMegabytes() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return 0;
-    char line[256];
-    double kilobytes = 0;
-    while (std::fgets(line, sizeof line, status))
-        if (std::sscanf(line, "VmHWM: %lf kB", &kilobytes) == 1)
-            break;
-    std::fclose(status);
-    return kilobytes / 1024.0;
-}
 
 struct Keystrokes {
     std::vector<double> ms;
@@ -102,7 +90,8 @@ int main(int argc, char** argv) {
                 model.AppendBatch(run, std::move(batch));
             });
             QApplication::processEvents();
-            std::printf("%d items listed, peak %.1f MB\n", model.rowCount(), peakMegabytes());
+            std::printf("%d items listed, peak %.1f MB\n", model.rowCount(),
+                        bench::PeakMegabytes());
 
             // A word of the titles, one of the groups' numbers, a file's extension, a miss.
             Keystrokes keys;
@@ -119,7 +108,7 @@ int main(int argc, char** argv) {
             std::printf("  %zu keystrokes: median %.1f ms, slowest %.1f ms (target 100 ms: %s), "
                         "fewest rows %zu, peak %.1f MB\n",
                         sorted.size(), median, worst, worst <= 100 ? "ok" : "MISSED",
-                        keys.fewestRows, peakMegabytes());
+                        keys.fewestRows, bench::PeakMegabytes());
         }
     }
     for (const char* suffix : {"", "-wal", "-shm"})
