@@ -1,6 +1,7 @@
 // How the browsing statements hold up in large catalogues. For each size a synthetic catalogue is
 // built through the store, then a fresh process (so that its peak memory is its own) times the
 // listing, the tree, the searches and a delete, printing the median of the runs.
+#include "peak_memory.h"
 #include "synthetic_catalogue.h"
 
 #include "browse/folder_tree.h"
@@ -46,25 +47,11 @@ double medianMs(int runs, const std::function<std::size_t()>& work, std::size_t&
     return times[times.size() / 2];
 }
 
-// The resident high-water mark of this process image (VmHWM; unlike the rusage figure it does
-// not carry over the builder's peak across exec).
-double peakMegabytes() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return 0;
-    char line[256];
-    double kilobytes = 0;
-    while (std::fgets(line, sizeof line, status))
-        if (std::sscanf(line, "VmHWM: %lf kB", &kilobytes) == 1)
-            break;
-    std::fclose(status);
-    return kilobytes / 1024.0;
-}
-
 // One line per measurement, with the process's peak memory so far. A target below 0 means
 // none is set.
 void report(const char* what, double ms, std::size_t rows, double targetMs = -1) {
-    std::printf("  %-28s %10.1f ms %10zu rows  peak %6.1f MB", what, ms, rows, peakMegabytes());
+    std::printf("  %-28s %10.1f ms %10zu rows  peak %6.1f MB", what, ms, rows,
+                bench::PeakMegabytes());
     if (targetMs >= 0)
         std::printf("   target %6.0f ms  %s", targetMs, ms <= targetMs ? "ok" : "MISSED");
     std::printf("\n");
@@ -166,7 +153,7 @@ int measure(const std::string& path, int items, int runs) {
         rows);
     report("delete 255 items", ms, rows);
 
-    const double peakMb = peakMegabytes();
+    const double peakMb = bench::PeakMegabytes();
     std::printf("  %-28s %10.1f MB %38s target    400 MB  %s\n", "peak memory", peakMb, "",
                 peakMb <= 400 ? "ok" : "MISSED");
     return 0;

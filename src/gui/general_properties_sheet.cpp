@@ -3,8 +3,12 @@
 #include "properties_directory_page.h"
 
 #include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tunebay {
 
@@ -21,7 +25,13 @@ CGeneralPropertiesSheet::CGeneralPropertiesSheet(CCatalogueConnection& connectio
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
     layout->addWidget(buttons);
-    resize(620, 440);
+    // Wide enough for the paths of the grid, as far as the screen allows.
+    const int margins = layout->contentsMargins().left() + layout->contentsMargins().right() +
+                        tabs->sizeHint().width() - tabs->currentWidget()->sizeHint().width();
+    int width = std::max(620, m_directories->ColumnsWidth() + margins + 24);
+    if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    resize(width, 440);
 }
 
 void CGeneralPropertiesSheet::accept() {

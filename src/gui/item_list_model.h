@@ -1,16 +1,20 @@
 #pragma once
 
 #include "browse/item_listing.h"
+#include "browse/list_filter.h"
 
 #include <QAbstractTableModel>
 
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace tunebay {
 
 // The rows of the item list: one listed item per row, in the seven columns of the list. Rows
 // arrive in batches from the listing run; each run has a number, and batches of an earlier run
-// that arrive late are dropped.
+// that arrive late are dropped. The filter box narrows the rows shown to the items it matches;
+// the others are kept, so that changing the filter needs no new listing run.
 class ItemListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -35,8 +39,16 @@ public:
     // Removes the rows of these items.
     void RemoveItems(const std::vector<int>& itemIds);
 
-    int ItemId(int row) const { return m_rows.at(static_cast<size_t>(row)).itemId; }
-    const ListedItem& Item(int row) const { return m_rows.at(static_cast<size_t>(row)); }
+    int ItemId(int row) const { return Item(row).itemId; }
+    const ListedItem& Item(int row) const {
+        return m_rows[static_cast<size_t>(m_shown.at(static_cast<size_t>(row)))];
+    }
+
+    // Shows only the items the filter matches (all when it is empty); the model is reset.
+    void SetFilter(ListFilter filter);
+    const ListFilter& Filter() const { return m_filter; }
+    // Every item of the run, shown or not.
+    int ListedItemCount() const { return static_cast<int>(m_rows.size()); }
     // Shows the title the catalogue now holds for the row.
     void AcceptTitle(int row, const std::string& title);
 
@@ -46,7 +58,25 @@ signals:
     void titleEdited(int row, const QString& text);
 
 private:
-    std::vector<ListedItem> m_rows;
+    const ListedItem& shown(int row) const {
+        return m_rows[static_cast<size_t>(m_shown[static_cast<size_t>(row)])];
+    }
+
+    // The filter's view of the item at `index` of m_rows.
+    std::string_view folded(size_t index) const {
+        return std::string_view(m_folded).substr(m_foldedStart[index],
+                                                 m_foldedStart[index + 1] - m_foldedStart[index]);
+    }
+    // Makes the folded fields of every item afresh.
+    void refold();
+
+    std::vector<ListedItem> m_rows; // every item of the run
+    std::vector<int> m_shown;       // per row shown, its index in m_rows
+    // The filtered fields of all items side by side (ListFilter::AppendFoldedFields), so that a
+    // keystroke in the filter box scans one block of memory; item i's start at m_foldedStart[i].
+    std::string m_folded;
+    std::vector<size_t> m_foldedStart{0};
+    ListFilter m_filter;
     int m_run = 0;
 };
 

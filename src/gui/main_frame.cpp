@@ -4,6 +4,7 @@
 #include "app_icon.h"
 #include "browse/folder_tree.h"
 #include "deletion_run.h"
+#include "filter_box.h"
 #include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
@@ -117,7 +118,7 @@ void CMainFrame::createActions() {
     add("ImportPls", tr("&PLS file..."), tr("Imports a PLS file."));
     add("Close", tr("&Close"), tr("Closes the window."), QKeySequence::Quit);
     add("Play", tr("&Play"), tr("Plays the selected songs."))
-        ->setIcon(ThemeIcon("media-playback-start", QStyle::SP_MediaPlay));
+        ->setIcon(PlayerIcon(PlayerGlyph::Play));
     add("Delete", tr("&Delete"), tr("Erase the selection."), QKeySequence::Delete)
         ->setIcon(ThemeIcon("edit-delete", QStyle::SP_TrashIcon));
     add("Rename", tr("&Rename"), tr("Renames the selected item."), Qt::Key_F2);
@@ -159,6 +160,8 @@ void CMainFrame::createActions() {
     add("Website", tr("&Website"), tr("Launch Tunebay website."));
     add("About", tr("&About Tunebay"), tr("Shows the program's name, version and licence."));
     add("Stop", tr("Stop"), tr("Stops the running operations."), Qt::Key_Escape);
+    add("Filter", tr("Filter"), tr("Narrows the listed items to those holding a text."),
+        QKeySequence::Find);
     add("NextItem", tr("Next Item"), tr("Selects the next item."),
         QKeySequence(Qt::ALT | Qt::Key_Down));
     add("PreviousItem", tr("Previous Item"), tr("Selects the previous item."),
@@ -245,7 +248,12 @@ void CMainFrame::createActions() {
         m_itemView->SelectNext(-1);
         UseListSelection();
     });
+    connect(m_actions["Filter"], &QAction::triggered, this, [this] {
+        m_filterBox->setFocus(Qt::ShortcutFocusReason);
+        m_filterBox->selectAll();
+    });
     addAction(m_actions["Stop"]);
+    addAction(m_actions["Filter"]);
     addAction(m_actions["NextItem"]);
     addAction(m_actions["PreviousItem"]);
 
@@ -344,13 +352,25 @@ void CMainFrame::createToolBar() {
     bar->addAction(m_actions["Refresh"]);
     bar->addSeparator();
     bar->addAction(m_actions["Help"]);
+    // The filter box at the toolbar's far end.
+    auto* spacer = new QWidget(bar);
+    spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
+    bar->addWidget(spacer);
+    m_filterBox = new FilterBox(bar);
+    m_filterBox->setObjectName("ItemFilter");
+    m_filterBox->setPlaceholderText(tr("Filter (Ctrl+F)"));
+    m_filterBox->setToolTip(tr("Lists only the items whose title, group, package, file name or "
+                               "comment hold this text; ESC clears it."));
+    m_filterBox->setMaximumWidth(240);
+    bar->addWidget(m_filterBox);
+    connect(m_filterBox, &QLineEdit::textChanged, this, &CMainFrame::SetItemFilter);
     m_actions["Toolbar"]->setChecked(true);
 }
 
 void CMainFrame::createStatusBar() {
     m_counterPane = new QLabel(this);
     // 100 pixels, growing when a large catalogue's counts need more room than that.
-    m_counterPane->setMinimumWidth(100);
+    m_counterPane->setMinimumWidth(kCounterPaneWidth);
     m_counterPane->setAlignment(Qt::AlignCenter);
     m_statusPane = new QLabel(this);
     m_statusPane->setFixedWidth(250);

@@ -33,6 +33,7 @@ class IWorkerQuestion;
 
 class CJukoraView;
 class DeletionRun;
+class FilterBox;
 class ItemIconView;
 class CLeftSearch;
 class CLeftView;
@@ -57,6 +58,8 @@ struct MainFrameServices {
 // operations, one slot per kind. It owns the catalogue connection for the whole run.
 // Selections of this many rows or more are deleted on a worker, with a progress box.
 inline constexpr std::size_t kBackgroundDeletionFrom = 500;
+// The counter pane's usual width; it grows with the catalogue's counts.
+inline constexpr int kCounterPaneWidth = 100;
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -150,6 +153,10 @@ public:
     void DropRowsOnNode(std::size_t target);
     void DropNodeOnNode(std::size_t dragged, std::size_t target);
     void RenameNode(std::size_t index, const QString& text);
+    // The filter box: lists only the items holding `text`, and makes those the scope of every
+    // command, as a search would.
+    void SetItemFilter(const QString& text);
+    FilterBox* ItemFilterBox() const { return m_filterBox; }
     // The list's own selected rows become what commands work on (the user selects rows).
     void UseListSelection();
     // Gives the keyboard focus to the item list in whichever style it shows.
@@ -269,6 +276,7 @@ private:
     QStackedWidget* m_itemStack = nullptr;
     CJukoraView* m_itemView = nullptr;  // the details style
     ItemIconView* m_iconView = nullptr; // the other styles, same rows and selection
+    FilterBox* m_filterBox = nullptr;
     QLabel* m_counterPane = nullptr;
     QLabel* m_statusPane = nullptr;
     QProgressBar* m_progressBar = nullptr;
@@ -278,6 +286,9 @@ private:
     QMap<QString, QAction*> m_actions;
     CToolsWindow* m_toolsWindow = nullptr;
     MprisRemote* m_mpris = nullptr;
+    // The mode and folder of the copy/move run under way, for its summary.
+    int m_copyMoveMode = 0;
+    QString m_copyMoveTarget;
     CPropertiesWindow* m_propertiesWindow = nullptr;
     std::unique_ptr<IWorkerQuestion> m_workerQuestion;
 };

@@ -4,7 +4,11 @@
 
 #include "output/copy_move_run.h"
 #include "prompter.h"
+#include "text/text_rules.h"
 #include "window_worker_question.h"
+
+#include <QDir>
+#include <QFile>
 
 namespace tunebay {
 
@@ -32,6 +36,15 @@ void CMainFrame::CopyMoveFiles(int mode) {
         return;
     if (!m_workerQuestion)
         m_workerQuestion = std::make_unique<WindowWorkerQuestion>(this, m_prompter);
+    if (m_settings.GeneralCopyFolder.empty()) {
+        // No folder set yet: chosen here and kept, as if set on the options' General page.
+        const QString folder =
+            m_prompter.FolderName(tr("Folder where files are copied/moved to"), QDir::homePath());
+        if (folder.isEmpty())
+            return;
+        m_settings.GeneralCopyFolder =
+            QFile::encodeName(folder.endsWith('/') ? folder : folder + '/').toStdString();
+    }
     CopyMoveOptions options = CopyMoveOptionsFromSettings(m_settings, mode);
     std::string message;
     const DestinationCheck check = PrepareDestination(options, *m_workerQuestion, message);
@@ -47,6 +60,8 @@ void CMainFrame::CopyMoveFiles(int mode) {
     Selection selection;
     if (!buildSelection(selection))
         return;
+    m_copyMoveMode = mode;
+    m_copyMoveTarget = QFile::decodeName(QByteArray::fromStdString(options.destination));
     StartOperation(std::make_shared<CopyMoveRun>(ProgressSink(), m_connection, std::move(options),
                                                  std::move(selection), *m_workerQuestion));
 }
@@ -61,9 +76,19 @@ void CMainFrame::finishCopyMove(const std::shared_ptr<CBackgroundOperation>& ope
     std::string failures = CopyMoveFailureSummary(run->Failed(), run->Done());
     if (!failures.empty())
         failures += "\r\n" + run->FailedList();
-    for (const std::string& summary : {failures, OtherVolumeSummary(run->OtherVolume())})
+    const std::string otherVolume = OtherVolumeSummary(run->OtherVolume());
+    for (const std::string& summary : {failures, otherVolume})
         if (!summary.empty())
             m_prompter.Message(QString::fromStdString(summary), PromptIcon::Warning);
+    // A run without failures says what it did, too.
+    if (failures.empty() && otherVolume.empty() && run->ErrorMessage().empty()) {
+        const QString done = QString::fromStdString(FormatThousands(run->Done()));
+        m_prompter.Report(
+            (m_copyMoveMode == kMoveFiles ? tr("%1 files have been moved to %2")
+                                          : tr("%1 files have been copied to %2"))
+                .arg(done, m_copyMoveTarget) +
+            (run->StopCode() != 0 ? tr(" before the run was stopped.") : QStringLiteral(".")));
+    }
 }
 
 } // namespace tunebay

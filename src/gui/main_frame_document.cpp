@@ -5,6 +5,7 @@
 #include "browse/edited_name.h"
 #include "browse/folder_tree.h"
 #include "browse/node_condition.h"
+#include "filter_box.h"
 #include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
@@ -121,9 +122,10 @@ bool CMainFrame::refuseWhileRunning() {
 void CMainFrame::UpdateTitle() {
     setWindowTitle(qText(CatalogueWindowTitle(m_document.Path())));
     const bool open = m_document.IsOpen();
-    for (const char* name : {"Disconnect", "ImportFile", "ImportFolder", "ImportPls", "Delete",
-                             "Rename", "Update", "RemoveAll", "Export", "Statistic", "Play",
-                             "GeneralProperties", "CopyFiles", "MoveFiles"})
+    for (const char* name :
+         {"Disconnect", "ImportFile", "ImportFolder", "ImportPls", "Delete", "Rename", "Update",
+          "RemoveAll", "Export", "Statistic", "Play", "GeneralProperties", "CopyFiles", "MoveFiles",
+          "AcousticDuplicates", "SelectAll"})
         m_actions[name]->setEnabled(open);
 }
 
@@ -221,6 +223,7 @@ ExplorerScope CMainFrame::explorerScope() const {
     scope.searchCondition = m_leftSearch->Condition();
     scope.selectedNode = m_selectedNode;
     scope.nodes = m_nodes;
+    scope.filterCondition = m_itemModel->Filter().Condition();
     return scope;
 }
 
@@ -264,6 +267,8 @@ void CMainFrame::RefreshList() {
     Selection selection;
     ListState empty;
     empty.scope = explorerScope();
+    // The whole scope is listed; the list itself shows what the filter box lets through.
+    empty.scope.filterCondition.clear();
     empty.itemOrder = m_settings.ItemOrder;
     if (BuildSelection(empty, selection) != SelectionStatus::Ok)
         return;
@@ -292,6 +297,20 @@ void CMainFrame::onBatch(int run, std::vector<ListedItem>& rows) {
     m_listed = m_itemModel->rowCount();
     if (!m_listSelectionInUse)
         m_selected = m_listed;
+    UpdateStatus();
+}
+
+void CMainFrame::SetItemFilter(const QString& text) {
+    if (m_filterBox->text() != text)
+        m_filterBox->setText(text); // comes back here through textChanged
+    const std::string wanted = text.toStdString();
+    if (wanted == m_itemModel->Filter().Text())
+        return;
+    m_itemModel->SetFilter(ListFilter(wanted));
+    // The rows now listed count as wholly selected, as after a search.
+    m_listed = m_itemModel->rowCount();
+    m_listSelectionInUse = false;
+    m_selected = m_listed;
     UpdateStatus();
 }
 

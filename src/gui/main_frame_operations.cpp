@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QProgressBar>
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
@@ -26,6 +27,14 @@ QString CMainFrame::CounterText() const {
 }
 
 void CMainFrame::UpdateStatus() {
+    // Room for the widest text the catalogue's total allows (listed and selected never exceed
+    // it), so the pane neither clips nor jitters while a large list fills.
+    const QString widest =
+        QStringLiteral("%1/%1 (%1)")
+            .arg(QString(QString::number(std::max(m_total, m_listed)).size(), QLatin1Char('8')));
+    const int width = m_counterPane->fontMetrics().horizontalAdvance(widest) +
+                      2 * m_counterPane->margin() + 2 * m_counterPane->frameWidth() + 8;
+    m_counterPane->setMinimumWidth(std::max(kCounterPaneWidth, width));
     m_counterPane->setText(CounterText());
     m_statusPane->setText(m_statusText);
     // An empty list says how to fill it.
@@ -36,6 +45,9 @@ void CMainFrame::UpdateStatus() {
     else if (m_total == 0)
         hint = tr("This catalogue is empty.\nChoose File > Import > Folder... to bring in a "
                   "folder of music files.");
+    else if (m_listed == 0 && m_itemModel->ListedItemCount() > 0)
+        hint = tr("No listed item holds \"%1\".\nPress ESC in the filter box to list them all.")
+                   .arg(QString::fromStdString(m_itemModel->Filter().Text()));
     m_itemView->SetEmptyHint(hint);
     m_iconView->SetEmptyHint(hint);
 }

@@ -12,7 +12,6 @@
 
 #include <QAction>
 #include <QFile>
-#include <QStyle>
 #include <QToolBar>
 
 #include <cstdlib>
@@ -23,10 +22,10 @@ void CMainFrame::createPlayerCommands() {
     m_mpris = new MprisRemote(this);
     auto* pause = new QAction(tr("Pause"), this);
     pause->setStatusTip(tr("Pauses the player."));
-    pause->setIcon(ThemeIcon("media-playback-pause", QStyle::SP_MediaPause));
+    pause->setIcon(PlayerIcon(PlayerGlyph::Pause));
     auto* stop = new QAction(tr("Stop"), this);
     stop->setStatusTip(tr("Stops the player."));
-    stop->setIcon(ThemeIcon("media-playback-stop", QStyle::SP_MediaStop));
+    stop->setIcon(PlayerIcon(PlayerGlyph::Stop));
     m_actions.insert("PlayerPause", pause);
     m_actions.insert("PlayerStop", stop);
     if (auto* bar = findChild<QToolBar*>("Toolbar")) {

@@ -66,7 +66,12 @@ bool MprisRemote::HandOver(const QString& service, const QString& uri, bool add)
     QDBusMessage open = QDBusMessage::createMethodCall(service, kObjectPath, kPlayerInterface,
                                                        QStringLiteral("OpenUri"));
     open << uri;
-    return bus().call(open, QDBus::Block, kCallTimeoutMs).type() == QDBusMessage::ReplyMessage;
+    if (bus().call(open, QDBus::Block, kCallTimeoutMs).type() != QDBusMessage::ReplyMessage)
+        return false;
+    // A paused player loads the new list and stays paused (mpv does): start it. The list has
+    // been taken either way, so a player that refuses Play still counts as having it.
+    call(service, "Play");
+    return true;
 }
 
 bool MprisRemote::call(const QString& service, const char* method) const {

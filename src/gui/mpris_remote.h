@@ -26,8 +26,9 @@ public:
     QString FindPlayer(const std::string& program) const;
 
     // Hands `uri` to the player: added to its track list when `add` is set and the player can
-    // edit its list, else opened (played at once). False when the player did not take it (then
-    // the caller starts the player program instead).
+    // edit its list (its playback left as it is), else opened and played, also by a player that
+    // was paused. False when the player did not take it (then the caller starts the player
+    // program instead).
     bool HandOver(const QString& service, const QString& uri, bool add) const;
 
     // Pause or Stop of the player's Player interface; false when the call failed.

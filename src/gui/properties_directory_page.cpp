@@ -10,8 +10,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tunebay {
 
@@ -95,8 +98,20 @@ void CPropertiesDirectoryPage::fillGrid() {
             else
                 m_grid->setItem(static_cast<int>(row), column, new QTableWidgetItem(text));
         }
+    // Each column as wide as its longest path (the usual width at least), so no path opens cut
+    // short.
+    const QAbstractItemView* view = m_grid;
+    for (int column = 0; column < 3; ++column)
+        m_grid->setColumnWidth(column, std::max(kColumnWidth, view->sizeHintForColumn(column) + 4));
     m_grid->setUpdatesEnabled(true);
     m_filling = false;
+}
+
+int CPropertiesDirectoryPage::ColumnsWidth() const {
+    int width = 0;
+    for (int column = 0; column < 3; ++column)
+        width += m_grid->columnWidth(column);
+    return width + 2 * m_grid->frameWidth() + m_grid->verticalScrollBar()->sizeHint().width();
 }
 
 void CPropertiesDirectoryPage::endEdit() {

@@ -26,6 +26,8 @@ public:
     void Apply(IPrompter& prompter);
 
     const DirectoryRows& Rows() const { return m_rows; }
+    // The grid's width when every column shows its paths whole.
+    int ColumnsWidth() const;
     QTableWidget* grid() const { return m_grid; }
     QRadioButton* columnButton(int column) const { return m_column[column]; }
     QLineEdit* findField() const { return m_find; }

@@ -33,6 +33,18 @@ void StoreWindowPlacement(const QWidget& window, ISettingsStore& store) {
     store.WriteInt(kWindowPlacementSection, "Right", normal.left() - origin.x() + normal.width());
 }
 
+QRect FitToWorkArea(const QRect& client, const QRect& work, const QMargins& frame, int least) {
+    const QRect room = work.marginsRemoved(frame);
+    const int width = std::max(std::min(client.width(), room.width()), least);
+    const int height = std::max(std::min(client.height(), room.height()), least);
+    // Left and top win where the room is too small even for the least size: the title bar
+    // stays reachable.
+    const int x =
+        std::max(std::min(client.left(), room.left() + room.width() - width), room.left());
+    const int y = std::max(std::min(client.top(), room.top() + room.height() - height), room.top());
+    return {x, y, width, height};
+}
+
 bool RestoreWindowPlacement(QWidget& window, const ISettingsStore& store) {
     auto read = [&store](const char* name) {
         return ReadIntSetting(store, kWindowPlacementSection, name).value_or(-1);
@@ -44,16 +56,22 @@ bool RestoreWindowPlacement(QWidget& window, const ISettingsStore& store) {
     const int right = read("Right");
     if (status == -1 || top == -1 || left == -1 || bottom == -1 || right == -1)
         return false;
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen)
+    // Stored relative to the primary screen's work area; another screen keeps its window.
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    if (!primary)
         return false;
-    const QRect work = screen->availableGeometry();
-    const QRect whole = screen->geometry();
-    const int icon = window.style()->pixelMetric(QStyle::PM_LargeIconSize);
-    // Keep at least an icon's width and height of the window on the screen.
-    const int x = std::min(left + work.left(), whole.width() - icon);
-    const int y = std::min(top + work.top(), whole.height() - icon);
-    window.setGeometry(x, y, std::max(right - left, 100), std::max(bottom - top, 100));
+    const QPoint origin = primary->availableGeometry().topLeft();
+    const QRect stored(left + origin.x(), top + origin.y(), right - left, bottom - top);
+    const QScreen* screen = QGuiApplication::screenAt(stored.center());
+    if (!screen)
+        screen = primary;
+    // The window manager's frame is not known before the window is shown: a title bar of about
+    // two text lines and a thin border.
+    const int border = window.style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 2;
+    const int titleBar = std::max(window.style()->pixelMetric(QStyle::PM_TitleBarHeight),
+                                  window.fontMetrics().height() * 2);
+    window.setGeometry(FitToWorkArea(stored, screen->availableGeometry(),
+                                     QMargins(border, titleBar, border, border)));
     if (status == kShowMaximized)
         window.setWindowState(Qt::WindowMaximized);
     return true;

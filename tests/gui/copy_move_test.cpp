@@ -100,9 +100,7 @@ private slots:
         QTest::addColumn<bool>("occupied");
         QTest::addColumn<QString>("message");
         QTest::addColumn<int>("questions");
-        QTest::newRow("no folder")
-            << "" << false << false << "There is no folder specified! See Options... | General!"
-            << 0;
+        QTest::newRow("no folder, none chosen") << "" << false << false << "" << 0;
         QTest::newRow("relative folder")
             << "sorted/music" << false << false << QString(kMessageRelativeFolder) << 0;
         QTest::newRow("limit needs an empty folder")
@@ -178,9 +176,37 @@ private slots:
         // A group with one title in its genre stays in the genre folder.
         QVERIFY(fs::exists(out / ("!" + genre17) / "solo.mp3"));
         QVERIFY(fs::exists(music.file("one.mp3")));
-        QVERIFY(window.prompter.messages.isEmpty());
+        // A run without failures ends with a short summary.
+        QCOMPARE(window.prompter.messages,
+                 QStringList({QString::fromStdString("3 files have been copied to " + destination +
+                                                     "/.")}));
+        QCOMPARE(window.prompter.icons, QList<PromptIcon>({PromptIcon::Information}));
         QCOMPARE(window.frame->StatusText(), QString());
         QVERIFY(!window.frame->IsAnyOperationRunning());
+    }
+
+    void withoutAFolderOneIsChosenAndKept() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        TempDir music;
+        TempDir target;
+        addFile(builder, music, "song.mp3", "Band", 13);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.prompter.folder = QString::fromStdString(target.path().string());
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        window.frame->Action("MoveFiles")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(finished.contains(QVariantList{kFinishCopyMove}), 10000);
+
+        QVERIFY(fs::exists(target.file("song.mp3")));
+        QCOMPARE(window.settings.GeneralCopyFolder, target.path().string() + "/");
+        QCOMPARE(window.prompter.messages,
+                 QStringList({QString::fromStdString("1 files have been moved to " +
+                                                     target.path().string() + "/.")}));
+        // The options page shows the folder that was chosen.
+        COptionsSheet sheet(window.settings, window.prompter);
+        QCOMPARE(sheet.generalPage->copyFolder->text(),
+                 QString::fromStdString(target.path().string() + "/"));
     }
 
     void moveKeepsTheCatalogueInStepAndReportsFailures() {

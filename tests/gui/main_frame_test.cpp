@@ -2,6 +2,7 @@
 // drop, Remove All, Disconnect and the refusals while operations run.
 #include "about_dialog.h"
 #include "desktop_colour_scheme.h"
+#include "filter_box.h"
 #include "gui_tests.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
@@ -9,15 +10,20 @@
 #include "prompter.h"
 #include "support/catalogue_builder.h"
 #include "support/temp_dir.h"
+#include "theme_icons.h"
 #include "window_fixture.h"
 #include "window_messages.h"
+#include "window_placement.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDBusConnection>
 #include <QHeaderView>
+#include <QLabel>
 #include <QListView>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -26,6 +32,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <tuple>
 
 using namespace tunebay;
 using namespace tunebay::test;
@@ -86,6 +93,32 @@ private slots:
         QCOMPARE(window.frame->CounterText(), QString("0/0 (0)"));
         QVERIFY(!window.frame->Action("ImportFolder")->isEnabled());
         QVERIFY(!window.frame->Action("Play")->isEnabled());
+        QVERIFY(!window.frame->Action("AcousticDuplicates")->isEnabled());
+        QVERIFY(!window.frame->Action("SelectAll")->isEnabled());
+    }
+
+    void theCounterPaneShowsItsWholeText() {
+        TempCatalogue catalogue;
+        {
+            CatalogueBuilder builder(catalogue.connection);
+            for (int i = 0; i < 1200; ++i)
+                builder.add(facts("Song " + std::to_string(i), "Band"));
+        }
+        WindowFixture window;
+        window.frame->resize(320, 400);
+        window.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.frame.get()));
+        QVERIFY(window.open(catalogue.path()));
+        QVERIFY(window.frame->Action("SelectAll")->isEnabled());
+        QCOMPARE(window.frame->CounterText(), QString("1200/1200 (1200)"));
+        QLabel* pane = nullptr;
+        for (QLabel* label : window.frame->statusBar()->findChildren<QLabel*>())
+            if (label->text() == window.frame->CounterText())
+                pane = label;
+        QVERIFY(pane);
+        QTRY_VERIFY2(pane->contentsRect().width() >=
+                         pane->fontMetrics().horizontalAdvance(pane->text()),
+                     qPrintable(QString::number(pane->width())));
     }
 
     void openingFillsTreeAndList() {
@@ -438,6 +471,135 @@ private slots:
             for (const auto& [name, value] : stored)
                 QCOMPARE(window->store.values[name], value);
         }
+    }
+
+    void aPlacementLargerThanTheScreenIsFittedIntoIt() {
+        const QRect work(0, 24, 1280, 776); // a panel at the top
+        const QMargins frame(4, 30, 4, 4);
+        const struct {
+            QRect stored, fitted;
+        } cases[] = {
+            {{70, 94, 700, 480}, {70, 94, 700, 480}},      // fits: stays as it is
+            {{0, 24, 2560, 1600}, {4, 54, 1272, 742}},     // twice the screen: shrunk
+            {{900, 600, 700, 480}, {576, 316, 700, 480}},  // hangs off: pulled back whole
+            {{-300, -50, 700, 480}, {4, 54, 700, 480}},    // title bar above the screen
+            {{3000, 2000, 5000, 40}, {4, 696, 1272, 100}}, // the least size kept
+        };
+        for (const auto& one : cases)
+            QCOMPARE(FitToWorkArea(one.stored, work, frame), one.fitted);
+
+        // A window stored at twice the screen's size opens inside the screen's available area.
+        WindowFixture window;
+        const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+        window.store.values = {{"MainFramePos/Status", "1"},
+                               {"MainFramePos/Top", "0"},
+                               {"MainFramePos/Left", "0"},
+                               {"MainFramePos/Bottom", std::to_string(available.height() * 2)},
+                               {"MainFramePos/Right", std::to_string(available.width() * 2)}};
+        window.frame = std::make_unique<CMainFrame>(MainFrameServices{
+            window.settings, window.recentFiles, window.store, window.prompter, window.clock});
+        QVERIFY2(available.contains(window.frame->geometry()),
+                 qPrintable(QString("%1,%2 %3x%4")
+                                .arg(window.frame->x())
+                                .arg(window.frame->y())
+                                .arg(window.frame->width())
+                                .arg(window.frame->height())));
+        QVERIFY(window.frame->geometry().top() > available.top()); // room for the title bar
+    }
+
+    void thePlayerButtonsStandOutInEveryPalette() {
+        WindowFixture window;
+        const QPalette before = QApplication::palette();
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(0x2b, 0x2d, 0x30));
+        dark.setColor(QPalette::Button, QColor(0x2b, 0x2d, 0x30));
+        dark.setColor(QPalette::WindowText, QColor(0xe8, 0xe8, 0xe8));
+        dark.setColor(QPalette::ButtonText, QColor(0xe8, 0xe8, 0xe8));
+        QPalette light;
+        light.setColor(QPalette::Window, QColor(0xef, 0xef, 0xef));
+        light.setColor(QPalette::Button, QColor(0xef, 0xef, 0xef));
+        light.setColor(QPalette::WindowText, Qt::black);
+        light.setColor(QPalette::ButtonText, Qt::black);
+        // The same icons, made once, follow each change of palette.
+        for (const QPalette& palette : {dark, light, dark}) {
+            QApplication::setPalette(palette);
+            for (const char* name : {"Play", "PlayerPause", "PlayerStop"}) {
+                const QPixmap picture = window.frame->Action(name)->icon().pixmap(16);
+                const int contrast = IconContrast(picture, palette.color(QPalette::Window));
+                QVERIFY2(contrast >= 80, qPrintable(QString("%1: %2").arg(name).arg(contrast)));
+            }
+        }
+        QApplication::setPalette(before);
+    }
+
+    void theFilterBoxNarrowsTheListAndEveryCommand() {
+        TempCatalogue catalogue;
+        TempDir target;
+        {
+            CatalogueBuilder builder(catalogue.connection);
+            for (const auto& [title, group, file] :
+                 {std::tuple{"Charlie", "Alpha", "charlie.mp3"},
+                  std::tuple{"Able", "Alpha", "able.mp3"}, std::tuple{"Baker", "Beta", "baker.mp3"},
+                  std::tuple{"Delta", "Gamma", "alpine.mp3"}}) {
+                ItemFacts item = facts(title, group);
+                item.fileName = file;
+                builder.add(item);
+            }
+        }
+        WindowFixture window;
+        window.settings.ItemOrder = 6;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.frame.get()));
+        FilterBox* box = window.frame->ItemFilterBox();
+        box->setFocus();
+        QTest::keyClicks(box, "ALP"); // the group of two, the file name of a third
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Charlie", "Delta"}));
+        QCOMPARE(window.frame->CounterText(), QString("3/4 (3)"));
+
+        // Select All reaches the listed items only; a command gets those, as after a search.
+        window.frame->Action("SelectAll")->trigger();
+        QCOMPARE(window.frame->SelectedCount(), 3);
+        window.prompter.saveFile = QString::fromStdString(target.file("list.m3u").string());
+        window.prompter.exportFilterIndex = 3;
+        window.frame->ExportItems();
+        const std::string playlist = readFile(target.file("list.m3u"));
+        for (const char* file : {"able.mp3", "charlie.mp3", "alpine.mp3"})
+            QVERIFY2(playlist.find(file) != std::string::npos, file);
+        QVERIFY(playlist.find("baker.mp3") == std::string::npos);
+
+        // Typing on narrows further; a refresh keeps the filter; ESC clears it and lists all.
+        box->setFocus();
+        QTest::keyClicks(box, "h");
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Charlie"}));
+        QVERIFY(window.listAfter([&] { window.frame->RefreshList(); }));
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Charlie"}));
+        QCOMPARE(window.frame->CounterText(), QString("2/4 (2)"));
+        QTest::keyClick(box, Qt::Key_Escape);
+        QCOMPARE(box->text(), QString());
+        QCOMPARE(window.frame->CounterText(), QString("4/4 (4)"));
+        QVERIFY(window.prompter.questions.isEmpty());
+
+        // Nothing matches: the list says so; deleting a filtered row leaves the others listed.
+        window.frame->SetItemFilter("zzz");
+        QVERIFY(window.frame->ItemView()->EmptyHint().contains("zzz"));
+        window.frame->SetItemFilter("a");
+        QCOMPARE(titles(*window.frame->ItemModel()),
+                 QStringList({"Able", "Baker", "Charlie", "Delta"}));
+        window.frame->SetItemFilter("b");
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Baker"}));
+        CJukoraView* view = window.frame->ItemView();
+        view->setFocus();
+        view->selectionModel()->select(window.frame->ItemModel()->index(1, 0),
+                                       QItemSelectionModel::ClearAndSelect |
+                                           QItemSelectionModel::Rows);
+        window.frame->UseListSelection();
+        QSignalSpy deleted(window.frame.get(), &CMainFrame::itemsDeleted);
+        window.frame->DeleteSelection();
+        QVERIFY(deleted.count() == 1 || deleted.wait(10000));
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able"}));
+        window.frame->SetItemFilter("");
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Charlie", "Delta"}));
     }
 
     void aLargeSelectionIsDeletedWhileTheWindowGoesOn() {

@@ -78,6 +78,30 @@ private slots:
         QVERIFY(properties->detailsText()->toPlainText().startsWith("Exists local\t\t no"));
     }
 
+    void generalPropertiesOpensWithItsPathsWhole() {
+        TempCatalogue catalogue;
+        ItemFacts item = facts("One", "Abba");
+        item.directory = "/srv/music/Albums by the year/";
+        CatalogueBuilder(catalogue.connection).add(item);
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        CGeneralPropertiesSheet sheet(window.frame->Connection(), window.prompter);
+        sheet.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sheet));
+        QTableWidget* grid = sheet.directoryPage()->grid();
+        int shown = 0;
+        for (int column = 0; column < 3; ++column) {
+            const QString path = grid->item(0, column)->text();
+            QVERIFY2(grid->columnWidth(column) > grid->fontMetrics().horizontalAdvance(path),
+                     qPrintable(path));
+            shown += grid->columnWidth(column);
+        }
+        QVERIFY2(shown <= grid->viewport()->width(), qPrintable(QString("%1 > %2 (sheet %3)")
+                                                                    .arg(shown)
+                                                                    .arg(grid->viewport()->width())
+                                                                    .arg(sheet.width())));
+    }
+
     void directoriesAreWrittenOnOkOnly() {
         TempCatalogue catalogue;
         CatalogueBuilder builder(catalogue.connection);

@@ -20,7 +20,8 @@ ListedItem ReadListedItem(const ResultSet& rows) {
 std::size_t RunListing(CCatalogueConnection& connection, Selection selection,
                        const std::atomic<bool>& stop,
                        const std::function<void(std::vector<ListedItem>&&)>& sink) {
-    selection.columns = kListingColumns;
+    // The file name after the list's columns, for the list's filter box.
+    selection.columns = std::string(kListingColumns) + ", tblMedia.sFileName";
     std::size_t listed = 0;
     std::vector<ListedItem> batch;
     auto handOver = [&] {
@@ -34,6 +35,7 @@ std::size_t RunListing(CCatalogueConnection& connection, Selection selection,
         for (ResultSet rows = RunSelection(connection, selection); !rows.IsEof() && !stop;
              rows.MoveNext()) {
             batch.push_back(ReadListedItem(rows));
+            batch.back().fileName = rows.GetText(8);
             if (batch.size() == kListingBatch)
                 handOver();
         }

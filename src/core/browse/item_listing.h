@@ -33,12 +33,14 @@ struct ListedItem {
     std::string publishTime;
     std::string comment;
     std::string package;
+    std::string fileName; // filled by the listing run only
 };
 
 // Reads the eight columns of kListingColumns from the current row.
 ListedItem ReadListedItem(const ResultSet& rows);
 
-// The listing run: reads the selection with kListingColumns (its own columns are replaced) and
+// The listing run: reads the selection with kListingColumns and the file name (its own columns
+// are replaced) and
 // hands the rows to `sink` in batches of kListingBatch, the last batch possibly smaller, until
 // the end or until `stop` is set. Returns the number of rows handed over. Throws CatalogueError;
 // rows handed over before the error stay with the caller.

@@ -25,6 +25,10 @@ Selection ScopeSelection(const ExplorerScope& scope, int itemOrder) {
         selection.nodeParent = scope.selectedNode.parent;
         selection.nodes = scope.nodes;
     }
+    if (!scope.filterCondition.empty())
+        selection.condition = selection.condition.empty()
+                                  ? scope.filterCondition
+                                  : "(" + selection.condition + ") AND " + scope.filterCondition;
     selection.sortCode = itemOrder;
     return selection;
 }

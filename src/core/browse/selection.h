@@ -45,6 +45,8 @@ struct ExplorerScope {
     std::string searchCondition;
     ScopeNode selectedNode; // type 0: the root, the whole catalogue
     std::shared_ptr<const NodeArray> nodes;
+    // The list's filter box (ListFilter::Condition), narrowing either; "" for none.
+    std::string filterCondition;
 };
 
 // The item list as BuildSelection sees it.
@@ -69,7 +71,7 @@ enum class SelectionStatus {
 SelectionStatus BuildSelection(const ListState& list, Selection& selection);
 
 // The explorer bar's scope as a selection (the search condition when the search pane shows one,
-// else the selected tree node).
+// else the selected tree node), narrowed by the filter condition.
 Selection ScopeSelection(const ExplorerScope& scope, int itemOrder);
 
 // Items named one by one: " tblItem.lID=1 OR tblItem.lID=2 ", at most kMaxDirectSelection.

@@ -41,6 +41,7 @@ public:
     PlayerAdaptor(QObject* parent, CallLog* log) : QDBusAbstractAdaptor(parent), m_log(log) {}
 public slots:
     void OpenUri(const QString& uri) { m_log->write("OpenUri " + uri); }
+    void Play() { m_log->write("Play"); }
     void Pause() { m_log->write("Pause"); }
     void Stop() { m_log->write("Stop"); }
 
