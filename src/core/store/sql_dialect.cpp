@@ -322,6 +322,10 @@ std::string TranslateJetSqlForServer(std::string_view statement) {
     // Per parenthesis depth: whether its query is DISTINCT or a compound one, whose ORDER BY
     // may name only the result's columns.
     std::vector<bool> plainQuery(1, true);
+    // Per open parenthesis: whether it holds a derived table ("FROM (SELECT ...)"), which the
+    // server wants named.
+    std::vector<bool> derived;
+    int derivedTables = 0;
 
     auto closeTerm = [&] {
         OrderList& order = orders.back();
@@ -386,8 +390,33 @@ std::string TranslateJetSqlForServer(std::string_view statement) {
                 ++depth;
                 plainQuery.resize(depth + 1);
                 plainQuery[depth] = true;
+                size_t before = i;
+                while (before > 0 && tokens[before - 1].kind == TokenKind::Space)
+                    --before;
+                const size_t inside = nextSignificant(tokens, i);
+                derived.push_back(
+                    before > 0 &&
+                    (isWord(tokens[before - 1], "FROM") || isWord(tokens[before - 1], "JOIN")) &&
+                    inside < tokens.size() && isWord(tokens[inside], "SELECT"));
             } else if (token.text == ")") {
                 --depth;
+                const bool named = !derived.empty() && derived.back();
+                if (!derived.empty())
+                    derived.pop_back();
+                const size_t next = nextSignificant(tokens, i);
+                bool aliased = false;
+                if (next < tokens.size() && tokens[next].kind == TokenKind::Word) {
+                    aliased = true;
+                    for (const std::string_view keyword :
+                         {"WHERE", "GROUP", "ORDER", "LIMIT", "OFFSET", "UNION", "EXCEPT",
+                          "INTERSECT", "INNER", "LEFT", "RIGHT", "CROSS", "FULL", "NATURAL", "JOIN",
+                          "ON", "HAVING", "WINDOW"})
+                        aliased = aliased && !isWord(tokens[next], keyword);
+                }
+                if (named && !aliased) {
+                    out += ") AS tb_derived" + std::to_string(++derivedTables);
+                    continue;
+                }
             } else if (token.text == "," && !orders.empty() && orders.back().depth == depth) {
                 closeTerm();
             }

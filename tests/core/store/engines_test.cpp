@@ -174,6 +174,8 @@ TEST(SameRowsOnBothEngines, BrowseAndSearchStatements) {
         "tblMedia.lDirectoryID = tblDirectory.lID ORDER BY tblMedia.lID",
         "SELECT SUBSTR(sName, 1, 3), LENGTH(sName) FROM tblMedia WHERE sName IS NOT NULL "
         "ORDER BY lID",
+        "SELECT COUNT(*) FROM (SELECT tblMedia.lGenreID FROM tblMedia WHERE tblMedia.lGenreID <> "
+        "255 GROUP BY tblMedia.lGenreID)",
     };
     for (const auto& query : queries)
         EXPECT_EQ(server.rows(query), file.rows(query)) << query;
@@ -279,6 +281,10 @@ TEST(ServerDialect, TranslatesTheHistoricalStatements) {
          "SELECT (SELECT a FROM t ORDER BY lower(a) NULLS FIRST LIMIT 1), COALESCE(b, 0) FROM u "
          "ORDER BY 1 NULLS FIRST"},
         {"SELECT 'it''s TRUE LIKE ?' FROM t", "SELECT 'it''s TRUE LIKE ?' FROM t"},
+        {"SELECT COUNT(*) FROM (SELECT a FROM t GROUP BY a) WHERE x IN (SELECT b FROM (SELECT b "
+         "FROM u) v)",
+         "SELECT COUNT(*) FROM (SELECT a FROM t GROUP BY a) AS tb_derived1 WHERE x IN (SELECT b "
+         "FROM (SELECT b FROM u) v)"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TranslateJetSqlForServer(c.jet), c.server) << c.jet;
