@@ -61,7 +61,9 @@ public:
         try {
             ResultSet version = db.Execute("SELECT sValue FROM tblDBInfo WHERE sID='DBVersion'");
             context.out << "DBVersion\t" << (version.IsEof() ? "" : version.GetText(0)) << "\n";
-            context.out << "Engine\t" << db.EngineDescription() << "\n";
+            // A file's engine goes without saying; a server's version is worth knowing.
+            if (IsServerCatalogueName(m_path))
+                context.out << "Engine\t" << db.EngineDescription() << "\n";
             context.out << "Items\t" << db.CountItems() << "\n";
             for (const char* table :
                  {"tblMedia", "tblItem", "tblGroup", "tblPackage", "tblFolder", "tblGenre",

@@ -21,6 +21,20 @@ std::string mp3(const std::string& title, const std::string& artist, const std::
     return test::makeMp3(recipe);
 }
 
+// The output without the import time of `show`, which is the moment of each run's import.
+std::string withoutImportTime(const std::string& text) {
+    std::string out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        end = end == std::string::npos ? text.size() : end + 1;
+        if (text.compare(pos, 21, "tblMedia.sImportTime\t") != 0)
+            out.append(text, pos, end - pos);
+        pos = end;
+    }
+    return out;
+}
+
 TEST(CliServerCatalogue, CommandsAnswerAsOnACatalogueFile) {
     std::string why;
     test::PrivateServer* server = test::PrivateServer::Get(why);
@@ -80,7 +94,7 @@ TEST(CliServerCatalogue, CommandsAnswerAsOnACatalogueFile) {
         const auto fromFile = cli.run(onFile);
         const std::string shown = command[0] + " " + (command.size() > 2 ? command[2] : "");
         EXPECT_EQ(fromServer.status, fromFile.status) << shown << "\n" << fromServer.err;
-        EXPECT_EQ(fromServer.out, fromFile.out) << shown;
+        EXPECT_EQ(withoutImportTime(fromServer.out), withoutImportTime(fromFile.out)) << shown;
         EXPECT_EQ(fromServer.err, fromFile.err) << shown;
     }
 }
