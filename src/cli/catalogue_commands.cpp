@@ -14,20 +14,23 @@ class NewCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("new", "Create a new catalogue from the template");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file to create")->required();
-        parser->add_flag("--force", m_force, "Replace a file that is already there");
+        parser->add_option("CATALOGUE", m_path, "Catalogue file or postgresql:// URI to create")
+            ->required();
+        parser->add_flag("--force", m_force,
+                         "Replace a file that is already there, or an earlier catalogue in the "
+                         "server database");
     }
 
     int Run(CliContext& context) override {
         std::error_code error;
-        if (!m_force && std::filesystem::exists(m_path, error) &&
+        if (!m_force && !IsServerCatalogueName(m_path) && std::filesystem::exists(m_path, error) &&
             !(std::filesystem::is_regular_file(m_path, error) &&
               std::filesystem::file_size(m_path, error) == 0)) {
             context.err << m_path << " already exists; use --force to replace it.\n";
             return kExitReportedFailures;
         }
         CatalogueDocument document(context.connection, context.settings.AppDirectory);
-        const OpenResult result = document.NewCatalogue(m_path);
+        const OpenResult result = document.NewCatalogue(m_path, m_force);
         if (!result.ok()) {
             context.err << result.message;
             if (!result.detail.empty())
@@ -58,6 +61,9 @@ public:
         try {
             ResultSet version = db.Execute("SELECT sValue FROM tblDBInfo WHERE sID='DBVersion'");
             context.out << "DBVersion\t" << (version.IsEof() ? "" : version.GetText(0)) << "\n";
+            // A file's engine goes without saying; a server's version is worth knowing.
+            if (IsServerCatalogueName(m_path))
+                context.out << "Engine\t" << db.EngineDescription() << "\n";
             context.out << "Items\t" << db.CountItems() << "\n";
             for (const char* table :
                  {"tblMedia", "tblItem", "tblGroup", "tblPackage", "tblFolder", "tblGenre",

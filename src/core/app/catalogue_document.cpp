@@ -5,6 +5,7 @@
 #include "store/catalogue_error.h"
 #include "store/catalogue_files.h"
 #include "store/file_journal.h"
+#include "store/server_catalogue.h"
 
 #include <unistd.h>
 
@@ -34,6 +35,8 @@ std::string withReason(const std::string& path, const std::string& reason) {
 OpenResult CatalogueDocument::OpenCatalogue(const std::string& path) {
     if (path.empty())
         return {OpenStatus::NothingToOpen, {}};
+    if (IsServerCatalogueName(path))
+        return openCatalogue(path);
     std::error_code error;
     if (access(path.c_str(), R_OK) != 0)
         return {OpenStatus::NotAccessible, kMessageNotAccessible,
@@ -52,7 +55,10 @@ OpenResult CatalogueDocument::OpenCatalogue(const std::string& path) {
             return {OpenStatus::OpenFailed, kMessageOpenFailed, withReason(path, reason)};
         }
     }
+    return openCatalogue(path);
+}
 
+OpenResult CatalogueDocument::openCatalogue(const std::string& path) {
     m_path.clear();
     if (m_connection.Open(CatalogueConnectionString(path)) != 0) {
         const std::string reason = m_connection.OpenError();
@@ -95,9 +101,22 @@ OpenResult CatalogueDocument::OpenCatalogue(const std::string& path) {
     return {OpenStatus::Opened, {}};
 }
 
-OpenResult CatalogueDocument::NewCatalogue(const std::string& path) {
+OpenResult CatalogueDocument::NewCatalogue(const std::string& path, bool replace) {
     if (path.empty())
         return {OpenStatus::NothingToOpen, {}};
+    if (IsServerCatalogueName(path)) {
+        if (IsOpen() && m_path == path)
+            Close();
+        std::string reason;
+        if (m_connection.Open(CatalogueConnectionString(path)) != 0)
+            reason = m_connection.OpenError();
+        else
+            CreateServerCatalogue(m_connection, TemplatePath(), replace, reason);
+        m_connection.Open("");
+        if (!reason.empty())
+            return {OpenStatus::CreateFailed, kMessageCreateFailed, withReason(path, reason)};
+        return openCatalogue(path);
+    }
     // The file may be the open catalogue itself: close it before replacing it.
     std::error_code error;
     if (IsOpen() && fs::equivalent(m_path, path, error))

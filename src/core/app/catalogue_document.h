@@ -45,7 +45,9 @@ public:
     OpenResult OpenCatalogue(const std::string& path);
     // Copies the template to `path` (replacing a file there, or the file a link there points
     // to) and opens the copy. A catalogue that another process holds open is never replaced.
-    OpenResult NewCatalogue(const std::string& path);
+    // For a server catalogue's URI, makes the template's tables in its empty database;
+    // `replace` lets an earlier catalogue there be replaced.
+    OpenResult NewCatalogue(const std::string& path, bool replace = false);
     // Closes the catalogue (File > Disconnect).
     void Close();
 
@@ -54,6 +56,8 @@ public:
     std::string TemplatePath() const { return m_appDirectory + "TBDB.src"; }
 
 private:
+    // Opens a catalogue known to exist and checks its version.
+    OpenResult openCatalogue(const std::string& path);
     // Copies the template over `path` (where a link there points) through a temporary file
     // beside it, so a failed copy never leaves a half-written catalogue, and removes the replaced
     // catalogue's companion files, which would otherwise be read into the new one.

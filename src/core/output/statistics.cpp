@@ -108,7 +108,10 @@ void database(Report& report, CCatalogueConnection& connection) {
     const ResultSet version = report.query("SELECT sValue FROM tblDBInfo WHERE sID='DBVERSION'");
     report.line("DatabaseVersion \t", version.IsEof() ? std::string() : version.GetText(0));
     std::error_code error;
-    const std::filesystem::path path = std::filesystem::absolute(connection.Path(), error);
+    // A server catalogue's name is its address, never a file of the working folder.
+    const std::filesystem::path path = IsServerCatalogueName(connection.Path())
+                                           ? std::filesystem::path(connection.Path())
+                                           : std::filesystem::absolute(connection.Path(), error);
     report.line("FileName \t\t", error ? connection.Path() : path.string());
     // The size is read from the directory entry: the file is never opened, so a catalogue that
     // another program holds still shows it.

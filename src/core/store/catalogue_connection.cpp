@@ -1,331 +1,71 @@
 #include "store/catalogue_connection.h"
 
 #include "app/clock.h"
+#include "store/catalogue_engine.h"
 #include "store/catalogue_error.h"
 #include "store/catalogue_files.h"
-#include "store/sql_dialect.h"
-
-#include <fcntl.h>
-#include <sqlite3.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "store/postgres_engine.h"
+#include "store/sqlite_engine.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <cstring>
-#include <map>
-#include <mutex>
 #include <thread>
 #include <utility>
-#include <vector>
 
 namespace tunebay {
 
-namespace {
-
-// How long a statement waits for another thread or process that holds the catalogue's write
-// lock before it fails.
-constexpr int kBusyTimeoutMs = 3000;
-
-// Jet's FIRST: the value of the first row the aggregate sees.
-void firstStep(sqlite3_context* context, int, sqlite3_value** values) {
-    auto** first =
-        static_cast<sqlite3_value**>(sqlite3_aggregate_context(context, sizeof(sqlite3_value*)));
-    if (first && !*first)
-        *first = sqlite3_value_dup(values[0]);
+bool IsServerCatalogueName(std::string_view name) {
+    for (const std::string_view scheme : {"postgresql://", "postgres://"})
+        if (name.size() >= scheme.size() &&
+            std::equal(scheme.begin(), scheme.end(), name.begin(), [](char a, char b) {
+                return a == std::tolower(static_cast<unsigned char>(b));
+            }))
+            return true;
+    return false;
 }
 
-void firstFinal(sqlite3_context* context) {
-    auto** first = static_cast<sqlite3_value**>(sqlite3_aggregate_context(context, 0));
-    if (first && *first) {
-        sqlite3_result_value(context, *first);
-        sqlite3_value_free(*first);
-    } else {
-        sqlite3_result_null(context);
-    }
+std::string FloatingPointText(double value) {
+    char buffer[64];
+    std::to_chars_result written{};
+    if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
+        written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
+    else
+        written = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, written.ptr);
 }
-
-// The engine's message, with the reason said plainly when another program holds the catalogue.
-std::string engineMessage(sqlite3* db) {
-    const int code = sqlite3_extended_errcode(db) & 0xFF;
-    if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
-        return std::string("the catalogue is busy in another program (") + sqlite3_errmsg(db) + ")";
-    return sqlite3_errmsg(db);
-}
-
-// Every process of this program holds a shared lock on each catalogue it has open, on a
-// descriptor of its own that stays open as long as the catalogue does. A process that closes a
-// catalogue leaves write-ahead logging (and lets the engine remove the log and its shared
-// memory) only when it can take that lock alone: the engine's own test relies on file locks that
-// the system drops when any other descriptor of the file in a holder's process is closed (a file
-// dialog that looks into the file is enough), after which a closing process would pull the
-// shared memory from under a window still working on it.
-class PresenceLocks {
-public:
-    // Takes the shared lock for the regular file at `path` (the process's descriptor of it, made
-    // once), and sets `info`; -1 with `reason` set when the file is not a catalogue this can
-    // lock. A second descriptor is never opened while the engine has the file open: closing it
-    // would drop the engine's locks.
-    static int Acquire(const std::string& path, struct stat& info, std::string& reason) {
-        std::lock_guard lock(mutex());
-        if (::stat(path.c_str(), &info) != 0) {
-            reason = std::strerror(errno);
-            return -1;
-        }
-        if (!S_ISREG(info.st_mode)) {
-            reason = "not a regular file";
-            return -1;
-        }
-        const auto found = entries().find({info.st_dev, info.st_ino});
-        if (found != entries().end()) {
-            ++found->second.users;
-            return found->second.fd;
-        }
-        // Without blocking: a FIFO put in the file's place meanwhile would otherwise hang here.
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        struct stat opened {};
-        if (fd < 0 || ::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
-            reason = fd < 0 ? std::strerror(errno) : "not a regular file";
-            if (fd >= 0)
-                ::close(fd);
-            return -1;
-        }
-        info = opened;
-        const long long deadline = SteadyMilliseconds() + kBusyTimeoutMs;
-        // Another process holds the lock alone only while it leaves write-ahead logging.
-        while (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
-            if (errno != EWOULDBLOCK || SteadyMilliseconds() >= deadline) {
-                reason = "the catalogue is busy in another program";
-                ::close(fd);
-                return -1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        entries()[{info.st_dev, info.st_ino}] = {fd, 1};
-        return fd;
-    }
-
-    // Whether this process is the only one that has the file open (this call's user included).
-    static bool Alone(dev_t device, ino_t inode) {
-        std::lock_guard lock(mutex());
-        const auto found = entries().find({device, inode});
-        return found != entries().end() && found->second.users == 1 &&
-               ::flock(found->second.fd, LOCK_EX | LOCK_NB) == 0;
-    }
-
-    // The descriptor is closed with its last user, after the engine has closed its own.
-    static void Release(dev_t device, ino_t inode) {
-        std::lock_guard lock(mutex());
-        const auto found = entries().find({device, inode});
-        if (found == entries().end() || --found->second.users > 0)
-            return;
-        ::close(found->second.fd);
-        entries().erase(found);
-    }
-
-private:
-    struct Entry {
-        int fd = -1;
-        int users = 0;
-    };
-    static std::mutex& mutex() {
-        static std::mutex m;
-        return m;
-    }
-    static std::map<std::pair<dev_t, ino_t>, Entry>& entries() {
-        static std::map<std::pair<dev_t, ino_t>, Entry> e;
-        return e;
-    }
-};
-
-std::string uriEscape(std::string_view path) {
-    static const char* hex = "0123456789ABCDEF";
-    std::string out;
-    for (const unsigned char c : path) {
-        if (c == '%' || c == '?' || c == '#' || c < 0x21 || c > 0x7e) {
-            out.push_back('%');
-            out.push_back(hex[c >> 4]);
-            out.push_back(hex[c & 15]);
-        } else {
-            out.push_back(static_cast<char>(c));
-        }
-    }
-    return out;
-}
-
-} // namespace
-
-// Everything one open catalogue shares between threads. A new state is made for every open, so
-// handles cached by threads for an earlier catalogue are recognised as stale.
-class ConnectionState {
-public:
-    // Waits for another writer by the clock, at most kBusyTimeoutMs, in short steps that grow
-    // to a few milliseconds (SQLite's own waiting sleeps up to 100 ms at a time and would miss
-    // the short gap between two of a run's batches).
-    static int onBusy(void* self, int attempt) {
-        auto* state = static_cast<ConnectionState*>(self);
-        const BusyWait& wait = state->busyWait;
-        thread_local long long started = 0;
-        const long long now = wait.now();
-        if (attempt == 0)
-            started = now;
-        if (now - started >= kBusyTimeoutMs)
-            return 0;
-        wait.sleep(std::min<long long>(8, 1LL << std::min(attempt, 3)));
-        return 1;
-    }
-
-    ~ConnectionState() {
-        for (auto& [db, cache] : statements)
-            for (auto& [sql, statement] : cache)
-                sqlite3_finalize(statement);
-        const bool alone = presenceFd >= 0 && PresenceLocks::Alone(device, inode);
-        if (!alone) {
-            // The log and its shared memory stay for the other processes.
-            int keep = 1;
-            for (sqlite3* db : handles)
-                sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &keep);
-        }
-        sqlite3* last = handles.empty() ? nullptr : handles.back();
-        for (sqlite3* db : handles)
-            if (db != last)
-                sqlite3_close_v2(db); // deferred until the last result set of a handle is released
-        if (last && !readOnly && alone)
-            leaveWriteAheadLog(last);
-        sqlite3_close_v2(last);
-        if (presenceFd >= 0)
-            PresenceLocks::Release(device, inode);
-    }
-
-    // The last writer to close a catalogue takes it out of write-ahead logging: the file then
-    // holds every change, and a reader without write access needs no companion files to read
-    // it. Another process still holding the catalogue keeps it as it is.
-    static void leaveWriteAheadLog(sqlite3* db) {
-        sqlite3_busy_handler(db, nullptr, nullptr);
-        sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
-    }
-
-    sqlite3* openHandle() const {
-        sqlite3* db = nullptr;
-        const int rc = sqlite3_open_v2(location.c_str(), &db, flags, nullptr);
-        if (rc != SQLITE_OK) {
-            const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-            sqlite3_close_v2(db);
-            throw CatalogueError("", message);
-        }
-        sqlite3_extended_result_codes(db, 1);
-        sqlite3_busy_handler(db, &ConnectionState::onBusy, const_cast<ConnectionState*>(this));
-        sqlite3_create_function_v2(db, "FIRST", 1, SQLITE_UTF8, nullptr, nullptr, firstStep,
-                                   firstFinal, nullptr);
-        sqlite3_exec(db, "PRAGMA synchronous=NORMAL", nullptr, nullptr, nullptr);
-        // Each file of an import is a savepoint of its batch; in files, the savepoint journals
-        // spill to a temporary file and cost a write per page.
-        sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
-        return db;
-    }
-
-    std::string location; // an absolute path, or a file: URI for an unchanging read-only open
-    int flags = 0;
-    BusyWait busyWait;
-    int presenceFd = -1;
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool readOnly = false;
-    std::mutex mutex;
-    std::vector<sqlite3*> handles; // every handle made for this catalogue
-    std::vector<sqlite3*> idle;    // handles of threads that have ended, ready for reuse
-    // Prepared statements kept for reuse, per handle and statement text.
-    std::map<sqlite3*, std::map<std::string, sqlite3_stmt*, std::less<>>> statements;
-};
-
-namespace {
-
-// A thread's handle on one open catalogue; handed back for reuse when the thread ends.
-struct HandleLease {
-    std::weak_ptr<ConnectionState> owner;
-    const ConnectionState* ownerAddress;
-    sqlite3* db;
-};
-
-struct ThreadLeases {
-    std::vector<HandleLease> leases;
-    ~ThreadLeases() {
-        for (auto& lease : leases)
-            if (auto state = lease.owner.lock()) {
-                std::lock_guard lock(state->mutex);
-                state->idle.push_back(lease.db);
-            }
-    }
-};
-
-thread_local ThreadLeases t_leases;
-
-} // namespace
 
 // ---- ResultSet ----
 
-ResultSet::ResultSet(ResultSet&& other) noexcept
-    : m_statement(std::exchange(other.m_statement, nullptr)), m_sql(std::move(other.m_sql)),
-      m_cached(other.m_cached) {}
-
-ResultSet& ResultSet::operator=(ResultSet&& other) noexcept {
-    if (this != &other) {
-        release();
-        m_statement = std::exchange(other.m_statement, nullptr);
-        m_sql = std::move(other.m_sql);
-        m_cached = other.m_cached;
-    }
-    return *this;
-}
-
-ResultSet::~ResultSet() {
-    release();
-}
-
-void ResultSet::release() {
-    if (m_statement) {
-        if (m_cached) {
-            sqlite3_reset(m_statement);
-            sqlite3_clear_bindings(m_statement);
-        } else {
-            sqlite3_finalize(m_statement);
-        }
-    }
-    m_statement = nullptr;
-}
+ResultSet::ResultSet() = default;
+ResultSet::ResultSet(std::unique_ptr<EngineRows> rows) : m_rows(std::move(rows)) {}
+ResultSet::ResultSet(ResultSet&&) noexcept = default;
+ResultSet& ResultSet::operator=(ResultSet&&) noexcept = default;
+ResultSet::~ResultSet() = default;
 
 void ResultSet::MoveNext() {
-    if (!m_statement)
+    if (!m_rows)
         return;
-    const int rc = sqlite3_step(m_statement);
-    if (rc == SQLITE_ROW)
-        return;
-    if (rc == SQLITE_DONE) {
-        release();
-        return;
+    try {
+        if (!m_rows->Next())
+            m_rows.reset();
+    } catch (...) {
+        m_rows.reset();
+        throw;
     }
-    const std::string message = engineMessage(sqlite3_db_handle(m_statement));
-    release();
-    throw CatalogueError(m_sql, message);
 }
 
 int ResultSet::ColumnCount() const {
-    return m_statement ? sqlite3_column_count(m_statement) : 0;
+    return m_rows ? m_rows->ColumnCount() : 0;
 }
 
 std::string ResultSet::ColumnName(int column) const {
-    const char* name = m_statement ? sqlite3_column_name(m_statement, column) : nullptr;
-    return name ? name : "";
+    return m_rows && column >= 0 && column < ColumnCount() ? m_rows->ColumnName(column) : "";
 }
 
 bool ResultSet::IsNull(int column) const {
-    return !m_statement || column >= ColumnCount() ||
-           sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+    return !m_rows || column < 0 || column >= ColumnCount() || m_rows->IsNull(column);
 }
 
 int ResultSet::GetInt(int column) const {
@@ -333,33 +73,15 @@ int ResultSet::GetInt(int column) const {
 }
 
 long long ResultSet::GetInt64(int column) const {
-    if (IsNull(column))
-        return 0;
-    if (sqlite3_column_type(m_statement, column) == SQLITE_FLOAT)
-        return static_cast<long long>(sqlite3_column_double(m_statement, column));
-    return sqlite3_column_int64(m_statement, column);
+    return IsNull(column) ? 0 : m_rows->GetInt64(column);
 }
 
 double ResultSet::GetDouble(int column) const {
-    return IsNull(column) ? 0.0 : sqlite3_column_double(m_statement, column);
+    return IsNull(column) ? 0.0 : m_rows->GetDouble(column);
 }
 
 std::string ResultSet::GetText(int column) const {
-    if (IsNull(column))
-        return {};
-    if (sqlite3_column_type(m_statement, column) == SQLITE_FLOAT) {
-        const double value = sqlite3_column_double(m_statement, column);
-        char buffer[64];
-        std::to_chars_result written{};
-        if (std::isfinite(value) && value == std::floor(value) && std::fabs(value) < 1e15)
-            written = std::to_chars(buffer, buffer + sizeof buffer, static_cast<long long>(value));
-        else
-            written = std::to_chars(buffer, buffer + sizeof buffer, value);
-        return std::string(buffer, written.ptr);
-    }
-    const auto* text = sqlite3_column_text(m_statement, column);
-    const int size = sqlite3_column_bytes(m_statement, column);
-    return text ? std::string(reinterpret_cast<const char*>(text), size) : std::string();
+    return IsNull(column) ? std::string() : m_rows->GetText(column);
 }
 
 // ---- CCatalogueConnection ----
@@ -376,15 +98,15 @@ CCatalogueConnection::~CCatalogueConnection() {
 }
 
 bool CCatalogueConnection::IsOpen() const {
-    return m_state != nullptr;
+    return m_engine != nullptr;
 }
 
 bool CCatalogueConnection::IsReadOnly() const {
-    return m_state && m_state->readOnly;
+    return m_engine && m_engine->IsReadOnly();
 }
 
 int CCatalogueConnection::Open(std::string_view connectionString) {
-    m_state.reset();
+    m_engine.reset();
     m_path.clear();
     m_openError.clear();
     if (connectionString.empty())
@@ -395,203 +117,45 @@ int CCatalogueConnection::Open(std::string_view connectionString) {
         m_openError = "no file named";
         return 1;
     }
+    if (IsServerCatalogueName(given)) {
+        m_engine = PostgresEngine::Open(given, m_openError);
+        if (!m_engine)
+            return 1;
+        m_path = given;
+        return 0;
+    }
     // An absolute name never reads as a URI, whatever it begins with ("file:z.tbf").
     const std::string path = AbsoluteCatalogueName(given);
-
-    auto state = std::make_shared<ConnectionState>();
-    state->location = path;
-    state->busyWait = m_busyWait;
-
-    struct stat info {};
-    state->presenceFd = PresenceLocks::Acquire(path, info, m_openError);
-    if (state->presenceFd < 0)
+    m_engine = SqliteEngine::Open(path, m_busyWait, m_openError);
+    if (!m_engine)
         return 1;
-    state->device = info.st_dev;
-    state->inode = info.st_ino;
-
-    // Reading the schema proves that the file is a database at all (opening alone reads nothing).
-    auto probe = [&]() -> bool {
-        sqlite3* db = nullptr;
-        try {
-            db = state->openHandle();
-        } catch (const CatalogueError& error) {
-            m_openError = error.engineMessage();
-            return false;
-        }
-        const bool ok = sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr,
-                                     nullptr) == SQLITE_OK;
-        if (ok) {
-            state->handles.push_back(db);
-            state->idle.push_back(db);
-        } else {
-            m_openError = sqlite3_errmsg(db);
-            sqlite3_close_v2(db);
-        }
-        return ok;
-    };
-
-    bool opened = false;
-    if (access(path.c_str(), W_OK) == 0) {
-        // Never create a file here: a catalogue is made from the template or not at all.
-        state->flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_FULLMUTEX;
-        opened = probe();
-    } else if (errno != EACCES && errno != EROFS) {
-        m_openError = std::strerror(errno);
-        return 1;
-    }
-    // A catalogue that cannot be written (or whose folder or disk takes no new files) is still
-    // read, in a way that makes no files beside it.
-    if (!opened) {
-        std::string refusal;
-        const ReadOnlyAccess access = ChooseReadOnlyAccess(path, state->presenceFd, refusal);
-        if (access == ReadOnlyAccess::Refused) {
-            m_openError = refusal;
-            return 1;
-        }
-        state->readOnly = true;
-        state->flags = SQLITE_OPEN_READONLY | SQLITE_OPEN_FULLMUTEX;
-        if (access == ReadOnlyAccess::Unchanging) {
-            state->location = "file:" + uriEscape(path) + "?immutable=1";
-            state->flags |= SQLITE_OPEN_URI;
-        }
-        if (!probe())
-            return 1;
-    }
-    m_openError.clear();
-    m_state = std::move(state);
     m_path = path;
     return 0;
 }
 
 void CCatalogueConnection::EnableConcurrentAccess() {
-    if (!m_state || m_state->readOnly)
-        return;
-    Execute("PRAGMA journal_mode=WAL");
+    if (m_engine)
+        m_engine->EnableConcurrentAccess();
 }
 
-sqlite3* CCatalogueConnection::handle() {
-    if (!m_state)
+CatalogueEngine& CCatalogueConnection::engine() {
+    if (!m_engine)
         throw CatalogueError("", "no catalogue is open");
-    auto& leases = t_leases.leases;
-    for (const auto& lease : leases)
-        if (lease.ownerAddress == m_state.get() && !lease.owner.expired())
-            return lease.db;
-    std::erase_if(leases, [](const HandleLease& lease) { return lease.owner.expired(); });
-
-    sqlite3* db = nullptr;
-    {
-        std::lock_guard lock(m_state->mutex);
-        if (!m_state->idle.empty()) {
-            db = m_state->idle.back();
-            m_state->idle.pop_back();
-        }
-    }
-    if (!db) {
-        db = m_state->openHandle();
-        std::lock_guard lock(m_state->mutex);
-        m_state->handles.push_back(db);
-    }
-    leases.push_back({m_state, m_state.get(), db});
-    return db;
+    return *m_engine;
 }
 
-sqlite3_stmt* CCatalogueConnection::prepare(sqlite3* db, std::string_view sql, bool cache) {
-    if (cache) {
-        std::lock_guard lock(m_state->mutex);
-        auto& cached = m_state->statements[db];
-        const auto found = cached.find(sql);
-        // A cached statement still being read (a nested use of the same text) is not shared.
-        if (found != cached.end() && !sqlite3_stmt_busy(found->second))
-            return found->second;
-    }
-    const std::string translated = TranslateJetSql(sql);
-    sqlite3_stmt* statement = nullptr;
-    const char* tail = nullptr;
-    const int rc = sqlite3_prepare_v3(db, translated.data(), static_cast<int>(translated.size()),
-                                      cache ? SQLITE_PREPARE_PERSISTENT : 0, &statement, &tail);
-    if (rc != SQLITE_OK)
-        throw CatalogueError(std::string(sql), sqlite3_errmsg(db));
-    if (!statement)
-        throw CatalogueError(std::string(sql), "empty statement");
-
-    const char* end = translated.data() + translated.size();
-    while (tail && tail < end && (std::isspace(static_cast<unsigned char>(*tail)) || *tail == ';'))
-        ++tail;
-    if (tail && tail < end) {
-        sqlite3_finalize(statement);
-        throw CatalogueError(std::string(sql), "only one statement may be run at a time");
-    }
-    if (cache) {
-        std::lock_guard lock(m_state->mutex);
-        // When the cached one is busy, this one is used once and finalised.
-        m_state->statements[db].try_emplace(std::string(sql), statement);
-    }
-    return statement;
-}
-
-ResultSet CCatalogueConnection::firstStep(sqlite3* db, sqlite3_stmt* statement,
-                                          std::string_view sql, bool cached) {
-    ResultSet result(statement, std::string(sql), cached);
-    const int step = sqlite3_step(statement);
-    if (step == SQLITE_DONE) {
-        result.release();
-    } else if (step != SQLITE_ROW) {
-        const std::string message = engineMessage(db);
-        result.release();
-        throw CatalogueError(std::string(sql), message);
-    }
-    return result;
+ResultSet CCatalogueConnection::run(std::string_view sql, std::span<const SqlValue> values,
+                                    bool repeated) {
+    return ResultSet(engine().Run(sql, values, repeated));
 }
 
 ResultSet CCatalogueConnection::Execute(std::string_view sql) {
-    sqlite3* db = handle();
-    return firstStep(db, prepare(db, sql, false), sql, false);
+    return run(sql, {}, false);
 }
 
 ResultSet CCatalogueConnection::ExecuteWith(std::string_view sql,
                                             std::initializer_list<SqlValue> values) {
-    sqlite3* db = handle();
-    sqlite3_stmt* statement = prepare(db, sql, true);
-    bool cached = false;
-    {
-        std::lock_guard lock(m_state->mutex);
-        const auto& cache = m_state->statements[db];
-        const auto found = cache.find(sql);
-        cached = found != cache.end() && found->second == statement;
-    }
-    int index = 1;
-    for (const SqlValue& value : values) {
-        int rc = SQLITE_OK;
-        if (const auto* integer = std::get_if<long long>(&value)) {
-            rc = sqlite3_bind_int64(statement, index, *integer);
-        } else if (const auto* number = std::get_if<double>(&value)) {
-            rc = sqlite3_bind_double(statement, index, *number);
-        } else if (const auto* text = std::get_if<std::string_view>(&value)) {
-            // As SqlQuote: the empty text is NULL and NUL characters are left out.
-            if (text->empty()) {
-                rc = sqlite3_bind_null(statement, index);
-            } else if (text->find('\0') == std::string_view::npos) {
-                rc = sqlite3_bind_text(statement, index, text->data(),
-                                       static_cast<int>(text->size()), SQLITE_TRANSIENT);
-            } else {
-                std::string clean(*text);
-                std::erase(clean, '\0');
-                rc = clean.empty()
-                         ? sqlite3_bind_null(statement, index)
-                         : sqlite3_bind_text(statement, index, clean.data(),
-                                             static_cast<int>(clean.size()), SQLITE_TRANSIENT);
-            }
-        } else {
-            rc = sqlite3_bind_null(statement, index);
-        }
-        if (rc != SQLITE_OK) {
-            const std::string message = sqlite3_errmsg(db);
-            ResultSet discard(statement, std::string(sql), cached);
-            throw CatalogueError(std::string(sql), message);
-        }
-        ++index;
-    }
-    return firstStep(db, statement, sql, cached);
+    return run(sql, std::span<const SqlValue>(values.begin(), values.size()), true);
 }
 
 int CCatalogueConnection::CountItems() {
@@ -604,19 +168,23 @@ int CCatalogueConnection::CountItems() {
 }
 
 int CCatalogueConnection::ChangedRows() {
-    return sqlite3_changes(handle());
+    return engine().ChangedRows();
 }
 
 long long CCatalogueConnection::LastInsertedId() {
-    return sqlite3_last_insert_rowid(handle());
+    return engine().LastInsertedId();
+}
+
+std::string CCatalogueConnection::EngineDescription() {
+    return engine().Description();
 }
 
 bool CCatalogueConnection::InTransaction() {
-    return sqlite3_get_autocommit(handle()) == 0;
+    return engine().InTransaction();
 }
 
 void CCatalogueConnection::Begin() {
-    Execute("BEGIN IMMEDIATE");
+    engine().Begin();
 }
 void CCatalogueConnection::Commit() {
     Execute("COMMIT");

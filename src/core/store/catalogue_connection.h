@@ -3,16 +3,15 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <variant>
 
-struct sqlite3;
-struct sqlite3_stmt;
-
 namespace tunebay {
 
-class ConnectionState;
+class CatalogueEngine;
+class EngineRows;
 
 // How a statement waits for another writer: the clock (steady milliseconds) and the sleep, both
 // replaceable by tests.
@@ -32,12 +31,12 @@ using SqlValue = std::variant<std::nullptr_t, long long, double, std::string_vie
 // empty text.
 class ResultSet {
 public:
-    ResultSet() = default;
+    ResultSet();
     ResultSet(ResultSet&&) noexcept;
     ResultSet& operator=(ResultSet&&) noexcept;
     ~ResultSet();
 
-    bool IsEof() const { return m_statement == nullptr; }
+    bool IsEof() const { return m_rows == nullptr; }
     void MoveNext();
 
     int ColumnCount() const;
@@ -52,21 +51,20 @@ public:
 
 private:
     friend class CCatalogueConnection;
-    ResultSet(sqlite3_stmt* statement, std::string sql, bool cached)
-        : m_statement(statement), m_sql(std::move(sql)), m_cached(cached) {}
-    void release();
+    explicit ResultSet(std::unique_ptr<EngineRows> rows);
 
-    sqlite3_stmt* m_statement = nullptr;
-    std::string m_sql;
-    bool m_cached = false; // a cached statement is reset for reuse, not finalised
+    std::unique_ptr<EngineRows> m_rows;
 };
 
 // The one connection to the open catalogue. Every statement of the program goes through
 // `Execute` in the catalogue's historical SQL dialect, which is translated here.
 //
-// Safe to use from several threads at once: each thread gets its own engine handle on the same
-// file (write-ahead log, busy timeout), so a worker's transaction never takes in another
-// thread's statements and a long listing does not block an import.
+// The catalogue is a file (SQLite) or a database on a PostgreSQL server, named by its
+// connection URI; which engine serves it is decided here alone.
+//
+// Safe to use from several threads at once: each thread gets its own engine session on the same
+// catalogue, so a worker's transaction never takes in another thread's statements and a long
+// listing does not block an import.
 class CCatalogueConnection {
 public:
     CCatalogueConnection();
@@ -74,11 +72,12 @@ public:
     CCatalogueConnection(const CCatalogueConnection&) = delete;
     CCatalogueConnection& operator=(const CCatalogueConnection&) = delete;
 
-    // "DRIVER=...;DBQ=<path>;PWD=" — only DBQ is read. Closes the current catalogue first; an
-    // empty string only closes. Returns 0 on success, non-zero when the file cannot be opened as
-    // a catalogue database (the connection then stays closed).
+    // "DRIVER=...;DBQ=<path or URI>;PWD=" — only DBQ is read. Closes the current catalogue
+    // first; an empty string only closes. Returns 0 on success, non-zero when the file cannot be
+    // opened as a catalogue database (the connection then stays closed).
     int Open(std::string_view connectionString);
     bool IsOpen() const;
+    // The absolute file name, or the server catalogue's URI.
     const std::string& Path() const { return m_path; }
     bool IsReadOnly() const;
     // Why the last Open failed, in the system's or the engine's words ("" after a success).
@@ -87,8 +86,9 @@ public:
     // How statements of catalogues opened after this call wait for another writer.
     void SetBusyWait(BusyWait wait) { m_busyWait = std::move(wait); }
 
-    // Switches the catalogue file to write-ahead logging so that readers and one writer can work
-    // at once. Called once the file is known to be a catalogue (it changes the file).
+    // Switches a catalogue file to write-ahead logging so that readers and one writer can work
+    // at once. Called once the file is known to be a catalogue (it changes the file). A server
+    // needs no such switch.
     void EnableConcurrentAccess();
 
     // Runs exactly one statement. Text after the first statement is refused, never run.
@@ -108,6 +108,9 @@ public:
     // The row id the last successful INSERT on this thread gave its row.
     long long LastInsertedId();
 
+    // The engine that serves the open catalogue and its version ("PostgreSQL 15.18").
+    std::string EngineDescription();
+
     // Transactions belong to the calling thread's handle. Prefer CatalogueTransaction.
     bool InTransaction();
     void Begin();
@@ -115,11 +118,10 @@ public:
     void Rollback();
 
 private:
-    sqlite3* handle();
-    sqlite3_stmt* prepare(sqlite3* db, std::string_view sql, bool cache);
-    ResultSet firstStep(sqlite3* db, sqlite3_stmt* statement, std::string_view sql, bool cached);
+    CatalogueEngine& engine();
+    ResultSet run(std::string_view sql, std::span<const SqlValue> values, bool repeated);
 
-    std::shared_ptr<ConnectionState> m_state;
+    std::unique_ptr<CatalogueEngine> m_engine;
     BusyWait m_busyWait;
     std::string m_path;
     std::string m_openError;
@@ -140,6 +142,10 @@ private:
     bool m_savepoint = false;
     bool m_done = false;
 };
+
+// Whether a catalogue name is a server catalogue's connection URI ("postgresql://...") rather
+// than a file name. A URI is never taken for a file, nor a file name for a server.
+bool IsServerCatalogueName(std::string_view name);
 
 // The connection string for a catalogue path.
 std::string CatalogueConnectionString(std::string_view path);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
 #include <vector>
 
 namespace tunebay {
@@ -211,6 +212,309 @@ std::string TranslateJetSql(std::string_view statement) {
         ++pos;
     }
     return narrowGroupBy(std::move(out));
+}
+
+bool IsCaseFoldedColumn(std::string_view name) {
+    for (const std::string_view column :
+         {"sName", "sComment", "sPublishTime", "sImportTime", "sValue", "sID"})
+        if (equalsIgnoringCase(name, column))
+            return true;
+    return false;
+}
+
+namespace {
+
+enum class TokenKind { Space, Literal, Identifier, Word, Number, Mark, Symbol };
+
+struct Token {
+    TokenKind kind;
+    std::string_view text;
+};
+
+std::vector<Token> tokenize(std::string_view text) {
+    std::vector<Token> tokens;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const char c = text[pos];
+        size_t end = pos + 1;
+        TokenKind kind = TokenKind::Symbol;
+        if (isSpace(c)) {
+            while (end < text.size() && isSpace(text[end]))
+                ++end;
+            kind = TokenKind::Space;
+        } else if (c == '\'' || c == '"') {
+            while (end < text.size()) {
+                if (text[end] == c) {
+                    if (end + 1 < text.size() && text[end + 1] == c) {
+                        end += 2;
+                        continue;
+                    }
+                    ++end;
+                    break;
+                }
+                ++end;
+            }
+            kind = c == '\'' ? TokenKind::Literal : TokenKind::Identifier;
+        } else if (std::isdigit(static_cast<unsigned char>(c))) {
+            while (end < text.size() && (isWordChar(text[end]) || text[end] == '.'))
+                ++end;
+            kind = TokenKind::Number;
+        } else if (isWordChar(c)) {
+            while (end < text.size() && isWordChar(text[end]))
+                ++end;
+            kind = TokenKind::Word;
+        } else if (c == '?') {
+            kind = TokenKind::Mark;
+        } else if (end < text.size() &&
+                   (std::string_view("<>!|").find(c) != std::string_view::npos) &&
+                   (text[end] == '=' || text[end] == '>' || text[end] == '|')) {
+            ++end;
+        }
+        tokens.push_back({kind, text.substr(pos, end - pos)});
+        pos = end;
+    }
+    return tokens;
+}
+
+bool isWord(const Token& token, std::string_view word) {
+    return token.kind == TokenKind::Word && equalsIgnoringCase(token.text, word);
+}
+
+// The next token after `i` that is not space (tokens.size() when none).
+size_t nextSignificant(const std::vector<Token>& tokens, size_t i) {
+    ++i;
+    while (i < tokens.size() && tokens[i].kind == TokenKind::Space)
+        ++i;
+    return i;
+}
+
+// A column reference starting at `i`: "name" or "table.name". Returns the index after it (i
+// when there is none).
+size_t columnReference(const std::vector<Token>& tokens, size_t i) {
+    if (i >= tokens.size() || tokens[i].kind != TokenKind::Word)
+        return i;
+    if (i + 2 < tokens.size() && tokens[i + 1].text == "." && tokens[i + 2].kind == TokenKind::Word)
+        return i + 3;
+    return i + 1;
+}
+
+// An ORDER BY list being written at a parenthesis depth: each of its terms gets the NULL order
+// SQLite gives it.
+struct OrderList {
+    int depth = 0;
+    bool descending = false;
+    bool hasNulls = false;
+    bool termStart = true;
+    bool foldable = false; // a case-folded column may be ordered by its lower case
+};
+
+} // namespace
+
+std::string TranslateJetSqlForServer(std::string_view statement) {
+    const std::string jet = TranslateJetSql(statement);
+    const std::vector<Token> tokens = tokenize(jet);
+    std::string out;
+    out.reserve(jet.size() + 32);
+    int marks = 0;
+    int depth = 0;
+    bool assigning = false; // between SET and the end of its list, "=" assigns
+    std::vector<OrderList> orders;
+    // Per parenthesis depth: whether its query is DISTINCT or a compound one, whose ORDER BY
+    // may name only the result's columns.
+    std::vector<bool> plainQuery(1, true);
+    // Per open parenthesis: whether it holds a derived table ("FROM (SELECT ...)"), which the
+    // server wants named.
+    std::vector<bool> derived;
+    int derivedTables = 0;
+
+    auto closeTerm = [&] {
+        OrderList& order = orders.back();
+        if (!order.hasNulls)
+            out += order.descending ? " NULLS LAST" : " NULLS FIRST";
+        order.descending = false;
+        order.hasNulls = false;
+        order.termStart = true;
+    };
+    auto endsOrderList = [&](const Token& token) {
+        if (orders.empty() || orders.back().depth != depth)
+            return false;
+        return token.text == ")" || token.text == ";" || isWord(token, "LIMIT") ||
+               isWord(token, "OFFSET") || isWord(token, "UNION") || isWord(token, "EXCEPT") ||
+               isWord(token, "INTERSECT") || isWord(token, "FETCH") || isWord(token, "FOR");
+    };
+    auto trimTrailingSpace = [&](std::string& text, std::string& space) {
+        size_t end = text.size();
+        while (end > 0 && isSpace(text[end - 1]))
+            --end;
+        space = text.substr(end);
+        text.resize(end);
+    };
+
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        const Token& token = tokens[i];
+        if (endsOrderList(token)) {
+            std::string space;
+            trimTrailingSpace(out, space);
+            closeTerm();
+            out += space;
+            orders.pop_back();
+        }
+        if (token.kind == TokenKind::Mark) {
+            out += "$" + std::to_string(++marks);
+            continue;
+        }
+        if (token.kind != TokenKind::Space && !orders.empty() && orders.back().depth == depth &&
+            token.text != ",") {
+            const bool start = orders.back().termStart;
+            orders.back().termStart = false;
+            // A term that is a case-folded column alone orders as SQLite's NOCASE does.
+            const size_t after = columnReference(tokens, i);
+            if (start && orders.back().foldable && after > i &&
+                IsCaseFoldedColumn(tokens[after - 1].text)) {
+                const size_t next = nextSignificant(tokens, after - 1);
+                if (next >= tokens.size() || tokens[next].text == "," || tokens[next].text == ")" ||
+                    tokens[next].text == ";" || isWord(tokens[next], "ASC") ||
+                    isWord(tokens[next], "DESC") || isWord(tokens[next], "LIMIT") ||
+                    isWord(tokens[next], "OFFSET")) {
+                    out += "lower(";
+                    for (size_t k = i; k < after; ++k)
+                        out += tokens[k].text;
+                    out += ")";
+                    i = after - 1;
+                    continue;
+                }
+            }
+        }
+        if (token.kind == TokenKind::Symbol) {
+            if (token.text == "(") {
+                ++depth;
+                plainQuery.resize(depth + 1);
+                plainQuery[depth] = true;
+                size_t before = i;
+                while (before > 0 && tokens[before - 1].kind == TokenKind::Space)
+                    --before;
+                const size_t inside = nextSignificant(tokens, i);
+                derived.push_back(
+                    before > 0 &&
+                    (isWord(tokens[before - 1], "FROM") || isWord(tokens[before - 1], "JOIN")) &&
+                    inside < tokens.size() && isWord(tokens[inside], "SELECT"));
+            } else if (token.text == ")") {
+                --depth;
+                const bool named = !derived.empty() && derived.back();
+                if (!derived.empty())
+                    derived.pop_back();
+                const size_t next = nextSignificant(tokens, i);
+                bool aliased = false;
+                if (next < tokens.size() && tokens[next].kind == TokenKind::Word) {
+                    aliased = true;
+                    for (const std::string_view keyword :
+                         {"WHERE", "GROUP", "ORDER", "LIMIT", "OFFSET", "UNION", "EXCEPT",
+                          "INTERSECT", "INNER", "LEFT", "RIGHT", "CROSS", "FULL", "NATURAL", "JOIN",
+                          "ON", "HAVING", "WINDOW"})
+                        aliased = aliased && !isWord(tokens[next], keyword);
+                }
+                if (named && !aliased) {
+                    out += ") AS tb_derived" + std::to_string(++derivedTables);
+                    continue;
+                }
+            } else if (token.text == "," && !orders.empty() && orders.back().depth == depth) {
+                closeTerm();
+            }
+            out += token.text;
+            continue;
+        }
+        if (token.kind != TokenKind::Word) {
+            out += token.text;
+            continue;
+        }
+        if (!orders.empty() && orders.back().depth == depth) {
+            if (isWord(token, "DESC"))
+                orders.back().descending = true;
+            else if (isWord(token, "NULLS"))
+                orders.back().hasNulls = true;
+        }
+        if (isWord(token, "ORDER")) {
+            const size_t by = nextSignificant(tokens, i);
+            if (by < tokens.size() && isWord(tokens[by], "BY")) {
+                for (; i <= by; ++i)
+                    out += tokens[i].text;
+                --i;
+                orders.push_back({depth, false, false, true, plainQuery[depth]});
+                continue;
+            }
+        }
+        if (isWord(token, "SELECT")) {
+            const size_t next = nextSignificant(tokens, i);
+            if (next < tokens.size() && isWord(tokens[next], "DISTINCT"))
+                plainQuery[depth] = false;
+        } else if (isWord(token, "UNION") || isWord(token, "EXCEPT") ||
+                   isWord(token, "INTERSECT")) {
+            plainQuery[depth] = false;
+        }
+        if (isWord(token, "SET"))
+            assigning = true;
+        else if (isWord(token, "WHERE") || isWord(token, "FROM") || isWord(token, "RETURNING"))
+            assigning = false;
+        if (isWord(token, "TRUE") || isWord(token, "FALSE")) {
+            out += isWord(token, "TRUE") ? "1" : "0";
+            continue;
+        }
+        if (isWord(token, "LIKE")) {
+            out += "ILIKE";
+            continue;
+        }
+        if (isWord(token, "IFNULL") && i + 1 < tokens.size() && tokens[i + 1].text == "(") {
+            out += "COALESCE";
+            continue;
+        }
+        // A case-folded column compared with one simple operand.
+        const size_t afterColumn = columnReference(tokens, i);
+        if (!assigning && afterColumn > i && IsCaseFoldedColumn(tokens[afterColumn - 1].text) &&
+            !(i > 0 && tokens[i - 1].text == ".")) {
+            const size_t op = nextSignificant(tokens, afterColumn - 1);
+            if (op < tokens.size() &&
+                (tokens[op].text == "=" || tokens[op].text == "<>" || tokens[op].text == "!=")) {
+                const size_t operand = nextSignificant(tokens, op);
+                size_t afterOperand = operand;
+                if (operand < tokens.size() && (tokens[operand].kind == TokenKind::Literal ||
+                                                tokens[operand].kind == TokenKind::Mark))
+                    afterOperand = operand + 1;
+                else
+                    afterOperand = columnReference(tokens, operand);
+                const size_t following = afterOperand < tokens.size()
+                                             ? nextSignificant(tokens, afterOperand - 1)
+                                             : tokens.size();
+                // Only when the operand stands alone (not "sName = 'a' || x").
+                const bool alone = following >= tokens.size() ||
+                                   tokens[following].kind == TokenKind::Word ||
+                                   tokens[following].text == ")" || tokens[following].text == "," ||
+                                   tokens[following].text == ";";
+                if (afterOperand > operand && alone) {
+                    out += "lower(";
+                    for (size_t k = i; k < afterColumn; ++k)
+                        out += tokens[k].text;
+                    out += ") ";
+                    out += tokens[op].text;
+                    out += " lower(";
+                    for (size_t k = operand; k < afterOperand; ++k)
+                        out += tokens[k].kind == TokenKind::Mark ? "$" + std::to_string(++marks)
+                                                                 : std::string(tokens[k].text);
+                    out += " COLLATE \"C\")";
+                    i = afterOperand - 1;
+                    continue;
+                }
+            }
+        }
+        out += token.text;
+    }
+    while (!orders.empty()) {
+        std::string space;
+        trimTrailingSpace(out, space);
+        closeTerm();
+        out += space;
+        orders.pop_back();
+    }
+    return out;
 }
 
 } // namespace tunebay

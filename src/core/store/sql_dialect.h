@@ -18,4 +18,17 @@ namespace tunebay {
 // groups a million rows by three names it need not compare).
 std::string TranslateJetSql(std::string_view statement);
 
+// The same statement for a PostgreSQL catalogue, whose text columns are of the "C" collation
+// (byte order of UTF-8, as SQLite compares):
+// - "?" marks become "$1", "$2", ...; TRUE and FALSE become 1 and 0 (the flags are integers);
+// - LIKE ignores ASCII case only, as SQLite's: ILIKE under the "C" collation folds A-Z alone;
+// - a comparison of a column that compares without ASCII case (IsCaseFoldedColumn) with a
+//   literal, a mark or another column compares both sides in lower case of that collation;
+// - NULLs sort first ascending and last descending, as in SQLite;
+// - IFNULL becomes COALESCE. FIRST, TOTAL and INSTR are functions of the server catalogue.
+std::string TranslateJetSqlForServer(std::string_view statement);
+
+// Whether a column of the catalogue compares its text without ASCII case (sName, sValue, ...).
+bool IsCaseFoldedColumn(std::string_view name);
+
 } // namespace tunebay

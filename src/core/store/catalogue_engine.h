@@ -1,0 +1,58 @@
+#pragma once
+
+#include "store/catalogue_connection.h"
+
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace tunebay {
+
+// The rows of one statement being read, standing on a row. Each engine reads its own results;
+// the connection's ResultSet reads through this.
+class EngineRows {
+public:
+    virtual ~EngineRows() = default;
+    // Moves to the next row; false when there is none (the rows are then spent).
+    virtual bool Next() = 0;
+    virtual int ColumnCount() const = 0;
+    // The name as the statement or the schema spells it.
+    virtual std::string ColumnName(int column) const = 0;
+    virtual bool IsNull(int column) const = 0;
+    virtual long long GetInt64(int column) const = 0;
+    virtual double GetDouble(int column) const = 0;
+    virtual std::string GetText(int column) const = 0;
+};
+
+// One open catalogue in one database engine. Statements arrive in the catalogue's historical
+// dialect; each engine translates them for itself. Safe to use from several threads: each
+// thread works on its own session, so transactions belong to the calling thread.
+class CatalogueEngine {
+public:
+    virtual ~CatalogueEngine() = default;
+
+    virtual bool IsReadOnly() const = 0;
+    // Lets readers and a writer work at once where the engine needs to be told so.
+    virtual void EnableConcurrentAccess() = 0;
+
+    // Runs one statement with `values` bound to its "?" marks. `repeated` marks a statement
+    // that comes again with other values and is worth keeping prepared. Returns the rows
+    // standing on the first one, or nothing when there are none. Throws CatalogueError.
+    virtual std::unique_ptr<EngineRows> Run(std::string_view sql, std::span<const SqlValue> values,
+                                            bool repeated) = 0;
+
+    virtual int ChangedRows() = 0;
+    virtual long long LastInsertedId() = 0;
+    virtual bool InTransaction() = 0;
+    virtual void Begin() = 0;
+
+    // The engine and its version, as `info` shows them ("SQLite 3.40.1").
+    virtual std::string Description() = 0;
+};
+
+// A number of a floating-point column as text: whole numbers without a fraction ("1234", not
+// "1234.0"), others in the shortest form that reads back to the same value.
+std::string FloatingPointText(double value);
+
+} // namespace tunebay

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "store/catalogue_connection.h"
+
+#include <string>
+
+namespace tunebay {
+
+// Makes a new catalogue in the server database that `connection` has open: the tables, indexes,
+// views and standard rows of the catalogue template file at `templatePath`, with the column
+// types, collation and functions the server needs to answer the catalogue's statements as
+// SQLite does. All or nothing, in one transaction.
+//
+// A database holding any table or view that is not a catalogue's is refused. One that already
+// holds a catalogue is refused unless `replace` is set; then only the catalogue's own tables,
+// views and functions are dropped first. False with `reason` set on refusal or failure.
+bool CreateServerCatalogue(CCatalogueConnection& connection, const std::string& templatePath,
+                           bool replace, std::string& reason);
+
+} // namespace tunebay
