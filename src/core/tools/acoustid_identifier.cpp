@@ -87,7 +87,9 @@ bool AcoustIdIdentifier::candidatesOf(const IdentifiedItem& item,
             return true;
     }
 
-    const AudioFingerprint fingerprint = FingerprintFile(item.fullPath);
+    const AudioFingerprint fingerprint = FingerprintFile(item.fullPath, m_stopRequested);
+    if (fingerprint.stopped)
+        return false; // the run ends with the item as it was
     if (!fingerprint.ok) {
         reportFailure(item, "TRM generation failed", outcome);
         outcome.failed = true;
@@ -117,7 +119,7 @@ void AcoustIdIdentifier::storeTrackId(const IdentifiedItem& item, const std::str
 
 IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
     IdentificationOutcome outcome;
-    if (item.mediaType != 1 || !m_client)
+    if (!IsFingerprintableMediaType(item.mediaType) || !m_client)
         return outcome;
     std::vector<AcoustIdCandidate> candidates;
     std::string storedTrackId;
