@@ -9,6 +9,7 @@
 #include "tools/acoustic_duplicates.h"
 #include "tools/audio_fingerprint.h"
 
+#include "support/encoded_audio.h"
 #include "support/programs.h"
 #include "support/temp_dir.h"
 #include "support/tone_mp3.h"
@@ -63,15 +64,18 @@ void compareFlac(int files) {
     test::TempDir dir;
     std::vector<std::string> paths;
     for (int i = 0; i < files; ++i) {
-        const std::string wav = dir.file("r" + std::to_string(i) + ".wav").string();
-        const std::string flac = dir.file("r" + std::to_string(i) + ".flac").string();
-        if (!test::makeRecording(wav, i + 1, kSeconds) ||
-            test::runProgram({"flac", "-s", "-f", "-o", flac, wav}).status != 0) {
+        const std::filesystem::path wav = dir.file("r" + std::to_string(i) + ".wav");
+        const std::filesystem::path flac =
+            test::MakeRecording(wav, i + 1, kSeconds)
+                ? test::EncodeAudio(dir.path(), "r" + std::to_string(i) + ".flac",
+                                    {.format = AudioFormat::Flac, .source = wav})
+                : std::filesystem::path();
+        if (flac.empty()) {
             std::printf("FLAC fingerprints: skipped, the files could not be made\n");
             return;
         }
         std::filesystem::remove(wav);
-        paths.push_back(flac);
+        paths.push_back(flac.string());
     }
     int ours = 0;
     int theirs = 0;

@@ -2,6 +2,7 @@
 // from one generated 20-second recording, against the fingerprinter's own command-line tool.
 #include "support/catalogue_builder.h"
 #include "support/cli_runner.h"
+#include "support/encoded_audio.h"
 #include "support/programs.h"
 #include "support/temp_catalogue.h"
 #include "tools/audio_fingerprint.h"
@@ -10,6 +11,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <filesystem>
 #include <future>
 #include <map>
 #include <memory>
@@ -28,36 +30,23 @@ constexpr int kSeconds = 20;
 struct Format {
     std::string name;
     std::string file;
-    std::vector<std::string> encoder; // "IN" and "OUT" stand for the recording and the result
+    AudioFormat format;
 };
 
 const std::vector<Format>& formats() {
     static const std::vector<Format> table = {
-        {"FLAC", "a.flac", {"flac", "-s", "-f", "-o", "OUT", "IN"}},
-        {"MP3",
-         "a.mp3",
-         {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", "IN", "-c:a", "libmp3lame", "-b:a",
-          "128k", "OUT"}},
-        {"Opus", "a.opus", {"opusenc", "--quiet", "IN", "OUT"}},
-        {"Ogg Vorbis", "a.ogg", {"oggenc", "-Q", "-o", "OUT", "IN"}},
-        {"AAC in MP4",
-         "a.m4a",
-         {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", "IN", "-c:a", "aac", "-b:a", "128k",
-          "OUT"}},
-        {"ALAC in MP4",
-         "alac.m4a",
-         {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", "IN", "-c:a", "alac", "OUT"}},
-        {"WAV", "a.wav", {"cp", "IN", "OUT"}},
-        {"AIFF",
-         "a.aiff",
-         {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", "IN", "-c:a", "pcm_s16be", "OUT"}},
-        {"WavPack", "a.wv", {"wavpack", "-q", "-y", "IN", "-o", "OUT"}},
-        {"WMA",
-         "a.wma",
-         {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", "IN", "-c:a", "wmav2", "-b:a", "128k",
-          "OUT"}},
+        {"FLAC", "a.flac", AudioFormat::Flac},
+        {"MP3", "a.mp3", AudioFormat::Mpeg},
+        {"Opus", "a.opus", AudioFormat::Opus},
+        {"Ogg Vorbis", "a.ogg", AudioFormat::OggVorbis},
+        {"AAC in MP4", "a.m4a", AudioFormat::Aac},
+        {"ALAC in MP4", "alac.m4a", AudioFormat::Alac},
+        {"WAV", "a.wav", AudioFormat::Wav},
+        {"AIFF", "a.aiff", AudioFormat::Aiff},
+        {"WavPack", "a.wv", AudioFormat::WavPack},
+        {"WMA", "a.wma", AudioFormat::Wma},
         // The content decides, not the name.
-        {"FLAC named .mp3", "flac-named.mp3", {"flac", "-s", "-f", "-o", "OUT", "IN"}},
+        {"FLAC named .mp3", "flac-named.mp3", AudioFormat::Flac},
     };
     return table;
 }
@@ -74,35 +63,31 @@ struct Encoded {
 Encoded& encoded() {
     static const std::unique_ptr<Encoded> files = [] {
         auto made = std::make_unique<Encoded>();
-        for (const char* program :
-             {"ffmpeg", "fpcalc", "flac", "opusenc", "oggenc", "wavpack", "cp"})
+        for (const char* program : {"ffmpeg", "fpcalc", "flac", "opusenc", "oggenc", "wavpack"})
             if (made->missing.empty() && !test::onPath(program))
                 made->missing = program;
         if (!made->missing.empty())
             return made;
         // The recording and, for telling apart, another one.
-        if (!test::makeRecording(made->path("source.wav"), 1, kSeconds) ||
-            !test::makeRecording(made->path("other.wav"), 2, kSeconds) ||
-            runProgram(
-                {"flac", "-s", "-f", "-o", made->path("other.flac"), made->path("other.wav")})
-                    .status != 0) {
+        const std::filesystem::path source = made->dir.file("source.wav");
+        const std::filesystem::path other = made->dir.file("other.wav");
+        if (!test::MakeRecording(source, 1, kSeconds) || !test::MakeRecording(other, 2, kSeconds) ||
+            test::EncodeAudio(made->dir.path(), "other.flac",
+                              {.format = AudioFormat::Flac, .source = other})
+                .empty()) {
             made->failed = "making the recordings";
             return made;
         }
         // The encoders side by side: the test waits for the slowest only.
-        std::vector<std::future<int>> runs;
-        for (const Format& format : formats()) {
-            std::vector<std::string> arguments;
-            for (const std::string& argument : format.encoder)
-                arguments.push_back(argument == "IN"    ? made->path("source.wav")
-                                    : argument == "OUT" ? made->path(format.file)
-                                                        : argument);
-            runs.push_back(std::async(std::launch::async,
-                                      [arguments] { return runProgram(arguments).status; }));
-        }
+        std::vector<std::future<std::filesystem::path>> runs;
+        for (const Format& format : formats())
+            runs.push_back(std::async(std::launch::async, [&made, &format, source] {
+                return test::EncodeAudio(made->dir.path(), format.file,
+                                         {.format = format.format, .source = source});
+            }));
         for (size_t i = 0; i < runs.size(); ++i)
-            if (runs[i].get() != 0)
-                made->failed = formats()[i].encoder[0] + " (" + formats()[i].name + ")";
+            if (runs[i].get().empty())
+                made->failed = "encoding " + formats()[i].name;
         return made;
     }();
     return *files;

@@ -55,18 +55,4 @@ bool onPath(const std::string& program) {
     return false;
 }
 
-bool makeRecording(const std::string& wavPath, int seed, int seconds) {
-    const std::string length = std::to_string(seconds);
-    const std::string tones = "aevalsrc=0.3*sin(2*PI*t*(300+200*sin(0.7*t)))+0.3*sin(2*PI*t*" +
-                              std::to_string(180 + 40 * seed) + "*pow(2\\,mod(floor(t*2)*" +
-                              std::to_string(5 + 2 * seed) + "\\,12)/12)):s=44100:d=" + length;
-    const std::string noise =
-        "anoisesrc=d=" + length + ":c=pink:a=0.08:r=44100:seed=" + std::to_string(seed);
-    return runProgram({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i", tones, "-f",
-                       "lavfi", "-i", noise, "-filter_complex",
-                       "[0][1]amix=inputs=2:normalize=0,aformat=channel_layouts=stereo", "-c:a",
-                       "pcm_s16le", wavPath})
-               .status == 0;
-}
-
 } // namespace tunebay::test

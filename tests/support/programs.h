@@ -18,10 +18,4 @@ ProgramRun runProgram(const std::vector<std::string>& arguments);
 // Whether `program` is an executable file in one of the path's folders.
 bool onPath(const std::string& program);
 
-// A varied, never silent recording of `seconds` seconds, 44.1 kHz stereo, as a WAV file made by
-// ffmpeg: a gliding tone, a tune that steps every half second and pink noise, all picked by
-// `seed`, so that every part of it (and every seed) fingerprints differently. False when ffmpeg
-// failed.
-bool makeRecording(const std::string& wavPath, int seed, int seconds);
-
 } // namespace tunebay::test

@@ -1,5 +1,6 @@
 #include "tools/acoustid_identifier.h"
 
+#include "import/audio_format.h"
 #include "store/optional_values.h"
 #include "tools/audio_fingerprint.h"
 #include "tools/identification_scoring.h"
@@ -119,7 +120,7 @@ void AcoustIdIdentifier::storeTrackId(const IdentifiedItem& item, const std::str
 
 IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
     IdentificationOutcome outcome;
-    if (!IsFingerprintableMediaType(item.mediaType) || !m_client)
+    if (!IsAudioMediaType(item.mediaType) || !m_client)
         return outcome;
     std::vector<AcoustIdCandidate> candidates;
     std::string storedTrackId;

@@ -25,15 +25,6 @@ inline constexpr int kFingerprintSeconds = 120;
 AudioFingerprint FingerprintFile(const std::string& path,
                                  const std::function<bool()>& stopRequested = {});
 
-// The media types (the catalogue's lMediaType) that hold audio a fingerprint can be made of:
-// 1 MPEG audio, 2 FLAC, 3 Ogg Vorbis, 4 Opus, 5 AAC and 6 ALAC in MP4, 7 WAV, 8 AIFF, 9 WavPack,
-// 10 Monkey's Audio, 11 WMA.
-inline constexpr int kFirstAudioMediaType = 1;
-inline constexpr int kLastAudioMediaType = 11;
-constexpr bool IsFingerprintableMediaType(int mediaType) {
-    return mediaType >= kFirstAudioMediaType && mediaType <= kLastAudioMediaType;
-}
-
 // The raw sub-fingerprints back from their compressed base64 form; empty when it does not decode.
 std::vector<uint32_t> DecodeFingerprint(const std::string& encoded);
 std::string EncodeFingerprint(const std::vector<uint32_t>& raw);

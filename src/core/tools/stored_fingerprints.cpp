@@ -1,5 +1,6 @@
 #include "tools/stored_fingerprints.h"
 
+#include "import/audio_format.h"
 #include "tools/audio_fingerprint.h"
 
 namespace tunebay {
@@ -7,8 +8,8 @@ namespace tunebay {
 namespace {
 
 std::string audioMediaCondition() {
-    return "tblMedia.lMediaType BETWEEN " + std::to_string(kFirstAudioMediaType) + " AND " +
-           std::to_string(kLastAudioMediaType);
+    return "tblMedia.lMediaType BETWEEN " + std::to_string(static_cast<int>(AudioFormat::Mpeg)) +
+           " AND " + std::to_string(kLastAudioFormat);
 }
 
 } // namespace
