@@ -21,9 +21,10 @@ class FingerprintCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand(
-            "fingerprint", "Print an MP3 file's length and acoustic fingerprint "
+            "fingerprint", "Print an audio file's length and acoustic fingerprint "
                            "(DURATION<TAB>FINGERPRINT), with --lookup also its AcoustID track id");
-        parser->add_option("FILE", m_file, "MP3 file")->required();
+        parser->add_option("FILE", m_file, "Audio file (MP3, FLAC, Ogg, Opus, M4A, WAV, ...)")
+            ->required();
         parser
             ->add_option("--lookup", m_catalogue,
                          "Look the fingerprint up with the lookup settings, for this catalogue")
@@ -79,7 +80,8 @@ public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand(
             "duplicates", "List items that are the same recording, by their acoustic "
-                          "fingerprints (made and stored for the MP3 items that have none yet)");
+                          "fingerprints (made and stored for the audio items that have none "
+                          "yet)");
         parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
         parser->add_flag("--acoustic", m_acoustic, "Compare acoustic fingerprints")->required();
         parser

@@ -24,8 +24,7 @@ constexpr size_t kPairsShown = 50;
 void CMainFrame::FindAcousticDuplicates() {
     if (!IsCatalogueOpen())
         return;
-    const int total =
-        m_connection.Execute("SELECT COUNT(*) FROM tblMedia WHERE lMediaType=1").GetInt(0);
+    const int total = CountFingerprintableMedia(m_connection);
     QProgressDialog progress(tr("Fingerprinting files..."), tr("Cancel"), 0, total, this);
     progress.setWindowTitle(tr("Tunebay"));
     progress.setWindowModality(Qt::WindowModal);

@@ -86,14 +86,29 @@ std::string AudioFormatExtension(AudioFormat format) {
     return "";
 }
 
+bool MakeRecording(const std::filesystem::path& wav, int seed, int seconds) {
+    const std::string length = std::to_string(seconds);
+    const std::string tones = "aevalsrc=0.3*sin(2*PI*t*(300+200*sin(0.7*t)))+0.3*sin(2*PI*t*" +
+                              std::to_string(180 + 40 * seed) + "*pow(2\\,mod(floor(t*2)*" +
+                              std::to_string(5 + 2 * seed) + "\\,12)/12)):s=44100:d=" + length;
+    const std::string noise =
+        "anoisesrc=d=" + length + ":c=pink:a=0.08:r=44100:seed=" + std::to_string(seed);
+    return run("ffmpeg -nostdin -hide_banner -loglevel error -y -f lavfi -i " + ShellQuoted(tones) +
+               " -f lavfi -i " + ShellQuoted(noise) +
+               " -filter_complex "
+               "'[0][1]amix=inputs=2:normalize=0,aformat=channel_layouts=stereo' -c:a pcm_s16le " +
+               ShellQuoted(wav.string()));
+}
+
 std::filesystem::path EncodeAudio(const std::filesystem::path& dir, const std::string& name,
                                   const AudioRecipe& recipe) {
     const std::filesystem::path target = dir / name;
     if (recipe.format == AudioFormat::MonkeysAudio || recipe.format == AudioFormat::None ||
         !haveProgram("ffmpeg"))
         return {};
-    // The source: a tone of the recipe's length, rate, channels and sample width.
-    const std::filesystem::path source = dir / (name + ".source.wav");
+    // The source: the recipe's file, or a tone of its length, rate, channels and sample width.
+    const bool toneSource = recipe.source.empty();
+    const std::filesystem::path source = toneSource ? dir / (name + ".source.wav") : recipe.source;
     const std::string ffmpeg = "ffmpeg -nostdin -hide_banner -loglevel error -y ";
     const std::string tone =
         ffmpeg + "-f lavfi -i " +
@@ -101,7 +116,7 @@ std::filesystem::path EncodeAudio(const std::filesystem::path& dir, const std::s
                     ":r=" + std::to_string(recipe.sampleRate)) +
         " -ac " + std::to_string(recipe.channels) + " -c:a " +
         pcmCodec(recipe.bitsPerSample, false) + " ";
-    if (!run(tone + ShellQuoted(source.string())))
+    if (toneSource && !run(tone + ShellQuoted(source.string())))
         return {};
 
     std::string command;
@@ -159,7 +174,8 @@ std::filesystem::path EncodeAudio(const std::filesystem::path& dir, const std::s
     }
     }
     const bool made = run(command);
-    std::filesystem::remove(source);
+    if (toneSource)
+        std::filesystem::remove(source);
     return made && std::filesystem::exists(target) ? target : std::filesystem::path();
 }
 

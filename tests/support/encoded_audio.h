@@ -20,7 +20,16 @@ struct AudioRecipe {
     // Tags by plain names: "title", "artist", "album", "albumartist", "date", "genre", "comment".
     // Each is written under the format's own key.
     std::vector<std::pair<std::string, std::string>> tags = {};
+    // A WAV file to encode instead of the tone (left in place); its own length, rate, channels
+    // and sample width then count, not the recipe's.
+    std::filesystem::path source = {};
 };
+
+// A recording that is never silent and keeps changing, for fingerprints: a gliding
+// tone, a tune that steps every half second and pink noise, 44.1 kHz stereo, all picked by
+// `seed`, so that every part of it (and every seed) fingerprints differently. Written as a WAV
+// file by ffmpeg; false when that failed.
+bool MakeRecording(const std::filesystem::path& wav, int seed, int seconds);
 
 // Encodes a tone of the recipe into `dir / name`: ffmpeg for MP3, AAC and ALAC in MP4, WAV, AIFF
 // and WMA; flac, oggenc, opusenc and wavpack for theirs. Returns the path, or an empty one when

@@ -1,5 +1,6 @@
 #include "tools/acoustid_identifier.h"
 
+#include "import/audio_format.h"
 #include "store/optional_values.h"
 #include "tools/audio_fingerprint.h"
 #include "tools/identification_scoring.h"
@@ -87,7 +88,9 @@ bool AcoustIdIdentifier::candidatesOf(const IdentifiedItem& item,
             return true;
     }
 
-    const AudioFingerprint fingerprint = FingerprintFile(item.fullPath);
+    const AudioFingerprint fingerprint = FingerprintFile(item.fullPath, m_stopRequested);
+    if (fingerprint.stopped)
+        return false; // the run ends with the item as it was
     if (!fingerprint.ok) {
         reportFailure(item, "TRM generation failed", outcome);
         outcome.failed = true;
@@ -117,7 +120,7 @@ void AcoustIdIdentifier::storeTrackId(const IdentifiedItem& item, const std::str
 
 IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
     IdentificationOutcome outcome;
-    if (item.mediaType != 1 || !m_client)
+    if (!IsAudioMediaType(item.mediaType) || !m_client)
         return outcome;
     std::vector<AcoustIdCandidate> candidates;
     std::string storedTrackId;

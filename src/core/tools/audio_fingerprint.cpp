@@ -1,120 +1,70 @@
 #include "tools/audio_fingerprint.h"
 
-#include "import/mpeg_header_reader.h"
+#include "tools/audio_decoder.h"
 
 #include <chromaprint.h>
-#include <mpg123.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
+#include <algorithm>
+#include <cmath>
 #include <memory>
-#include <mutex>
+#include <utility>
 
 namespace tunebay {
 
 namespace {
 
-// The decoder library wants one process-wide initialisation.
-void initDecoder() {
-    static std::once_flag once;
-    std::call_once(once, [] { mpg123_init(); });
-}
-
-struct DecoderDeleter {
-    void operator()(mpg123_handle* handle) const {
-        mpg123_close(handle);
-        mpg123_delete(handle);
-    }
-};
 struct ContextDeleter {
     void operator()(ChromaprintContext* context) const { chromaprint_free(context); }
 };
 
 } // namespace
 
-AudioFingerprint FingerprintFile(const std::string& path) {
+AudioFingerprint FingerprintFile(const std::string& path,
+                                 const std::function<bool()>& stopRequested) {
     AudioFingerprint result;
-    // The system's reason ("No such file or directory") says more than "no MPEG audio frame".
-    if (const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC); descriptor < 0) {
-        result.errorNumber = errno;
-        result.error = std::strerror(errno);
+    const auto stop = [&result](const std::string& why) {
+        result.stopped = true;
+        result.error = why;
         return result;
-    } else {
-        ::close(descriptor);
-    }
-    MpegHeaderReader header;
-    if (header.Open(path) != MpegHeaderReader::kOpened) {
-        result.error = "no MPEG audio frame";
-        return result;
-    }
-    result.duration = header.Length();
-    if (result.duration <= 0) {
-        result.error = "no playing length";
-        return result;
-    }
-
-    initDecoder();
-    int status = MPG123_OK;
-    std::unique_ptr<mpg123_handle, DecoderDeleter> decoder(mpg123_new(nullptr, &status));
-    if (!decoder) {
-        result.error = "cannot start the MP3 decoder";
-        return result;
-    }
-    mpg123_param(decoder.get(), MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
-    // Signed 16-bit output at the file's own rate and channels.
-    mpg123_format_none(decoder.get());
-    const long* rates = nullptr;
-    size_t rateCount = 0;
-    mpg123_rates(&rates, &rateCount);
-    for (size_t i = 0; i < rateCount; ++i)
-        mpg123_format(decoder.get(), rates[i], MPG123_MONO | MPG123_STEREO, MPG123_ENC_SIGNED_16);
-    if (mpg123_open(decoder.get(), path.c_str()) != MPG123_OK) {
-        result.error = "cannot open the file for decoding";
-        return result;
-    }
-    long rate = 0;
-    int channels = 0;
-    int encoding = 0;
-    if (mpg123_getformat(decoder.get(), &rate, &channels, &encoding) != MPG123_OK || rate <= 0) {
-        result.error = "cannot decode the audio";
-        return result;
-    }
-
+    };
     std::unique_ptr<ChromaprintContext, ContextDeleter> context(
         chromaprint_new(CHROMAPRINT_ALGORITHM_DEFAULT));
-    if (!context || !chromaprint_start(context.get(), static_cast<int>(rate), channels)) {
+    if (!context) {
         result.error = "cannot start the fingerprinter";
         return result;
     }
-    const long long wanted = static_cast<long long>(rate) * kFingerprintSeconds * channels;
+    // The decoder hands over exactly what the fingerprinter listens to (11025 Hz mono).
+    const int rate = chromaprint_get_sample_rate(context.get());
+    const int channels = chromaprint_get_num_channels(context.get());
+    AudioDecoder decoder;
+    if (!decoder.Open(path, rate, channels, stopRequested)) {
+        if (stopRequested && stopRequested())
+            return stop("stopped");
+        result.errorNumber = decoder.ErrorNumber();
+        result.error = decoder.Error();
+        return result;
+    }
+    if (!chromaprint_start(context.get(), rate, channels)) {
+        result.error = "cannot start the fingerprinter";
+        return result;
+    }
+    const long long wanted = static_cast<long long>(rate) * kFingerprintSeconds;
     long long fed = 0;
-    std::vector<unsigned char> buffer(32768);
-    while (fed < wanted) {
-        size_t done = 0;
-        status = mpg123_read(decoder.get(), buffer.data(), buffer.size(), &done);
-        if (status == MPG123_NEW_FORMAT) {
-            long newRate = 0;
-            int newChannels = 0;
-            mpg123_getformat(decoder.get(), &newRate, &newChannels, &encoding);
-            if (newRate != rate || newChannels != channels)
-                break; // a stream that changes format midway: fingerprint what came before
-            continue;
+    bool refused = false;
+    const AudioDecoder::End end = decoder.Decode([&](const int16_t* samples, size_t frames) {
+        const long long taken = std::min(static_cast<long long>(frames), wanted - fed);
+        if (!chromaprint_feed(context.get(), samples, static_cast<int>(taken * channels))) {
+            refused = true;
+            return false;
         }
-        long long samples = static_cast<long long>(done / sizeof(int16_t));
-        if (samples > wanted - fed)
-            samples = (wanted - fed) / channels * channels;
-        if (samples > 0 &&
-            !chromaprint_feed(context.get(), reinterpret_cast<const int16_t*>(buffer.data()),
-                              static_cast<int>(samples))) {
-            result.error = "the fingerprinter refused the audio";
-            return result;
-        }
-        fed += samples;
-        if (status != MPG123_OK)
-            break; // the end of the stream, or frames it cannot decode further on
+        fed += taken;
+        return fed < wanted;
+    });
+    if (end == AudioDecoder::End::Stopped)
+        return stop("stopped");
+    if (refused) {
+        result.error = "the fingerprinter refused the audio";
+        return result;
     }
     if (fed == 0 || !chromaprint_finish(context.get())) {
         result.error = "no audio could be decoded";
@@ -123,11 +73,21 @@ AudioFingerprint FingerprintFile(const std::string& path) {
     uint32_t* raw = nullptr;
     int rawSize = 0;
     if (!chromaprint_get_raw_fingerprint(context.get(), &raw, &rawSize) || rawSize <= 0) {
+        chromaprint_dealloc(raw);
         result.error = "the audio is too short for a fingerprint";
         return result;
     }
-    result.raw.assign(raw, raw + rawSize);
+    std::vector<uint32_t> subFingerprints(raw, raw + rawSize);
     chromaprint_dealloc(raw);
+    const double seconds = decoder.DurationSeconds();
+    if (stopRequested && stopRequested())
+        return stop("stopped");
+    result.duration = seconds > 0 ? static_cast<int>(std::lround(seconds)) : 0;
+    if (result.duration <= 0) {
+        result.error = "no playing length";
+        return result;
+    }
+    result.raw = std::move(subFingerprints);
     result.fingerprint = EncodeFingerprint(result.raw);
     result.ok = !result.fingerprint.empty();
     if (!result.ok)

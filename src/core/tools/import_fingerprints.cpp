@@ -21,7 +21,7 @@ public:
     FileFingerprint operator()(const std::string& path,
                                const std::function<bool()>& stopRequested) {
         FileFingerprint result;
-        const AudioFingerprint fingerprint = FingerprintFile(path);
+        const AudioFingerprint fingerprint = FingerprintFile(path, stopRequested);
         if (!fingerprint.ok)
             return result;
         result.raw = fingerprint.fingerprint;

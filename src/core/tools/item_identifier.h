@@ -8,7 +8,7 @@ namespace tunebay {
 // accepted candidate replaces.
 struct IdentifiedItem {
     long mediaId = 0;
-    int mediaType = 0; // only 1 (MP3) is identified; other media are skipped
+    int mediaType = 0; // only audio (1 to 11) is identified; other media are skipped
     std::string fullPath;
     std::string fileName;
     int lengthSeconds = 0;

@@ -1,8 +1,18 @@
 #include "tools/stored_fingerprints.h"
 
+#include "import/audio_format.h"
 #include "tools/audio_fingerprint.h"
 
 namespace tunebay {
+
+namespace {
+
+std::string audioMediaCondition() {
+    return "tblMedia.lMediaType BETWEEN " + std::to_string(static_cast<int>(AudioFormat::Mpeg)) +
+           " AND " + std::to_string(kLastAudioFormat);
+}
+
+} // namespace
 
 void StoreRawFingerprint(CCatalogueConnection& connection, int mediaId,
                          const std::string& encoded) {
@@ -12,6 +22,11 @@ void StoreRawFingerprint(CCatalogueConnection& connection, int mediaId,
     value.kind = kValueText;
     value.text = encoded;
     SetOptionalValue(connection, value);
+}
+
+int CountFingerprintableMedia(CCatalogueConnection& connection) {
+    return connection.Execute("SELECT COUNT(*) FROM tblMedia WHERE " + audioMediaCondition())
+        .GetInt(0);
 }
 
 FingerprintCollection CollectFingerprints(CCatalogueConnection& connection,
@@ -29,8 +44,8 @@ FingerprintCollection CollectFingerprints(CCatalogueConnection& connection,
             "FROM (tblMedia INNER JOIN tblDirectory ON tblMedia.lDirectoryID=tblDirectory.lID) "
             "LEFT JOIN tblOptional ON (tblOptional.lTableID=tblMedia.lID AND "
             "tblOptional.lOptionalTypeID=" +
-            std::to_string(kOptionalRawFingerprint) +
-            ") WHERE tblMedia.lMediaType=1 ORDER BY tblMedia.lID");
+            std::to_string(kOptionalRawFingerprint) + ") WHERE " + audioMediaCondition() +
+            " ORDER BY tblMedia.lID");
         for (; !result.IsEof(); result.MoveNext())
             rows.push_back(
                 {result.GetInt(0), result.GetText(1) + result.GetText(2), result.GetText(3)});
@@ -44,7 +59,9 @@ FingerprintCollection CollectFingerprints(CCatalogueConnection& connection,
             progress(++count);
         std::vector<uint32_t> raw = DecodeFingerprint(row.stored);
         if (raw.empty()) {
-            const AudioFingerprint fingerprint = FingerprintFile(row.path);
+            const AudioFingerprint fingerprint = FingerprintFile(row.path, stopRequested);
+            if (fingerprint.stopped)
+                break;
             if (!fingerprint.ok) {
                 collection.failed.push_back(row.path);
                 continue;

@@ -15,12 +15,15 @@ void StoreRawFingerprint(CCatalogueConnection& connection, int mediaId, const st
 struct FingerprintCollection {
     std::vector<FingerprintedMedia> media;
     int generated = 0;
-    std::vector<std::string> failed; // full paths of MP3 files that gave none
+    std::vector<std::string> failed; // full paths of audio files that gave none
 };
 
-// The stored fingerprints of every MP3 media in the catalogue, generating (and storing) the
-// missing ones from the files. `stopRequested` is asked between files; `progress` gets the
-// count of files looked at.
+// How many media of the catalogue hold audio (of any format) that can be fingerprinted.
+int CountFingerprintableMedia(CCatalogueConnection& connection);
+
+// The stored fingerprints of every audio media in the catalogue, generating (and storing) the
+// missing ones from the files. `stopRequested` is asked between files and while one is decoded;
+// `progress` gets the count of files looked at.
 FingerprintCollection CollectFingerprints(CCatalogueConnection& connection,
                                           const std::function<bool()>& stopRequested,
                                           const std::function<void(int)>& progress);

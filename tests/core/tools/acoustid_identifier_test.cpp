@@ -210,15 +210,27 @@ TEST_F(AcoustIdIdentifierTest, AStoredValueThatIsNoTrackIdIsReplacedInItsRow) {
     }
 }
 
-TEST_F(AcoustIdIdentifierTest, OtherMediaAreLeftAlone) {
-    const auto item = addTune({.title = "Song"});
-    catalogue.connection.Execute("UPDATE tblMedia SET lMediaType=2");
-    answerTrack({{"Other", {}, "", 20}});
-    const auto tools = run({.ask = true});
-    EXPECT_TRUE(server.requests().empty());
-    EXPECT_TRUE(question.asked.empty());
-    EXPECT_EQ(tools->Failures().Summary(), "");
-    EXPECT_EQ(title(item), "Song");
+TEST_F(AcoustIdIdentifierTest, AudioOfEveryFormatIsIdentifiedAndOtherMediaAreLeftAlone) {
+    const struct {
+        int mediaType;
+        bool identified;
+    } cases[] = {{0, false}, {1, true}, {2, true}, {4, true}, {11, true}, {12, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mediaType);
+        catalogue.connection.Execute("DELETE FROM tblItem");
+        catalogue.connection.Execute("DELETE FROM tblMedia");
+        const size_t requestsBefore = server.requests().size();
+        const auto item = addTune({.title = "Song"});
+        catalogue.connection.Execute("UPDATE tblMedia SET lMediaType=" +
+                                     std::to_string(c.mediaType));
+        answerTrack({{"Other", {}, "", 20}});
+        const auto tools = run({.ask = true});
+        EXPECT_EQ(server.requests().size() > requestsBefore, c.identified);
+        EXPECT_EQ(question.asked.empty(), !c.identified);
+        EXPECT_EQ(tools->Failures().Summary(), "");
+        EXPECT_EQ(title(item), c.identified ? "Other" : "Song");
+        question.asked.clear();
+    }
 }
 
 TEST_F(AcoustIdIdentifierTest, WeakCandidatesAreOfferedBestFirstAndMayAllBeDeclined) {
