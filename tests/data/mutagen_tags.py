@@ -36,11 +36,10 @@ def picture():
 
 
 def first(values):
-    if values is None:
-        return None
+    """The first value as text; an empty text is no value."""
     if isinstance(values, (list, tuple)):
-        return str(values[0]) if values else None
-    return str(values)
+        values = values[0] if values else None
+    return str(values) if values is not None and str(values) != "" else None
 
 
 def riff_info(path):
