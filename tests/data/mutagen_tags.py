@@ -10,7 +10,6 @@ import json
 import struct
 import sys
 
-import mutagen
 from mutagen.apev2 import APEv2, APEValue, BINARY
 from mutagen.asf import ASF, ASFByteArrayAttribute
 from mutagen.flac import FLAC, Picture
@@ -61,8 +60,18 @@ def riff_info(path):
     return info
 
 
+def open_file(path):
+    """The file as the kind its content is, whatever its name says."""
+    for kind in (FLAC, OggOpus, OggVorbis, MP4, WAVE, AIFF, WavPack, ASF):
+        try:
+            return kind(path)
+        except Exception:
+            continue
+    return None
+
+
 def read(path):
-    f = mutagen.File(path)
+    f = open_file(path)
     fields, kept = {}, {}
     if isinstance(f, (FLAC, OggVorbis, OggOpus)):
         t = f.tags or {}
@@ -128,7 +137,7 @@ def read(path):
 
 
 def prepare(path):
-    f = mutagen.File(path)
+    f = open_file(path)
     if isinstance(f, FLAC):
         f["albumartist"], f["replaygain_track_gain"] = "Album Artist", GAIN
         f["musicbrainz_trackid"], f["tracknumber"], f["tracktotal"] = MBID, "3", "12"

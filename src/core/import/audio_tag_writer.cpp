@@ -25,6 +25,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -359,14 +361,17 @@ bool sameAudio(AudioFormat format, int original, int written, std::string& reaso
 
 constexpr const char* kReasonUnreadable = "the tag library cannot read the file";
 
-} // namespace
+// Edits the file of `format` at `path` through RewriteFile: the new file starts as a copy of the
+// original, `edit` changes that copy through the tag library (the original is only read), and
+// `check` looks at the result, whose audio is already known to be the same, beside the original.
+using TagEdit = std::function<bool(TagLib::File&)>;
+using TagCheck = std::function<bool(TagLib::File& before, TagLib::File& after, std::string&)>;
 
-RewriteResult WriteAudioTagToFile(const std::string& path, AudioFormat format,
-                                  const ItemTagFields& fields, const std::string& genreName,
-                                  IRewriteBackups* backups) {
+RewriteResult rewriteTags(const std::string& path, AudioFormat format, const TagEdit& edit,
+                          const char* editFailure, const TagCheck& check,
+                          IRewriteBackups* backups) {
     if (format == AudioFormat::MonkeysAudio)
         return {false, kReasonReadOnlyFormat};
-    const std::vector<NativeTagValues> values = valuesFor(format, fields, genreName);
     const auto produce = [&](int original, int target, std::string& reason) {
         if (!copyOriginal(format, original, target, reason))
             return false;
@@ -375,8 +380,8 @@ RewriteResult WriteAudioTagToFile(const std::string& path, AudioFormat format,
             reason = kReasonUnreadable;
             return false;
         }
-        if (!writeTags(format, *tags->file, values)) {
-            reason = "the tag library could not write the tag";
+        if (!edit(*tags->file)) {
+            reason = editFailure;
             return false;
         }
         return true;
@@ -390,58 +395,47 @@ RewriteResult WriteAudioTagToFile(const std::string& path, AudioFormat format,
             reason = kReasonUnreadable;
             return false;
         }
-        const std::vector<NativeTagValues> read = readTags(format, *after->file);
+        return check(*before->file, *after->file, reason);
+    };
+    return RewriteFile(path, produce, verify, backups);
+}
+
+} // namespace
+
+RewriteResult WriteAudioTagToFile(const std::string& path, AudioFormat format,
+                                  const ItemTagFields& fields, const std::string& genreName,
+                                  IRewriteBackups* backups) {
+    const std::vector<NativeTagValues> values = valuesFor(format, fields, genreName);
+    const auto edit = [&](TagLib::File& file) { return writeTags(format, file, values); };
+    const auto check = [&](TagLib::File& before, TagLib::File& after, std::string& reason) {
+        const std::vector<NativeTagValues> read = readTags(format, after);
         for (std::size_t i = 0; i < values.size(); ++i)
             if (i >= read.size() || !readsBack(values[i], read[i], isId3Tag(format, i), reason))
                 return false;
-        if (!sameProperties(keptProperties(*before->file), keptProperties(*after->file)) ||
-            pictureCount(format, *before->file) != pictureCount(format, *after->file)) {
+        if (!sameProperties(keptProperties(before), keptProperties(after)) ||
+            pictureCount(format, before) != pictureCount(format, after)) {
             reason = "the new tag would lose fields the catalogue does not hold";
             return false;
         }
         return true;
     };
-    return RewriteFile(path, produce, verify, backups);
+    return rewriteTags(path, format, edit, "the tag library could not write the tag", check,
+                       backups);
 }
 
 RewriteResult RemoveAudioTags(const std::string& path, AudioFormat format,
                               IRewriteBackups* backups) {
-    if (format == AudioFormat::MonkeysAudio)
-        return {false, kReasonReadOnlyFormat};
-    const auto produce = [&](int original, int target, std::string& reason) {
-        if (!copyOriginal(format, original, target, reason))
-            return false;
-        std::optional<TagFile> tags = openTagFile(format, target, false);
-        if (!tags) {
-            reason = kReasonUnreadable;
-            return false;
-        }
-        if (!stripTags(format, *tags->file)) {
-            reason = "the tag library could not remove the tags";
-            return false;
-        }
-        return true;
-    };
-    const auto verify = [&](int original, int written, std::string& reason) {
-        if (!sameAudio(format, original, written, reason))
-            return false;
-        std::optional<TagFile> after = openTagFile(format, written, true);
-        if (!after) {
-            reason = kReasonUnreadable;
-            return false;
-        }
-        for (const NativeTagValues& values : readTags(format, *after->file))
-            if (!isEmpty(values)) {
-                reason = "tags remain";
-                return false;
-            }
-        if (pictureCount(format, *after->file) != 0) {
+    const auto edit = [&](TagLib::File& file) { return stripTags(format, file); };
+    const auto check = [&](TagLib::File&, TagLib::File& after, std::string& reason) {
+        const std::vector<NativeTagValues> read = readTags(format, after);
+        if (!std::all_of(read.begin(), read.end(), isEmpty) || pictureCount(format, after) != 0) {
             reason = "tags remain";
             return false;
         }
         return true;
     };
-    return RewriteFile(path, produce, verify, backups);
+    return rewriteTags(path, format, edit, "the tag library could not remove the tags", check,
+                       backups);
 }
 
 } // namespace tunebay
