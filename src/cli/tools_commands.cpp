@@ -99,8 +99,8 @@ public:
             ->option_text("F");
         parser
             ->add_option("--tag", m_tag,
-                         "5. MP3 tag: write, delete-all (v1, v2, APE) or keep-v1 (delete all but "
-                         "version 1)")
+                         "5. Tag: write each format's own tag, delete-all (every tag) or "
+                         "keep-v1 (delete all but ID3 version 1; all for formats without it)")
             ->check(CLI::IsMember({"write", "delete-all", "keep-v1"}));
         parser
             ->add_option("--rename", m_rename,

@@ -2,6 +2,7 @@
 
 #include "app/app_settings.h"
 #include "app/product.h"
+#include "import/audio_format.h"
 #include "import/item_tag.h"
 #include "import/media_file_info.h"
 #include "prompter.h"
@@ -207,6 +208,10 @@ void CPropertiesWindow::load(int itemId) {
     m_published->setText(text(item.published));
     m_genre->setCurrentIndex(m_genre->findData(item.genreId));
     m_comment->setText(text(item.comment));
+    // Each format's own tag is written; only MPEG audio's is an MP3 tag.
+    const bool otherAudio = IsAudioMediaType(item.mediaType) &&
+                            AudioFormatOfMediaType(item.mediaType) != AudioFormat::Mpeg;
+    m_writeTag->setText(otherAudio ? tr("Write tag") : tr("Write MP3 tag"));
     m_filling = false;
     if (m_detailsBox->isChecked())
         showDetails(true);

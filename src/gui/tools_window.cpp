@@ -2,6 +2,7 @@
 
 #include "app/app_settings.h"
 #include "function_generator_dialog.h"
+#include "import/audio_format.h"
 #include "prompter.h"
 #include "store/catalogue_connection.h"
 #include "store/catalogue_error.h"
@@ -270,6 +271,14 @@ void CToolsWindow::FillLists() {
             for (ResultSet rows = m_connection.Execute("SELECT sName FROM tblGroup ORDER BY sName");
                  !rows.IsEof(); rows.MoveNext())
                 m_group->addItem(qt(rows.GetText(0)));
+            // The tag action writes each format's own tag; its name says MP3 only while the
+            // catalogue holds no other audio.
+            const bool otherAudio =
+                !m_connection
+                     .Execute("SELECT lID FROM tblMedia WHERE lMediaType>1 AND lMediaType<=" +
+                              std::to_string(kLastAudioFormat) + " LIMIT 1")
+                     .IsEof();
+            m_tool[4]->setText(otherAudio ? tr("5. Tag") : tr("5. MP3 tag"));
         } catch (const CatalogueError&) {
             // The lists only offer choices; the texts can still be typed.
         }

@@ -4,6 +4,8 @@
 #include "gui_tests.h"
 #include "properties_directory_page.h"
 #include "properties_window.h"
+#include "support/encoded_audio.h"
+#include "support/mutagen_tags.h"
 #include "window_fixture.h"
 
 #include <QAction>
@@ -100,6 +102,47 @@ private slots:
                                                                     .arg(shown)
                                                                     .arg(grid->viewport()->width())
                                                                     .arg(sheet.width())));
+    }
+
+    // The check box names the tag it writes: an MP3 tag for MPEG audio, the format's own tag
+    // for the others, which Apply writes into the file with everything else kept.
+    void writesEachFormatsOwnTag() {
+        if (!HaveMutagen())
+            QSKIP("python3 with mutagen is missing");
+        TempCatalogue catalogue;
+        const auto flac = EncodeAudio(catalogue.dir().path(), "song.flac", {AudioFormat::Flac, 1});
+        if (flac.empty() || !MutagenPrepare(flac))
+            QSKIP("flac is missing");
+        CatalogueBuilder builder(catalogue.connection);
+        ItemFacts item = facts("Mpeg", "Abba");
+        builder.add(item);
+        item = facts("Flac", "Abba", "Gold", 17);
+        item.directory = catalogue.dir().path().string() + "/";
+        item.fileName = "song.flac";
+        const AddedItem added = builder.add(item);
+        catalogue.connection.Execute("UPDATE tblMedia SET lMediaType=2 WHERE lID=" +
+                                     std::to_string(added.mediaId));
+        WindowFixture window;
+        window.settings.WriteTag = 1;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->ShowProperties();
+        CPropertiesWindow* properties = window.frame->PropertiesWindow();
+        QVERIFY(properties);
+        if (properties->titleField()->text() != "Flac")
+            QTest::mouseClick(properties->nextButton(), Qt::LeftButton);
+        QCOMPARE(properties->titleField()->text(), QString("Flac"));
+        QCOMPARE(properties->writeTagBox()->text(), QString("Write tag"));
+        QTest::keyClicks(properties->titleField(), " Written");
+        QTest::mouseClick(properties->applyButton(), Qt::LeftButton);
+        const auto tags = MutagenRead(flac);
+        QCOMPARE(tags.at("title"), std::string("Flac Written"));
+        QCOMPARE(tags.at("genre"), std::string("Rock"));
+        QCOMPARE(tags.at("pictures"), std::string("1"));
+        QCOMPARE(tags.at("albumartist"), std::string("Album Artist"));
+        window.prompter.answers = {QuestionAnswer::No};
+        QTest::mouseClick(properties->nextButton(), Qt::LeftButton);
+        QCOMPARE(properties->titleField()->text(), QString("Mpeg"));
+        QCOMPARE(properties->writeTagBox()->text(), QString("Write MP3 tag"));
     }
 
     void directoriesAreWrittenOnOkOnly() {

@@ -218,6 +218,21 @@ private slots:
         QCOMPARE(packages->itemText(1), QString("Gold"));
     }
 
+    // The tag tool is named after MP3 tags only while the catalogue holds no other audio.
+    void theTagToolIsNamedForTheCataloguesFormats() {
+        TempCatalogue catalogue;
+        CatalogueBuilder builder(catalogue.connection);
+        builder.add(facts("One", "Abba", "Gold"));
+        WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->ShowTools();
+        CToolsWindow* tools = window.frame->ToolsWindow();
+        QCOMPARE(tools->toolBox(5)->text(), QString("5. MP3 tag"));
+        catalogue.connection.Execute("UPDATE tblMedia SET lMediaType=2");
+        tools->FillLists();
+        QCOMPARE(tools->toolBox(5)->text(), QString("5. Tag"));
+    }
+
     void nothingCheckedAndAnEmptyTitleAreRefused() {
         TempCatalogue catalogue;
         WindowFixture window;

@@ -140,7 +140,7 @@ std::optional<ItemProperties> LoadItemProperties(CCatalogueConnection& connectio
         "SELECT tblMedia.sFileName, tblDirectory.sLocal, tblGroup.sName, tblPackage.sName, "
         "tblMedia.sName, tblMedia.sComment, tblGenre.sName, tblMedia.sPublishTime, "
         "tblItem.lPackageID, tblItem.lGroupID, tblItem.lMediaID, tblMedia.lLength, "
-        "tblMedia.lGenreID",
+        "tblMedia.lGenreID, tblMedia.lMediaType",
         "tblItem.lID=" + std::to_string(itemId), 0);
     if (rows.IsEof())
         return std::nullopt;
@@ -159,6 +159,7 @@ std::optional<ItemProperties> LoadItemProperties(CCatalogueConnection& connectio
     item.mediaId = rows.GetInt(10);
     item.length = rows.GetInt64(11);
     item.genreId = rows.GetInt(12);
+    item.mediaType = rows.GetInt(13);
     return item;
 }
 

@@ -29,6 +29,7 @@ struct ItemProperties {
     std::string genreName;
     int genreId = 255;
     long long length = 0;
+    int mediaType = 0;
 
     std::string FilePath() const { return directory + fileName; }
 };

@@ -2,14 +2,13 @@
 
 #include "app/clock.h"
 
-#include "files/catalogue_backups.h"
-#include "import/id3_tag_writer.h"
+#include "import/audio_format.h"
 #include "import/item_tag.h"
 #include "store/catalogue_error.h"
 #include "store/item_query.h"
 #include "text/field_function.h"
-#include "tools/file_rename.h"
 #include "text/text_rules.h"
+#include "tools/file_rename.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -400,7 +399,7 @@ void ToolsRun::writeEdits(const ToolsRunItem& item, const ItemEdits& edits) {
                             edits.packageFromRule);
     // The file is written once the batch is committed, so that no other program waits for the
     // catalogue while it is.
-    if (m_job.tag && item.mediaType == 1) {
+    if (m_job.tag && IsAudioMediaType(item.mediaType)) {
         // The usual failures are known at once, so they count with the item (and the question
         // after ten comes where it did); the rest are counted when the batch's files are written.
         const std::string path = item.directory + item.fileName;
@@ -424,12 +423,10 @@ void ToolsRun::applyTagWrites() {
             done = WriteItemTagToFile(m_connection, write.path, write.itemId, m_job.useId3v2);
             break;
         case kTagDeleteAll:
-        case kTagDeleteAllButVersion1: {
-            CatalogueBackups backups(m_connection);
-            done =
-                RemoveFileTags(write.path, m_job.tagAction == kTagDeleteAllButVersion1, &backups);
+        case kTagDeleteAllButVersion1:
+            done = RemoveItemTags(m_connection, write.path,
+                                  m_job.tagAction == kTagDeleteAllButVersion1);
             break;
-        }
         default:
             break;
         }

@@ -260,7 +260,7 @@ TEST_F(ToolsRunTest, TagFailuresAreCountedAndOtherMediaAreLeftAlone) {
     // A file that has gone since it was catalogued.
     add({.fileName = "gone.mp3"});
     const auto other = add({.fileName = "video.avi"});
-    catalogue.connection.Execute("UPDATE tblMedia SET lMediaType=2 WHERE lID=" +
+    catalogue.connection.Execute("UPDATE tblMedia SET lMediaType=0 WHERE lID=" +
                                  std::to_string(other.mediaId));
     ToolsJob job;
     job.tag = true;
