@@ -14,7 +14,9 @@ class NewCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("new", "Create a new catalogue from the template");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file to create")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file to create")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_flag("--force", m_force, "Replace a file that is already there");
     }
 
@@ -48,7 +50,9 @@ class InfoCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("info", "Show the catalogue's version and row counts");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
     }
 
     int Run(CliContext& context) override {
@@ -80,7 +84,9 @@ class SqlCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("sql", "Run one statement on the catalogue and print its rows");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_option("STATEMENT", m_statement, "One SQL statement")->required();
     }
 
