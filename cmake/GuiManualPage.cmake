@@ -1,5 +1,5 @@
 # Writes tunebay(1) from the window's own --help, so the page lists exactly the options the
-# program accepts. Run with -DPROGRAM=... -DTEMPLATE=... -DOUTPUT=... -DVERSION=...
+# program accepts. Run with -DPROGRAM=... -DTEMPLATE=... -DOUTPUT=... -DVERSION=... -DDATE=...
 cmake_minimum_required(VERSION 3.25)
 execute_process(
     COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen ${PROGRAM} --help
@@ -42,4 +42,5 @@ string(REGEX REPLACE "\n$" "" options "${options}")
 file(READ ${TEMPLATE} page)
 string(REPLACE "@OPTIONS@" "${options}" page "${page}")
 string(REPLACE "@VERSION@" "${VERSION}" page "${page}")
+string(REPLACE "@DATE@" "${DATE}" page "${page}")
 file(WRITE ${OUTPUT} "${page}")

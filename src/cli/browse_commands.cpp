@@ -29,7 +29,9 @@ class ListCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("list", "List the items of a scope, one line per item");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         parser
             ->add_option("--sort", m_sort,
@@ -111,7 +113,9 @@ class TreeCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("tree", "Show the folder tree");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser
             ->add_option("--view", m_view,
                          "Levels to show: 4 genre + 1 group + 2 package (default: the FolderView "

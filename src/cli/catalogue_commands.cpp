@@ -15,7 +15,8 @@ public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("new", "Create a new catalogue from the template");
         parser->add_option("CATALOGUE", m_path, "Catalogue file or postgresql:// URI to create")
-            ->required();
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_flag("--force", m_force,
                          "Replace a file that is already there, or an earlier catalogue in the "
                          "server database");
@@ -51,7 +52,9 @@ class InfoCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("info", "Show the catalogue's version and row counts");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
     }
 
     int Run(CliContext& context) override {
@@ -86,7 +89,9 @@ class SqlCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("sql", "Run one statement on the catalogue and print its rows");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_option("STATEMENT", m_statement, "One SQL statement")->required();
     }
 

@@ -23,6 +23,16 @@ enum ExitStatus : int {
     kExitInterrupted = 130, // stopped by Ctrl-C (128 + SIGINT, as shells report it)
 };
 
+// Type names of values that name something on disk, where the value's type alone says only
+// "TEXT": --help shows them, and the shell completions offer files, folders or both for them.
+inline constexpr const char* kFileValue = "FILE";
+inline constexpr const char* kFolderValue = "FOLDER";
+inline constexpr const char* kPathValue = "PATH"; // a file or a folder
+inline constexpr const char* kCatalogueValue = "CATALOGUE";
+
+// The catalogue a command uses when it is left out (see the manual page's ENVIRONMENT).
+inline constexpr const char* kCatalogueVariable = "TUNEBAY_CATALOGUE";
+
 // What every command gets: the settings of this run (read from the settings file, never
 // written back, with the command line's overrides applied) and the output streams.
 class CliContext {

@@ -1,4 +1,5 @@
 #include "cli_reference.h"
+#include "cli_context.h"
 
 #include "app/product.h"
 #include "browse/search_types.h"
@@ -57,16 +58,6 @@ std::vector<std::string> split(const std::string& text, char separator) {
     return parts;
 }
 
-std::string upper(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool contains(const std::string& text, std::string_view word) {
-    return text.find(word) != std::string::npos;
-}
-
 std::vector<std::string> sortCodes() {
     std::vector<std::string> codes{"0"};
     for (int code = 1; code < 64; ++code)
@@ -84,12 +75,14 @@ std::vector<std::string> searchTypes() {
     return labels;
 }
 
-// Works out the value of an option or positional from what the parser knows: its checks
-// ("TEXT:{a,b}", "INT in [0 - 3]"), its value text ("AND|OR", "FILE") and its description.
+// The value of an option or positional as the parser declares it: its checks ("TEXT:{a,b}",
+// "INT in [0 - 3]") give the choices, its type name what it is ("INT", "FILE", "PATH", "TEXT").
+// The sort codes and search types are choices the core lists.
 ValueInfo valueOf(const CLI::Option& option, const std::string& name) {
     ValueInfo value;
     const std::string typeName = option.get_type_name();
-    const std::string text = option.get_option_text();
+    const std::vector<std::string> parts = split(typeName, ':');
+    const std::string type = parts.empty() ? std::string() : parts.front();
     std::smatch match;
     static const std::regex members(R"(\{([^}]*)\})");
     static const std::regex range(R"(\[(-?\d+) - (-?\d+)\])");
@@ -100,21 +93,18 @@ ValueInfo valueOf(const CLI::Option& option, const std::string& name) {
         value.words = searchTypes();
     } else if (std::regex_search(typeName, match, members)) {
         value.words = split(match[1].str(), ',');
-    } else if (std::regex_search(typeName, match, range)) {
+    } else if (std::regex_search(typeName, match, range) &&
+               std::stoi(match[2].str()) - std::stoi(match[1].str()) < 16) {
         for (int i = std::stoi(match[1].str()); i <= std::stoi(match[2].str()); ++i)
             value.words.push_back(std::to_string(i));
-    } else if (contains(text, "|") && !contains(text, "\"") && !contains(text, " ")) {
-        value.words = split(text, '|');
+    } else if (type == kCatalogueValue) {
+        value.kind = ValueKind::kCatalogue;
+    } else if (type == kFolderValue) {
+        value.kind = ValueKind::kFolder;
+    } else if (type == kFileValue || type == kPathValue) {
+        value.kind = ValueKind::kFile; // offers folders too, to go down into
     } else {
-        const std::string described = upper(text + " " + name + " " + option.get_description());
-        if (name == "CATALOGUE")
-            value.kind = ValueKind::kCatalogue;
-        else if (contains(described, "FOLDER") || contains(described, "DIR"))
-            value.kind = ValueKind::kFolder;
-        else if (contains(described, "FILE") || contains(described, "PATH"))
-            value.kind = ValueKind::kFile;
-        else
-            value.kind = ValueKind::kFree;
+        value.kind = ValueKind::kFree; // a number or a text: nothing to offer
     }
     return value;
 }
@@ -308,8 +298,7 @@ void writeBashValues(std::ostream& out, const CommandInfo& command, bool positio
         if (option.valueText.empty())
             continue;
         for (const std::string& name : option.names)
-            out << "    \"" << path << "|" << name << "\") " << bashValue(option.value)
-                << "; return ;;\n";
+            out << "    \"" << path << "|" << name << "\") " << bashValue(option.value) << " ;;\n";
     }
     for (std::size_t i = 0; positionals && i < command.positionals.size(); ++i)
         out << "    \"" << path << "|#" << i << "\") " << bashValue(command.positionals[i].value)
@@ -388,8 +377,10 @@ void writeZshFunctions(std::ostream& out, const CommandInfo& command) {
         << "    _arguments -C -S";
     for (const OptionInfo& option : command.options)
         for (const std::string& name : option.names) {
-            out << " \\\n        '" << (option.repeatable ? "*" : "") << name << "["
-                << zshQuoted(option.description) << "]";
+            // "--name=" takes the value as the next word or after '=' in the same one.
+            const bool equals = !option.valueText.empty() && name.starts_with("--");
+            out << " \\\n        '" << (option.repeatable ? "*" : "") << name << (equals ? "=" : "")
+                << "[" << zshQuoted(option.description) << "]";
             if (!option.valueText.empty())
                 out << ":" << zshMessage(option.valueText) << ":" << zshAction(option.value);
             out << "'";
@@ -439,7 +430,8 @@ bool writeTo(const std::string& text, int argc, char** argv, int fileIndex, std:
 std::string ManualPage(const CLI::App& app) {
     const CommandInfo root = describe(app, {});
     std::ostringstream out;
-    out << ".TH TUNEBAY\\-CLI 1 \"\" \"" << roff(kProductVersionText) << "\" \"User Commands\"\n"
+    out << ".TH TUNEBAY\\-CLI 1 \"" << TUNEBAY_RELEASE_DATE << "\" \"" << roff(kProductVersionText)
+        << "\" \"User Commands\"\n"
         << ".SH NAME\ntunebay\\-cli \\- command\\-line catalogue tool for MP3 and other media "
            "files\n"
         << ".SH SYNOPSIS\n\\fBtunebay\\-cli\\fR [\\fIOPTIONS\\fR] \\fICOMMAND\\fR "
@@ -457,7 +449,8 @@ std::string ManualPage(const CLI::App& app) {
     if (!footers.empty()) {
         out << ".SH SEARCHES\n";
         for (const std::string& footer : footers) {
-            out << ".PP\n.nf\n";
+            // A paragraph break between the blocks only: one right after a heading is void.
+            out << (&footer == &footers.front() ? "" : ".PP\n") << ".nf\n";
             for (const std::string& line : split(footer, '\n'))
                 out << "\\&" << roff(line) << "\n";
             out << ".fi\n";
@@ -472,6 +465,11 @@ std::string ManualPage(const CLI::App& app) {
         << ".TP\n130\nCtrl\\-C, SIGTERM or SIGHUP stopped a long command (import, update, tools, "
            "identify, copy\\-files, move\\-files, delete) after the current file; a second "
            "signal ends it at once.\n"
+        << ".SH ENVIRONMENT\n.TP\n\\fB" << roff(kCatalogueVariable) << "\\fR\n"
+        << "The catalogue of a command whose \\fICATALOGUE\\fR is left out: unless the first "
+           "argument after the command is an existing file or a \\fIpostgresql:\\fR address, "
+           "this catalogue comes first (\\fBtunebay\\-cli show 12\\fR shows item 12 of it). "
+           "\\fBnew\\fR always names its catalogue.\n"
         << ".SH FILES\n.TP\n\\fI~/.config/" << kCompanyName << "/" << kProductName
         << ".conf\\fR\nThe user's settings; read, never written.\n"
         << ".SH SEE ALSO\n\\fBtunebay\\fR(1)\n";
@@ -493,6 +491,13 @@ std::string BashCompletion(const CLI::App& app) {
         << "    read -ra words <<<\"$line\"\n"
         << "    [[ $line == *[[:space:]] ]] && words+=(\"\")\n"
         << "    prev=${words[${#words[@]}-2]}\n"
+        // --option=value: the value is completed. Where '=' breaks words bash replaces only what
+        // follows it; otherwise the whole word, option included.
+        << "    local prefix=\"\"\n"
+        << "    if [[ ${words[${#words[@]}-1]} == --*=* ]]; then\n"
+        << "        cur=${words[${#words[@]}-1]}; prev=${cur%%=*}; cur=${cur#*=}\n"
+        << "        [[ $COMP_WORDBREAKS == *=* ]] || prefix=\"$prev=\"\n"
+        << "    fi\n"
         << "    _tunebay_cli_level \"\"\n"
         << "    for ((i = 1; i < ${#words[@]} - 1; i++)); do\n"
         << "        word=${words[i]}\n"
@@ -505,9 +510,12 @@ std::string BashCompletion(const CLI::App& app) {
         << "        ((position++))\n"
         << "    done\n"
         << "    if [[ \" $valued \" == *\" $prev \"* ]]; then\n"
+        << "        COMPREPLY=()\n"
         << "        case \"$path|$prev\" in\n";
     writeBashValues(out, root, false);
-    out << "        esac\n        COMPREPLY=(); return\n    fi\n"
+    out << "        esac\n"
+        << "        [[ -n $prefix ]] && COMPREPLY=(\"${COMPREPLY[@]/#/$prefix}\")\n"
+        << "        return\n    fi\n"
         << "    if [[ $cur == -* ]]; then\n"
         << "        mapfile -t COMPREPLY < <(compgen -W \"$options\" -- \"$cur\"); return\n    fi\n"
         << "    if [[ -n $commands ]]; then\n"

@@ -2,10 +2,14 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
+#include <cstdlib>
 #include <iterator>
 #include <ostream>
+#include <string>
+#include <string_view>
 
 namespace tunebay::cli {
 
@@ -48,7 +52,11 @@ bool StopSignals::Requested() {
     return g_interrupted.load();
 }
 
-ConsoleProgress::ConsoleProgress(std::ostream& err) : m_err(err), m_terminal(isatty(2) != 0) {}
+ConsoleProgress::ConsoleProgress(std::ostream& err)
+    : m_err(err), m_terminal(isatty(2) != 0), m_canErase([] {
+          const char* term = std::getenv("TERM");
+          return term && *term && std::string_view(term) != "dumb";
+      }()) {}
 
 ConsoleProgress::~ConsoleProgress() {
     ClearLine();
@@ -57,16 +65,26 @@ ConsoleProgress::~ConsoleProgress() {
 void ConsoleProgress::OnProgress(int, const std::string& statusText) {
     if (!m_terminal)
         return;
-    m_err << "\r" << statusText << "\033[K" << std::flush;
-    m_lineShown = true;
+    m_err << "\r" << statusText;
+    if (m_canErase)
+        m_err << "\033[K";
+    else if (statusText.size() < m_lineLength)
+        m_err << std::string(m_lineLength - statusText.size(), ' ');
+    m_err << std::flush;
+    m_lineLength = std::max<std::size_t>(statusText.size(), 1);
 }
 
 void ConsoleProgress::OnFinished(int, int) {}
 
 void ConsoleProgress::ClearLine() {
-    if (m_lineShown)
-        m_err << "\r\033[K" << std::flush;
-    m_lineShown = false;
+    if (m_lineLength == 0)
+        return;
+    if (m_canErase)
+        m_err << "\r\033[K";
+    else
+        m_err << "\r" << std::string(m_lineLength, ' ') << "\r";
+    m_err << std::flush;
+    m_lineLength = 0;
 }
 
 bool ConsoleProgress::RunToEnd(const std::shared_ptr<CBackgroundOperation>& operation) {

@@ -26,8 +26,8 @@ private:
 };
 
 // Shows the progress texts of background work on one line of a terminal (nothing when the
-// messages go to a file), and turns Ctrl-C, SIGTERM and SIGHUP into a stop request for the
-// running operation.
+// messages go to a file; blanks instead of control sequences on a dumb terminal), and turns Ctrl-C,
+// SIGTERM and SIGHUP into a stop request for the running operation.
 class ConsoleProgress : public IProgressSink {
 public:
     explicit ConsoleProgress(std::ostream& err);
@@ -47,7 +47,8 @@ public:
 private:
     std::ostream& m_err;
     bool m_terminal;
-    bool m_lineShown = false;
+    bool m_canErase; // the terminal knows "erase to the end of the line" (not TERM=dumb)
+    std::size_t m_lineLength = 0; // of the line shown, 0 when none
     bool m_interrupted = false;
 };
 

@@ -28,12 +28,15 @@ public:
                      ? app.add_subcommand("move-files", "Move (sort) the files of a scope into a "
                                                         "folder, keeping the catalogue in step")
                      : app.add_subcommand("copy-files", "Copy the files of a scope into a folder");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         parser
             ->add_option("--to", m_folder,
                          "Destination folder (a relative one is taken from the current folder)")
-            ->required();
+            ->required()
+            ->type_name(kFolderValue);
         parser->add_option("--limit", m_limit, "Pack into Disk01, Disk02... of at most MB each")
             ->check(CLI::PositiveNumber);
         parser->add_flag("--genre-folders", m_genre, "A folder \"!Genre\" per genre");

@@ -25,7 +25,9 @@ class DetailsCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("details", "Print the details text of one item");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();
     }
 
@@ -60,7 +62,9 @@ public:
             "properties",
             "Print one item's properties as NAME<TAB>VALUE lines, or change them as the "
             "Properties window saves them");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();
         parser->add_option("--title", m_changes.title, "New title");
         parser->add_option("--group", m_changes.group,
@@ -75,7 +79,8 @@ public:
                            "Published year (two characters get \"19\" in front)");
         parser->add_option("--genre", m_changes.genreId, "Genre id");
         parser->add_option("--comment", m_changes.comment, "Comment");
-        parser->add_option("--file", m_changes.file, "The item's file (a path)");
+        parser->add_option("--file", m_changes.file, "The item's file (a path)")
+            ->type_name(kFileValue);
         parser->add_flag("--write-tag", m_writeTag,
                          "Write the item's tag into its file after the save");
     }
@@ -143,7 +148,9 @@ public:
             "directories",
             "List the directory rows (ID, local, network, web), or change them as the "
             "Directories page does");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_option("--set", m_set, "Set one cell: ID local|unc|url TEXT")
             ->expected(3)
             ->allow_extra_args(false);

@@ -1,6 +1,7 @@
 // Writing the catalogue out: export (the seven export formats) and stats (the statistics
 // report).
 #include "cli_context.h"
+#include "console_progress.h"
 #include "scope_options.h"
 
 #include "chart_files.h"
@@ -59,7 +60,9 @@ class ExportCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("export", "Export the items of a scope into a file");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         std::vector<std::string> names;
         for (const ExportFormatInfo& info : kExportFormats)
@@ -72,7 +75,8 @@ public:
             ->check(CLI::IsMember(names));
         parser
             ->add_option("-o,--output", m_output, "The file to write; - writes to standard output")
-            ->required();
+            ->required()
+            ->type_name(kFileValue);
         parser->add_option("--title", m_title, "Title of the list (default: HTMLTitle)");
         parser->add_option("--columns", m_columns, "Items per table row (default: HTMLColumns)")
             ->check(CLI::Range(1, 5));
@@ -137,7 +141,9 @@ public:
     }
 
 private:
-    // Writes the export into a temporary file and from there to standard output.
+    // Writes the export into a scratch file and from there to standard output. The scratch
+    // folder is gone before the first byte goes out, so neither a closed pipe (SIGPIPE) nor
+    // Ctrl-C leaves the export behind; a signal during the export itself removes it too.
     static int exportToOutput(CliContext& context, const ExportFormatInfo& format,
                               ExportOptions options) {
         if (format.format == kExportWebSite) {
@@ -152,19 +158,30 @@ private:
         }
         const std::string name = folder + "/export" + format.extension;
         options.path = name;
-        const bool done = RunExport(context.connection, format.format, std::move(options),
-                                    context.settings.AppDirectory, false)
-                              .done;
-        std::error_code error;
-        if (done && std::filesystem::file_size(name, error) > 0 && !error) {
-            std::ifstream written(name, std::ios::binary);
-            context.out << written.rdbuf();
+        bool done = false;
+        std::ifstream written;
+        {
+            StopSignals signals;
+            done = RunExport(context.connection, format.format, std::move(options),
+                             context.settings.AppDirectory, false)
+                       .done;
+            if (done)
+                written.open(name, std::ios::binary);
+            std::error_code error;
+            std::filesystem::remove_all(folder, error);
+            if (StopSignals::Requested())
+                return kExitInterrupted;
         }
-        std::filesystem::remove_all(folder, error);
-        if (!done) {
+        if (!done || !written) {
             context.err << kMessageExportFailed << "\n";
             return kExitReportedFailures;
         }
+        // Written in pieces, each checked: a short write (a full disk, a closed pipe) is
+        // reported by the caller with its reason.
+        char buffer[1 << 16];
+        while (written.read(buffer, sizeof buffer) || written.gcount() > 0)
+            if (!context.out.write(buffer, written.gcount()))
+                return kExitReportedFailures;
         return kExitSuccess;
     }
 
@@ -187,7 +204,9 @@ class StatsCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("stats", "Show the statistics of the catalogue and a scope");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         parser->add_option("--chart", m_chart,
                            "Also draw the charts of the scope (items per genre, year, bit rate "

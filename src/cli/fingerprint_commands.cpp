@@ -1,6 +1,7 @@
 // Acoustic fingerprints on the command line: fingerprint (one file, optionally looked up) and
 // duplicates --acoustic (the same recording under other names, found offline).
 #include "cli_context.h"
+#include "console_progress.h"
 
 #include "tools/acoustic_duplicates.h"
 #include "tools/acoustid_client.h"
@@ -24,11 +25,13 @@ public:
             "fingerprint", "Print an audio file's length and acoustic fingerprint "
                            "(DURATION<TAB>FINGERPRINT), with --lookup also its AcoustID track id");
         parser->add_option("FILE", m_file, "Audio file (MP3, FLAC, Ogg, Opus, M4A, WAV, ...)")
-            ->required();
+            ->required()
+            ->type_name(kFileValue);
         parser
             ->add_option("--lookup", m_catalogue,
                          "Look the fingerprint up with the lookup settings, for this catalogue")
-            ->option_text("CATALOGUE");
+            ->option_text("CATALOGUE")
+            ->type_name(kCatalogueValue);
     }
 
     int Run(CliContext& context) override {
@@ -82,7 +85,9 @@ public:
             "duplicates", "List items that are the same recording, by their acoustic "
                           "fingerprints (made and stored for the audio items that have none "
                           "yet)");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_flag("--acoustic", m_acoustic, "Compare acoustic fingerprints")->required();
         parser
             ->add_option("--threshold", m_threshold,
@@ -93,11 +98,12 @@ public:
     int Run(CliContext& context) override {
         if (!context.OpenCatalogue(m_catalogue))
             return kExitCatalogueNotOpened;
+        ConsoleProgress progress(context.err);
         const FingerprintCollection collection =
-            CollectFingerprints(context.connection, {}, [&context](int count) {
-                if (count % 50 == 0)
-                    context.err << "Fingerprinting files...  " << count << "\n";
+            CollectFingerprints(context.connection, {}, [&progress](int count) {
+                progress.OnProgress(0, "Fingerprinting files...  " + std::to_string(count));
             });
+        progress.ClearLine();
         for (const auto& path : collection.failed)
             context.err << path << ": no fingerprint\n";
         std::map<int, std::pair<int, std::string>> items; // media -> item, full path

@@ -6,10 +6,13 @@
 #include "import/import_operations.h"
 #include "store/catalogue_error.h"
 #include "store/item_query.h"
+#include "text/text_rules.h"
 #include "tools/import_fingerprints.h"
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <ostream>
@@ -21,7 +24,9 @@ namespace {
 
 // What the runs of one command add up to, for the lines printed at its end.
 struct RunTotals {
+    std::chrono::steady_clock::time_point start = std::chrono::steady_clock::now();
     int processed = 0;
+    int catalogued = 0; // files added (an import) or read again (an update)
     std::string error;
     std::vector<FailedImport> failed;
     std::string lookupsEnded;
@@ -30,6 +35,7 @@ struct RunTotals {
         if (lookupsEnded.empty())
             lookupsEnded = run.LookupsEnded();
         processed += run.Processed();
+        catalogued += run.ItemsAdded();
         if (error.empty() && !run.ErrorMessage().empty())
             error = run.ErrorMessage() +
                     (run.ErrorDetail().empty() ? std::string() : " (" + run.ErrorDetail() + ")");
@@ -38,16 +44,23 @@ struct RunTotals {
     }
 };
 
-// Files not catalogued, one line each with the reason: the broken ones first, then those that
-// were catalogued already; at most kFailureLines of them unless every one is asked for.
+// Files not catalogued, one line each with the reason: the broken ones, at most kFailureLines
+// of them; with --verbose every one, those that were catalogued already after them.
 constexpr size_t kFailureLines = 20;
 
-void printFailedFiles(CliContext& context, const RunTotals& totals, bool verbose) {
+// Prints the files not catalogued; returns how many of them were catalogued already.
+size_t printFailedFiles(CliContext& context, const RunTotals& totals, bool verbose) {
     std::vector<const FailedImport*> lines;
-    for (const bool catalogued : {false, true})
-        for (const FailedImport& failed : totals.failed)
-            if ((failed.reason == ImportFailure::AlreadyCatalogued) == catalogued)
+    size_t catalogued = 0;
+    for (const FailedImport& failed : totals.failed)
+        if (failed.reason != ImportFailure::AlreadyCatalogued)
+            lines.push_back(&failed);
+    for (const FailedImport& failed : totals.failed)
+        if (failed.reason == ImportFailure::AlreadyCatalogued) {
+            ++catalogued;
+            if (verbose)
                 lines.push_back(&failed);
+        }
     const size_t shown = verbose ? lines.size() : std::min(lines.size(), kFailureLines);
     for (size_t i = 0; i < shown; ++i) {
         context.err << lines[i]->path << ": " << ImportFailureText(lines[i]->reason);
@@ -57,40 +70,54 @@ void printFailedFiles(CliContext& context, const RunTotals& totals, bool verbose
     }
     if (shown < lines.size())
         context.err << "... and " << lines.size() - shown << " more (--verbose lists them all)\n";
-    const auto catalogued = std::count_if(lines.begin(), lines.end(), [](const auto* failed) {
-        return failed->reason == ImportFailure::AlreadyCatalogued;
-    });
-    if (!lines.empty())
-        context.err << lines.size() - catalogued << " failed, " << catalogued
-                    << " already catalogued\n";
+    return catalogued;
 }
 
-// The end of an import or update: the error that ended it, the summary, the failed files, and
-// the exit status (130 after Ctrl-C).
+// How the end of a run is summed up.
+enum class RunKind { kImport, kUpdate, kPlaylist };
+
+// The end of an import or update: the error that ended it, the failed files, one summary line
+// (numbers written as the window writes them), and the exit status (130 after Ctrl-C). Files
+// that were catalogued already are no failure.
 int finishRuns(CliContext& context, const ConsoleProgress& progress, const RunTotals& totals,
-               bool verbose, bool summary, int otherFailures = 0) {
+               bool verbose, RunKind kind, int otherFailures = 0) {
     if (!totals.error.empty())
         context.err << totals.error << "\n";
     if (!totals.lookupsEnded.empty())
         context.err << LookupsEndedText(totals.lookupsEnded) << "\n";
-    if (summary && !totals.failed.empty())
-        context.err << ImportFailureSummary(static_cast<int>(totals.failed.size())) << "\n";
-    printFailedFiles(context, totals, verbose);
-    if (progress.Interrupted()) {
+    const size_t catalogued = printFailedFiles(context, totals, verbose);
+    // A playlist's import ends at its first entry that cannot be catalogued, whatever the reason.
+    const size_t failed = totals.failed.size() + static_cast<size_t>(otherFailures) -
+                          (kind == RunKind::kPlaylist ? 0 : catalogued);
+    if (progress.Interrupted())
         context.err << "Stopped after " << totals.processed << " files.\n";
-        return kExitInterrupted;
+    if (kind != RunKind::kPlaylist) {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - totals.start).count();
+        char elapsed[32];
+        std::snprintf(elapsed, sizeof elapsed, "%.1f", seconds);
+        std::string line = (kind == RunKind::kImport ? "Imported " : "Updated ") +
+                           FormatThousands(totals.catalogued) + " files, " +
+                           FormatThousands(static_cast<double>(failed)) + " failed";
+        if (kind == RunKind::kImport)
+            line += ", " + FormatThousands(static_cast<double>(catalogued)) + " already catalogued";
+        context.err << line << " in " << elapsed << " s.\n";
     }
-    return totals.failed.empty() && totals.error.empty() && otherFailures == 0
-               ? kExitSuccess
-               : kExitReportedFailures;
+    if (progress.Interrupted())
+        return kExitInterrupted;
+    return failed == 0 && totals.error.empty() ? kExitSuccess : kExitReportedFailures;
 }
 
 class ImportCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("import", "Import files and folders into a catalogue");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
-        parser->add_option("PATH", m_paths, "Files and folders to import")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
+        parser->add_option("PATH", m_paths, "Files and folders to import")
+            ->required()
+            ->type_name(kPathValue);
         auto* recurse =
             parser->add_flag("--recurse", m_recurse,
                              "Also import the subfolders of a folder (default: RecurseSubDirs)");
@@ -169,7 +196,7 @@ public:
                 break;
         }
         importFiles();
-        return finishRuns(context, progress, totals, m_verbose, true, missing);
+        return finishRuns(context, progress, totals, m_verbose, RunKind::kImport, missing);
     }
 
 private:
@@ -188,8 +215,12 @@ class ImportPlsCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("import-pls", "Import the entries of a PLS playlist");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
-        parser->add_option("FILE", m_playlist, "PLS playlist (version 2)")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
+        parser->add_option("FILE", m_playlist, "PLS playlist (version 2)")
+            ->required()
+            ->type_name(kFileValue);
     }
 
     int Run(CliContext& context) override {
@@ -214,7 +245,7 @@ public:
         RunTotals totals;
         totals.Add(*run);
         // The import ends at the first entry that cannot be catalogued; that one is named.
-        return finishRuns(context, progress, totals, true, false);
+        return finishRuns(context, progress, totals, true, RunKind::kPlaylist);
     }
 
 private:
@@ -226,7 +257,9 @@ class UpdateCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("update", "Re-read the files of catalogued items");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_option("--items", m_items, "Item ids (default: every item)")
             ->delimiter(',')
             ->option_text("ID,...");
@@ -250,7 +283,7 @@ public:
         progress.RunToEnd(run);
         RunTotals totals;
         totals.Add(*run);
-        return finishRuns(context, progress, totals, m_verbose, false);
+        return finishRuns(context, progress, totals, m_verbose, RunKind::kUpdate);
     }
 
 private:
@@ -263,7 +296,9 @@ class ShowCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("show", "Show everything the catalogue holds about one item");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();
     }
 

@@ -53,7 +53,9 @@ class DeleteCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("delete", "Delete the items of a scope from the catalogue");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         parser->add_flag("--yes", m_yes, "Do not ask");
     }
@@ -109,7 +111,9 @@ class RenameCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("rename", "Give an item a new title (\"\" gives \"Unknown\")");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();
         parser->add_option("TITLE", m_title, "New title")->required();
     }
@@ -136,7 +140,9 @@ public:
         parser = app.add_subcommand(
             "rename-node",
             "Rename a group or package; the name of another row of its kind merges the two");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_option("KIND", m_kind, "group or package")
             ->required()
             ->check(CLI::IsMember({"group", "package"}));
@@ -179,7 +185,9 @@ public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand(
             "move", "Give the items of a scope the genre, group and package of a tree node");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         parser
             ->add_option("--to", m_to,
@@ -260,7 +268,9 @@ class ClearCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("clear", "Remove all data from the catalogue");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         parser->add_flag("--yes", m_yes, "Do not ask");
     }
 

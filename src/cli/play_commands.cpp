@@ -18,7 +18,9 @@ public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand(
             "play", "Play the items of a scope: one item directly, several through a playlist");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         parser->add_flag("--dry-run", m_dryRun,
                          "Print the player's program and arguments (one a line) and the playlist "
@@ -100,8 +102,8 @@ private:
                        PlayTarget& target, std::string& bytes) const {
         std::string error;
         target.playlist = true;
-        target.path =
-            PlayerPlaylistPath(std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"), error);
+        target.path = PlayerPlaylistPath(std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"),
+                                         error, !m_dryRun);
         bool written = false;
         if (!target.path.empty()) {
             if (m_dryRun) {

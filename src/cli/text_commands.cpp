@@ -80,7 +80,7 @@ public:
         parser
             ->add_option("--exceptions", m_exceptions,
                          "Exception list to use instead of the program's capitalize.txt")
-            ->option_text("FILE");
+            ->type_name(kFileValue);
         parser->add_option("TEXT", m_text)->required();
     }
 

@@ -71,7 +71,9 @@ public:
         parser = app.add_subcommand(
             "tools", "Apply the batch tools to items: correct, capitalise, set properties, write "
                      "or delete tags, rename files");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         parser->add_flag("--identify", m_identify, "1. Auto-identify Media (acoustic fingerprint)");
         parser->add_flag("--identify-missing", m_identifyMissing,
@@ -116,7 +118,9 @@ public:
         parser = app.add_subcommand(
             "identify", "Identify items by their acoustic fingerprint at the AcoustID service "
                         "and take over title, group and package");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+            ->required()
+            ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         parser->add_flag("--missing-only", m_identifyMissing,
                          "Fill in only missing properties (empty or Unknown)");

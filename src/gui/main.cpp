@@ -14,16 +14,34 @@
 #include <QCommandLineParser>
 #include <QTimer>
 
-int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    QApplication::setOrganizationName(tunebay::kCompanyName);
-    QApplication::setApplicationName(tunebay::kProductName);
-    QApplication::setApplicationVersion(QStringLiteral(TUNEBAY_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("tunebay"));
-    new tunebay::DesktopColourScheme(application); // owned by the application
-    tunebay::InstallTranslations(application, tunebay::ProgramDataDirectory());
+#include <string_view>
 
-    QCommandLineParser parser;
+namespace {
+
+// Whether the command line asks for the help or the version: those are answered before any
+// window code starts, so they work without a display.
+bool asksForHelpOrVersion(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view word = argv[i];
+        if (word == "--")
+            break;
+        if (word == "-h" || word == "-?" || word == "--help" || word == "--help-all" ||
+            word == "-v" || word == "--version")
+            return true;
+    }
+    return false;
+}
+
+// Names the program and loads its translation, for the window and for the help alike.
+void describeProgram(QCoreApplication& application) {
+    QCoreApplication::setOrganizationName(tunebay::kCompanyName);
+    QCoreApplication::setApplicationName(tunebay::kProductName);
+    QCoreApplication::setApplicationVersion(QStringLiteral(TUNEBAY_VERSION));
+    tunebay::InstallTranslations(application, tunebay::ProgramDataDirectory());
+}
+
+// The options the program takes; returns the --screenshot option.
+QCommandLineOption describeOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(
         QCoreApplication::translate("main", "A cataloguer for MP3 files."));
     parser.addHelpOption();
@@ -36,6 +54,27 @@ int main(int argc, char* argv[]) {
     parser.addPositionalArgument(
         QStringLiteral("catalogue"),
         QCoreApplication::translate("main", "The catalogue (.tbf) to open."));
+    return screenshot;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (asksForHelpOrVersion(argc, argv)) {
+        QCoreApplication application(argc, argv);
+        describeProgram(application);
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process(application); // prints the text and ends the program
+        return 0;
+    }
+    QApplication application(argc, argv);
+    describeProgram(application);
+    QApplication::setDesktopFileName(QStringLiteral("io.github.plenwick.Tunebay"));
+    new tunebay::DesktopColourScheme(application); // owned by the application
+
+    QCommandLineParser parser;
+    const QCommandLineOption screenshot = describeOptions(parser);
     parser.process(application);
 
     tunebay::QtSettingsStore store;

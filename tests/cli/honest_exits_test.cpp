@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 namespace tunebay {
@@ -37,8 +38,9 @@ struct Started {
     }
 };
 
+// `stdoutPath` "" leaves standard output as `inChild` makes it.
 Started start(const CliRunner& cli, const std::vector<std::string>& arguments,
-              const std::string& stdoutPath) {
+              const std::string& stdoutPath, const std::function<void()>& inChild = {}) {
     std::vector<std::string> argv{TUNEBAY_CLI_PATH, "--config", cli.configFile()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
     std::vector<char*> raw;
@@ -49,10 +51,12 @@ Started start(const CliRunner& cli, const std::vector<std::string>& arguments,
     started.messages = cli.dir().file("messages.txt");
     started.pid = fork();
     if (started.pid == 0) {
-        const int out = open(stdoutPath.c_str(), O_WRONLY);
         const int err = open(started.messages.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(out, 1);
         dup2(err, 2);
+        if (!stdoutPath.empty())
+            dup2(open(stdoutPath.c_str(), O_WRONLY), 1);
+        if (inChild)
+            inChild();
         execv(raw[0], raw.data());
         _exit(127);
     }
@@ -95,21 +99,77 @@ TEST_F(CliHonesty, CtrlCStopsAnImportAfterTheCurrentFileWithStatus130) {
     const std::string items = sql("SELECT COUNT(*) FROM tblItem");
     ASSERT_LT(std::stoi(items), 6000) << "the import ended before the interrupt";
     // Every file read before the stop is catalogued.
-    EXPECT_EQ(messages, "Stopped after " + items.substr(0, items.size() - 1) + " files.\n");
+    EXPECT_EQ(messages.rfind(
+                  "Stopped after " + items.substr(0, items.size() - 1) + " files.\nImported ", 0),
+              0u)
+        << messages;
 }
 
 TEST_F(CliHonesty, OutputThatCannotBeWrittenIsAnError) {
-    for (const std::vector<std::string>& command :
-         {std::vector<std::string>{"info", catalogue},
-          {"sql", catalogue, "SELECT 1"},
-          {"export", catalogue, "--format", "xml", "-o", "-"},
-          {"text", "thousands", "1"}}) {
-        const Started run = start(cli, command, "/dev/full");
-        EXPECT_EQ(run.wait(), 1) << command[0];
-        EXPECT_EQ(test::readFile(run.messages),
-                  "Cannot write the output: No space left on device\n")
-            << command[0];
+    // An export far larger than any buffer on the way, so that part of it is written.
+    cli.dir().write("music/a.mp3", test::makeMp3({}));
+    ASSERT_EQ(cli.run({"import", catalogue, cli.dir().file("music").string()}).status, 0);
+    sql("UPDATE tblMedia SET sComment=replace(hex(zeroblob(200000)), '00', 'ab')");
+    const std::vector<std::string> largeExport{"export",   catalogue, "--format", "html",
+                                               "--detail", "4",       "-o",       "-"};
+    ASSERT_GT(cli.run(largeExport).out.size(), 400000u);
+
+    const test::TempDir scratch; // the exports' TMPDIR: nothing may stay behind there
+    setenv("TMPDIR", scratch.path().c_str(), 1);
+    auto closeStdout = [] { close(1); };
+    // A pipe whose reader is gone; with SIGPIPE ignored each write fails with EPIPE.
+    auto brokenPipe = [] {
+        int ends[2];
+        if (pipe(ends) == 0) {
+            dup2(ends[1], 1);
+            close(ends[0]);
+            close(ends[1]);
+        }
+        signal(SIGPIPE, SIG_IGN);
+    };
+    const struct {
+        std::vector<std::string> command;
+        std::string stdoutPath;
+        std::function<void()> inChild;
+        std::string message;
+    } cases[] = {
+        {{"info", catalogue}, "/dev/full", {}, "No space left on device"},
+        {{"sql", catalogue, "SELECT 1"}, "/dev/full", {}, "No space left on device"},
+        {{"export", catalogue, "--format", "txt", "-o", "-"},
+         "/dev/full",
+         {},
+         "No space left on device"},
+        {largeExport, "/dev/full", {}, "No space left on device"},
+        {largeExport, "", brokenPipe, "Broken pipe"},
+        {largeExport, "", closeStdout, "standard output is closed"},
+        {{"text", "thousands", "1"}, "/dev/full", {}, "No space left on device"},
+        {{"text", "thousands", "1"}, "", closeStdout, "standard output is closed"},
+        {{"--help"}, "/dev/full", {}, "No space left on device"},
+        {{"help", "import"}, "/dev/full", {}, "No space left on device"},
+        {{"--version"}, "", closeStdout, "standard output is closed"},
+    };
+    for (const auto& test : cases) {
+        std::string line;
+        for (const std::string& word : test.command)
+            line += word + " ";
+        SCOPED_TRACE(line + (test.stdoutPath.empty() ? "(pipe or closed)" : test.stdoutPath));
+        const Started run = start(cli, test.command, test.stdoutPath, test.inChild);
+        EXPECT_EQ(run.wait(), 1);
+        EXPECT_EQ(test::readFile(run.messages), "Cannot write the output: " + test.message + "\n");
     }
+    // A reader that goes away ends the export by SIGPIPE: nothing of it stays behind.
+    const Started stopped = start(cli, largeExport, "", [] {
+        int ends[2];
+        if (pipe(ends) == 0) {
+            dup2(ends[1], 1);
+            close(ends[0]);
+            close(ends[1]);
+        }
+        signal(SIGPIPE, SIG_DFL);
+    });
+    EXPECT_EQ(stopped.wait(), -1);
+    unsetenv("TMPDIR");
+    EXPECT_TRUE(fs::is_empty(scratch.path()));
 }
 
 TEST_F(CliHonesty, MessagesNameWhatFailed) {
@@ -117,18 +177,56 @@ TEST_F(CliHonesty, MessagesNameWhatFailed) {
     EXPECT_EQ(unknown.status, 2);
     EXPECT_EQ(unknown.err.rfind("Unknown command: frobnicate\n", 0), 0u);
 
+    for (const std::vector<std::string>& line :
+         {std::vector<std::string>{"-V"}, {"-V", "info", catalogue}, {"--frob=1", "info"}}) {
+        const CliResult option = cli.run(line);
+        EXPECT_EQ(option.status, 2) << line[0];
+        EXPECT_EQ(option.err.rfind("Unknown option: " + line[0] + "\n", 0), 0u) << option.err;
+    }
+
     const CliResult config = cli.run({"--config", cli.dir().file("none.conf").string()});
     EXPECT_EQ(config.status, 2);
 
     const std::string folder = cli.dir().file("no-such-folder").string();
     const CliResult import = cli.run({"import", catalogue, folder});
     EXPECT_EQ(import.status, 1);
-    EXPECT_EQ(import.err, folder + ": No such file or directory\n");
+    EXPECT_EQ(
+        import.err.rfind(folder + ": No such file or directory\nImported 0 files, 1 failed, ", 0),
+        0u)
+        << import.err;
 
     const std::string playlist = cli.dir().file("music").string();
     fs::create_directories(playlist);
     EXPECT_NE(cli.run({"import-pls", catalogue, playlist}).err.find("not a regular file"),
               std::string::npos);
+}
+
+TEST_F(CliHonesty, TheCatalogueMayComeFromTheEnvironment) {
+    cli.dir().write("music/a.mp3", test::makeMp3({}));
+    ASSERT_EQ(cli.run({"import", catalogue, cli.dir().file("music").string()}).status, 0);
+    const std::string other = cli.dir().file("other.tbf").string();
+    cli.run({"new", other});
+    const std::string fresh = cli.dir().file("fresh.tbf").string();
+    setenv("TUNEBAY_CATALOGUE", catalogue.c_str(), 1);
+    const struct {
+        std::vector<std::string> command;
+        std::string out; // what the output begins with
+    } cases[] = {
+        {{"sql", "SELECT COUNT(*) FROM tblItem"}, "1\n"},
+        {{"sql", other, "SELECT COUNT(*) FROM tblItem"}, "0\n"},
+        {{"show", "1"}, "tblItem.lID\t1\n"},
+        {{"list", "--sort", "6", "--items", "1"}, ""},
+        {{"text", "thousands", "1234"}, "1.234\n"},
+        {{"new", fresh}, ""},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.command[0]);
+        const CliResult result = cli.run(test.command);
+        EXPECT_EQ(result.status, 0) << result.err;
+        EXPECT_EQ(result.out.rfind(test.out, 0), 0u) << result.out;
+    }
+    unsetenv("TUNEBAY_CATALOGUE");
+    EXPECT_TRUE(fs::exists(fresh));
 }
 
 TEST_F(CliHonesty, DatabaseErrorsCarryTheEnginesMessage) {
@@ -175,10 +273,13 @@ TEST_F(CliHonesty, FailedFilesAreListedAfterTheSummary) {
     const std::string folder = cli.dir().file("music").string();
     const CliResult first = cli.run({"import", catalogue, folder});
     EXPECT_EQ(first.status, 1);
-    EXPECT_EQ(first.err.rfind("25 file/s couldn't be imported!\n", 0), 0u);
     EXPECT_NE(first.err.find(folder + "/n7.mp3: not audio\n"), std::string::npos);
-    EXPECT_NE(first.err.find("... and 5 more (--verbose lists them all)\n"), std::string::npos);
-    EXPECT_NE(first.err.find("25 failed, 0 already catalogued\n"), std::string::npos);
+    // The summary is the last line, its numbers written as the window writes them.
+    const std::string more = "... and 5 more (--verbose lists them all)\n";
+    const std::string summary = "Imported 1 files, 25 failed, 0 already catalogued in ";
+    ASSERT_NE(first.err.find(more), std::string::npos) << first.err;
+    EXPECT_EQ(first.err.find(summary), first.err.find(more) + more.size()) << first.err;
+    EXPECT_EQ(first.err.substr(first.err.size() - 4), " s.\n");
 
     const CliResult verbose = cli.run({"import", catalogue, folder, "--verbose"});
     size_t lines = 0;
@@ -186,7 +287,8 @@ TEST_F(CliHonesty, FailedFilesAreListedAfterTheSummary) {
         ++lines;
     EXPECT_EQ(lines, 26u);
     EXPECT_NE(verbose.err.find(folder + "/good.mp3: already catalogued\n"), std::string::npos);
-    EXPECT_NE(verbose.err.find("25 failed, 1 already catalogued\n"), std::string::npos);
+    EXPECT_NE(verbose.err.find("Imported 0 files, 25 failed, 1 already catalogued in "),
+              std::string::npos);
 }
 
 TEST_F(CliHonesty, UpdateNamesTheFilesItCouldNotRead) {
@@ -195,7 +297,8 @@ TEST_F(CliHonesty, UpdateNamesTheFilesItCouldNotRead) {
     fs::remove(file);
     const CliResult update = cli.run({"update", catalogue, "--verbose"});
     EXPECT_EQ(update.status, 1);
-    EXPECT_EQ(update.err, file + ": vanished\n1 failed, 0 already catalogued\n");
+    EXPECT_EQ(update.err.rfind(file + ": vanished\nUpdated 0 files, 1 failed in ", 0), 0u)
+        << update.err;
 }
 
 TEST_F(CliHonesty, CatalogueNamesAreFileNamesAndPathsAreNormal) {
@@ -219,6 +322,28 @@ TEST(CliHelp, ListHelpNamesTheSearchTypesAndComparisons) {
     EXPECT_EQ(help.status, 0);
     for (const char* word : {"Search types", "Duplicates:Name", "VolumeName", "Length", "<>", ">="})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
+}
+
+TEST(CliHelp, HelpCommandShowsWhatHelpOptionShows) {
+    CliRunner cli;
+    const struct {
+        std::vector<std::string> help;
+        std::vector<std::string> option;
+    } cases[] = {
+        {{"help"}, {"--help"}},
+        {{"help", "import"}, {"import", "--help"}},
+        {{"help", "text", "function"}, {"text", "function", "--help"}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.option[0]);
+        const CliResult asked = cli.run(test.help);
+        EXPECT_EQ(asked.status, 0);
+        EXPECT_FALSE(asked.out.empty());
+        EXPECT_EQ(asked.out, cli.run(test.option).out);
+    }
+    const CliResult unknown = cli.run({"help", "frobnicate"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_EQ(unknown.err.rfind("Unknown command: frobnicate\n", 0), 0u);
 }
 
 TEST(CliStart, CommandsThatPlayNothingNeverProbeForAPlayer) {

@@ -118,6 +118,7 @@ TEST_F(CliIdentify, AcousticDuplicatesListTheSameRecordingWithoutTheNetwork) {
     EXPECT_NE(result.out.find("again.mp3"), std::string::npos);
     EXPECT_NE(result.out.find("tune.mp3\n"), std::string::npos);
     EXPECT_EQ(result.out.find("other.mp3"), std::string::npos);
+    EXPECT_EQ(result.err, "") << "progress is for a terminal only";
     EXPECT_TRUE(server.requests().empty());
     EXPECT_EQ(run({"duplicates", catalogue, "--acoustic", "--threshold", "2"}).status, 2);
 }

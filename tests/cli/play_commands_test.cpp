@@ -79,6 +79,22 @@ TEST(PlayCommand, DryRunPrintsTheCommandAndThePlaylistWithoutWritingIt) {
     EXPECT_FALSE(fs::exists(shelf.playlist()));
 }
 
+TEST(PlayCommand, DryRunMakesNoFolderForThePlaylist) {
+    PlayShelf shelf;
+    const test::TempDir temp;
+    CliRunner cli;
+    const std::string runtime = std::getenv("XDG_RUNTIME_DIR");
+    unsetenv("XDG_RUNTIME_DIR"); // the playlist would go to a folder of its own in TMPDIR
+    setenv("TMPDIR", temp.path().c_str(), 1);
+    const CliResult result =
+        play(cli, customPlayer(R"("/bin/echo" "%1")"), {shelf.path, "--dry-run"});
+    unsetenv("TMPDIR");
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    EXPECT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find(temp.path().string() + "/tunebay-"), std::string::npos) << result.out;
+    EXPECT_TRUE(fs::is_empty(temp.path()));
+}
+
 TEST(PlayCommand, OneItemIsHandedOverDirectlyAndAMissingOneNamesItsVolume) {
     PlayShelf shelf;
     CliRunner cli;

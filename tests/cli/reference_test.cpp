@@ -1,9 +1,11 @@
 // The manual page and the shell completions the build writes: every command and option that
 // --help shows is in them, and bash offers the right words at the right places.
 #include "support/cli_runner.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -99,7 +101,9 @@ TEST(Reference, ManualPageAndCompletionsListEveryCommandAndOptionOfTheHelp) {
             EXPECT_NE(manual.find("\\fB" + roff(option) + "\\fR"), std::string::npos) << option;
             EXPECT_NE(offered.find(" " + option + " "), std::string::npos) << option;
             EXPECT_TRUE(zsh.find("'" + option + "[") != std::string::npos ||
-                        zsh.find("'*" + option + "[") != std::string::npos)
+                        zsh.find("'" + option + "=[") != std::string::npos ||
+                        zsh.find("'*" + option + "[") != std::string::npos ||
+                        zsh.find("'*" + option + "=[") != std::string::npos)
                 << option;
         }
         for (const std::string& command : help.commands) {
@@ -163,6 +167,60 @@ TEST(Reference, BashOffersCommandsOptionsSearchTypesAndSortCodes) {
             EXPECT_NE(std::find(offered.begin(), offered.end(), word), offered.end()) << word;
         for (const std::string& word : test.notOffered)
             EXPECT_EQ(std::find(offered.begin(), offered.end(), word), offered.end()) << word;
+    }
+}
+
+TEST(Reference, BashTakesTheKindOfAValueFromItsOption) {
+    const test::TempDir dir;
+    dir.write("song.mp3", "");
+    dir.write("notes.txt", "");
+    fs::create_directory(dir.file("sounds"));
+    const std::string at = dir.path().string() + "/";
+    const struct {
+        std::string line;
+        std::vector<std::string> offered; // exactly these, in any order
+    } cases[] = {
+        // files and folders
+        {"tunebay-cli import a.tbf " + at + "so", {at + "song.mp3", at + "sounds"}},
+        {"tunebay-cli import-pls a.tbf " + at + "no", {at + "notes.txt"}},
+        {"tunebay-cli export a.tbf --format csv -o " + at + "so", {at + "song.mp3", at + "sounds"}},
+        // folders only
+        {"tunebay-cli copy-files a.tbf --to " + at + "so", {at + "sounds"}},
+        // a number: nothing to offer
+        {"tunebay-cli copy-files a.tbf --group-folders --only-if-more ", {}},
+        {"tunebay-cli copy-files a.tbf --limit ", {}},
+        // choices, also after '='
+        {"tunebay-cli export a.tbf --format=", {"html", "txt", "m3u", "pls", "csv", "xml", "site"}},
+        {"tunebay-cli export a.tbf --format=c", {"csv"}},
+        {"tunebay-cli export a.tbf --format=xml --search-link ", {"AND", "OR"}},
+    };
+    for (const auto& test : cases) {
+        SCOPED_TRACE(test.line);
+        std::vector<std::string> offered = bashOffers(test.line);
+        std::vector<std::string> expected = test.offered;
+        std::sort(offered.begin(), offered.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(offered, expected);
+    }
+}
+
+TEST(Reference, ManualPagesPassMandocsLint) {
+    if (std::system("command -v mandoc >/dev/null") != 0)
+        GTEST_SKIP() << "mandoc is not installed";
+    for (const char* page : {"tunebay-cli.1", "tunebay.1"}) {
+        const fs::path path = kShare / "man/man1" / page;
+        if (!fs::exists(path))
+            continue; // the window is not built
+        SCOPED_TRACE(page);
+        const std::string command = "mandoc -Tlint -W warning '" + path.string() + "' 2>&1";
+        std::string report;
+        if (FILE* pipe = popen(command.c_str(), "r")) {
+            char buffer[512];
+            while (fgets(buffer, sizeof buffer, pipe))
+                report += buffer;
+            EXPECT_EQ(pclose(pipe), 0) << report;
+        }
+        EXPECT_EQ(report, "");
     }
 }
 

@@ -109,11 +109,15 @@ std::optional<PlayTarget> ReadSingleFile(CCatalogueConnection& connection, Selec
     return target;
 }
 
-std::string PlayerPlaylistPath(const char* runtimeDir, const char* tempDir, std::string& error) {
+std::string PlayerPlaylistPath(const char* runtimeDir, const char* tempDir, std::string& error,
+                               bool makeFolder) {
     if (isAbsolute(runtimeDir) && isPrivateFolder(runtimeDir))
         return std::string(runtimeDir) + "/" + kPlayerPlaylistName;
     const std::string base = isAbsolute(tempDir) ? tempDir : "/tmp";
     const std::string folder = base + "/tunebay-" + std::to_string(::geteuid());
+    struct stat existing {};
+    if (!makeFolder && ::lstat(folder.c_str(), &existing) != 0 && errno == ENOENT)
+        return folder + "/" + kPlayerPlaylistName;
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         error = "cannot make " + folder;
         return {};

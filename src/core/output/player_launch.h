@@ -44,8 +44,10 @@ std::optional<PlayTarget> ReadSingleFile(CCatalogueConnection& connection, Selec
 // Where the temporary playlist goes: `runtimeDir` (the session's private folder) when it is an
 // absolute folder of this user that nobody else may enter, else a folder of this user's own in
 // `tempDir` (made with mode 0700 when missing, refused when it is a link, another user's, or open
-// to others). Empty, with `error` set, when neither can be used.
-std::string PlayerPlaylistPath(const char* runtimeDir, const char* tempDir, std::string& error);
+// to others). Empty, with `error` set, when neither can be used. Without `makeFolder` a missing
+// folder is not made (a trial run that writes nothing names the path all the same).
+std::string PlayerPlaylistPath(const char* runtimeDir, const char* tempDir, std::string& error,
+                               bool makeFolder = true);
 
 // Writes the selection's playlist to `path` with the M3U exporter. An old file at the path is
 // replaced by a new one of this user's alone; a link standing there is removed, never written
