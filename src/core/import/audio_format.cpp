@@ -11,8 +11,11 @@ namespace tunebay {
 
 namespace {
 
+using namespace std::string_view_literals;
+
+// Holds zero bytes: a literal of its own length.
 constexpr std::string_view kAsfHeaderGuid =
-    "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
+    "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C"sv;
 constexpr std::size_t kId3v2HeaderSize = 10;
 // MP4 boxes nest a few levels deep; a file with more boxes than this at one level is not looked at
 // further.
