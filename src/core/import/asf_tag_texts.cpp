@@ -23,7 +23,8 @@ TagTexts AsfTagTexts(const TagLib::ASF::Tag& tag) {
                            attribute("WM/Composer")});
     texts.package = attribute("WM/AlbumTitle");
     texts.year = attribute("WM/Year");
-    texts.comment = FirstText(tag.comment());
+    // Some writers (ffmpeg) put the description among the attributes instead.
+    texts.comment = FirstOf({FirstText(tag.comment()), attribute("Description")});
     texts.genre = attribute("WM/Genre");
     return texts;
 }

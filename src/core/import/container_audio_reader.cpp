@@ -1,5 +1,6 @@
 #include "import/container_audio_reader.h"
 
+#include "import/audio_layout.h"
 #include "import/media_file_stream.h"
 #include "import/native_tag_texts.h"
 
@@ -143,11 +144,6 @@ bool readAsf(MediaFileStream& stream, ContainerAudio& audio) {
     return true;
 }
 
-// The bytes of audio data, without tags and metadata blocks; 0 when the layout is not known.
-int64_t ContainerAudioSize(AudioFormat, const MediaFileBytes&) {
-    return 0;
-}
-
 } // namespace
 
 std::optional<ContainerAudio> ReadContainerAudio(AudioFormat format, const MediaFileBytes& file,
@@ -200,7 +196,8 @@ void TakeContainerFacts(AudioFormat format, const ContainerAudio& audio,
     info.sampleRate = audio.sampleRate;
     info.channelMode = ChannelsText(audio.channels);
     info.bitsPerSample = audio.bitsPerSample;
-    info.audioSize = ContainerAudioSize(format, file);
+    const std::optional<AudioLayout> layout = ReadAudioLayout(format, file);
+    info.audioSize = layout ? layout->AudioSize() : 0;
     // Bits per millisecond are kilobits per second.
     info.bitrate = info.audioSize > 0 && audio.lengthMs > 0
                        ? static_cast<int32_t>((info.audioSize * 8 + audio.lengthMs / 2) /
