@@ -5,6 +5,7 @@
 #include "import/item_tag.h"
 #include "import/media_file_info.h"
 #include "prompter.h"
+#include "options_import_page.h"
 #include "store/catalogue_connection.h"
 #include "store/catalogue_error.h"
 
@@ -299,8 +300,7 @@ void CPropertiesWindow::writeTag(int itemId) {
 }
 
 void CPropertiesWindow::changeFile() {
-    const QString filter =
-        m_settings.AllowAllFiles != 0 ? tr("All Files (*.*)") : tr("MP3 Audio Files (*.mp3)");
+    const QString filter = ImportFileFilter(m_settings);
     const QString chosen = m_prompter.OpenFileName(tr("Change File"), m_file->text(), filter);
     if (chosen.isEmpty())
         return;
