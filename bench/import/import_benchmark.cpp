@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
         std::printf("by media type:");
         for (int type = 1; type <= kLastAudioFormat; ++type)
             if (facts.byFormat[type] != 0)
-                std::printf(" %s %d", std::string(AudioFormatName(static_cast<AudioFormat>(type))).c_str(),
+                std::printf(" %s %d",
+                            std::string(AudioFormatName(static_cast<AudioFormat>(type))).c_str(),
                             facts.byFormat[type]);
         std::printf("\n");
     }

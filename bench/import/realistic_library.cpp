@@ -97,7 +97,7 @@ public:
             big32(picture, 0); // no description
             for (int i = 0; i < 4; ++i)
                 big32(picture, i < 2 ? 500 : 24 - 16 * (i - 2)); // size, depth, colours
-            std::string image = "\xFF\xD8\xFF\xE0"; // a JPEG's first bytes
+            std::string image = "\xFF\xD8\xFF\xE0";              // a JPEG's first bytes
             while (image.size() < coverBytes)
                 image += static_cast<char>(random());
             big32(picture, static_cast<uint32_t>(image.size()));
@@ -135,18 +135,17 @@ public:
 
     EncodedTemplates() {
         const std::array<AudioFormat, 9> formats = {
-            AudioFormat::Flac,    AudioFormat::Aac, AudioFormat::Alac,
-            AudioFormat::OggVorbis, AudioFormat::Opus, AudioFormat::Wav,
-            AudioFormat::Aiff,    AudioFormat::WavPack, AudioFormat::Wma};
+            AudioFormat::Flac,      AudioFormat::Aac,     AudioFormat::Alac,
+            AudioFormat::OggVorbis, AudioFormat::Opus,    AudioFormat::Wav,
+            AudioFormat::Aiff,      AudioFormat::WavPack, AudioFormat::Wma};
         for (const AudioFormat format : formats) {
             for (int variant = 0; variant < (format == AudioFormat::Flac ? 1 : kVariants);
                  ++variant) {
                 test::AudioRecipe recipe;
                 recipe.format = format;
                 recipe.seconds = 2;
-                recipe.sampleRate = format == AudioFormat::Wav || format == AudioFormat::Aiff
-                                        ? 8000
-                                        : 44100;
+                recipe.sampleRate =
+                    format == AudioFormat::Wav || format == AudioFormat::Aiff ? 8000 : 44100;
                 recipe.channels = format == AudioFormat::Wav || format == AudioFormat::Aiff ? 1 : 2;
                 if (format != AudioFormat::Flac)
                     recipe.tags = {{"title", "Template " + std::to_string(variant)},
@@ -155,8 +154,8 @@ public:
                                    {"date", std::to_string(1990 + variant)},
                                    {"genre", kGenres[variant]}};
                 const auto path = test::EncodeAudio(
-                    m_dir.path(), "t" + std::to_string(variant) + test::AudioFormatExtension(format),
-                    recipe);
+                    m_dir.path(),
+                    "t" + std::to_string(variant) + test::AudioFormatExtension(format), recipe);
                 if (!path.empty())
                     m_files[format].push_back(test::readFile(path));
             }
@@ -245,8 +244,8 @@ LibraryFacts WriteRealisticLibrary(const std::filesystem::path& root, int files)
             bytes = test::makeMp3(recipe);
         } else if (format == AudioFormat::Flac) {
             std::vector<std::pair<std::string, std::string>> tags = {
-                {"TITLE", title}, {"ARTIST", artistName}, {"ALBUM", albumName},
-                {"DATE", fields.year}, {"GENRE", genre}, {"TRACKNUMBER", fields.track}};
+                {"TITLE", title},      {"ARTIST", artistName}, {"ALBUM", albumName},
+                {"DATE", fields.year}, {"GENRE", genre},       {"TRACKNUMBER", fields.track}};
             if (random() % 5 == 0)
                 tags.erase(tags.begin()); // the title from the file name
             bytes = flac.make(tags, cover ? 200'000 + random() % 600'000 : 0, random);
@@ -281,9 +280,9 @@ LibraryFacts WriteRealisticLibrary(const std::filesystem::path& root, int files)
         std::filesystem::create_directories(folder);
         char number[8];
         std::snprintf(number, sizeof number, "%02d", track);
-        std::ofstream(folder / (std::string(number) + " - " + title +
-                                test::AudioFormatExtension(format)),
-                      std::ios::binary)
+        std::ofstream(
+            folder / (std::string(number) + " - " + title + test::AudioFormatExtension(format)),
+            std::ios::binary)
             << bytes;
         facts.bytes += static_cast<int64_t>(bytes.size());
         ++facts.files;

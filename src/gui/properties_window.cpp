@@ -4,8 +4,8 @@
 #include "app/product.h"
 #include "import/item_tag.h"
 #include "import/media_file_info.h"
-#include "prompter.h"
 #include "options_import_page.h"
+#include "prompter.h"
 #include "store/catalogue_connection.h"
 #include "store/catalogue_error.h"
 

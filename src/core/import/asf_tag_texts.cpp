@@ -19,8 +19,8 @@ TagTexts AsfTagTexts(const TagLib::ASF::Tag& tag) {
     // Title, author and description live in the content description object.
     TagTexts texts;
     texts.title = FirstText(tag.title());
-    texts.group = FirstOf({FirstText(tag.artist()), attribute("WM/AlbumArtist"),
-                           attribute("WM/Composer")});
+    texts.group =
+        FirstOf({FirstText(tag.artist()), attribute("WM/AlbumArtist"), attribute("WM/Composer")});
     texts.package = attribute("WM/AlbumTitle");
     texts.year = attribute("WM/Year");
     // Some writers (ffmpeg) put the description among the attributes instead.

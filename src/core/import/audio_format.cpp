@@ -202,8 +202,8 @@ std::vector<std::string> ParseImportExtensions(std::string_view list) {
         for (const char c : list.substr(start, end - start))
             if (c != ' ' && c != '\t' && !(c == '.' && entry.empty()))
                 entry += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        if (!entry.empty() && std::find(extensions.begin(), extensions.end(), entry) ==
-                                  extensions.end())
+        if (!entry.empty() &&
+            std::find(extensions.begin(), extensions.end(), entry) == extensions.end())
             extensions.push_back(std::move(entry));
         start = end + 1;
     }

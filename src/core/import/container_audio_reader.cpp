@@ -43,8 +43,8 @@ void takeFacts(const TagLib::AudioProperties& properties, ContainerAudio& audio)
 }
 
 bool readFlac(MediaFileStream& stream, ContainerAudio& audio) {
-    const auto file = openFile<TagLib::FLAC::File>(
-        stream, TagLib::ID3v2::FrameFactory::instance(), true, kReadStyle);
+    const auto file = openFile<TagLib::FLAC::File>(stream, TagLib::ID3v2::FrameFactory::instance(),
+                                                   true, kReadStyle);
     if (!file)
         return false;
     takeFacts(*file->audioProperties(), audio);
@@ -57,7 +57,8 @@ bool readFlac(MediaFileStream& stream, ContainerAudio& audio) {
     return true;
 }
 
-template <typename File> bool readOgg(MediaFileStream& stream, ContainerAudio& audio) {
+template <typename File>
+bool readOgg(MediaFileStream& stream, ContainerAudio& audio) {
     const auto file = openFile<File>(stream, true, kReadStyle);
     if (!file)
         return false;
@@ -100,8 +101,8 @@ bool readWav(MediaFileStream& stream, ContainerAudio& audio) {
 
 // AIFF-C's names for samples stored as they are (either byte order, integer or float).
 bool isUncompressedAifc(const TagLib::ByteVector& compression) {
-    for (const char* name : {"NONE", "sowt", "twos", "raw ", "in24", "in32", "fl32", "fl64",
-                             "FL32", "FL64"})
+    for (const char* name :
+         {"NONE", "sowt", "twos", "raw ", "in24", "in32", "fl32", "fl64", "FL32", "FL64"})
         if (compression == TagLib::ByteVector(name, 4))
             return true;
     return false;
@@ -120,7 +121,8 @@ bool readAiff(MediaFileStream& stream, ContainerAudio& audio) {
     return true;
 }
 
-template <typename File> bool readApeTagged(MediaFileStream& stream, ContainerAudio& audio) {
+template <typename File>
+bool readApeTagged(MediaFileStream& stream, ContainerAudio& audio) {
     const auto file = openFile<File>(stream, true, kReadStyle);
     if (!file)
         return false;
@@ -189,8 +191,8 @@ std::optional<ContainerAudio> ReadContainerAudio(AudioFormat format, const Media
     return audio;
 }
 
-void TakeContainerFacts(AudioFormat format, const ContainerAudio& audio,
-                        const MediaFileBytes& file, MediaFileInfo& info) {
+void TakeContainerFacts(AudioFormat format, const ContainerAudio& audio, const MediaFileBytes& file,
+                        MediaFileInfo& info) {
     info.format = format;
     info.length = static_cast<int32_t>((audio.lengthMs + 500) / 1000);
     info.sampleRate = audio.sampleRate;
@@ -199,10 +201,10 @@ void TakeContainerFacts(AudioFormat format, const ContainerAudio& audio,
     const std::optional<AudioLayout> layout = ReadAudioLayout(format, file);
     info.audioSize = layout ? layout->AudioSize() : 0;
     // Bits per millisecond are kilobits per second.
-    info.bitrate = info.audioSize > 0 && audio.lengthMs > 0
-                       ? static_cast<int32_t>((info.audioSize * 8 + audio.lengthMs / 2) /
-                                              audio.lengthMs)
-                       : audio.bitrate;
+    info.bitrate =
+        info.audioSize > 0 && audio.lengthMs > 0
+            ? static_cast<int32_t>((info.audioSize * 8 + audio.lengthMs / 2) / audio.lengthMs)
+            : audio.bitrate;
 }
 
 std::string ChannelsText(int32_t channels) {

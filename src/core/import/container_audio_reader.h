@@ -32,8 +32,8 @@ std::optional<ContainerAudio> ReadContainerAudio(AudioFormat format, const Media
 // Puts what was read into the record: the format, the length rounded to the nearest second, the
 // sample rate, the channels, the sample width, the size of the audio data and the true average
 // bit rate (audio bytes over length: containers' header fields often say something else).
-void TakeContainerFacts(AudioFormat format, const ContainerAudio& audio,
-                        const MediaFileBytes& file, MediaFileInfo& info);
+void TakeContainerFacts(AudioFormat format, const ContainerAudio& audio, const MediaFileBytes& file,
+                        MediaFileInfo& info);
 
 // The channel text the catalogue keeps: "Single Channel", "Stereo" or "N Channels"; "" for none.
 std::string ChannelsText(int32_t channels);

@@ -20,7 +20,7 @@ struct ImportOptions {
     bool allowAllFiles = false; // also catalogue files that are not audio
     // The extensions (lower case, no dots) a folder import takes when not all files are allowed.
     std::vector<std::string> extensions = DefaultImportExtensions();
-    bool recurse = true;        // a folder import descends into subfolders
+    bool recurse = true; // a folder import descends into subfolders
 
     static ImportOptions FromSettings(const CAppSettings& settings) {
         ImportOptions options;

@@ -42,7 +42,7 @@ struct MediaFileInfo {
     std::string channelMode;
     // What the content is: the media type column's value. None for a file that is not audio.
     AudioFormat format = AudioFormat::None;
-    int32_t bitsPerSample = 0; // lossless formats only
+    int32_t bitsPerSample = 0;  // lossless formats only
     bool correctNames = true;   // names taken from the file name go through CorrectName
     std::string fingerprint;    // the AcoustID track id
     std::string rawFingerprint; // the acoustic fingerprint it was found with (compressed)

@@ -16,8 +16,8 @@ TagLib::FileName MediaFileStream::name() const {
 TagLib::ByteVector MediaFileStream::readBlock(unsigned long length) {
     // A damaged length field can ask for gigabytes: never more than the file holds.
     const long available = std::max<long>(0, static_cast<long>(m_file.Size()) - m_position);
-    const auto wanted = static_cast<unsigned int>(std::min<unsigned long>(
-        length, static_cast<unsigned long>(available)));
+    const auto wanted = static_cast<unsigned int>(
+        std::min<unsigned long>(length, static_cast<unsigned long>(available)));
     TagLib::ByteVector bytes(wanted, '\0');
     const int64_t read = wanted == 0 ? 0 : m_file.Read(bytes.data(), wanted, m_position);
     bytes.resize(static_cast<unsigned int>(std::max<int64_t>(read, 0)));

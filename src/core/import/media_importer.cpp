@@ -205,8 +205,7 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
             "?, ?, ?)",
             {title, info.comment, static_cast<long long>(info.genre), info.publishTime, fileName,
              static_cast<long long>(directoryId), static_cast<long long>(info.length),
-             info.importTime, mediaType,
-             static_cast<long long>(info.fileSize)});
+             info.importTime, mediaType, static_cast<long long>(info.fileSize)});
         mediaId = static_cast<int>(m_connection.LastInsertedId());
         m_connection.ExecuteWith(
             "INSERT INTO tblItem (lGroupID, lPackageID, lMediaID) VALUES (?, ?, ?)",
@@ -256,8 +255,8 @@ void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info, 
     // Only MPEG audio's frame headers tell whether the bit rate varies.
     fact(info.format == AudioFormat::Mpeg,
          {mediaId, kOptionalVariableBitrate, kValueBoolean, {}, info.vbr, 0.0});
-    fact(info.audioSize != 0, {mediaId, kOptionalAudioSize, kValueFloat, {}, 0,
-                               static_cast<double>(info.audioSize)});
+    fact(info.audioSize != 0,
+         {mediaId, kOptionalAudioSize, kValueFloat, {}, 0, static_cast<double>(info.audioSize)});
     text(kOptionalVolumeName, info.volumeName);
     fact(!info.channelMode.empty(),
          {mediaId, kOptionalChannelMode, kValueText, info.channelMode, 0, 0.0});

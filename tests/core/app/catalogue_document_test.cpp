@@ -42,8 +42,8 @@ TEST_F(Document, OpensACatalogueAndNamesItInTheTitle) {
 }
 
 TEST_F(Document, AnOlderCatalogueGainsTheLaterOptionalTypesWhenOpenedForWriting) {
-    const fs::path path = catalogueWithVersion(
-        "old.tbf", "DELETE FROM tblOptionalType WHERE lID IN (4119, 4120)");
+    const fs::path path =
+        catalogueWithVersion("old.tbf", "DELETE FROM tblOptionalType WHERE lID IN (4119, 4120)");
     const auto types = [&] {
         CCatalogueConnection reader;
         reader.Open(CatalogueConnectionString(path.string()));
@@ -69,8 +69,7 @@ TEST_F(Document, AnOlderCatalogueGainsTheLaterOptionalTypesWhenOpenedForWriting)
     EXPECT_EQ(types(), "4119:1:0 4120:2:9 ");
     // As the template holds them, and the format's version stays.
     test::TempCatalogue fresh;
-    EXPECT_EQ(fresh.scalar("SELECT COUNT(*) FROM tblOptionalType WHERE lID IN (4119, 4120)"),
-              "2");
+    EXPECT_EQ(fresh.scalar("SELECT COUNT(*) FROM tblOptionalType WHERE lID IN (4119, 4120)"), "2");
     CCatalogueConnection reader;
     reader.Open(CatalogueConnectionString(path.string()));
     EXPECT_EQ(reader.Execute("SELECT sValue FROM tblDBInfo WHERE sID='DBVersion'").GetText(0),

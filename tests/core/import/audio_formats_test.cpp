@@ -116,10 +116,10 @@ fs::path writeMonkeysAudio(const fs::path& path, int seconds, int sampleRate, in
     std::string bytes = "MAC ";
     putLittleEndian(bytes, 3990, 2);
     putLittleEndian(bytes, 0, 2);
-    for (const uint32_t field : {52u, 24u, 4 * frames, 0u,
-                                 static_cast<uint32_t>(frameData.size()), 0u, 0u})
+    for (const uint32_t field :
+         {52u, 24u, 4 * frames, 0u, static_cast<uint32_t>(frameData.size()), 0u, 0u})
         putLittleEndian(bytes, field, 4);
-    bytes += std::string(16, '\0'); // MD5 of the stream
+    bytes += std::string(16, '\0');  // MD5 of the stream
     putLittleEndian(bytes, 2000, 2); // compression level
     putLittleEndian(bytes, 0, 2);
     putLittleEndian(bytes, kBlocksPerFrame, 4);
@@ -169,9 +169,12 @@ bool isLossless(AudioFormat format) {
     }
 }
 
-const std::vector<std::pair<std::string, std::string>> kTags = {
-    {"title", "Wanderer's Song"}, {"artist", "Ærø Quartet"},   {"album", "Harbour Lights"},
-    {"date", "2004"},             {"genre", "Jazz"},           {"comment", "first take"}};
+const std::vector<std::pair<std::string, std::string>> kTags = {{"title", "Wanderer's Song"},
+                                                                {"artist", "Ærø Quartet"},
+                                                                {"album", "Harbour Lights"},
+                                                                {"date", "2004"},
+                                                                {"genre", "Jazz"},
+                                                                {"comment", "first take"}};
 
 class AudioFormats : public ::testing::Test {
 protected:
@@ -192,17 +195,18 @@ protected:
         };
         int n = 0;
         for (const auto& [recipe, rate] : recipes) {
-            const std::string name = "f" + std::to_string(n++) +
-                                     test::AudioFormatExtension(recipe.format);
+            const std::string name =
+                "f" + std::to_string(n++) + test::AudioFormatExtension(recipe.format);
             s_files.push_back({recipe, rate, test::EncodeAudio(s_dir->path(), name, recipe)});
         }
         std::map<std::string, std::string> apeTags;
         for (const auto& [key, value] : kTags)
-            apeTags[key == "date" ? "Year" : std::string(1, static_cast<char>(key[0] - 32)) +
-                                                 key.substr(1)] = value;
+            apeTags[key == "date"
+                        ? "Year"
+                        : std::string(1, static_cast<char>(key[0] - 32)) + key.substr(1)] = value;
         AudioRecipe ape{AudioFormat::MonkeysAudio, 5, 44100, 2, 16, kTags};
-        s_files.push_back({ape, 44100,
-                           writeMonkeysAudio(s_dir->file("f.ape"), 5, 44100, 2, 16, apeTags)});
+        s_files.push_back(
+            {ape, 44100, writeMonkeysAudio(s_dir->file("f.ape"), 5, 44100, 2, 16, apeTags)});
     }
     static void TearDownTestSuite() {
         s_files.clear();
@@ -260,10 +264,10 @@ TEST_F(AudioFormats, FactsAreThoseTheEncoderWasGiven) {
         EXPECT_EQ(media(item, "lMediaType"), std::to_string(static_cast<int>(recipe.format)));
         EXPECT_NEAR(std::stoi(media(item, "lLength")), recipe.seconds, 1);
         EXPECT_EQ(optional(item, kOptionalSampleRate), std::to_string(file.expectedRate));
-        const std::string channels = recipe.channels == 1   ? "Single Channel"
-                                     : recipe.channels == 2 ? "Stereo"
-                                                            : std::to_string(recipe.channels) +
-                                                                  " Channels";
+        const std::string channels = recipe.channels == 1 ? "Single Channel"
+                                     : recipe.channels == 2
+                                         ? "Stereo"
+                                         : std::to_string(recipe.channels) + " Channels";
         const std::string mode = optional(item, kOptionalChannelMode, "sValue");
         if (recipe.format == AudioFormat::Mpeg)
             EXPECT_TRUE(mode == "Stereo" || mode == "Joint Stereo") << mode;
@@ -295,8 +299,8 @@ TEST_F(AudioFormats, TagsReadAsAnIndependentReaderReadsThem) {
         const std::vector<std::string> catalogued = fields(item);
         // What the encoder was given, but where it writes a field outside the native tag
         // (ffmpeg puts an ID3 comment into a TXXX frame and knows no year for ASF)…
-        std::vector<std::string> given = {"Wanderer's Song", "Ærø Quartet", "Harbour Lights",
-                                          "2004",            "first take",  "Jazz"};
+        std::vector<std::string> given = {
+            "Wanderer's Song", "Ærø Quartet", "Harbour Lights", "2004", "first take", "Jazz"};
         if (file.recipe.format == AudioFormat::Mpeg || file.recipe.format == AudioFormat::Aiff)
             given[4].clear();
         if (file.recipe.format == AudioFormat::Wma)
@@ -412,11 +416,16 @@ TEST(ImportExtensions, FolderImportTakesTheListedExtensions) {
         bool taken;
     };
     const Case cases[] = {
-        {"", "a.flac", false, true},          {"", "b.OPUS", false, true},
-        {"", "c.M4A", false, true},           {"", "notes.txt", false, false},
-        {"", "notes.txt", true, true},        {"", "flac", false, false},
-        {"mp3; .FLAC ;;", "d.flac", false, true}, {"mp3; .FLAC ;;", "e.ogg", false, false},
-        {"mp3", ".mp3", false, true},         {"ogg", "archive.tar.ogg", false, true},
+        {"", "a.flac", false, true},
+        {"", "b.OPUS", false, true},
+        {"", "c.M4A", false, true},
+        {"", "notes.txt", false, false},
+        {"", "notes.txt", true, true},
+        {"", "flac", false, false},
+        {"mp3; .FLAC ;;", "d.flac", false, true},
+        {"mp3; .FLAC ;;", "e.ogg", false, false},
+        {"mp3", ".mp3", false, true},
+        {"ogg", "archive.tar.ogg", false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.setting) + " " + c.name);

@@ -85,7 +85,9 @@ TEST(Corpus, EveryFileImportsUnderEveryFormatsSignature) {
         "",
         "fLaC",
         std::string("OggS\0\x02", 6) + std::string(20, '\0') + "\x01\x1e\x01vorbis",
-        std::string("\0\0\0\x18" "ftypM4A \0\0\0\0", 16),
+        std::string("\0\0\0\x18"
+                    "ftypM4A \0\0\0\0",
+                    16),
         "RIFF\x10\0\0\0WAVEfmt ",
         "FORM\x10\0\0\0AIFFCOMM",
         "wvpk",
@@ -96,14 +98,14 @@ TEST(Corpus, EveryFileImportsUnderEveryFormatsSignature) {
         SCOPED_TRACE(path.string());
         const std::string bytes = test::readFile(path);
         for (const std::string& signature : signatures) {
-            const auto copy = catalogue.dir().write("c" + std::to_string(n++) + ".mp3",
-                                                    signature + bytes);
+            const auto copy =
+                catalogue.dir().write("c" + std::to_string(n++) + ".mp3", signature + bytes);
             const int item = importer.ImportMediaFile(copy.string(), false);
             ASSERT_GT(item, 0);
-            const int type = std::stoi(catalogue.scalar(
-                "SELECT tblMedia.lMediaType FROM tblMedia, tblItem WHERE "
-                "tblMedia.lID=tblItem.lMediaID AND tblItem.lID=" +
-                std::to_string(item)));
+            const int type = std::stoi(
+                catalogue.scalar("SELECT tblMedia.lMediaType FROM tblMedia, tblItem WHERE "
+                                 "tblMedia.lID=tblItem.lMediaID AND tblItem.lID=" +
+                                 std::to_string(item)));
             EXPECT_TRUE(type == 0 || IsAudioMediaType(type)) << type;
         }
     }
