@@ -130,7 +130,8 @@ INSERT INTO tblGenre (lID, sName) VALUES
     (125, 'Dance Hall'),
     (255, 'Unknown');
 
--- Value kinds: 1 text, 2 integer, 3 floating point, 4 boolean, 5 text. Table type 9: media property.
+-- Value kinds: 1 text, 2 integer, 3 floating point, 4 boolean, 5 text. Table type 9: media property
+-- listed in the details; 0: media property kept out of them.
 INSERT INTO tblOptionalType (lID, sName, lValueType, lTableType) VALUES
     (4095, 'Acoustic Fingerprint', 1, 9),
     (4098, 'Channel Mode', 1, 9),
@@ -138,6 +139,8 @@ INSERT INTO tblOptionalType (lID, sName, lValueType, lTableType) VALUES
     (4103, 'Bitrate', 2, 9),
     (4112, 'Variable Bitrate', 4, 9),
     (4117, 'Volume Name', 1, 9),
-    (4118, 'Audio Size', 3, 9);
+    (4118, 'Audio Size', 3, 9),
+    (4119, 'Acoustic Fingerprint Data', 1, 0),
+    (4120, 'Bits Per Sample', 2, 9);
 
 INSERT INTO tblDBInfo (sID, sValue) VALUES ('DBVersion', '1,0');

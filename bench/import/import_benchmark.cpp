@@ -76,6 +76,13 @@ int main(int argc, char** argv) {
         std::printf("wrote %d files, %.0f KB on average, %d with cover art, %d malformed\n",
                     facts.files, facts.bytes / 1024.0 / facts.files, facts.withCoverArt,
                     facts.malformed);
+        std::printf("by media type:");
+        for (int type = 1; type <= kLastAudioFormat; ++type)
+            if (facts.byFormat[type] != 0)
+                std::printf(" %s %d",
+                            std::string(AudioFormatName(static_cast<AudioFormat>(type))).c_str(),
+                            facts.byFormat[type]);
+        std::printf("\n");
     }
 
     QuietSink sink;

@@ -17,6 +17,7 @@
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "left_view.h"
+#include "options_import_page.h"
 #include "options_sheet.h"
 #include "output/export_options.h"
 #include "prompter.h"
@@ -59,7 +60,7 @@ void CMainFrame::ImportFiles() {
     const ImportOptions options = ImportOptions::FromSettings(m_settings);
     const QStringList files = m_prompter.OpenFileNames(
         tr("Import File"), QString::fromStdString(m_settings.ImportFilesDir),
-        options.allowAllFiles ? tr("All Files (*.*)") : tr("MP3 Audio Files (*.mp3)"));
+        ImportFileFilter(m_settings));
     if (files.isEmpty())
         return;
     showStatusNow(QString::fromUtf8(kProgressImportingFiles));

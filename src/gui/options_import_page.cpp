@@ -1,5 +1,7 @@
 #include "options_import_page.h"
 
+#include "import/audio_format.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,9 +29,14 @@ COptionsImportPage::COptionsImportPage(QWidget* parent) : OptionsPage(parent) {
     proxyPort = new QLineEdit(this);
     proxyPort->setMaximumWidth(70);
     apiKey = new QLineEdit(this);
+    extensions = new QLineEdit(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(recurse);
+    // The extensions a folder import takes; "Allow all files" on the general page takes every
+    // file instead.
+    layout->addWidget(new QLabel(tr("File types imported from folders (separated by ';')"), this));
+    layout->addWidget(extensions);
     layout->addSpacing(6);
     layout->addWidget(loadTag);
     layout->addWidget(loadFromFileName);
@@ -59,6 +66,8 @@ void COptionsImportPage::Load(const CAppSettings& settings) {
     proxy->setText(QString::fromStdString(settings.MusicBrainzProxyURL));
     proxyPort->setText(QString::number(settings.MusicBrainzProxyPort));
     apiKey->setText(QString::fromStdString(settings.MusicBrainzApiKey));
+    extensions->setText(QString::fromStdString(
+        JoinImportExtensions(ParseImportExtensions(settings.ImportExtensions))));
 }
 
 bool COptionsImportPage::Validate(QString& message) const {
@@ -84,6 +93,17 @@ void COptionsImportPage::Store(CAppSettings& settings) const {
     settings.MusicBrainzProxyURL = proxy->text().toStdString();
     ReadRangedNumber(proxyPort->text(), kPortMin, kPortMax, settings.MusicBrainzProxyPort);
     settings.MusicBrainzApiKey = apiKey->text().trimmed().toStdString();
+    settings.ImportExtensions =
+        JoinImportExtensions(ParseImportExtensions(extensions->text().toStdString()));
+}
+
+QString ImportFileFilter(const CAppSettings& settings) {
+    if (settings.AllowAllFiles != 0)
+        return COptionsImportPage::tr("All Files (*.*)");
+    QStringList patterns;
+    for (const std::string& extension : ParseImportExtensions(settings.ImportExtensions))
+        patterns << "*." + QString::fromStdString(extension);
+    return COptionsImportPage::tr("Audio Files (%1)").arg(patterns.join(' '));
 }
 
 } // namespace tunebay

@@ -25,6 +25,11 @@ public:
     QLineEdit* proxy = nullptr;
     QLineEdit* proxyPort = nullptr;
     QLineEdit* apiKey = nullptr;
+    QLineEdit* extensions = nullptr;
 };
+
+// The file dialogs' filter for files to import: every file when all files are allowed, else
+// the audio files of the `ImportExtensions` list.
+QString ImportFileFilter(const CAppSettings& settings);
 
 } // namespace tunebay

@@ -5,6 +5,7 @@
 #include "import/audio_format.h"
 #include "import/item_tag.h"
 #include "import/media_file_info.h"
+#include "options_import_page.h"
 #include "prompter.h"
 #include "store/catalogue_connection.h"
 #include "store/catalogue_error.h"
@@ -304,8 +305,7 @@ void CPropertiesWindow::writeTag(int itemId) {
 }
 
 void CPropertiesWindow::changeFile() {
-    const QString filter =
-        m_settings.AllowAllFiles != 0 ? tr("All Files (*.*)") : tr("MP3 Audio Files (*.mp3)");
+    const QString filter = ImportFileFilter(m_settings);
     const QString chosen = m_prompter.OpenFileName(tr("Change File"), m_file->text(), filter);
     if (chosen.isEmpty())
         return;

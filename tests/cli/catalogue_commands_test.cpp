@@ -21,7 +21,7 @@ TEST(CliCatalogue, NewThenInfoShowsAnEmptyCatalogue) {
     EXPECT_EQ(info.status, 0);
     EXPECT_EQ(info.out, "DBVersion\t1,0\nItems\t0\ntblMedia\t0\ntblItem\t0\ntblGroup\t0\n"
                         "tblPackage\t0\ntblFolder\t0\ntblGenre\t127\ntblDirectory\t0\n"
-                        "tblOptional\t0\ntblOptionalType\t7\ntblDBInfo\t1\n");
+                        "tblOptional\t0\ntblOptionalType\t9\ntblDBInfo\t1\n");
 }
 
 TEST(CliCatalogue, NewRefusesToReplaceAFileWithoutForce) {

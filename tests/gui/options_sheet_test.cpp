@@ -66,6 +66,8 @@ private slots:
         sheet.generalPage->limitSize->setText("700");
         sheet.importPage->proxyPort->setText("3128");
         sheet.importPage->apiKey->setText(" k3y ");
+        QCOMPARE(sheet.importPage->extensions->text().toStdString(), settings.ImportExtensions);
+        sheet.importPage->extensions->setText(" .FLAC; mp3;; opus ");
         sheet.playerPage->standardPlayer->setChecked(true);
         sheet.playerPage->linkType->setCurrentIndex(2);
         sheet.htmlPage->title->setText("My List");
@@ -74,6 +76,7 @@ private slots:
         QCOMPARE(settings.GeneralLimitSize, 700);
         QCOMPARE(settings.MusicBrainzProxyPort, 3128);
         QCOMPARE(settings.MusicBrainzApiKey, std::string("k3y"));
+        QCOMPARE(settings.ImportExtensions, std::string("flac;mp3;opus"));
         QCOMPARE(settings.Player, 1);
         QCOMPARE(settings.PlayerLinkType, 3);
         QCOMPARE(settings.HTMLTitle, std::string("My List"));

@@ -18,6 +18,7 @@ struct SettingEntry {
 // what is stored.
 const SettingEntry kEntries[] = {
     {"AllowAllFiles", &CAppSettings::AllowAllFiles},
+    {"ImportExtensions", &CAppSettings::ImportExtensions},
     {"RecurseSubDirs", &CAppSettings::RecurseSubDirs},
     {"ItemOrder", &CAppSettings::ItemOrder},
     {"ItemStyle", &CAppSettings::ItemStyle},

@@ -31,6 +31,10 @@ public:
     std::string AppDirectory;
 
     int AllowAllFiles = 0;
+    // The extensions a folder import takes (without dots, ';' between them): those of every
+    // audio format the catalogue knows (DefaultImportExtensions).
+    std::string ImportExtensions =
+        "mp3;mp2;mpga;flac;ogg;oga;opus;m4a;mp4;m4b;wav;aif;aiff;wv;ape;wma;asf";
     int RecurseSubDirs = 1;
     int ItemOrder = 7;
     int ItemStyle = 3;

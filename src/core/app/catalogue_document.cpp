@@ -5,6 +5,7 @@
 #include "store/catalogue_error.h"
 #include "store/catalogue_files.h"
 #include "store/file_journal.h"
+#include "store/optional_values.h"
 #include "store/server_catalogue.h"
 
 #include <unistd.h>
@@ -95,6 +96,12 @@ OpenResult CatalogueDocument::openCatalogue(const std::string& path) {
             RepairJournal(m_connection);
         } catch (const CatalogueError&) {
             // A catalogue that takes no writes just now keeps its entries for the next open.
+        }
+        try {
+            AddMissingOptionalTypes(m_connection);
+        } catch (const CatalogueError&) {
+            // Added at the next open that may write; values of a missing type are only left
+            // out of the details list meanwhile.
         }
     }
     m_path = path;

@@ -1,6 +1,7 @@
 #include "edit/item_properties.h"
 
 #include "browse/length_text.h"
+#include "import/audio_format.h"
 #include "import/media_importer.h"
 #include "store/catalogue_error.h"
 #include "store/directories.h"
@@ -288,8 +289,10 @@ std::string ItemDetailsText(CCatalogueConnection& connection, const ItemProperti
         text += "ImportTime\t\t " + importTimeText(facts.GetText(0)) + "\r\n";
         text += "Length\t\t\t " + LengthText(facts.GetInt64(5)) + "\r\n";
         const long long type = facts.GetInt64(1);
-        text += type == 1 ? std::string("MediaType\t\t Audio/MP3\r\n")
-                          : "MediaType\t\t Unknown/" + std::to_string(type) + "\r\n";
+        text += IsAudioMediaType(type)
+                    ? "MediaType\t\t Audio/" +
+                          std::string(AudioFormatName(AudioFormatOfMediaType(type))) + "\r\n"
+                    : "MediaType\t\t Unknown/" + std::to_string(type) + "\r\n";
         text += "UNC\t\t\t " + facts.GetText(3) + "\r\n";
         text += "URL\t\t\t " + facts.GetText(4) + "\r\n";
         facts = ResultSet();

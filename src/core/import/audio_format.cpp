@@ -3,6 +3,7 @@
 #include "import/id3v2_frames.h"
 #include "import/media_file_bytes.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -190,6 +191,30 @@ const std::vector<std::string>& DefaultImportExtensions() {
                                                      "opus", "m4a", "mp4",  "m4b",  "wav", "aif",
                                                      "aiff", "wv",  "ape",  "wma",  "asf"};
     return extensions;
+}
+
+std::vector<std::string> ParseImportExtensions(std::string_view list) {
+    std::vector<std::string> extensions;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        const std::size_t end = std::min(list.find(';', start), list.size());
+        std::string entry;
+        for (const char c : list.substr(start, end - start))
+            if (c != ' ' && c != '\t' && !(c == '.' && entry.empty()))
+                entry += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        if (!entry.empty() &&
+            std::find(extensions.begin(), extensions.end(), entry) == extensions.end())
+            extensions.push_back(std::move(entry));
+        start = end + 1;
+    }
+    return extensions.empty() ? DefaultImportExtensions() : extensions;
+}
+
+std::string JoinImportExtensions(const std::vector<std::string>& extensions) {
+    std::string list;
+    for (const std::string& extension : extensions)
+        list += (list.empty() ? "" : ";") + extension;
+    return list;
 }
 
 } // namespace tunebay

@@ -49,4 +49,12 @@ AudioFormat DetectContainerFormat(const MediaFileBytes& file);
 // those of every container format above.
 const std::vector<std::string>& DefaultImportExtensions();
 
+// The extensions of a ';'-separated list as the setting `ImportExtensions` holds it: spaces and
+// leading dots dropped, ASCII letters in lower case, empty entries left out. An empty list gives
+// the default ones.
+std::vector<std::string> ParseImportExtensions(std::string_view list);
+
+// The list form of `extensions` ("mp3;flac;...").
+std::string JoinImportExtensions(const std::vector<std::string>& extensions);
+
 } // namespace tunebay

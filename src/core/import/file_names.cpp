@@ -106,10 +106,18 @@ void TitleFromFileName(MediaFileInfo& info) {
 
 int ApplyNaming(MediaFileInfo& info, int importSource, bool audioFactsRead, bool useId3v2,
                 const MediaFileBytes* file) {
+    if (!audioFactsRead)
+        return ApplyNaming(info, importSource, TagFieldReader());
+    return ApplyNaming(info, importSource, [&](MediaFileInfo& record) {
+        return file ? ReadTagFields(*file, record, useId3v2)
+                    : ReadTagFields(record.path, record, useId3v2);
+    });
+}
+
+int ApplyNaming(MediaFileInfo& info, int importSource, const TagFieldReader& readTag) {
     int status = 1;
-    if ((importSource & kImportSourceTag) && audioFactsRead)
-        status =
-            file ? ReadTagFields(*file, info, useId3v2) : ReadTagFields(info.path, info, useId3v2);
+    if ((importSource & kImportSourceTag) && readTag)
+        status = readTag(info);
     if (importSource & kImportSourceFileName)
         status = NamesFromFileName(info);
     if (status != 0)

@@ -2,6 +2,7 @@
 
 #include "import/media_file_info.h"
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -31,5 +32,13 @@ void TitleFromFileName(MediaFileInfo& info);
 // when given (the file already open for its audio facts), else from the file at info.path.
 int ApplyNaming(MediaFileInfo& info, int importSource, bool audioFactsRead, bool useId3v2,
                 const MediaFileBytes* file = nullptr);
+
+// Fills the tag fields of a record and returns 0, or a failure status when there is no tag to
+// read.
+using TagFieldReader = std::function<int(MediaFileInfo&)>;
+
+// The same rules with the tag read by `readTag`; an empty reader stands for a file whose audio
+// facts could not be read (its tag is not read).
+int ApplyNaming(MediaFileInfo& info, int importSource, const TagFieldReader& readTag);
 
 } // namespace tunebay

@@ -19,15 +19,18 @@ std::string ImportFailureSummary(int failures) {
     return std::to_string(failures) + " file/s couldn't be imported!";
 }
 
-bool MatchesImportPattern(const std::string& fileName, bool allowAllFiles) {
-    if (allowAllFiles)
+bool MatchesImportPattern(const std::string& fileName, const ImportOptions& options) {
+    if (options.allowAllFiles)
         return true;
-    if (fileName.size() < 4)
+    const std::size_t dot = fileName.rfind('.');
+    if (dot == std::string::npos)
         return false;
-    std::string extension = fileName.substr(fileName.size() - 4);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".mp3";
+    std::string extension = fileName.substr(dot + 1);
+    std::transform(extension.begin(), extension.end(), extension.begin(), [](unsigned char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : static_cast<char>(c);
+    });
+    return std::find(options.extensions.begin(), options.extensions.end(), extension) !=
+           options.extensions.end();
 }
 
 // ---- ImportRun ----
@@ -288,7 +291,7 @@ void FolderImportOperation::scanFolder(const std::string& folder) {
             }
             if (isFolder)
                 folders.push_back(name);
-            else if (MatchesImportPattern(name, m_importer.Options().allowAllFiles))
+            else if (MatchesImportPattern(name, m_importer.Options()))
                 files.push_back(name); // a file that cannot be read counts as a failure
         }
         closedir(dir);

@@ -126,7 +126,8 @@ private:
     std::vector<FailedImport> m_failed;
 };
 
-// Imports the MP3 files of a folder (every file with allowAllFiles), the files of a folder
+// Imports the audio files of a folder (by the extensions of the options, every file with
+// allowAllFiles), the files of a folder
 // before those of its subfolders.
 class FolderImportOperation : public ImportRun {
 public:
@@ -190,8 +191,8 @@ private:
     int m_sortCode;
 };
 
-// Whether a file name matches the folder import's pattern: "*.mp3" in any letter case, or every
-// name when all files are allowed.
-bool MatchesImportPattern(const std::string& fileName, bool allowAllFiles);
+// Whether a folder import takes a file of this name: one with an extension of the options' list
+// in any letter case, or every name when all files are allowed.
+bool MatchesImportPattern(const std::string& fileName, const ImportOptions& options);
 
 } // namespace tunebay

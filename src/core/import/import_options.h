@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/app_settings.h"
+#include "import/audio_format.h"
 
 #include <string>
+#include <vector>
 
 namespace tunebay {
 
@@ -15,8 +17,10 @@ struct ImportOptions {
     bool generateFingerprint = false;
     std::string proxyAddress;
     int proxyPort = 8080;
-    bool allowAllFiles = false; // also catalogue files that are not MPEG audio
-    bool recurse = true;        // a folder import descends into subfolders
+    bool allowAllFiles = false; // also catalogue files that are not audio
+    // The extensions (lower case, no dots) a folder import takes when not all files are allowed.
+    std::vector<std::string> extensions = DefaultImportExtensions();
+    bool recurse = true; // a folder import descends into subfolders
 
     static ImportOptions FromSettings(const CAppSettings& settings) {
         ImportOptions options;
@@ -27,6 +31,7 @@ struct ImportOptions {
         options.proxyAddress = settings.MusicBrainzProxyURL;
         options.proxyPort = settings.MusicBrainzProxyPort;
         options.allowAllFiles = settings.AllowAllFiles != 0;
+        options.extensions = ParseImportExtensions(settings.ImportExtensions);
         options.recurse = settings.RecurseSubDirs != 0;
         return options;
     }

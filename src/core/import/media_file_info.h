@@ -1,5 +1,7 @@
 #pragma once
 
+#include "import/audio_format.h"
+
 #include <cstdint>
 #include <string>
 
@@ -35,7 +37,12 @@ struct MediaFileInfo {
     // Bytes of audio data: the file size minus the bytes before the first frame, minus 128 when
     // an ID3 version-1 tag ends the file.
     int64_t audioSize = 0;
-    std::string channelMode;    // "Stereo", "Joint Stereo", "Dual Channel" or "Single Channel"
+    // MPEG audio: "Stereo", "Joint Stereo", "Dual Channel" or "Single Channel"; other formats:
+    // "Single Channel", "Stereo" or "N Channels".
+    std::string channelMode;
+    // What the content is: the media type column's value. None for a file that is not audio.
+    AudioFormat format = AudioFormat::None;
+    int32_t bitsPerSample = 0;  // lossless formats only
     bool correctNames = true;   // names taken from the file name go through CorrectName
     std::string fingerprint;    // the AcoustID track id
     std::string rawFingerprint; // the acoustic fingerprint it was found with (compressed)

@@ -1,9 +1,11 @@
 #include "import/media_importer.h"
 
 #include "app/time_stamp.h"
+#include "import/container_audio_reader.h"
 #include "import/file_names.h"
 #include "import/media_file_bytes.h"
 #include "import/mpeg_header_reader.h"
+#include "import/tag_fields.h"
 #include "import/volume_labels.h"
 #include "store/classification.h"
 #include "store/directories.h"
@@ -86,26 +88,46 @@ ImportFailure MediaImporter::ReadMediaFile(const std::string& given, bool update
     if (!update && isCatalogued(path))
         return ImportFailure::AlreadyCatalogued;
 
-    // One open and one read of the head and the tail serve the header and the tag readers.
+    // One open and one read of the head and the tail serve the format's readers.
     const MediaFileBytes file(path);
     if (!file.IsOpen())
         return ImportFailure::Unreadable;
     info = MediaFileInfo();
     info.path = path;
     info.correctNames = m_options.correctNames;
-    const int64_t audioFileSize = ReadAudioFacts(file, path, info);
-    const bool isMpegAudio = audioFileSize != 0;
-    if (!isMpegAudio && !m_options.allowAllFiles)
+    // The content decides the format, whatever the file's name says; MPEG audio has no container
+    // of its own and is the frame header reader's to find.
+    TagFieldReader readTag;
+    const AudioFormat container = DetectContainerFormat(file);
+    std::optional<ContainerAudio> audio;
+    if (container != AudioFormat::None) {
+        audio = ReadContainerAudio(container, file, path);
+        if (audio) {
+            TakeContainerFacts(container, *audio, file, info);
+            readTag = [&audio](MediaFileInfo& record) {
+                ApplyTagTexts(audio->tags, record);
+                return 0;
+            };
+        }
+    } else if (ReadAudioFacts(file, path, info) != 0) {
+        if (info.sampleRate != 0 && info.bitrate != 0)
+            info.format = AudioFormat::Mpeg;
+        readTag = [&](MediaFileInfo& record) {
+            return ReadTagFields(file, record, m_options.useV2);
+        };
+    }
+    const bool isAudio = static_cast<bool>(readTag);
+    if (!isAudio && !m_options.allowAllFiles)
         return ImportFailure::NotAudio;
     // Other files keep their real size too (statistics and copying to size-limited folders
     // count it).
-    info.fileSize = isMpegAudio ? audioFileSize : static_cast<int64_t>(status.st_size);
+    info.fileSize = static_cast<int64_t>(status.st_size);
     info.importTime = FormatTimeStamp(m_clock.Now());
     if (m_volumes)
         info.volumeName = m_volumes->LabelFor(path);
-    ApplyNaming(info, m_options.source, isMpegAudio, m_options.useV2, &file);
+    ApplyNaming(info, m_options.source, readTag);
     resolveGenreName(info);
-    if (m_options.generateFingerprint && isMpegAudio && m_fingerprints) {
+    if (m_options.generateFingerprint && info.format == AudioFormat::Mpeg && m_fingerprints) {
         FileFingerprint found = m_fingerprints(path, m_stopRequested);
         info.fingerprint = std::move(found.trackId);
         info.rawFingerprint = std::move(found.raw);
@@ -129,7 +151,7 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
     const std::string title = info.title.empty() ? kUnknown : info.title;
     const std::string group = info.group.empty() ? kUnknown : info.group;
     const std::string package = info.package.empty() ? kUnknown : info.package;
-    const bool mediaType = info.sampleRate != 0 && info.bitrate != 0;
+    const auto mediaType = static_cast<long long>(info.format);
 
     CatalogueTransaction transaction(m_connection);
     int mediaId = -1;
@@ -149,9 +171,10 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
         const long long media = mediaId;
         m_connection.ExecuteWith(
             "UPDATE tblMedia SET sName=?, sComment=?, sPublishTime=?, lGenreID=?, lLength=?, "
-            "fSize=? WHERE lID=?",
+            "fSize=?, lMediaType=? WHERE lID=?",
             {title, info.comment, info.publishTime, static_cast<long long>(info.genre),
-             static_cast<long long>(info.length), static_cast<double>(info.fileSize), media});
+             static_cast<long long>(info.length), static_cast<double>(info.fileSize), mediaType,
+             media});
         ReassignItem(m_connection, itemId, mediaId, group, package);
     } else {
         constexpr std::string_view selectGroup =
@@ -182,8 +205,7 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
             "?, ?, ?)",
             {title, info.comment, static_cast<long long>(info.genre), info.publishTime, fileName,
              static_cast<long long>(directoryId), static_cast<long long>(info.length),
-             info.importTime, static_cast<long long>(mediaType ? 1 : 0),
-             static_cast<long long>(info.fileSize)});
+             info.importTime, mediaType, static_cast<long long>(info.fileSize)});
         mediaId = static_cast<int>(m_connection.LastInsertedId());
         m_connection.ExecuteWith(
             "INSERT INTO tblItem (lGroupID, lPackageID, lMediaID) VALUES (?, ?, ?)",
@@ -213,26 +235,35 @@ void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info, 
         else
             SetOptionalValue(m_connection, value);
     };
-    auto integer = [&](int type, int kind, int value) {
-        write({mediaId, type, kind, {}, value, 0.0});
-    };
     auto text = [&](int type, const std::string& value) {
         if (!value.empty())
             write({mediaId, type, kValueText, value, 0, 0.0});
     };
-    if (info.sampleRate != 0)
-        integer(kOptionalSampleRate, kValueInteger, info.sampleRate);
-    if (info.bitrate != 0)
-        integer(kOptionalBitrate, kValueInteger, info.bitrate);
-    if (info.sampleRate != 0 && info.bitrate != 0)
-        integer(kOptionalVariableBitrate, kValueBoolean, info.vbr);
-    if (info.audioSize != 0)
-        write(
-            {mediaId, kOptionalAudioSize, kValueFloat, {}, 0, static_cast<double>(info.audioSize)});
+    // The facts of the stream: a re-read file whose content is no longer what it was (an old
+    // catalogue took a FLAC file for MPEG audio) loses those it no longer has.
+    auto fact = [&](bool known, const OptionalValue& value) {
+        if (known)
+            write(value);
+        else if (!newMedia)
+            m_connection.ExecuteWith(
+                "DELETE FROM tblOptional WHERE lOptionalTypeID=? AND lTableID=?",
+                {static_cast<long long>(value.typeId), static_cast<long long>(mediaId)});
+    };
+    fact(info.sampleRate != 0,
+         {mediaId, kOptionalSampleRate, kValueInteger, {}, info.sampleRate, 0.0});
+    fact(info.bitrate != 0, {mediaId, kOptionalBitrate, kValueInteger, {}, info.bitrate, 0.0});
+    // Only MPEG audio's frame headers tell whether the bit rate varies.
+    fact(info.format == AudioFormat::Mpeg,
+         {mediaId, kOptionalVariableBitrate, kValueBoolean, {}, info.vbr, 0.0});
+    fact(info.audioSize != 0,
+         {mediaId, kOptionalAudioSize, kValueFloat, {}, 0, static_cast<double>(info.audioSize)});
     text(kOptionalVolumeName, info.volumeName);
-    text(kOptionalChannelMode, info.channelMode);
+    fact(!info.channelMode.empty(),
+         {mediaId, kOptionalChannelMode, kValueText, info.channelMode, 0, 0.0});
     text(kOptionalFingerprint, info.fingerprint);
     text(kOptionalRawFingerprint, info.rawFingerprint);
+    fact(info.bitsPerSample != 0,
+         {mediaId, kOptionalBitsPerSample, kValueInteger, {}, info.bitsPerSample, 0.0});
 }
 
 } // namespace tunebay

@@ -137,6 +137,22 @@ int32_t GenreFromContentType(std::string_view text) {
     return number <= kHighestGenre ? number : kNoGenre;
 }
 
+void ApplyTagTexts(const TagTexts& texts, MediaFileInfo& info) {
+    info.title = texts.title.value_or(std::string());
+    info.group = texts.group.value_or(std::string());
+    info.package = texts.package.value_or(std::string());
+    info.publishTime = texts.year.value_or(std::string());
+    info.comment = texts.comment.value_or(std::string());
+    info.genre = kNoGenre;
+    info.genreName.clear();
+    if (texts.genre) {
+        if (startsWithNumber(*texts.genre))
+            info.genre = GenreFromContentType(*texts.genre);
+        else
+            info.genreName = *texts.genre;
+    }
+}
+
 int ReadTagFields(const std::string& path, MediaFileInfo& info, bool useId3v2) {
     return ReadTagFields(MediaFileBytes(path), info, useId3v2);
 }

@@ -30,6 +30,22 @@ struct ItemTagFields {
     int32_t genre = kNoGenre; // kNoGenre (also for a missing genre) writes no genre
 };
 
+// The texts a tag holds for the catalogue's fields, as one tag format's reader found them; a
+// field the tag does not hold is empty.
+struct TagTexts {
+    std::optional<std::string> title;
+    std::optional<std::string> group; // the first of artist, album artist, performer, composer
+    std::optional<std::string> package;
+    std::optional<std::string> year;
+    std::optional<std::string> comment;
+    std::optional<std::string> genre; // a name, "(n)" or "n"
+};
+
+// Fills the tag fields of `info` from `texts`: a missing text leaves the field empty; a genre that
+// starts with a number is read as the content type's number, any other as a name the import
+// matches with the catalogue's genres.
+void ApplyTagTexts(const TagTexts& texts, MediaFileInfo& info);
+
 // Reads title, group, package, publishTime, comment and genre of `info` from the ID3 tags of
 // `path`: version 2 before version 1 when `useId3v2` is set, version 1 alone otherwise. Returns 0,
 // or kStatusFailed when the file cannot be opened or is empty.

@@ -61,3 +61,38 @@ void AddOptionalValue(CCatalogueConnection& connection, const OptionalValue& val
 }
 
 } // namespace tunebay
+
+namespace tunebay {
+
+namespace {
+
+struct OptionalTypeRow {
+    int id;
+    const char* name;
+    int kind;
+    int tableType;
+};
+
+// The types added after the first catalogue format, as the template holds them. The compressed
+// fingerprint is kept out of the details list (table type 0): it is a long run of letters that
+// tells the user nothing.
+constexpr OptionalTypeRow kLaterTypes[] = {
+    {kOptionalRawFingerprint, "Acoustic Fingerprint Data", kValueText, 0},
+    {kOptionalBitsPerSample, "Bits Per Sample", kValueInteger, 9},
+};
+
+} // namespace
+
+void AddMissingOptionalTypes(CCatalogueConnection& connection) {
+    for (const OptionalTypeRow& row : kLaterTypes) {
+        const long long id = row.id;
+        if (!connection.ExecuteWith("SELECT lID FROM tblOptionalType WHERE lID=?", {id}).IsEof())
+            continue;
+        connection.ExecuteWith(
+            "INSERT INTO tblOptionalType (lID, sName, lValueType, lTableType) VALUES (?, ?, ?, ?)",
+            {id, std::string_view(row.name), static_cast<long long>(row.kind),
+             static_cast<long long>(row.tableType)});
+    }
+}
+
+} // namespace tunebay

@@ -18,6 +18,8 @@ enum OptionalType : int {
     // The compressed acoustic fingerprint, kept beside the track id so that recordings can be
     // compared without decoding the files again.
     kOptionalRawFingerprint = 4119,
+    // The sample width of a lossless file (FLAC, ALAC, WAV, AIFF, WavPack, Monkey's Audio).
+    kOptionalBitsPerSample = 4120,
 };
 
 // Value kinds (tblOptionalType.lValueType): 1 and 5 text, 2 integer, 3 floating point,
@@ -47,5 +49,9 @@ void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& val
 // Inserts the row of (owner, type) for an owner that has none of this type yet (a media row just
 // made): the same as SetOptionalValue without first looking for the row.
 void AddOptionalValue(CCatalogueConnection& connection, const OptionalValue& value);
+
+// Adds the rows of tblOptionalType this program uses that a catalogue made by an earlier version
+// lacks; the catalogue's format version stays as it is.
+void AddMissingOptionalTypes(CCatalogueConnection& connection);
 
 } // namespace tunebay

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 namespace tunebay {
 namespace {
 
@@ -37,6 +39,41 @@ TEST_F(Document, OpensACatalogueAndNamesItInTheTitle) {
     EXPECT_EQ(CatalogueWindowTitle(document.Path()), "my.tbf - Tunebay");
     EXPECT_EQ(CatalogueWindowTitle(""), "Tunebay");
     EXPECT_EQ(connection.CountItems(), 0);
+}
+
+TEST_F(Document, AnOlderCatalogueGainsTheLaterOptionalTypesWhenOpenedForWriting) {
+    const fs::path path =
+        catalogueWithVersion("old.tbf", "DELETE FROM tblOptionalType WHERE lID IN (4119, 4120)");
+    const auto types = [&] {
+        CCatalogueConnection reader;
+        reader.Open(CatalogueConnectionString(path.string()));
+        ResultSet rows = reader.Execute(
+            "SELECT lID, lValueType, lTableType FROM tblOptionalType WHERE lID>4118 ORDER BY lID");
+        std::string text;
+        for (; !rows.IsEof(); rows.MoveNext())
+            text += std::to_string(rows.GetInt(0)) + ":" + std::to_string(rows.GetInt(1)) + ":" +
+                    std::to_string(rows.GetInt(2)) + " ";
+        return text;
+    };
+    ASSERT_EQ(types(), "");
+    // Read only: nothing is added.
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::remove);
+    if (::access(path.c_str(), W_OK) != 0) {
+        ASSERT_TRUE(document.OpenCatalogue(path.string()).ok());
+        document.Close();
+        EXPECT_EQ(types(), "");
+    }
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    ASSERT_TRUE(document.OpenCatalogue(path.string()).ok());
+    document.Close();
+    EXPECT_EQ(types(), "4119:1:0 4120:2:9 ");
+    // As the template holds them, and the format's version stays.
+    test::TempCatalogue fresh;
+    EXPECT_EQ(fresh.scalar("SELECT COUNT(*) FROM tblOptionalType WHERE lID IN (4119, 4120)"), "2");
+    CCatalogueConnection reader;
+    reader.Open(CatalogueConnectionString(path.string()));
+    EXPECT_EQ(reader.Execute("SELECT sValue FROM tblDBInfo WHERE sID='DBVersion'").GetText(0),
+              "1,0");
 }
 
 TEST_F(Document, VersionMustBeginWithOneCommaZero) {

@@ -1,9 +1,11 @@
 #include "import/file_names.h"
 #include "import/id3_tag_writer.h"
+#include "import/media_importer.h"
 #include "import/mpeg_header_reader.h"
 #include "import/tag_fields.h"
 
 #include "support/mp3_fixture.h"
+#include "support/temp_catalogue.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +63,52 @@ TEST(Corpus, EveryFileIsReadWithoutHarm) {
         ApplyNaming(info, kImportSourceTag | kImportSourceFileName, true, true);
     }
     EXPECT_GT(opened, 0);
+}
+
+class CorpusClock : public IClock {
+public:
+    std::time_t Now() const override { return 1765202400; }
+};
+
+// Every file imports, as audio of a known format or (every file allowed) as media type 0; the
+// same bytes behind each container's signature reach the tag library's readers as well.
+TEST(Corpus, EveryFileImportsUnderEveryFormatsSignature) {
+    const auto files = corpusFiles();
+    if (files.empty())
+        GTEST_SKIP() << "no corpus at " << TUNEBAY_CORPUS_DIR;
+    test::TempCatalogue catalogue;
+    CorpusClock clock;
+    ImportOptions options;
+    options.allowAllFiles = true;
+    MediaImporter importer(catalogue.connection, options, nullptr, clock);
+    const std::vector<std::string> signatures = {
+        "",
+        "fLaC",
+        std::string("OggS\0\x02", 6) + std::string(20, '\0') + "\x01\x1e\x01vorbis",
+        std::string("\0\0\0\x18"
+                    "ftypM4A \0\0\0\0",
+                    16),
+        "RIFF\x10\0\0\0WAVEfmt ",
+        "FORM\x10\0\0\0AIFFCOMM",
+        "wvpk",
+        "MAC ",
+        std::string("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16)};
+    int n = 0;
+    for (const auto& path : files) {
+        SCOPED_TRACE(path.string());
+        const std::string bytes = test::readFile(path);
+        for (const std::string& signature : signatures) {
+            const auto copy =
+                catalogue.dir().write("c" + std::to_string(n++) + ".mp3", signature + bytes);
+            const int item = importer.ImportMediaFile(copy.string(), false);
+            ASSERT_GT(item, 0);
+            const int type = std::stoi(
+                catalogue.scalar("SELECT tblMedia.lMediaType FROM tblMedia, tblItem WHERE "
+                                 "tblMedia.lID=tblItem.lMediaID AND tblItem.lID=" +
+                                 std::to_string(item)));
+            EXPECT_TRUE(type == 0 || IsAudioMediaType(type)) << type;
+        }
+    }
 }
 
 // A write either succeeds and reads back, or leaves the file byte for byte as it was.
