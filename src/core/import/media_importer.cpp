@@ -127,7 +127,7 @@ ImportFailure MediaImporter::ReadMediaFile(const std::string& given, bool update
         info.volumeName = m_volumes->LabelFor(path);
     ApplyNaming(info, m_options.source, readTag);
     resolveGenreName(info);
-    if (m_options.generateFingerprint && info.format == AudioFormat::Mpeg && m_fingerprints) {
+    if (m_options.generateFingerprint && info.format != AudioFormat::None && m_fingerprints) {
         FileFingerprint found = m_fingerprints(path, m_stopRequested);
         info.fingerprint = std::move(found.trackId);
         info.rawFingerprint = std::move(found.raw);
