@@ -3,6 +3,7 @@
 #include "import/audio_layout.h"
 #include "import/media_file_stream.h"
 #include "import/native_tag_texts.h"
+#include "import/native_tag_writers.h"
 
 #include <taglib/aifffile.h>
 #include <taglib/apefile.h>
@@ -82,6 +83,8 @@ bool readMp4(MediaFileStream& stream, ContainerAudio& audio) {
 }
 
 bool readWav(MediaFileStream& stream, ContainerAudio& audio) {
+    // INFO texts as the tag writer writes them: UTF-8 where they are valid UTF-8.
+    UseUtf8RiffInfoTexts();
     const auto file = openFile<TagLib::RIFF::WAV::File>(stream, true, kReadStyle);
     if (!file)
         return false;
