@@ -2,6 +2,7 @@
 
 #include "app/app_settings.h"
 #include "app/product.h"
+#include "cover_panel.h"
 #include "import/item_tag.h"
 #include "import/media_file_info.h"
 #include "prompter.h"
@@ -89,8 +90,12 @@ CPropertiesWindow::CPropertiesWindow(CAppSettings& settings, CCatalogueConnectio
     buttons->addWidget(m_autoPlay);
     buttons->addWidget(m_writeTag);
     buttons->addWidget(m_detailsBox);
+    m_cover = new CoverPanel(m_connection, m_prompter, this);
+    auto* top = new QHBoxLayout;
+    top->addLayout(form, 1);
+    top->addWidget(m_cover);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addLayout(top);
     layout->addLayout(buttons);
     layout->addWidget(m_details, 1);
     setMinimumWidth(520);
@@ -207,6 +212,7 @@ void CPropertiesWindow::load(int itemId) {
     m_published->setText(text(item.published));
     m_genre->setCurrentIndex(m_genre->findData(item.genreId));
     m_comment->setText(text(item.comment));
+    m_cover->ShowFile(text(item.FilePath()));
     m_filling = false;
     if (m_detailsBox->isChecked())
         showDetails(true);
