@@ -574,6 +574,10 @@ RewriteResult WriteId3FrontPicture(const std::string& path, const std::optional<
             }
         }
         version = tag.majorVersion != 0 ? tag.majorVersion : 3;
+        if (!image && coverFrames(tag.frames, version).empty()) {
+            reason = "the file has no embedded cover";
+            return false;
+        }
         if (tag.unsynchronised)
             for (Id3v2Frame& frame : tag.frames)
                 frame.flags |= 0x0002;

@@ -38,9 +38,9 @@ RewriteResult RemoveFileTags(const std::string& path, bool keepVersion1,
 // Puts `image` (bytes as they are, of `mimeType`) into the version-2 tag of the MPEG audio file at
 // `path` as its front cover, through RewriteFile: pictures of type 3 (front cover) are replaced by
 // it, where the first of them stood; without one it is added at the end. With no image, the
-// pictures a reader would show as the cover go: those of type 3, else the first picture. Every
-// other frame stays as it is and the tag keeps its version; the audio frames and the pictures are
-// checked before the new file stands. Refused like WriteTagToFile.
+// pictures a reader would show as the cover go: those of type 3, else the first picture; a file
+// without one is refused. Every other frame stays as it is and the tag keeps its version; the audio
+// frames and the pictures are checked before the new file stands. Refused like WriteTagToFile.
 RewriteResult WriteId3FrontPicture(const std::string& path, const std::optional<std::string>& image,
                                    const std::string& mimeType, IRewriteBackups* backups = nullptr);
 

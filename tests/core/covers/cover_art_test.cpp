@@ -295,13 +295,15 @@ TEST(CoverWrite, RefusalsLeaveTheFile) {
     struct Case {
         const char* name;
         std::string file;
-        std::string image;
+        std::optional<std::string> image;
         std::string reason;
     };
     const std::vector<Case> cases = {
         {"a FLAC file", notMpeg, jpeg("x"), "MP3 files only, not yet in FLAC files"},
         {"text is no picture", goodMp3, "hello", "not a JPEG, PNG, WebP or GIF image"},
         {"not audio", std::string(5000, 'x'), jpeg("x"), "not MPEG audio"},
+        {"nothing to remove", mp3({test::id3v2TextFrame(3, "TIT2", "Title")}), std::nullopt,
+         "the file has no embedded cover"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
