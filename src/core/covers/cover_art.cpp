@@ -2,7 +2,9 @@
 
 #include "files/file_bytes.h"
 #include "import/audio_format.h"
+#include "import/id3_raw_tags.h"
 #include "import/id3_tag_writer.h"
+#include "import/id3v2_frames.h"
 #include "import/media_file_bytes.h"
 
 #include <taglib/aifffile.h>
@@ -13,7 +15,6 @@
 #include <taglib/flacfile.h>
 #include <taglib/id3v2tag.h>
 #include <taglib/mp4file.h>
-#include <taglib/mpegfile.h>
 #include <taglib/opusfile.h>
 #include <taglib/vorbisfile.h>
 #include <taglib/wavfile.h>
@@ -62,6 +63,33 @@ std::optional<CoverArt> fromId3v2(TagLib::ID3v2::Tag* tag) {
             chosen = picture;
     }
     return chosen != nullptr ? embedded(toBytes(chosen->picture())) : std::nullopt;
+}
+
+// An MP3's tag is read with the frame walker the tag writer uses: it reads damaged tags as far
+// as they go and never loops on a header with an unknown version, as the tag library can.
+std::optional<CoverArt> fromMpeg(const std::string& path) {
+    const std::optional<RawId3Tags> raw = ReadRawId3Tags(path, true);
+    if (!raw || raw->version2.empty())
+        return std::nullopt;
+    const Id3v2Frames tag = ReadId3v2Frames(raw->version2);
+    std::optional<Id3v2Picture> chosen;
+    for (const Id3v2Frame& frame : tag.frames) {
+        if (frame.id != (tag.majorVersion == 2 ? "PIC" : "APIC"))
+            continue;
+        const std::optional<std::string> data =
+            Id3v2FrameData(frame, tag.majorVersion, tag.unsynchronised);
+        std::optional<Id3v2Picture> picture =
+            data ? DecodeId3v2Picture(*data, tag.majorVersion) : std::nullopt;
+        if (!picture)
+            continue;
+        if (picture->type == 3) {
+            chosen = std::move(picture);
+            break;
+        }
+        if (!chosen)
+            chosen = std::move(picture);
+    }
+    return chosen ? embedded(std::move(chosen->image)) : std::nullopt;
 }
 
 std::optional<CoverArt> fromFlacPictures(const TagLib::List<TagLib::FLAC::Picture*>& pictures) {
@@ -123,10 +151,8 @@ std::optional<CoverArt> readEmbedded(const std::string& path, AudioFormat format
     const char* name = path.c_str();
     switch (format) {
     case AudioFormat::None:
-    case AudioFormat::Mpeg: {
-        TagLib::MPEG::File file(name, false);
-        return file.isValid() && file.hasID3v2Tag() ? fromId3v2(file.ID3v2Tag()) : std::nullopt;
-    }
+    case AudioFormat::Mpeg:
+        return fromMpeg(path);
     case AudioFormat::Flac: {
         TagLib::FLAC::File file(name, false);
         return file.isValid() ? fromFlacPictures(file.pictureList()) : std::nullopt;

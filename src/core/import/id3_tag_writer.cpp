@@ -398,20 +398,10 @@ const char* pictureId(int majorVersion) {
     return majorVersion == 2 ? "PIC" : "APIC";
 }
 
-// The picture type of a picture frame's data, or -1 when the data is cut short.
+// The picture type of a picture frame's data, or -1 when it cannot be read.
 int pictureType(std::string_view data, int majorVersion) {
-    if (data.empty())
-        return -1;
-    std::size_t at = 1;
-    if (majorVersion == 2) {
-        at += 3; // the image format, three letters
-    } else {
-        const std::size_t end = data.find('\0', at);
-        if (end == std::string_view::npos)
-            return -1;
-        at = end + 1;
-    }
-    return at < data.size() ? static_cast<unsigned char>(data[at]) : -1;
+    const std::optional<Id3v2Picture> picture = DecodeId3v2Picture(data, majorVersion);
+    return picture ? picture->type : -1;
 }
 
 // Indexes of the picture frames a reader shows as the cover: those of type 3, else the first
