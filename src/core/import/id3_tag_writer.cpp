@@ -345,6 +345,33 @@ bool isMpegAudio(const MediaFileBytes& file) {
     return reader.Open(file, std::string()) == MpegHeaderReader::kOpened;
 }
 
+// A file the writers may change: readable, and MPEG audio.
+bool readableMpeg(const MediaFileBytes& file, std::string& reason) {
+    if (!file.IsOpen() || file.Size() < 1) {
+        reason = "the file cannot be read";
+        return false;
+    }
+    if (!isMpegAudio(file)) {
+        reason = kReasonNotMpeg;
+        return false;
+    }
+    return true;
+}
+
+// The frames of the version-2 tag at the start of the file (none when it has none); false for a
+// tag damaged so that frames would be lost.
+bool readFrontTag(const MediaFileBytes& file, const MpegLayout& layout, Id3v2Frames& tag,
+                  std::string& reason) {
+    if (layout.firstTagSize <= 0)
+        return true;
+    tag = ReadId3v2Frames(file.Read(static_cast<std::size_t>(layout.firstTagSize), 0));
+    if (tag.damaged) {
+        reason = std::string(kReasonTagIncomplete) + " (" + tag.damage + ")";
+        return false;
+    }
+    return true;
+}
+
 std::optional<std::string> valueOrNone(const std::string& text) {
     return text.empty() ? std::nullopt : std::optional<std::string>(text);
 }
@@ -495,27 +522,16 @@ RewriteResult WriteTagToFile(const std::string& path, const ItemTagFields& field
                              IRewriteBackups* backups) {
     const auto produce = [&](int original, int target, std::string& reason) {
         const MediaFileBytes file(original);
-        if (!file.IsOpen() || file.Size() < 1) {
-            reason = "the file cannot be read";
+        if (!readableMpeg(file, reason))
             return false;
-        }
-        if (!isMpegAudio(file)) {
-            reason = kReasonNotMpeg;
-            return false;
-        }
         const MpegLayout layout = ReadMpegLayout(file);
         const std::string version1 =
             layout.version1At >= 0 ? file.Read(kVersion1Size, layout.version1At) : std::string();
         NewContents contents;
         if (useId3v2) {
             Id3v2Frames tag;
-            if (layout.firstTagSize > 0) {
-                tag = ReadId3v2Frames(file.Read(static_cast<std::size_t>(layout.firstTagSize), 0));
-                if (tag.damaged) {
-                    reason = std::string(kReasonTagIncomplete) + " (" + tag.damage + ")";
-                    return false;
-                }
-            }
+            if (!readFrontTag(file, layout, tag, reason))
+                return false;
             const int version = tag.majorVersion != 0 ? tag.majorVersion : 3;
             // Frames of a tag whose data is unsynchronised as a whole are kept as they are; the
             // new tag does not claim that for the frames written anew.
@@ -546,23 +562,12 @@ RewriteResult WriteId3FrontPicture(const std::string& path, const std::optional<
     int version = 3;
     const auto produce = [&](int original, int target, std::string& reason) {
         const MediaFileBytes file(original);
-        if (!file.IsOpen() || file.Size() < 1) {
-            reason = "the file cannot be read";
+        if (!readableMpeg(file, reason))
             return false;
-        }
-        if (!isMpegAudio(file)) {
-            reason = kReasonNotMpeg;
-            return false;
-        }
         const MpegLayout layout = ReadMpegLayout(file);
         Id3v2Frames tag;
-        if (layout.firstTagSize > 0) {
-            tag = ReadId3v2Frames(file.Read(static_cast<std::size_t>(layout.firstTagSize), 0));
-            if (tag.damaged) {
-                reason = std::string(kReasonTagIncomplete) + " (" + tag.damage + ")";
-                return false;
-            }
-        }
+        if (!readFrontTag(file, layout, tag, reason))
+            return false;
         version = tag.majorVersion != 0 ? tag.majorVersion : 3;
         if (!image && coverFrames(tag.frames, version).empty()) {
             reason = "the file has no embedded cover";
