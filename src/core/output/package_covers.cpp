@@ -1,7 +1,10 @@
 #include "output/package_covers.h"
 
 #include "covers/cover_art.h"
-#include "output/export_file.h"
+#include "files/file_bytes.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace tunebay {
 
@@ -19,12 +22,18 @@ std::string PackageCovers::Thumbnail(long long packageId, const std::string& aud
     if (png.empty())
         return {};
     const std::string fileName = std::to_string(packageId) + ".png";
-    ExportFile file;
-    if (!file.Create(m_folder + fileName, false))
+    // Bytes as they are (the pages' writer would turn the PNG signature's line break into the
+    // page's); never through a link planted in the folder.
+    const std::string target = m_folder + fileName;
+    const int fd =
+        ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0)
         return {};
-    file << png;
-    if (!file.Close())
+    const bool written = WriteAllBytes(fd, png);
+    if (::close(fd) != 0 || !written) {
+        ::unlink(target.c_str());
         return {};
+    }
     name = fileName;
     return name;
 }
