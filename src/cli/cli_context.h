@@ -83,6 +83,8 @@ std::vector<std::unique_ptr<Command>> MakeFingerprintCommands();
 std::vector<std::unique_ptr<Command>> MakeCopyCommands();
 // play
 std::vector<std::unique_ptr<Command>> MakePlayCommands();
+// cover
+std::vector<std::unique_ptr<Command>> MakeCoverCommands();
 // details, properties, directories
 std::vector<std::unique_ptr<Command>> MakeEditCommands();
 

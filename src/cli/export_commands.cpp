@@ -2,6 +2,7 @@
 // report).
 #include "cli_context.h"
 #include "console_progress.h"
+#include "cover_thumbnails.h"
 #include "scope_options.h"
 
 #include "chart_files.h"
@@ -96,6 +97,9 @@ public:
             ->check(CLI::IsMember({7, 8}));
         m_index.Register(*parser, "index", "Number the items (default: HTMLShowNumbers)");
         m_icons.Register(*parser, "icons", "An icon per item (default: HTMLShowIcons)");
+        m_covers.Register(*parser, "covers",
+                          "site: a cover thumbnail per package, where the package changes "
+                          "(default: HTMLCovers)");
         m_subdivide.Register(*parser, "subdivide",
                              "Break the list into groups (default: HTMLSubDivision)");
     }
@@ -105,6 +109,7 @@ public:
             return kExitCatalogueNotOpened;
         const ExportFormatInfo* format = FindExportFormat(m_format);
         ExportOptions options = MakeExportOptions(context.settings, m_output);
+        options.coverThumbnail = SiteCoverPng;
         if (m_title)
             options.title = *m_title;
         if (m_columns)
@@ -117,6 +122,7 @@ public:
             options.orderType = *m_order;
         m_index.Apply(options.showIndex);
         m_icons.Apply(options.showIcons);
+        m_covers.Apply(options.showCovers);
         m_subdivide.Apply(options.subdivide);
         if (const int status = m_scope.Resolve(context, options.orderType, options.selection);
             status != kExitSuccess)
@@ -197,6 +203,7 @@ private:
     std::optional<int> m_order;
     Switch m_index;
     Switch m_icons;
+    Switch m_covers;
     Switch m_subdivide;
 };
 

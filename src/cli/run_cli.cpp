@@ -103,9 +103,10 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
         ->allow_extra_args(false);
 
     std::vector<std::unique_ptr<Command>> commands;
-    for (auto* make : {&MakeCatalogueCommands, &MakeTextCommands, &MakeImportCommands,
-                       &MakeBrowseCommands, &MakeItemCommands, &MakeExportCommands,
-                       &MakeToolsCommands, &MakeCopyCommands, &MakePlayCommands, &MakeEditCommands})
+    for (auto* make :
+         {&MakeCatalogueCommands, &MakeTextCommands, &MakeImportCommands, &MakeBrowseCommands,
+          &MakeItemCommands, &MakeExportCommands, &MakeToolsCommands, &MakeCopyCommands,
+          &MakePlayCommands, &MakeEditCommands, &MakeCoverCommands})
         for (auto& command : make())
             commands.push_back(std::move(command));
     for (auto& command : commands)

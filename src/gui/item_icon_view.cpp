@@ -1,11 +1,36 @@
 #include "item_icon_view.h"
 
+#include "cover_icon_loader.h"
 #include "empty_list_hint.h"
 #include "item_list_model.h"
+
+#include <QStyledItemDelegate>
 
 #include <algorithm>
 
 namespace tunebay {
+
+namespace {
+
+// Paints an item with its cover in place of the generic icon, once the loader has it.
+class CoverDelegate : public QStyledItemDelegate {
+public:
+    CoverDelegate(QListView* view, std::function<QPixmap(const QModelIndex&)> cover)
+        : QStyledItemDelegate(view), m_cover(std::move(cover)) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        const QPixmap cover = m_cover(index);
+        if (!cover.isNull())
+            option->icon = QIcon(cover);
+    }
+
+private:
+    std::function<QPixmap(const QModelIndex&)> m_cover;
+};
+
+} // namespace
 
 ItemIconView::ItemIconView(ItemListModel* model, QItemSelectionModel* selection, QWidget* parent)
     : QListView(parent) {
@@ -20,9 +45,28 @@ ItemIconView::ItemIconView(ItemListModel* model, QItemSelectionModel* selection,
     setDragDropMode(QAbstractItemView::DragOnly);
     setDefaultDropAction(Qt::MoveAction);
     setContextMenuPolicy(Qt::ActionsContextMenu);
+    // Asked only for the items being painted, so a long list costs no more than a screenful.
+    setItemDelegate(new CoverDelegate(this, [this, model](const QModelIndex& index) {
+        const QString catalogue = m_catalogue ? m_catalogue() : QString();
+        if (!m_largeIcons || m_covers == nullptr || catalogue.isEmpty())
+            return QPixmap();
+        return m_covers->Icon(catalogue, model->ItemId(index.row()), iconSize().width());
+    }));
+}
+
+void ItemIconView::SetCoverSource(CoverIconLoader* loader, std::function<QString()> catalogue) {
+    if (loader != m_covers && loader != nullptr)
+        connect(loader, &CoverIconLoader::iconReady, viewport(), [this] {
+            if (m_largeIcons)
+                viewport()->update();
+        });
+    m_covers = loader;
+    m_catalogue = std::move(catalogue);
+    viewport()->update();
 }
 
 void ItemIconView::SetItemStyle(int style) {
+    m_largeIcons = style == 0;
     if (style == 0) {
         setViewMode(QListView::IconMode);
         setFlow(QListView::LeftToRight); // rows of icons, as the desktop's file views show them

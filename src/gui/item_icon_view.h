@@ -2,8 +2,11 @@
 
 #include <QListView>
 
+#include <functional>
+
 namespace tunebay {
 
+class CoverIconLoader;
 class ItemListModel;
 
 // The item list in the styles that show titles only: large icons, small icons and list. It
@@ -19,6 +22,11 @@ public:
     // The text shown in the empty list (how to fill it), or "".
     void SetEmptyHint(const QString& hint);
 
+    // Large icons show the items' covers, read by `loader` from the files of the catalogue
+    // `catalogue` names ("" none); the generic icon stands until a cover has been read, and for
+    // items without one.
+    void SetCoverSource(CoverIconLoader* loader, std::function<QString()> catalogue);
+
 signals:
     void focusGained();
 
@@ -28,6 +36,9 @@ protected:
 
 private:
     QString m_emptyHint;
+    CoverIconLoader* m_covers = nullptr;
+    std::function<QString()> m_catalogue;
+    bool m_largeIcons = false;
 };
 
 } // namespace tunebay

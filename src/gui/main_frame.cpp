@@ -3,6 +3,7 @@
 
 #include "app_icon.h"
 #include "browse/folder_tree.h"
+#include "cover_icon_loader.h"
 #include "deletion_run.h"
 #include "filter_box.h"
 #include "item_icon_view.h"
@@ -52,6 +53,7 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
     m_itemStack = new QStackedWidget(m_splitter);
     m_itemView = new CJukoraView(m_itemModel, m_itemStack);
     m_iconView = new ItemIconView(m_itemModel, m_itemView->selectionModel(), m_itemStack);
+    m_iconView->SetCoverSource(new CoverIconLoader(this), [this] { return CataloguePath(); });
     m_itemStack->addWidget(m_itemView);
     m_itemStack->addWidget(m_iconView);
     m_splitter->addWidget(m_explorer);

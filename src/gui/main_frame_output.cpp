@@ -1,6 +1,8 @@
 // The window's output commands: Export and Statistic, over the core's exporters and report.
 #include "main_frame.h"
 
+#include "cover_thumbnails.h"
+
 #include "output/run_exporter.h"
 #include "output/statistics.h"
 #include "output/statistics_charts.h"
@@ -51,6 +53,7 @@ void CMainFrame::ExportItems() {
 
     showStatusNow(QString::fromUtf8(kStatusExporting));
     ExportOptions options = MakeExportOptions(m_settings, path);
+    options.coverThumbnail = SiteCoverPng;
     if (!buildSelection(options.selection)) {
         SetStatusText({});
         return;

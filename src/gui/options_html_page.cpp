@@ -36,6 +36,7 @@ COptionsHtmlPage::COptionsHtmlPage(QWidget* parent) : OptionsPage(parent) {
     title = new QLineEdit(this);
     title->setMaxLength(kTitleLimit);
     subdivide = new QCheckBox(tr("Subdivide in groups"), this);
+    covers = new QCheckBox(tr("Package covers (web site)"), this);
 
     // One grid, so that the labels of the lists and of the title line up.
     auto* layout = new QGridLayout(this);
@@ -55,6 +56,7 @@ COptionsHtmlPage::COptionsHtmlPage(QWidget* parent) : OptionsPage(parent) {
     layout->addWidget(new QLabel(tr("Title"), this), row, 0);
     layout->addWidget(title, row++, 1);
     layout->addWidget(subdivide, row++, 0, 1, 2);
+    layout->addWidget(covers, row++, 0, 1, 2);
     layout->setRowStretch(row, 1);
     layout->setColumnStretch(1, 1);
 
@@ -79,6 +81,7 @@ void COptionsHtmlPage::Load(const CAppSettings& settings) {
     showIndex->setChecked(settings.HTMLShowNumbers != 0);
     title->setText(QString::fromStdString(settings.HTMLTitle));
     subdivide->setChecked(settings.HTMLSubDivision != 0);
+    covers->setChecked(settings.HTMLCovers != 0);
 }
 
 void COptionsHtmlPage::Store(CAppSettings& settings) const {
@@ -93,6 +96,7 @@ void COptionsHtmlPage::Store(CAppSettings& settings) const {
     settings.HTMLShowNumbers = showIndex->isChecked() ? 1 : 0;
     settings.HTMLTitle = title->text().toStdString();
     settings.HTMLSubDivision = subdivide->isChecked() ? 1 : 0;
+    settings.HTMLCovers = covers->isChecked() ? 1 : 0;
 }
 
 } // namespace tunebay

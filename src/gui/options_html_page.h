@@ -24,6 +24,7 @@ public:
     QComboBox* linkType = nullptr;
     QComboBox* orderType = nullptr;
     QCheckBox* showIcons = nullptr;
+    QCheckBox* covers = nullptr;
     QCheckBox* showIndex = nullptr;
     QLineEdit* title = nullptr;
     QCheckBox* subdivide = nullptr;

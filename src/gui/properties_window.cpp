@@ -3,6 +3,7 @@
 #include "app/app_settings.h"
 #include "app/product.h"
 #include "import/audio_format.h"
+#include "cover_panel.h"
 #include "import/item_tag.h"
 #include "import/media_file_info.h"
 #include "options_import_page.h"
@@ -91,8 +92,12 @@ CPropertiesWindow::CPropertiesWindow(CAppSettings& settings, CCatalogueConnectio
     buttons->addWidget(m_autoPlay);
     buttons->addWidget(m_writeTag);
     buttons->addWidget(m_detailsBox);
+    m_cover = new CoverPanel(m_connection, m_prompter, this);
+    auto* top = new QHBoxLayout;
+    top->addLayout(form, 1);
+    top->addWidget(m_cover);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
+    layout->addLayout(top);
     layout->addLayout(buttons);
     layout->addWidget(m_details, 1);
     setMinimumWidth(520);
@@ -213,6 +218,7 @@ void CPropertiesWindow::load(int itemId) {
     const bool otherAudio = IsAudioMediaType(item.mediaType) &&
                             AudioFormatOfMediaType(item.mediaType) != AudioFormat::Mpeg;
     m_writeTag->setText(otherAudio ? tr("Write tag") : tr("Write MP3 tag"));
+    m_cover->ShowFile(text(item.FilePath()));
     m_filling = false;
     if (m_detailsBox->isChecked())
         showDetails(true);

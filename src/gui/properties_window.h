@@ -17,6 +17,7 @@ namespace tunebay {
 
 class CAppSettings;
 class CCatalogueConnection;
+class CoverPanel;
 class IPrompter;
 
 // The Properties window: one item of the selection at a time, stepped through with "<<" and
@@ -54,6 +55,7 @@ public:
     QCheckBox* writeTagBox() const { return m_writeTag; }
     QCheckBox* detailsBox() const { return m_detailsBox; }
     QPlainTextEdit* detailsText() const { return m_details; }
+    CoverPanel* coverPanel() const { return m_cover; }
 
 signals:
     // The catalogue changed: the list shows the saved values.
@@ -103,6 +105,7 @@ private:
     QCheckBox* m_writeTag;
     QCheckBox* m_detailsBox;
     QPlainTextEdit* m_details;
+    CoverPanel* m_cover;
 };
 
 } // namespace tunebay

@@ -13,3 +13,4 @@ int RunTranslationTests(int argc, char** argv);
 int RunPlayerCommandsTests(int argc, char** argv);
 int RunPropertiesWindowTests(int argc, char** argv);
 int RunCopyMoveTests(int argc, char** argv);
+int RunCoverTests(int argc, char** argv);

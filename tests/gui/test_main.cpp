@@ -19,5 +19,6 @@ int main(int argc, char** argv) {
     failures += RunPlayerCommandsTests(argc, argv);
     failures += RunPropertiesWindowTests(argc, argv);
     failures += RunCopyMoveTests(argc, argv);
+    failures += RunCoverTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -57,6 +57,7 @@ const SettingEntry kEntries[] = {
     {"HTMLAskOptions", &CAppSettings::HTMLAskOptions},
     {"HTMLSubDivision", &CAppSettings::HTMLSubDivision},
     {"HTMLShowIcons", &CAppSettings::HTMLShowIcons},
+    {"HTMLCovers", &CAppSettings::HTMLCovers},
     {"HTMLShowNumbers", &CAppSettings::HTMLShowNumbers},
     {"HTMLLaunchFile", &CAppSettings::HTMLLaunchFile},
     {"HTMLLinkType", &CAppSettings::HTMLLinkType},

@@ -73,6 +73,7 @@ public:
     int HTMLAskOptions = 1;
     int HTMLSubDivision = 0;
     int HTMLShowIcons = 1;
+    int HTMLCovers = 0;
     int HTMLShowNumbers = 1;
     int HTMLLaunchFile = 1;
     int HTMLLinkType = 1;

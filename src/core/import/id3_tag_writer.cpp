@@ -345,6 +345,33 @@ bool isMpegAudio(const MediaFileBytes& file) {
     return reader.Open(file, std::string()) == MpegHeaderReader::kOpened;
 }
 
+// A file the writers may change: readable, and MPEG audio.
+bool readableMpeg(const MediaFileBytes& file, std::string& reason) {
+    if (!file.IsOpen() || file.Size() < 1) {
+        reason = "the file cannot be read";
+        return false;
+    }
+    if (!isMpegAudio(file)) {
+        reason = kReasonNotMpeg;
+        return false;
+    }
+    return true;
+}
+
+// The frames of the version-2 tag at the start of the file (none when it has none); false for a
+// tag damaged so that frames would be lost.
+bool readFrontTag(const MediaFileBytes& file, const MpegLayout& layout, Id3v2Frames& tag,
+                  std::string& reason) {
+    if (layout.firstTagSize <= 0)
+        return true;
+    tag = ReadId3v2Frames(file.Read(static_cast<std::size_t>(layout.firstTagSize), 0));
+    if (tag.damaged) {
+        reason = std::string(kReasonTagIncomplete) + " (" + tag.damage + ")";
+        return false;
+    }
+    return true;
+}
+
 std::optional<std::string> valueOrNone(const std::string& text) {
     return text.empty() ? std::nullopt : std::optional<std::string>(text);
 }
@@ -392,6 +419,82 @@ bool readsBack(int written, const ItemTagFields& fields, bool useId3v2, std::str
            kept(fields.comment, info.comment, "comment");
 }
 
+constexpr char kFrontCover = 3;
+
+const char* pictureId(int majorVersion) {
+    return majorVersion == 2 ? "PIC" : "APIC";
+}
+
+// The picture type of a picture frame's data, or -1 when it cannot be read.
+int pictureType(std::string_view data, int majorVersion) {
+    const std::optional<Id3v2Picture> picture = DecodeId3v2Picture(data, majorVersion);
+    return picture ? picture->type : -1;
+}
+
+// Indexes of the picture frames a reader shows as the cover: those of type 3, else the first
+// picture.
+std::vector<std::size_t> coverFrames(const std::vector<Id3v2Frame>& frames, int majorVersion) {
+    std::vector<std::size_t> front;
+    std::optional<std::size_t> first;
+    for (std::size_t i = 0; i < frames.size(); ++i) {
+        if (frames[i].id != pictureId(majorVersion))
+            continue;
+        if (!first)
+            first = i;
+        const std::optional<std::string> data = Id3v2FrameData(frames[i], majorVersion);
+        if (data && pictureType(*data, majorVersion) == kFrontCover)
+            front.push_back(i);
+    }
+    if (front.empty() && first)
+        front.push_back(*first);
+    return front;
+}
+
+std::string pictureFrameBody(int majorVersion, const std::string& image,
+                             const std::string& mimeType) {
+    std::string body(1, '\0'); // Latin-1, for the empty description
+    if (majorVersion == 2) {
+        body += mimeType == "image/png" ? "PNG" : mimeType == "image/gif" ? "GIF" : "JPG";
+    } else {
+        body += mimeType;
+        body.push_back('\0');
+    }
+    body.push_back(kFrontCover);
+    body.push_back('\0');
+    return body + image;
+}
+
+// The bodies of the picture frames in tag order, with the edit made.
+std::vector<Id3v2Frame> withFrontPicture(std::vector<Id3v2Frame> frames, int majorVersion,
+                                         const std::optional<std::string>& image,
+                                         const std::string& mimeType) {
+    std::vector<std::size_t> replaced = coverFrames(frames, majorVersion);
+    if (image) {
+        // Only front covers make room: another kind of picture stays beside the new cover.
+        std::erase_if(replaced, [&](std::size_t i) {
+            const std::optional<std::string> data = Id3v2FrameData(frames[i], majorVersion);
+            return !data || pictureType(*data, majorVersion) != kFrontCover;
+        });
+    }
+    const std::size_t place = replaced.empty() ? frames.size() : replaced.front();
+    for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
+        frames.erase(frames.begin() + static_cast<std::ptrdiff_t>(*it));
+    if (image)
+        frames.insert(
+            frames.begin() + static_cast<std::ptrdiff_t>(place),
+            {pictureId(majorVersion), 0, pictureFrameBody(majorVersion, *image, mimeType)});
+    return frames;
+}
+
+// The picture frames' data in tag order.
+std::vector<std::string> pictureData(const std::vector<Id3v2Frame>& frames, int majorVersion) {
+    std::vector<std::string> out;
+    for (const Id3v2Frame& frame : frames)
+        if (frame.id == pictureId(majorVersion))
+            out.push_back(Id3v2FrameData(frame, majorVersion).value_or(std::string()));
+    return out;
+}
+
 } // namespace
 
 std::string Version1FieldText(std::string_view text) {
@@ -419,27 +522,16 @@ RewriteResult WriteTagToFile(const std::string& path, const ItemTagFields& field
                              IRewriteBackups* backups) {
     const auto produce = [&](int original, int target, std::string& reason) {
         const MediaFileBytes file(original);
-        if (!file.IsOpen() || file.Size() < 1) {
-            reason = "the file cannot be read";
+        if (!readableMpeg(file, reason))
             return false;
-        }
-        if (!isMpegAudio(file)) {
-            reason = kReasonNotMpeg;
-            return false;
-        }
         const MpegLayout layout = ReadMpegLayout(file);
         const std::string version1 =
             layout.version1At >= 0 ? file.Read(kVersion1Size, layout.version1At) : std::string();
         NewContents contents;
         if (useId3v2) {
             Id3v2Frames tag;
-            if (layout.firstTagSize > 0) {
-                tag = ReadId3v2Frames(file.Read(static_cast<std::size_t>(layout.firstTagSize), 0));
-                if (tag.damaged) {
-                    reason = std::string(kReasonTagIncomplete) + " (" + tag.damage + ")";
-                    return false;
-                }
-            }
+            if (!readFrontTag(file, layout, tag, reason))
+                return false;
             const int version = tag.majorVersion != 0 ? tag.majorVersion : 3;
             // Frames of a tag whose data is unsynchronised as a whole are kept as they are; the
             // new tag does not claim that for the frames written anew.
@@ -460,6 +552,55 @@ RewriteResult WriteTagToFile(const std::string& path, const ItemTagFields& field
     };
     const auto verify = [&](int original, int written, std::string& reason) {
         return sameAudio(original, written, reason) && readsBack(written, fields, useId3v2, reason);
+    };
+    return RewriteFile(path, produce, verify, backups);
+}
+
+RewriteResult WriteId3FrontPicture(const std::string& path, const std::optional<std::string>& image,
+                                   const std::string& mimeType, IRewriteBackups* backups) {
+    std::vector<std::string> expected; // the picture frames' data the new tag must hold
+    int version = 3;
+    const auto produce = [&](int original, int target, std::string& reason) {
+        const MediaFileBytes file(original);
+        if (!readableMpeg(file, reason))
+            return false;
+        const MpegLayout layout = ReadMpegLayout(file);
+        Id3v2Frames tag;
+        if (!readFrontTag(file, layout, tag, reason))
+            return false;
+        version = tag.majorVersion != 0 ? tag.majorVersion : 3;
+        if (!image && coverFrames(tag.frames, version).empty()) {
+            reason = "the file has no embedded cover";
+            return false;
+        }
+        if (tag.unsynchronised)
+            for (Id3v2Frame& frame : tag.frames)
+                frame.flags |= 0x0002;
+        std::vector<Id3v2Frame> frames =
+            withFrontPicture(std::move(tag.frames), version, image, mimeType);
+        expected = pictureData(frames, version);
+        NewContents contents;
+        contents.head = renderTag(frames, version, static_cast<std::size_t>(layout.firstTagSize));
+        contents.from = layout.firstTagSize;
+        contents.to = layout.size;
+        return writeContents(original, target, contents, reason);
+    };
+    const auto verify = [&](int original, int written, std::string& reason) {
+        if (!sameAudio(original, written, reason))
+            return false;
+        const MediaFileBytes file(written);
+        const MpegLayout layout = ReadMpegLayout(file);
+        const Id3v2Frames tag =
+            ReadId3v2Frames(file.Read(static_cast<std::size_t>(layout.firstTagSize), 0));
+        if (tag.damaged || tag.majorVersion != version) {
+            reason = "the new tag cannot be read";
+            return false;
+        }
+        if (pictureData(tag.frames, version) != expected) {
+            reason = "the new tag reads back other pictures";
+            return false;
+        }
+        return true;
     };
     return RewriteFile(path, produce, verify, backups);
 }

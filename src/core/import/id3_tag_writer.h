@@ -3,6 +3,7 @@
 #include "files/file_rewrite.h"
 #include "import/tag_fields.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,15 @@ RewriteResult WriteTagToFile(const std::string& path, const ItemTagFields& field
 // unchanged.
 RewriteResult RemoveFileTags(const std::string& path, bool keepVersion1,
                              IRewriteBackups* backups = nullptr);
+
+// Puts `image` (bytes as they are, of `mimeType`) into the version-2 tag of the MPEG audio file at
+// `path` as its front cover, through RewriteFile: pictures of type 3 (front cover) are replaced by
+// it, where the first of them stood; without one it is added at the end. With no image, the
+// pictures a reader would show as the cover go: those of type 3, else the first picture; a file
+// without one is refused. Every other frame stays as it is and the tag keeps its version; the audio
+// frames and the pictures are checked before the new file stands. Refused like WriteTagToFile.
+RewriteResult WriteId3FrontPicture(const std::string& path, const std::optional<std::string>& image,
+                                   const std::string& mimeType, IRewriteBackups* backups = nullptr);
 
 // `text` (UTF-8) as Windows-1252 bytes for a version-1 field: letters the code page lacks lose
 // their marks ("Ł" stays "?", "ő" becomes "o"), anything else becomes "?"; never empty for a

@@ -310,6 +310,30 @@ std::vector<std::string> DecodeId3v2Texts(std::string_view data) {
     return texts;
 }
 
+std::optional<Id3v2Picture> DecodeId3v2Picture(std::string_view data, int majorVersion) {
+    if (data.size() < 5 || byteAt(data, 0) > 3)
+        return std::nullopt;
+    const uint8_t encoding = byteAt(data, 0);
+    Id3v2Picture picture;
+    std::size_t at = 1;
+    if (majorVersion == 2) {
+        picture.mimeType = std::string(data.substr(1, 3));
+        at = 4;
+    } else {
+        const std::size_t end = data.find('\0', at);
+        if (end == std::string_view::npos)
+            return std::nullopt;
+        picture.mimeType = std::string(data.substr(at, end - at));
+        at = end + 1;
+    }
+    if (at >= data.size())
+        return std::nullopt;
+    picture.type = byteAt(data, at++);
+    takeText(data, at, encoding); // the description
+    picture.image = std::string(data.substr(std::min(at, data.size())));
+    return picture;
+}
+
 std::optional<Id3v2Comment> DecodeId3v2Comment(std::string_view data) {
     if (data.size() < 4 || byteAt(data, 0) > 3)
         return std::nullopt;

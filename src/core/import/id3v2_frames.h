@@ -58,6 +58,14 @@ struct Id3v2Comment {
 };
 std::optional<Id3v2Comment> DecodeId3v2Comment(std::string_view data);
 
+// A picture frame's data (APIC, or PIC in a version 2.2 tag): picture type and image bytes.
+struct Id3v2Picture {
+    int type = 0;         // 3 is the front cover
+    std::string mimeType; // as written ("JPG", "PNG" in version 2.2)
+    std::string image;
+};
+std::optional<Id3v2Picture> DecodeId3v2Picture(std::string_view data, int majorVersion);
+
 // A frame for `majorVersion` (id of the right length), its size coded as that version codes it.
 std::string RenderId3v2Frame(const Id3v2Frame& frame, int majorVersion);
 

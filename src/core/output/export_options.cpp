@@ -41,6 +41,7 @@ ExportOptions MakeExportOptions(const CAppSettings& settings, std::string path) 
     options.title = settings.HTMLTitle;
     options.subdivide = settings.HTMLSubDivision;
     options.showIcons = settings.HTMLShowIcons;
+    options.showCovers = settings.HTMLCovers;
     options.showIndex = settings.HTMLShowNumbers;
     options.itemsPerRow = settings.HTMLColumns;
     options.orderType = settings.HTMLOrderType;

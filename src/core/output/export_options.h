@@ -3,12 +3,15 @@
 #include "browse/selection.h"
 
 #include <array>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace tunebay {
 
 class CAppSettings;
+class PackageCovers;
 
 // The formats of the Export command, numbered as the save dialog lists them (`ExportFilterIndex`).
 enum ExportFormat : int {
@@ -84,8 +87,15 @@ struct ExportOptions {
     int orderType = 2;
     int linkType = kLinkLocal;
     int columnSet = 1;
+    // The web site: a cover thumbnail where the package changes in a genre page (HTMLCovers).
+    int showCovers = 0;
+    // The PNG thumbnail of a cover picture's bytes, "" when it cannot be made; given by the front
+    // end, which has the image library. Without it a site has no covers.
+    std::function<std::string(const std::string&)> coverThumbnail;
     // Filled by BuildSelection; each exporter sets its columns and its sort code.
     Selection selection;
+    // The site's package thumbnails, shared by its genre pages; none outside a site with covers.
+    std::shared_ptr<PackageCovers> packageCovers;
 };
 
 // The chosen file name with the format's extension when it was typed without one.

@@ -6,8 +6,10 @@
 #include "output/export_record.h"
 #include "output/group_breaks.h"
 #include "output/html_page.h"
+#include "output/package_covers.h"
 
 #include <exception>
+#include <optional>
 
 namespace tunebay {
 
@@ -61,9 +63,38 @@ std::string itemCells(const ExportOptions& options, const ExportRecord& record, 
     return cells;
 }
 
+// The columns a site page with covers reads behind the record's: the package and the file.
+constexpr const char* kCoverColumns =
+    ", tblPackage.lID, tblPackage.sName, tblDirectory.sLocal, tblMedia.sFileName";
+constexpr int kCoverColumnCount = 4;
+
+// A row with the package's thumbnail where the package changes, when it has one.
+std::string coverRow(const ExportOptions& options, const ResultSet& rows,
+                     std::optional<long long>& package) {
+    if (!options.packageCovers)
+        return {};
+    const int at = rows.ColumnCount() - kCoverColumnCount;
+    const long long id = rows.GetInt64(at);
+    if (package == id)
+        return {};
+    package = id;
+    const std::string image =
+        options.packageCovers->Thumbnail(id, rows.GetText(at + 2) + rows.GetText(at + 3));
+    if (image.empty())
+        return {};
+    // As wide as a row of items: the cells itemCells writes for each.
+    const int cells = (options.showIndex ? 1 : 0) + (options.showIcons ? 1 : 0) + 1 +
+                      (options.columnSet >= 2 ? 1 : 0) + (options.columnSet >= 3 ? 2 : 0) +
+                      (options.columnSet == 4 ? 1 : 0) + (options.itemsPerRow > 1 ? 1 : 0);
+    return "  <TD colspan=\"" + std::to_string(cells * options.itemsPerRow) + "\"><IMG src=\"" +
+           HtmlHref(kLinkLocal, image) + "\" alt=\"" + HtmlText(rows.GetText(at + 1)) +
+           "\" border=\"0\"></TD>\n</TR>\n<TR>\n";
+}
+
 void writeRows(CCatalogueConnection& connection, const ExportOptions& options, ExportFile& file) {
     GroupBreaks breaks(SubdivisionMode(options.columnSet, options.orderType));
     ResultSet rows = RunSelection(connection, options.selection);
+    std::optional<long long> package;
     int number = 1;
     while (!rows.IsEof()) {
         file << "<TR>\n";
@@ -82,6 +113,13 @@ void writeRows(CCatalogueConnection& connection, const ExportOptions& options, E
                 if (options.showIcons)
                     file << "  <TD>&nbsp;</TD>\n";
                 file << "  <TD><B>" << breaks.Header() << "...</B></TD>\n</TR>\n<TR>\n";
+            }
+            if (const std::string cover = coverRow(options, rows, package); !cover.empty()) {
+                if (position != 0) {
+                    position = 0;
+                    file << "</TR>\n<TR>\n";
+                }
+                file << cover;
             }
             file << cells;
             rows.MoveNext();
@@ -106,6 +144,8 @@ bool ExportHtmlPage(CCatalogueConnection& connection, ExportOptions& options, bo
     if (options.columnSet < 0 || options.columnSet > 4)
         options.columnSet = 0;
     options.selection.columns = ExportSelectList(options.linkType, options.columnSet);
+    if (options.packageCovers)
+        options.selection.columns += kCoverColumns;
     options.selection.sortCode = options.orderType;
 
     ExportFile file;

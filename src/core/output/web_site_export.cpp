@@ -4,6 +4,7 @@
 #include "output/export_record.h"
 #include "output/html_list_export.h"
 #include "output/html_page.h"
+#include "output/package_covers.h"
 #include "store/item_query.h"
 #include "store/sql_quote.h"
 #include "text/text_rules.h"
@@ -119,6 +120,8 @@ bool ExportWebSite(CCatalogueConnection& connection, ExportOptions& options) {
         return false;
     writeIndexHead(index);
 
+    if (options.showCovers && options.coverThumbnail)
+        options.packageCovers = std::make_shared<PackageCovers>(folder, options.coverThumbnail);
     std::string firstPage;
     std::set<std::string> taken{std::string(kIndexName)};
     try {
