@@ -167,7 +167,7 @@ private:
         bool done = false;
         std::ifstream written;
         {
-            StopSignals signals;
+            StopSignals stopSignals;
             done = RunExport(context.connection, format.format, std::move(options),
                              context.settings.AppDirectory, false)
                        .done;

@@ -4,6 +4,8 @@
 #include "empty_list_hint.h"
 #include "item_list_model.h"
 
+#include <QApplication>
+#include <QStyle>
 #include <QStyledItemDelegate>
 
 #include <algorithm>
@@ -18,12 +20,17 @@ public:
     CoverDelegate(QListView* view, std::function<QPixmap(const QModelIndex&)> cover)
         : QStyledItemDelegate(view), m_cover(std::move(cover)) {}
 
-protected:
-    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
-        QStyledItemDelegate::initStyleOption(option, index);
-        const QPixmap cover = m_cover(index);
-        if (!cover.isNull())
-            option->icon = QIcon(cover);
+    // Only painting asks for the cover: the view measures every item of the list (sizeHint),
+    // and a request for each would read the whole catalogue's covers.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem item = option;
+        initStyleOption(&item, index);
+        if (const QPixmap cover = m_cover(index); !cover.isNull())
+            item.icon = QIcon(cover);
+        const QWidget* widget = item.widget;
+        QStyle* style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &item, painter, widget);
     }
 
 private:

@@ -126,7 +126,7 @@ TEST(Settings, SaveWritesEveryValueAndLoadReadsItBack) {
     settings.NextUpdate = "20270108000000";
     MemorySettingsStore store;
     settings.Save(store);
-    EXPECT_EQ(store.values.size(), 81u);
+    EXPECT_EQ(store.values.size(), 82u);
     EXPECT_EQ(store.values.count("AppDirectory"), 0u);
     CAppSettings again;
     again.Load(store, "/x/", noPlayer);

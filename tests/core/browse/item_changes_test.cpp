@@ -164,7 +164,7 @@ TEST(CatalogueClearing, EmptiesEveryTableButGenresOptionalTypesAndVersion) {
                               "tblOptional", "tblFolder"})
         EXPECT_EQ(count(catalogue, table), "0") << table;
     EXPECT_EQ(count(catalogue, "tblGenre"), "127");
-    EXPECT_EQ(count(catalogue, "tblOptionalType"), "7");
+    EXPECT_EQ(count(catalogue, "tblOptionalType"), "9");
     EXPECT_EQ(catalogue.scalar("SELECT sValue FROM tblDBInfo WHERE sID='DBVersion'"), "1,0");
     EXPECT_EQ(catalogue.connection.CountItems(), 0);
 }

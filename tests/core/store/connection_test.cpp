@@ -43,7 +43,7 @@ TEST(Connection, TemplateHoldsTheFixedRows) {
     EXPECT_EQ(catalogue.scalar("SELECT sName FROM tblGenre WHERE lID=125"), "Dance Hall");
     EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblGenre WHERE lID=255"), "1");
     EXPECT_EQ(catalogue.scalar("SELECT sValue FROM tblDBInfo WHERE sID='DBVERSION'"), "1,0");
-    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblOptionalType WHERE lTableType=9"), "7");
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblOptionalType WHERE lTableType=9"), "8");
     EXPECT_EQ(catalogue.scalar("SELECT lValueType FROM tblOptionalType WHERE lID=4118"), "3");
 }
 

@@ -35,7 +35,7 @@ TEST_P(BothEngines, TemplateHoldsTheFixedRows) {
     EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblGenre"), "127");
     EXPECT_EQ(catalogue.scalar("SELECT sName FROM tblGenre WHERE lID=17"), "Rock");
     EXPECT_EQ(catalogue.scalar("SELECT sValue FROM tblDBInfo WHERE sID='DBVERSION'"), "1,0");
-    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblOptionalType WHERE lTableType=9"), "7");
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblOptionalType WHERE lTableType=9"), "8");
     ResultSet row = catalogue.connection.Execute("SELECT lID, sName AS Title FROM tblGenre");
     EXPECT_EQ(row.ColumnName(0), "lID");
     EXPECT_EQ(row.ColumnName(1), "Title");
