@@ -6,6 +6,11 @@
 
 #include <algorithm>
 #include <cctype>
+// GCC 12 with the sanitizers warns that std::regex's own std::function members may be used
+// uninitialised; the warning is about the library's code, not this file's.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <regex>
 #include <set>
 #include <vector>
