@@ -2,8 +2,8 @@
 
 #include "app/app_settings.h"
 #include "app/product.h"
-#include "import/audio_format.h"
 #include "cover_panel.h"
+#include "import/audio_format.h"
 #include "import/item_tag.h"
 #include "import/media_file_info.h"
 #include "options_import_page.h"

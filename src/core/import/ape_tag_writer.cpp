@@ -1,3 +1,4 @@
+#include "import/native_tag_texts.h"
 #include "import/native_tag_writers.h"
 
 #include <taglib/apetag.h>
@@ -21,7 +22,7 @@ std::optional<std::string> get(const TagLib::APE::Tag& tag, const char* key) {
     const auto found = items.find(TagLib::String(key).upper());
     if (found == items.end() || found->second.type() != TagLib::APE::Item::Text)
         return std::nullopt;
-    return FirstUtf8Text(found->second.values());
+    return FirstText(found->second.values());
 }
 
 } // namespace

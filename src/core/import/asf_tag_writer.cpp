@@ -1,3 +1,4 @@
+#include "import/native_tag_texts.h"
 #include "import/native_tag_writers.h"
 
 #include <taglib/asftag.h>
@@ -20,7 +21,7 @@ void put(TagLib::ASF::Tag& tag, const char* key, const std::optional<std::string
 std::optional<std::string> get(const TagLib::ASF::Tag& tag, const char* key) {
     for (const TagLib::ASF::Attribute& attribute : tag.attribute(key))
         if (attribute.type() == TagLib::ASF::Attribute::UnicodeType)
-            if (auto text = Utf8Text(attribute.toString()))
+            if (auto text = FirstText(attribute.toString()))
                 return text;
     return std::nullopt;
 }
@@ -40,8 +41,8 @@ void WriteAsfTag(TagLib::ASF::Tag& tag, const NativeTagValues& values) {
 }
 
 NativeTagValues ReadAsfTag(const TagLib::ASF::Tag& tag) {
-    return {Utf8Text(tag.title()), Utf8Text(tag.artist()), get(tag, "WM/AlbumTitle"),
-            get(tag, "WM/Year"),   get(tag, "WM/Genre"),   Utf8Text(tag.comment())};
+    return {FirstText(tag.title()), FirstText(tag.artist()), get(tag, "WM/AlbumTitle"),
+            get(tag, "WM/Year"),    get(tag, "WM/Genre"),    FirstText(tag.comment())};
 }
 
 } // namespace tunebay

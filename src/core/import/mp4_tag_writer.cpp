@@ -1,3 +1,4 @@
+#include "import/native_tag_texts.h"
 #include "import/native_tag_writers.h"
 
 #include <taglib/mp4tag.h>
@@ -27,7 +28,7 @@ void put(TagLib::MP4::Tag& tag, const TagLib::String& key,
 }
 
 std::optional<std::string> get(const TagLib::MP4::Tag& tag, const TagLib::String& key) {
-    return tag.contains(key) ? FirstUtf8Text(tag.item(key).toStringList()) : std::nullopt;
+    return tag.contains(key) ? FirstText(tag.item(key).toStringList()) : std::nullopt;
 }
 
 } // namespace

@@ -61,9 +61,7 @@ NativeTagValues ReadId3v2Chunk(const TagLib::ID3v2::Tag& tag);
 // otherwise) and write them as UTF-8, as today's programs do. Idempotent.
 void UseUtf8RiffInfoTexts();
 
-// A catalogue text for the tag library, and back: empty texts read as none.
+// A catalogue text for the tag library (read back with FirstText of native_tag_texts.h).
 TagLib::String TagLibText(const std::string& text);
-std::optional<std::string> Utf8Text(const TagLib::String& text);
-std::optional<std::string> FirstUtf8Text(const TagLib::StringList& texts);
 
 } // namespace tunebay

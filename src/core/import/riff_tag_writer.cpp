@@ -1,3 +1,4 @@
+#include "import/native_tag_texts.h"
 #include "import/native_tag_writers.h"
 
 #include "text/utf8_text.h"
@@ -71,7 +72,7 @@ bool isCatalogueComment(const TagLib::ID3v2::Frame* frame) {
 
 std::optional<std::string> frameText(const TagLib::ID3v2::Tag& tag, const char* id) {
     const TagLib::ID3v2::FrameList& frames = tag.frameListMap()[id];
-    return frames.isEmpty() ? std::nullopt : Utf8Text(frames.front()->toString());
+    return frames.isEmpty() ? std::nullopt : FirstText(frames.front()->toString());
 }
 
 } // namespace
@@ -92,9 +93,9 @@ void WriteRiffInfo(TagLib::RIFF::Info::Tag& tag, const NativeTagValues& values) 
 }
 
 NativeTagValues ReadRiffInfo(const TagLib::RIFF::Info::Tag& tag) {
-    return {Utf8Text(tag.fieldText("INAM")), Utf8Text(tag.fieldText("IART")),
-            Utf8Text(tag.fieldText("IPRD")), Utf8Text(tag.fieldText("ICRD")),
-            Utf8Text(tag.fieldText("IGNR")), Utf8Text(tag.fieldText("ICMT"))};
+    return {FirstText(tag.fieldText("INAM")), FirstText(tag.fieldText("IART")),
+            FirstText(tag.fieldText("IPRD")), FirstText(tag.fieldText("ICRD")),
+            FirstText(tag.fieldText("IGNR")), FirstText(tag.fieldText("ICMT"))};
 }
 
 void WriteId3v2Chunk(TagLib::ID3v2::Tag& tag, const NativeTagValues& values) {
@@ -133,7 +134,7 @@ NativeTagValues ReadId3v2Chunk(const TagLib::ID3v2::Tag& tag) {
                            frameText(tag, "TDRC"), frameText(tag, "TCON"), std::nullopt};
     for (const TagLib::ID3v2::Frame* frame : tag.frameListMap()["COMM"])
         if (isCatalogueComment(frame)) {
-            values.comment = Utf8Text(frame->toString());
+            values.comment = FirstText(frame->toString());
             break;
         }
     return values;

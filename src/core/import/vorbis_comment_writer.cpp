@@ -1,3 +1,4 @@
+#include "import/native_tag_texts.h"
 #include "import/native_tag_writers.h"
 
 #include <taglib/xiphcomment.h>
@@ -18,7 +19,7 @@ void put(TagLib::Ogg::XiphComment& tag, const char* key, const std::optional<std
 std::optional<std::string> get(const TagLib::Ogg::XiphComment& tag, const char* key) {
     const auto& fields = tag.fieldListMap();
     const auto found = fields.find(key);
-    return found == fields.end() ? std::nullopt : FirstUtf8Text(found->second);
+    return found == fields.end() ? std::nullopt : FirstText(found->second);
 }
 
 } // namespace
