@@ -3,35 +3,14 @@
 #include "covers/cover_art.h"
 #include "covers/item_cover.h"
 #include "edit/item_properties.h"
-#include "files/file_bytes.h"
+#include "files/file_rewrite.h"
 #include "store/catalogue_error.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <ostream>
 
 namespace tunebay::cli {
 
 namespace {
-
-// Writes `bytes` to a new file at `path`, never over an existing one.
-bool writeNewFile(const std::string& path, const std::string& bytes, std::string& reason) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) {
-        reason = SystemReason(errno);
-        return false;
-    }
-    const bool written = WriteAllBytes(fd, bytes) && ::fsync(fd) == 0;
-    const int error = errno;
-    if (::close(fd) != 0 || !written) {
-        reason = SystemReason(written ? errno : error);
-        ::unlink(path.c_str());
-        return false;
-    }
-    return true;
-}
 
 class CoverCommand : public Command {
 public:
@@ -83,9 +62,9 @@ public:
                             << "\t" << cover.mimeType << "\t" << cover.bytes.size() << "\n";
                 return kExitSuccess;
             }
-            std::string reason;
-            if (!writeNewFile(m_extract, cover.bytes, reason)) {
-                context.err << "Couldn't write the cover (" << m_extract << ": " << reason << ")\n";
+            if (const RewriteResult written = WriteNewFile(m_extract, cover.bytes); !written.ok) {
+                context.err << "Couldn't write the cover (" << m_extract << ": " << written.reason
+                            << ")\n";
                 return kExitReportedFailures;
             }
         } catch (const CatalogueError& error) {

@@ -349,4 +349,31 @@ RewriteResult RewriteFile(const std::string& path, const RewriteProducer& produc
     return rewriteInPlace(target, original.get(), before, produce, verify, *backups, step);
 }
 
+RewriteResult WriteNewFile(const std::string& path, std::string_view bytes) {
+    const auto failed = [](int error) { return RewriteResult{false, SystemReason(error)}; };
+    const std::size_t slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+    const std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string workName;
+    Descriptor work(makeWorkFile(folder, base, workName));
+    if (work.get() < 0)
+        return failed(errno);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const bool written = ::fchmod(work.get(), 0666 & ~mask) == 0 &&
+                         WriteAllBytes(work.get(), bytes) && ::fsync(work.get()) == 0;
+    // A link fails where the name is taken, so an existing file is never replaced.
+    const bool named =
+        written && (workName.empty() ? ::linkat(AT_FDCWD, descriptorPath(work.get()).c_str(),
+                                                AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0
+                                     : ::link(workName.c_str(), path.c_str()) == 0);
+    const int error = errno;
+    if (!workName.empty())
+        ::unlink(workName.c_str());
+    if (!named)
+        return failed(error);
+    syncFolder(folder);
+    return {true, {}};
+}
+
 } // namespace tunebay

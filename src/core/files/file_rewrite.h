@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace tunebay {
 
@@ -54,5 +55,10 @@ struct RewriteResult {
 RewriteResult RewriteFile(const std::string& path, const RewriteProducer& produce,
                           const RewriteVerifier& verify, IRewriteBackups* backups,
                           const RewriteStepHook& step = {});
+
+// Makes a new file at `path` holding `bytes`, never replacing one that is there: the bytes are
+// written and flushed in a work file beside it, which then takes the name, so the name shows the
+// whole file or nothing. The mode is 0666 less the process's umask.
+RewriteResult WriteNewFile(const std::string& path, std::string_view bytes);
 
 } // namespace tunebay

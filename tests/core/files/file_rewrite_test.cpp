@@ -234,5 +234,33 @@ TEST_F(FileRewriteTest, AFileWithSeveralNamesIsWrittenInPlaceAfterABackup) {
     EXPECT_EQ(steps, (std::vector<std::string>{"backed up", "recorded", "overwritten"}));
 }
 
+// A new file is whole under its name or not there: an existing file is never replaced, a folder
+// that is missing or a file system that fills up leaves no name and no work file behind.
+TEST_F(FileRewriteTest, ANewFileIsWholeOrAbsent) {
+    const std::string taken = original();
+    const std::string fresh = m_dir.file("cover.jpg").string();
+    EXPECT_TRUE(WriteNewFile(fresh, "picture").ok);
+    EXPECT_EQ(test::readFile(fresh), "picture");
+    const RewriteResult again = WriteNewFile(taken, "other");
+    EXPECT_FALSE(again.ok);
+    EXPECT_FALSE(again.reason.empty());
+    EXPECT_EQ(test::readFile(taken), kOld);
+    EXPECT_FALSE(WriteNewFile(m_dir.file("missing/cover.jpg").string(), "x").ok);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1000, 1000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const RewriteResult result = WriteNewFile(m_dir.file("big.jpg").string(), kOld);
+        ::_exit(result.ok ? 1 : result.reason.empty() ? 2 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_EQ(namesIn(m_dir.path()), (std::vector<std::string>{"cover.jpg", "song.mp3"}));
+}
+
 } // namespace
 } // namespace tunebay
