@@ -10,6 +10,7 @@
 #include "prompter.h"
 #include "store/catalogue_connection.h"
 #include "store/catalogue_error.h"
+#include "window_placement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace tunebay {
@@ -326,6 +328,9 @@ void CPropertiesWindow::showDetails(bool shown) {
             m_item ? text(ItemDetailsText(m_connection, *m_item)).replace("\r\n", "\n")
                    : QString());
     adjustSize();
+    // The details make the window taller: its lower edge stays on the screen, once the layout
+    // has settled on the new size.
+    QTimer::singleShot(0, this, [this] { KeepOnScreen(*this); });
 }
 
 void CPropertiesWindow::closeEvent(QCloseEvent* event) {

@@ -45,6 +45,19 @@ QRect FitToWorkArea(const QRect& client, const QRect& work, const QMargins& fram
     return {x, y, width, height};
 }
 
+void KeepOnScreen(QWidget& window) {
+    const QScreen* screen = window.screen();
+    if (!screen || !window.isVisible())
+        return;
+    const QRect client = window.geometry();
+    const QRect frame = window.frameGeometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    const QRect fitted = FitToWorkArea(client, screen->availableGeometry(), margins);
+    if (fitted != client)
+        window.setGeometry(fitted);
+}
+
 bool RestoreWindowPlacement(QWidget& window, const ISettingsStore& store) {
     auto read = [&store](const char* name) {
         return ReadIntSetting(store, kWindowPlacementSection, name).value_or(-1);

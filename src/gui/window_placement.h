@@ -21,4 +21,8 @@ bool RestoreWindowPlacement(QWidget& window, const ISettingsStore& store);
 // `frame` lies inside `work`; no side shorter than `least`.
 QRect FitToWorkArea(const QRect& client, const QRect& work, const QMargins& frame, int least = 100);
 
+// Moves a shown window that has grown past its screen's work area back inside it (shrinking it
+// only where it is larger than the whole area), with the frame the window manager drew.
+void KeepOnScreen(QWidget& window);
+
 } // namespace tunebay

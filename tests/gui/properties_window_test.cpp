@@ -75,9 +75,18 @@ private slots:
         QCOMPARE(window.prompter.messages.last(), QString("You cannot set an empty title!"));
         QCOMPARE(properties->CurrentItem(), first);
 
+        // Shown low on the screen, the taller window with its details keeps its lower edge on it.
+        const QRect work = properties->screen()->availableGeometry();
+        properties->move(properties->x(), work.bottom() - properties->frameGeometry().height());
         properties->detailsBox()->setChecked(true);
         QVERIFY(properties->detailsText()->isVisible());
         QVERIFY(properties->detailsText()->toPlainText().startsWith("Exists local\t\t no"));
+        QTRY_VERIFY2(work.contains(properties->frameGeometry()),
+                     qPrintable(QString("%1,%2 %3x%4")
+                                    .arg(properties->frameGeometry().x())
+                                    .arg(properties->frameGeometry().y())
+                                    .arg(properties->frameGeometry().width())
+                                    .arg(properties->frameGeometry().height())));
     }
 
     void generalPropertiesOpensWithItsPathsWhole() {
