@@ -108,14 +108,15 @@ TEST(CliList, JsonAndTheStatementOnStderr) {
     EXPECT_EQ(items[0]["length"], 3723);
     EXPECT_EQ(items[0]["lengthText"], "0102:03");
     EXPECT_EQ(items[0]["path"], "/music/abba/song.mp3");
-    EXPECT_EQ(result.err,
-              "SELECT tblItem.lID, tblMedia.sName, tblMedia.lLength, tblGroup.sName, "
-              "tblGenre.sName, tblMedia.sPublishTime, tblMedia.sComment, tblPackage.sName, "
-              "tblDirectory.sLocal, tblMedia.sFileName FROM tblGroup, tblPackage, tblMedia, "
-              "tblGenre, tblItem, tblDirectory WHERE tblGroup.lID=tblItem.lGroupID AND "
-              "tblItem.lPackageID=tblPackage.lID AND tblItem.lMediaID=tblMedia.lID AND "
-              "tblMedia.lGenreID=tblGenre.lID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
-              "( tblItem.lID=1 ) ORDER BY tblGroup.sName ASC, tblMedia.sName ASC\n");
+    EXPECT_EQ(
+        result.err,
+        "SELECT tblItem.lID, tblMedia.sName, tblMedia.lLength, tblGroup.sName, "
+        "tblGenre.sName, tblMedia.sPublishTime, tblMedia.sComment, tblPackage.sName, "
+        "tblDirectory.sLocal, tblMedia.sFileName FROM tblGroup, tblPackage, tblMedia, "
+        "tblGenre, tblItem, tblDirectory WHERE tblGroup.lID=tblItem.lGroupID AND "
+        "tblItem.lPackageID=tblPackage.lID AND tblItem.lMediaID=tblMedia.lID AND "
+        "tblMedia.lGenreID=tblGenre.lID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
+        "( tblItem.lID=1 ) ORDER BY tblGroup.sName ASC, tblMedia.sName ASC, tblItem.lID ASC\n");
     const CliResult none = cli.run({"list", shelf.path, "--json", "--items", "99"});
     EXPECT_EQ(nlohmann::json::parse(none.out), nlohmann::json::array());
 }

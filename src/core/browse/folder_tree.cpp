@@ -111,13 +111,15 @@ std::string TreeStatement(int folderView) {
     sql += kItemJoin;
     sql += " GROUP BY tblGenre.lID, tblGenre.sName, tblGroup.lID, tblGroup.sName, tblPackage.lID, "
            "tblPackage.sName";
+    // Nodes of one name (packages are not unique by name, names compare without ASCII case)
+    // come in the order they were made, on every engine.
     std::string order;
     if (folderView & kFolderViewGenre)
-        order += " tblGenre.sName,";
+        order += " tblGenre.sName, tblGenre.lID,";
     if (folderView & kFolderViewGroup)
-        order += " tblGroup.sName,";
+        order += " tblGroup.sName, tblGroup.lID,";
     if (folderView & kFolderViewPackage)
-        order += " tblPackage.sName,";
+        order += " tblPackage.sName, tblPackage.lID,";
     if (!order.empty()) {
         order.pop_back();
         sql += " ORDER BY" + order;

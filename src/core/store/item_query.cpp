@@ -73,6 +73,8 @@ std::string BuildItemQuery(std::string_view columns, std::string_view condition,
         sql += ", tblMedia.sName ASC";
     else if (hasGroup && contains(columns, "tblMedia.sName"))
         sql += ", tblGroup.sName ASC, tblMedia.sName ASC";
+    // Items equal under the order come in the order they were catalogued, on every engine.
+    sql += ", tblItem.lID ASC";
     return sql;
 }
 

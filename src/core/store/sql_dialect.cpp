@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <initializer_list>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -280,6 +282,13 @@ bool isWord(const Token& token, std::string_view word) {
     return token.kind == TokenKind::Word && equalsIgnoringCase(token.text, word);
 }
 
+bool isComparison(const Token& token) {
+    for (const std::string_view op : {"=", "<>", "!=", "<", ">", "<=", ">="})
+        if (token.kind == TokenKind::Symbol && token.text == op)
+            return true;
+    return false;
+}
+
 // The next token after `i` that is not space (tokens.size() when none).
 size_t nextSignificant(const std::vector<Token>& tokens, size_t i) {
     ++i;
@@ -298,6 +307,244 @@ size_t columnReference(const std::vector<Token>& tokens, size_t i) {
     return i + 1;
 }
 
+// Where a run of tokens is written inside other text: a case-folded column that groups rows or
+// is matched against a list compares in lower case, as SQLite's NOCASE compares it.
+struct Wrap {
+    size_t end; // the token after the run
+    std::string before;
+    std::string after;
+};
+
+bool isOneOf(const Token& token, std::initializer_list<std::string_view> words) {
+    for (const std::string_view word : words)
+        if (isWord(token, word))
+            return true;
+    return false;
+}
+
+// The depth of parentheses each token stands at.
+std::vector<int> depths(const std::vector<Token>& tokens) {
+    std::vector<int> at(tokens.size());
+    int depth = 0;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].text == ")")
+            --depth;
+        at[i] = depth;
+        if (tokens[i].text == "(")
+            ++depth;
+    }
+    return at;
+}
+
+// Where the term of a list that starts at `i` ends: at a comma, a semicolon or one of `ends` on
+// its own depth, or at the parenthesis that closes it.
+size_t termEnd(const std::vector<Token>& tokens, const std::vector<int>& depth, size_t i,
+               std::initializer_list<std::string_view> ends) {
+    if (i >= tokens.size())
+        return tokens.size();
+    const int base = depth[i];
+    for (; i < tokens.size(); ++i) {
+        if (depth[i] < base)
+            return i;
+        if (depth[i] == base &&
+            (tokens[i].text == "," || tokens[i].text == ";" || isOneOf(tokens[i], ends)))
+            return i;
+    }
+    return tokens.size();
+}
+
+// The column that orders a table's rows as they were made: its key, or for optional values the
+// media row they belong to (they are written with it). Empty for any other table.
+std::string_view madeOrder(std::string_view table) {
+    if (isKeyedTable(table))
+        return "lID";
+    return equalsIgnoringCase(table, "tblOptional") ? "lTableID" : "";
+}
+
+// The key that orders the rows of a column's table as SQLite meets them first when it groups
+// them: "tblX.lID" for a column of a table keyed by lID, "lID" for a plain column of a query
+// over one such table; empty when there is none.
+std::string rowKey(const std::vector<Token>& tokens, const std::vector<int>& depth, size_t column,
+                   size_t select) {
+    if (column + 2 < tokens.size() && tokens[column + 1].text == ".") {
+        const std::string_view key = madeOrder(tokens[column].text);
+        return key.empty() ? "" : std::string(tokens[column].text) + "." + std::string(key);
+    }
+    for (size_t i = select; i < tokens.size() && depth[i] >= depth[select]; ++i)
+        if (depth[i] == depth[select] && isWord(tokens[i], "FROM")) {
+            const size_t table = nextSignificant(tokens, i);
+            const size_t after = nextSignificant(tokens, table);
+            if (table < tokens.size() && !madeOrder(tokens[table].text).empty() &&
+                (after >= tokens.size() || tokens[after].text == ")" ||
+                 isOneOf(tokens[after], {"WHERE", "GROUP", "HAVING", "ORDER", "LIMIT"})))
+                return std::string(madeOrder(tokens[table].text));
+            return "";
+        }
+    return "";
+}
+
+bool sameColumn(const std::vector<Token>& tokens, size_t a, size_t aEnd, size_t b, size_t bEnd) {
+    if (!equalsIgnoringCase(tokens[aEnd - 1].text, tokens[bEnd - 1].text))
+        return false;
+    const bool aQualified = aEnd - a == 3;
+    const bool bQualified = bEnd - b == 3;
+    return !aQualified || !bQualified || equalsIgnoringCase(tokens[a].text, tokens[b].text);
+}
+
+// A GROUP BY term that is a case-folded column groups by its lower case; the query's select
+// list then shows, for a plain reference to that column, the group's first row in key order.
+void foldGroups(const std::vector<Token>& tokens, const std::vector<int>& depth, size_t group,
+                std::map<size_t, Wrap>& wraps) {
+    const size_t by = nextSignificant(tokens, group);
+    std::vector<std::pair<size_t, size_t>> folded;
+    for (size_t term = nextSignificant(tokens, by); term < tokens.size();) {
+        const size_t end =
+            termEnd(tokens, depth, term,
+                    {"HAVING", "ORDER", "LIMIT", "OFFSET", "UNION", "EXCEPT", "INTERSECT"});
+        const size_t column = columnReference(tokens, term);
+        if (column > term && nextSignificant(tokens, column - 1) == end &&
+            IsCaseFoldedColumn(tokens[column - 1].text)) {
+            wraps[term] = {column, "lower(", ")"};
+            folded.emplace_back(term, column);
+        }
+        if (end >= tokens.size() || tokens[end].text != ",")
+            break;
+        term = nextSignificant(tokens, end);
+    }
+    if (folded.empty())
+        return;
+    size_t select = group;
+    while (select > 0 && !(depth[select] == depth[group] && isWord(tokens[select], "SELECT")))
+        --select;
+    if (!isWord(tokens[select], "SELECT"))
+        return;
+    size_t item = nextSignificant(tokens, select);
+    if (item < tokens.size() && isOneOf(tokens[item], {"DISTINCT", "ALL"}))
+        item = nextSignificant(tokens, item);
+    while (item < tokens.size()) {
+        const size_t end = termEnd(tokens, depth, item, {"FROM"});
+        const size_t column = columnReference(tokens, item);
+        const size_t next = column > item ? nextSignificant(tokens, column - 1) : end;
+        const bool aliased =
+            next < end && (isWord(tokens[next], "AS") || tokens[next].kind == TokenKind::Word);
+        if (column > item && (next == end || aliased))
+            for (const auto& [term, termColumn] : folded)
+                if (sameColumn(tokens, item, column, term, termColumn)) {
+                    const std::string key = rowKey(tokens, depth, item, select);
+                    const std::string name =
+                        aliased ? "" : " AS " + std::string(tokens[column - 1].text);
+                    wraps[item] = key.empty()
+                                      ? Wrap{column, "min(", ")" + name}
+                                      : Wrap{column, "first(", " ORDER BY " + key + ")" + name};
+                    break;
+                }
+        if (end >= tokens.size() || tokens[end].text != ",")
+            break;
+        item = nextSignificant(tokens, end);
+    }
+}
+
+// "column IN (SELECT other FROM ...)" and "column IN ('a', ?)" of a case-folded column compare
+// both sides in lower case.
+void foldMembership(const std::vector<Token>& tokens, size_t column, size_t afterColumn,
+                    std::map<size_t, Wrap>& wraps) {
+    size_t in = nextSignificant(tokens, afterColumn - 1);
+    if (in < tokens.size() && isWord(tokens[in], "NOT"))
+        in = nextSignificant(tokens, in);
+    if (in >= tokens.size() || !isWord(tokens[in], "IN"))
+        return;
+    const size_t open = nextSignificant(tokens, in);
+    if (open >= tokens.size() || tokens[open].text != "(")
+        return;
+    size_t first = nextSignificant(tokens, open);
+    if (first < tokens.size() && isWord(tokens[first], "SELECT")) {
+        size_t item = nextSignificant(tokens, first);
+        if (item < tokens.size() && isWord(tokens[item], "DISTINCT"))
+            item = nextSignificant(tokens, item);
+        const size_t end = columnReference(tokens, item);
+        const size_t from = end > item ? nextSignificant(tokens, end - 1) : tokens.size();
+        if (from >= tokens.size() || !isWord(tokens[from], "FROM"))
+            return;
+        wraps[item] = {end, "lower(", ")"};
+    } else {
+        std::vector<size_t> values;
+        for (size_t value = first; value < tokens.size();) {
+            if (tokens[value].kind != TokenKind::Literal && tokens[value].kind != TokenKind::Mark)
+                return;
+            values.push_back(value);
+            const size_t next = nextSignificant(tokens, value);
+            if (next < tokens.size() && tokens[next].text == ")")
+                break;
+            if (next >= tokens.size() || tokens[next].text != ",")
+                return;
+            value = nextSignificant(tokens, next);
+        }
+        for (const size_t value : values)
+            wraps[value] = {value + 1, "lower(", " COLLATE \"C\")"};
+    }
+    wraps[column] = {afterColumn, "lower(", ")"};
+}
+
+std::map<size_t, Wrap> foldedRuns(const std::vector<Token>& tokens) {
+    const std::vector<int> depth = depths(tokens);
+    std::map<size_t, Wrap> wraps;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (isWord(tokens[i], "GROUP")) {
+            const size_t by = nextSignificant(tokens, i);
+            if (by < tokens.size() && isWord(tokens[by], "BY"))
+                foldGroups(tokens, depth, i, wraps);
+            continue;
+        }
+        const size_t column = columnReference(tokens, i);
+        if (column > i && IsCaseFoldedColumn(tokens[column - 1].text) &&
+            !(i > 0 && tokens[i - 1].text == ".")) {
+            foldMembership(tokens, i, column, wraps);
+            i = column - 1;
+        }
+    }
+    return wraps;
+}
+
+// A GLOB pattern literal ('*.mp[34]') as the anchored regular expression the server's "~" reads
+// ('^.*\.mp[34]$'); both compare bytes, ASCII case and all.
+std::string globAsRegex(std::string_view literal) {
+    std::string pattern;
+    for (size_t i = 1; i + 1 < literal.size(); ++i) {
+        pattern += literal[i];
+        if (literal[i] == '\'' && literal[i + 1] == '\'')
+            ++i;
+    }
+    std::string regex = "^";
+    bool inClass = false;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        const char c = pattern[i];
+        if (inClass) {
+            if (c == ']' &&
+                !(regex.back() == '[' || (regex.back() == '^' && regex[regex.size() - 2] == '[')))
+                inClass = false;
+            if (c == '\\')
+                regex += '\\';
+            regex += c;
+        } else if (c == '*') {
+            regex += ".*";
+        } else if (c == '?') {
+            regex += '.';
+        } else if (c == '[' && pattern.find(']', i + 2) != std::string::npos) {
+            inClass = true;
+            regex += '[';
+        } else {
+            if (std::string_view(".^$+(){}|\\[]").find(c) != std::string_view::npos)
+                regex += '\\';
+            regex += c;
+        }
+    }
+    regex += '$';
+    std::string quoted = "'";
+    for (const char c : regex)
+        quoted += c == '\'' ? std::string("''") : std::string(1, c);
+    return quoted + "'";
+}
+
 // An ORDER BY list being written at a parenthesis depth: each of its terms gets the NULL order
 // SQLite gives it.
 struct OrderList {
@@ -313,6 +560,7 @@ struct OrderList {
 std::string TranslateJetSqlForServer(std::string_view statement) {
     const std::string jet = TranslateJetSql(statement);
     const std::vector<Token> tokens = tokenize(jet);
+    const std::map<size_t, Wrap> wraps = foldedRuns(tokens);
     std::string out;
     out.reserve(jet.size() + 32);
     int marks = 0;
@@ -326,6 +574,7 @@ std::string TranslateJetSqlForServer(std::string_view statement) {
     // server wants named.
     std::vector<bool> derived;
     int derivedTables = 0;
+    bool ignoreConflicts = false;
 
     auto closeTerm = [&] {
         OrderList& order = orders.back();
@@ -358,6 +607,15 @@ std::string TranslateJetSqlForServer(std::string_view statement) {
             closeTerm();
             out += space;
             orders.pop_back();
+        }
+        if (const auto wrap = wraps.find(i); wrap != wraps.end()) {
+            out += wrap->second.before;
+            for (size_t k = i; k < wrap->second.end; ++k)
+                out += tokens[k].kind == TokenKind::Mark ? "$" + std::to_string(++marks)
+                                                         : std::string(tokens[k].text);
+            out += wrap->second.after;
+            i = wrap->second.end - 1;
+            continue;
         }
         if (token.kind == TokenKind::Mark) {
             out += "$" + std::to_string(++marks);
@@ -463,6 +721,29 @@ std::string TranslateJetSqlForServer(std::string_view statement) {
             out += "ILIKE";
             continue;
         }
+        // "x GLOB 'pattern'" and "x NOT GLOB 'pattern'" with a pattern that is a literal.
+        if (isWord(token, "GLOB") || isWord(token, "NOT")) {
+            const size_t glob = isWord(token, "NOT") ? nextSignificant(tokens, i) : i;
+            const size_t pattern = nextSignificant(tokens, glob);
+            if (glob < tokens.size() && isWord(tokens[glob], "GLOB") && pattern < tokens.size() &&
+                tokens[pattern].kind == TokenKind::Literal) {
+                out += (glob == i ? "~ " : "!~ ") + globAsRegex(tokens[pattern].text);
+                i = pattern;
+                continue;
+            }
+        }
+        // "INSERT OR IGNORE": a row that a unique key refuses is left out.
+        if (isWord(token, "INSERT")) {
+            const size_t orWord = nextSignificant(tokens, i);
+            const size_t ignore = nextSignificant(tokens, orWord);
+            if (ignore < tokens.size() && isWord(tokens[orWord], "OR") &&
+                isWord(tokens[ignore], "IGNORE")) {
+                out += "INSERT";
+                i = ignore;
+                ignoreConflicts = true;
+                continue;
+            }
+        }
         if (isWord(token, "IFNULL") && i + 1 < tokens.size() && tokens[i + 1].text == "(") {
             out += "COALESCE";
             continue;
@@ -472,8 +753,7 @@ std::string TranslateJetSqlForServer(std::string_view statement) {
         if (!assigning && afterColumn > i && IsCaseFoldedColumn(tokens[afterColumn - 1].text) &&
             !(i > 0 && tokens[i - 1].text == ".")) {
             const size_t op = nextSignificant(tokens, afterColumn - 1);
-            if (op < tokens.size() &&
-                (tokens[op].text == "=" || tokens[op].text == "<>" || tokens[op].text == "!=")) {
+            if (op < tokens.size() && isComparison(tokens[op])) {
                 const size_t operand = nextSignificant(tokens, op);
                 size_t afterOperand = operand;
                 if (operand < tokens.size() && (tokens[operand].kind == TokenKind::Literal ||
@@ -513,6 +793,16 @@ std::string TranslateJetSqlForServer(std::string_view statement) {
         closeTerm();
         out += space;
         orders.pop_back();
+    }
+    if (ignoreConflicts) {
+        std::string space;
+        trimTrailingSpace(out, space);
+        const bool semicolon = !out.empty() && out.back() == ';';
+        if (semicolon)
+            out.pop_back();
+        out += " ON CONFLICT DO NOTHING";
+        out += semicolon ? ";" : "";
+        out += space;
     }
     return out;
 }

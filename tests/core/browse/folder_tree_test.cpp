@@ -62,11 +62,13 @@ TEST(TreeStatement, OrdersByTheShownLevelsInTheirFixedOrder) {
         "tblItem.lMediaID=tblMedia.lID AND tblMedia.lGenreID=tblGenre.lID AND "
         "tblMedia.lDirectoryID=tblDirectory.lID GROUP BY tblGenre.lID, tblGenre.sName, "
         "tblGroup.lID, tblGroup.sName, tblPackage.lID, tblPackage.sName";
-    EXPECT_EQ(TreeStatement(5), head + " ORDER BY tblGenre.sName, tblGroup.sName");
-    EXPECT_EQ(TreeStatement(7),
-              head + " ORDER BY tblGenre.sName, tblGroup.sName, tblPackage.sName");
-    EXPECT_EQ(TreeStatement(2), head + " ORDER BY tblPackage.sName");
-    EXPECT_EQ(TreeStatement(3), head + " ORDER BY tblGroup.sName, tblPackage.sName");
+    EXPECT_EQ(TreeStatement(5),
+              head + " ORDER BY tblGenre.sName, tblGenre.lID, tblGroup.sName, tblGroup.lID");
+    EXPECT_EQ(TreeStatement(7), head + " ORDER BY tblGenre.sName, tblGenre.lID, tblGroup.sName, "
+                                       "tblGroup.lID, tblPackage.sName, tblPackage.lID");
+    EXPECT_EQ(TreeStatement(2), head + " ORDER BY tblPackage.sName, tblPackage.lID");
+    EXPECT_EQ(TreeStatement(3), head + " ORDER BY tblGroup.sName, tblGroup.lID, "
+                                       "tblPackage.sName, tblPackage.lID");
     EXPECT_EQ(TreeStatement(0), head);
 }
 

@@ -173,7 +173,7 @@ TEST(SelectionStatement, NodeAndConditionAreJoinedAndTheConditionKeepsItsOrTerms
               "tblItem.lPackageID=tblPackage.lID AND tblItem.lMediaID=tblMedia.lID AND "
               "tblMedia.lGenreID=tblGenre.lID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
               "(tblGroup.lID=5 AND tblGenre.lID=17 AND ( tblItem.lID=1 OR tblItem.lID=2 )) "
-              "ORDER BY tblGroup.sName ASC, tblMedia.sName ASC");
+              "ORDER BY tblGroup.sName ASC, tblMedia.sName ASC, tblItem.lID ASC");
     // A node type without an array is no node: the condition alone.
     selection.nodes = nullptr;
     EXPECT_EQ(SelectionCondition(selection), " tblItem.lID=1 OR tblItem.lID=2 ");

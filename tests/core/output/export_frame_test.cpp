@@ -88,19 +88,21 @@ TEST(ExportSorting, OrderTypesGiveTheirSortClauses) {
     ExportOptions options = shelf.options("list.htm");
     options.orderType = 7;
     ASSERT_TRUE(RunExporter(shelf.catalogue.connection, kExportHtmlList, options));
-    EXPECT_TRUE(SelectionStatement(options.selection)
-                    .ends_with(" ORDER BY tblGroup.sName ASC, tblMedia.sName ASC"));
+    EXPECT_TRUE(
+        SelectionStatement(options.selection)
+            .ends_with(" ORDER BY tblGroup.sName ASC, tblMedia.sName ASC, tblItem.lID ASC"));
     options.columnSet = 0;
     ASSERT_TRUE(RunExporter(shelf.catalogue.connection, kExportText, options));
     EXPECT_TRUE(SelectionStatement(options.selection).ends_with("tblDirectory.lID"));
     options.orderType = 8;
     ASSERT_TRUE(RunExporter(shelf.catalogue.connection, kExportCsv, options));
-    EXPECT_TRUE(SelectionStatement(options.selection).ends_with(" ORDER BY tblGenre.sName ASC"));
+    EXPECT_TRUE(SelectionStatement(options.selection)
+                    .ends_with(" ORDER BY tblGenre.sName ASC, tblItem.lID ASC"));
     options.columnSet = 3;
     ASSERT_TRUE(RunExporter(shelf.catalogue.connection, kExportXml, options));
     EXPECT_TRUE(SelectionStatement(options.selection)
                     .ends_with(" ORDER BY tblGenre.sName ASC, tblGroup.sName ASC, "
-                               "tblMedia.sName ASC"));
+                               "tblMedia.sName ASC, tblItem.lID ASC"));
     EXPECT_FALSE(RunExporter(shelf.catalogue.connection, 0, options));
 }
 

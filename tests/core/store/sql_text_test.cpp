@@ -106,18 +106,21 @@ TEST(ItemQueryText, SortCodesChooseColumnDirectionAndSecondKeys) {
     const std::string cols = "SELECT tblItem.lID, tblMedia.sName, tblGroup.sName";
     const std::string base = cols + kJoin + " AND (tblItem.lID=1)";
     EXPECT_EQ(BuildItemQuery(cols, "tblItem.lID=1", -6),
-              base + " ORDER BY tblMedia.sName DESC, tblGroup.sName ASC");
+              base + " ORDER BY tblMedia.sName DESC, tblGroup.sName ASC, tblItem.lID ASC");
     EXPECT_EQ(BuildItemQuery(cols, "tblItem.lID=1", 7),
-              base + " ORDER BY tblGroup.sName ASC, tblMedia.sName ASC");
+              base + " ORDER BY tblGroup.sName ASC, tblMedia.sName ASC, tblItem.lID ASC");
     EXPECT_EQ(BuildItemQuery(cols, "tblItem.lID=1", 5),
-              base + " ORDER BY tblMedia.lLength ASC, tblGroup.sName ASC, tblMedia.sName ASC");
+              base + " ORDER BY tblMedia.lLength ASC, tblGroup.sName ASC, tblMedia.sName ASC, "
+                     "tblItem.lID ASC");
     EXPECT_EQ(BuildItemQuery(cols, "tblItem.lID=1", -12),
-              base + " ORDER BY tblPackage.sName DESC, tblGroup.sName ASC, tblMedia.sName ASC");
+              base + " ORDER BY tblPackage.sName DESC, tblGroup.sName ASC, tblMedia.sName ASC, "
+                     "tblItem.lID ASC");
     // Without tblGroup.sName in the list, group order means no order at all.
     EXPECT_EQ(BuildItemQuery("SELECT tblItem.lID", "", 7),
               std::string("SELECT tblItem.lID") + kJoin);
     EXPECT_EQ(BuildItemQuery("SELECT tblMedia.sName", "", 8),
-              std::string("SELECT tblMedia.sName") + kJoin + " ORDER BY tblGenre.sName ASC");
+              std::string("SELECT tblMedia.sName") + kJoin +
+                  " ORDER BY tblGenre.sName ASC, tblItem.lID ASC");
 }
 
 } // namespace
