@@ -11,6 +11,7 @@
 #include "store/directories.h"
 #include "store/local_paths.h"
 #include "store/optional_values.h"
+#include "store/writer_locks.h"
 
 #include <sys/stat.h>
 
@@ -154,6 +155,9 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
     const auto mediaType = static_cast<long long>(info.format);
 
     CatalogueTransaction transaction(m_connection);
+    // Another process importing the same file waits here until this one is catalogued, and
+    // then finds it.
+    LockMediaFile(m_connection, directory, fileName);
     int mediaId = -1;
     int itemId = -1;
     {
@@ -179,6 +183,7 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
     } else {
         constexpr std::string_view selectGroup =
             "SELECT tblGroup.lID FROM tblGroup WHERE tblGroup.sName=?";
+        LockPackageName(m_connection, package);
         int groupId = firstInt(m_connection.ExecuteWith(selectGroup, {group}));
         int packageId = firstInt(m_connection.ExecuteWith(
             "SELECT tblPackage.lID FROM tblPackage, tblGroup, tblItem WHERE "
@@ -187,8 +192,7 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
             {package, group}));
         const int directoryId = FindOrCreateDirectory(m_connection, directory);
         if (groupId == -1) {
-            m_connection.ExecuteWith("INSERT INTO tblGroup (sName) VALUES (?)", {group});
-            groupId = firstInt(m_connection.ExecuteWith(selectGroup, {group}));
+            groupId = AddGroup(m_connection, group);
             if (groupId == -1)
                 return 0;
         }

@@ -2,6 +2,7 @@
 
 #include "store/catalogue_error.h"
 #include "store/sql_quote.h"
+#include "store/writer_locks.h"
 
 #include <optional>
 
@@ -22,6 +23,9 @@ int firstInt(ResultSet rows, int fallback) {
     return rows.IsEof() || rows.IsNull(0) ? fallback : rows.GetInt(0);
 }
 
+constexpr std::string_view kSelectGroup =
+    "SELECT tblGroup.lID FROM tblGroup WHERE tblGroup.sName=?";
+
 // Runs for every updated file: the statements are bound, so each is prepared once, and none
 // scans a whole table.
 void reassign(CCatalogueConnection& connection, const KindNames& kind, int itemId,
@@ -29,6 +33,9 @@ void reassign(CCatalogueConnection& connection, const KindNames& kind, int itemI
     const std::string table = kind.table;
     const std::string column = kind.itemColumn;
     const long long item = itemId;
+    const bool group = &kind == &kGroupNames;
+    if (!group)
+        LockPackageName(connection, name);
 
     std::optional<long long> oldId;
     {
@@ -59,11 +66,14 @@ void reassign(CCatalogueConnection& connection, const KindNames& kind, int itemI
     if (!newId) {
         // The table's own counter picks the id: the next after the largest (as MAX+1 would) in
         // an older catalogue, and never the id of a deleted row in one whose counter remembers.
-        connection.ExecuteWith("INSERT INTO " + table + " (sName) VALUES (?)", {name});
-        ResultSet inserted = connection.Execute("SELECT MAX(lID) FROM " + table);
-        if (inserted.IsEof() || inserted.IsNull(0))
+        if (group) {
+            newId = AddGroup(connection, name);
+        } else {
+            connection.ExecuteWith("INSERT INTO " + table + " (sName) VALUES (?)", {name});
+            newId = connection.LastInsertedId();
+        }
+        if (*newId <= 0)
             throw CatalogueError("", "the new " + table + " row cannot be found");
-        newId = inserted.GetInt64(0);
     }
     connection.ExecuteWith("UPDATE tblItem SET " + column + "=? WHERE lID=?", {*newId, item});
     if (oldId && oldUsers < 2)
@@ -77,13 +87,23 @@ int FindOrCreateGroup(CCatalogueConnection& connection, std::string_view name) {
         "SELECT tblGroup.lID FROM tblGroup WHERE tblGroup.sName=" + SqlQuote(name);
     if (const int id = firstInt(connection.Execute(select), -1); id != -1)
         return id;
-    connection.Execute("INSERT INTO tblGroup (sName) VALUES (" + SqlQuote(name) + ")");
-    return firstInt(connection.Execute(select), -1);
+    return AddGroup(connection, name);
+}
+
+int AddGroup(CCatalogueConnection& connection, std::string_view name) {
+    try {
+        connection.ExecuteWith("INSERT INTO tblGroup (sName) VALUES (?)", {name});
+    } catch (const CatalogueError&) {
+        if (firstInt(connection.ExecuteWith(kSelectGroup, {name}), -1) == -1)
+            throw;
+    }
+    return firstInt(connection.ExecuteWith(kSelectGroup, {name}), -1);
 }
 
 int FindOrCreatePackage(CCatalogueConnection& connection, std::string_view packageName,
                         std::string_view groupName) {
     const std::string quoted = SqlQuote(packageName);
+    LockPackageName(connection, packageName);
     const int found = firstInt(
         connection.Execute("SELECT tblPackage.lID FROM tblPackage, tblGroup, tblItem WHERE "
                            "tblItem.lPackageID=tblPackage.lID AND tblItem.lGroupID=tblGroup.lID "

@@ -13,6 +13,10 @@ namespace tunebay {
 
 int FindOrCreateGroup(CCatalogueConnection& connection, std::string_view name);
 
+// Adds a group of the name and returns its id (-1 when it cannot be found after all). When
+// another writer made the group first, the unique key refuses this row and that group is taken.
+int AddGroup(CCatalogueConnection& connection, std::string_view name);
+
 // A package is found only where some item already links it with the named group; otherwise a
 // new row is made (the same album name under two groups gives two rows).
 int FindOrCreatePackage(CCatalogueConnection& connection, std::string_view packageName,

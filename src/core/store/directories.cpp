@@ -1,5 +1,6 @@
 #include "store/directories.h"
 
+#include "store/catalogue_error.h"
 #include "store/local_paths.h"
 #include "store/network_mounts.h"
 #include "text/text_case.h"
@@ -65,8 +66,15 @@ int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view loc
             !shared.empty())
             forms = CompleteDirectoryForms(forms.local, web, shared);
     }
-    connection.ExecuteWith("INSERT INTO tblDirectory (sLocal, sUNC, sURL) VALUES (?, ?, ?)",
-                           {forms.local, forms.network, forms.web});
+    // Two importers may make the row at once: on a server its unique key refuses the second,
+    // which takes the first's row.
+    try {
+        connection.ExecuteWith("INSERT INTO tblDirectory (sLocal, sUNC, sURL) VALUES (?, ?, ?)",
+                               {forms.local, forms.network, forms.web});
+    } catch (const CatalogueError&) {
+        if (connection.ExecuteWith(select, {forms.local}).IsEof())
+            throw;
+    }
     ResultSet rows = connection.ExecuteWith(select, {forms.local});
     return rows.IsEof() ? -1 : rows.GetInt(0);
 }

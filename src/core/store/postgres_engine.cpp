@@ -427,10 +427,12 @@ std::unique_ptr<EngineRows> PostgresEngine::Run(std::string_view sql,
         PQclear(result);
         if (guarded)
             exec("ROLLBACK TO SAVEPOINT tb_statement; RELEASE SAVEPOINT tb_statement");
-        // Alone, a statement the server gave up for another writer is simply run again;
-        // inside a transaction the whole unit fails and is rolled back by its owner.
+        // Alone, a statement the server gave up for another writer is simply run again. Inside
+        // a transaction a deadlock undid this statement alone (its savepoint), which freed the
+        // other writer: the statement waits its turn again. Other failures fail the unit.
         const bool yielded = code == "40001" || code == "40P01";
-        if (yielded && status == PQTRANS_IDLE && attempt < kRetries) {
+        const bool retried = status == PQTRANS_IDLE ? yielded : guarded && code == "40P01";
+        if (retried && attempt < kRetries) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1 << std::min(attempt, 5)));
             continue;
         }

@@ -48,9 +48,17 @@ std::string serverTable(const std::string& sql) {
     return out;
 }
 
+// Indexes that are unique on a server: there several importers may find a directory missing at
+// once, and the key lets only one row in (one folder has one row, as every writer keeps it).
+constexpr const char* kUniqueOnServer[] = {"idxDirectoryLocal"};
+
 // An index of a column that compares without ASCII case is an index of its lower case, the
 // form in which the translated statements compare it.
-std::string serverIndex(const std::string& sql) {
+std::string serverIndex(std::string sql, const std::string& name) {
+    for (const char* unique : kUniqueOnServer)
+        if (lowerCase(name) == lowerCase(unique))
+            sql = std::regex_replace(sql, std::regex(R"(^\s*CREATE\s+INDEX\b)", std::regex::icase),
+                                     "CREATE UNIQUE INDEX");
     const size_t open = sql.find('(');
     const size_t close = sql.rfind(')');
     if (open == std::string::npos || close == std::string::npos || close < open)
@@ -155,7 +163,7 @@ bool CreateServerCatalogue(CCatalogueConnection& connection, const std::string& 
             if (object.type == "table")
                 connection.Execute(serverTable(object.sql));
             else if (object.type == "index")
-                connection.Execute(serverIndex(object.sql));
+                connection.Execute(serverIndex(object.sql, object.name));
             else if (object.type == "view")
                 connection.Execute(serverView(object.sql));
             else
