@@ -31,8 +31,10 @@ void MediaFileBytes::load() {
     m_head.resize(static_cast<std::size_t>(std::min<int64_t>(m_size, kHeadSize)));
     const int64_t head = readFile(m_head.data(), m_head.size(), 0);
     m_head.resize(static_cast<std::size_t>(std::max<int64_t>(head, 0)));
-    m_tailStart = std::max<int64_t>(m_size - static_cast<int64_t>(kTailSize), 0);
-    if (m_tailStart >= static_cast<int64_t>(m_head.size())) {
+    // The tail begins where the head ends in a file a little larger than the head.
+    m_tailStart = std::max<int64_t>(m_size - static_cast<int64_t>(kTailSize),
+                                    static_cast<int64_t>(m_head.size()));
+    if (m_tailStart < m_size) {
         m_tail.resize(static_cast<std::size_t>(m_size - m_tailStart));
         const int64_t tail = readFile(m_tail.data(), m_tail.size(), m_tailStart);
         m_tail.resize(static_cast<std::size_t>(std::max<int64_t>(tail, 0)));
@@ -80,7 +82,10 @@ int64_t MediaFileBytes::Read(void* buffer, std::size_t size, int64_t offset) con
         done += n;
     }
     if (done < size && offset + static_cast<int64_t>(done) < m_size) {
-        const int64_t n = readFile(out + done, size - done, offset + static_cast<int64_t>(done));
+        // Never past the end: a read there would only find that the file has ended.
+        const int64_t from = offset + static_cast<int64_t>(done);
+        const auto wanted = static_cast<std::size_t>(std::min<int64_t>(size - done, m_size - from));
+        const int64_t n = readFile(out + done, wanted, from);
         if (n < 0)
             return -1;
         done += static_cast<std::size_t>(n);

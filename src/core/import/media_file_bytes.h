@@ -12,7 +12,8 @@ namespace tunebay {
 class MediaFileBytes {
 public:
     static constexpr std::size_t kHeadSize = 16 * 1024;
-    static constexpr std::size_t kTailSize = 128;
+    // The tail holds ID3v1 and the APEv2 tags and stream ends that the readers look for there.
+    static constexpr std::size_t kTailSize = 4 * 1024;
 
     // Opens `path` for reading. Regular files only, and without blocking, so that a FIFO named
     // like a media file cannot stall an import.

@@ -29,6 +29,11 @@ constexpr std::string_view kDuplicateQuery =
     "tblMedia.lID=tblItem.lMediaID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
     "tblMedia.sFileName=? AND tblDirectory.sLocal=?";
 
+constexpr std::string_view kFolderNamesQuery =
+    "SELECT tblMedia.sFileName FROM tblMedia, tblItem, tblDirectory WHERE "
+    "tblMedia.lID=tblItem.lMediaID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
+    "tblDirectory.sLocal=?";
+
 int firstInt(ResultSet rows) {
     return rows.IsEof() || rows.IsNull(0) ? -1 : rows.GetInt(0);
 }
@@ -142,6 +147,18 @@ bool MediaImporter::isCatalogued(const std::string& path) {
     std::string directory;
     std::string fileName;
     SplitMediaPath(path, directory, fileName);
+    if (directory != m_namesFolder) {
+        m_namesFolder = directory;
+        m_namesInFolder.clear();
+        ResultSet names = m_connection.ExecuteWith(kFolderNamesQuery, {directory});
+        for (; !names.IsEof(); names.MoveNext())
+            m_namesInFolder.insert(names.GetText(0));
+    }
+    // A name missing from the folder's list was not catalogued when the list was read; a file
+    // this import adds since is refused when it is written. A name in the list may have been
+    // removed since, so that answer is checked afresh.
+    if (!m_namesInFolder.contains(fileName))
+        return false;
     return !m_connection.ExecuteWith(kDuplicateQuery, {fileName, directory}).IsEof();
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 namespace tunebay {
 
@@ -84,6 +85,10 @@ private:
     std::function<bool()> m_stopRequested;
     std::string m_lookupsEnded;
     std::optional<GenreNames> m_genreNames; // read when a tag first names its genre
+    // The names catalogued in one folder when it was last looked at: a folder import asks about
+    // each of its files in turn, and one query per folder answers most of them.
+    std::string m_namesFolder;
+    std::unordered_set<std::string> m_namesInFolder;
 };
 
 // Splits a path, made absolute and lexically normal, into its directory (ending in "/") and its
