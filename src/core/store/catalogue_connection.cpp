@@ -197,8 +197,10 @@ void CCatalogueConnection::Rollback() {
 
 CatalogueTransaction::CatalogueTransaction(CCatalogueConnection& connection)
     : m_connection(connection), m_savepoint(connection.InTransaction()) {
+    // A unit inside a larger transaction (one per file of an import) is a savepoint; its three
+    // statements are parsed once and kept, not parsed again for every unit.
     if (m_savepoint)
-        m_connection.Execute("SAVEPOINT catalogue_unit");
+        m_connection.ExecuteWith("SAVEPOINT catalogue_unit", {});
     else
         m_connection.Begin();
 }
@@ -208,8 +210,8 @@ CatalogueTransaction::~CatalogueTransaction() {
         return;
     try {
         if (m_savepoint) {
-            m_connection.Execute("ROLLBACK TO catalogue_unit");
-            m_connection.Execute("RELEASE catalogue_unit");
+            m_connection.ExecuteWith("ROLLBACK TO catalogue_unit", {});
+            m_connection.ExecuteWith("RELEASE catalogue_unit", {});
         } else {
             m_connection.Rollback();
         }
@@ -219,7 +221,10 @@ CatalogueTransaction::~CatalogueTransaction() {
 }
 
 void CatalogueTransaction::Commit() {
-    m_connection.Execute(m_savepoint ? "RELEASE catalogue_unit" : "COMMIT");
+    if (m_savepoint)
+        m_connection.ExecuteWith("RELEASE catalogue_unit", {});
+    else
+        m_connection.Execute("COMMIT");
     m_done = true;
 }
 
