@@ -1,6 +1,7 @@
 // Reading the catalogue the way the window shows it: list (the item list of a scope) and tree
 // (the folder tree).
 #include "cli_context.h"
+#include "json_output.h"
 #include "scope_options.h"
 
 #include "browse/folder_tree.h"
@@ -80,8 +81,7 @@ public:
                         {"length", item.length},   {"lengthText", LengthText(item.length)},
                         {"genre", item.genre},     {"publishTime", item.publishTime},
                         {"comment", item.comment}, {"path", path}};
-                    out << (first ? "\n" : ",\n")
-                        << object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+                    out << (first ? "\n" : ",\n") << JsonText(object);
                 } else {
                     out << item.itemId << '\t' << cell(item.title) << '\t' << cell(item.group)
                         << '\t' << cell(item.package) << '\t' << LengthText(item.length) << '\t'
@@ -121,6 +121,9 @@ public:
                          "Levels to show: 4 genre + 1 group + 2 package (default: the FolderView "
                          "setting)")
             ->check(CLI::Range(0, 7));
+        parser->add_flag("--json", m_json,
+                         "Write the tree as one JSON object: the root's name and its nodes, each "
+                         "with type, id, name and nodes");
     }
 
     int Run(CliContext& context) override {
@@ -134,12 +137,28 @@ public:
             context.err << error.what() << "\n";
             return kExitReportedFailures;
         }
+        if (m_json) {
+            WriteLabelled(context.out, {{"name", tree.names[0]}, {"nodes", nodes(tree, 0)}}, true);
+            return kExitSuccess;
+        }
         context.out << tree.names[0] << "\n";
         print(context.out, tree, 0, 0);
         return kExitSuccess;
     }
 
 private:
+    static nlohmann::ordered_json nodes(const FolderTree& tree, std::uint32_t index) {
+        nlohmann::ordered_json list = nlohmann::ordered_json::array();
+        for (const std::uint32_t child : tree.children[index]) {
+            const ScopeNode& node = tree.nodes[child];
+            list.push_back({{"type", node.type},
+                            {"id", node.id},
+                            {"name", tree.names[child]},
+                            {"nodes", nodes(tree, child)}});
+        }
+        return list;
+    }
+
     static void print(std::ostream& out, const FolderTree& tree, std::uint32_t index, int depth) {
         for (const std::uint32_t child : tree.children[index]) {
             const ScopeNode& node = tree.nodes[child];
@@ -151,6 +170,7 @@ private:
 
     std::string m_path;
     std::optional<int> m_view;
+    bool m_json = false;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 // Commands on a catalogue file as a whole: new, info, sql.
 #include "cli_context.h"
+#include "json_output.h"
 
 #include "store/catalogue_error.h"
 
@@ -55,34 +56,38 @@ public:
         parser->add_option("CATALOGUE", m_path, "Catalogue file")
             ->required()
             ->type_name(kCatalogueValue);
+        parser->add_flag("--json", m_json, "Write one JSON object, keyed by the labels");
     }
 
     int Run(CliContext& context) override {
         if (!context.OpenCatalogue(m_path))
             return kExitCatalogueNotOpened;
         auto& db = context.connection;
+        nlohmann::ordered_json facts;
         try {
             ResultSet version = db.Execute("SELECT sValue FROM tblDBInfo WHERE sID='DBVersion'");
-            context.out << "DBVersion\t" << (version.IsEof() ? "" : version.GetText(0)) << "\n";
+            facts["DBVersion"] = version.IsEof() ? "" : version.GetText(0);
             // A file's engine goes without saying; a server's version is worth knowing.
             if (IsServerCatalogueName(m_path))
-                context.out << "Engine\t" << db.EngineDescription() << "\n";
-            context.out << "Items\t" << db.CountItems() << "\n";
+                facts["Engine"] = db.EngineDescription();
+            facts["Items"] = db.CountItems();
             for (const char* table :
                  {"tblMedia", "tblItem", "tblGroup", "tblPackage", "tblFolder", "tblGenre",
                   "tblDirectory", "tblOptional", "tblOptionalType", "tblDBInfo"}) {
                 ResultSet count = db.Execute(std::string("SELECT COUNT(*) FROM ") + table);
-                context.out << table << "\t" << count.GetText(0) << "\n";
+                facts[table] = count.GetInt64(0);
             }
         } catch (const CatalogueError& error) {
             context.err << error.what() << "\n";
             return kExitReportedFailures;
         }
+        WriteLabelled(context.out, facts, m_json);
         return kExitSuccess;
     }
 
 private:
     std::string m_path;
+    bool m_json = false;
 };
 
 class SqlCommand : public Command {

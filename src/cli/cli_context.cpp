@@ -11,6 +11,7 @@ namespace tunebay::cli {
 
 bool CliContext::LoadSettings(const std::string& configFile,
                               const std::vector<std::string>& overrides) {
+    this->configFile = configFile;
     const auto store = configFile.empty()
                            ? std::make_unique<QtSettingsStore>()
                            : std::make_unique<QtSettingsStore>(QString::fromStdString(configFile));

@@ -50,6 +50,8 @@ public:
     CatalogueDocument* OpenCatalogue(const std::string& path);
 
     CAppSettings settings;
+    // The settings file of this run ("" for the user's own).
+    std::string configFile;
     CCatalogueConnection connection;
     std::ostream& out;
     std::ostream& err;
@@ -85,8 +87,13 @@ std::vector<std::unique_ptr<Command>> MakeCopyCommands();
 std::vector<std::unique_ptr<Command>> MakePlayCommands();
 // cover
 std::vector<std::unique_ptr<Command>> MakeCoverCommands();
+// settings
+std::vector<std::unique_ptr<Command>> MakeSettingsCommands();
 // details, properties, directories
 std::vector<std::unique_ptr<Command>> MakeEditCommands();
+
+// The syntax of the Replace/Insert/Delete functions, as `text function --help` ends.
+std::string FieldFunctionHelpText();
 
 // Runs the command line; the whole front end, callable in-process.
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err);

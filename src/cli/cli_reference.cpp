@@ -77,7 +77,7 @@ std::vector<std::string> searchTypes() {
 
 // The value of an option or positional as the parser declares it: its checks ("TEXT:{a,b}",
 // "INT in [0 - 3]") give the choices, its type name what it is ("INT", "FILE", "PATH", "TEXT").
-// The sort codes and search types are choices the core lists.
+// The sort codes, search types and setting names are choices the core lists.
 ValueInfo valueOf(const CLI::Option& option, const std::string& name) {
     ValueInfo value;
     const std::string typeName = option.get_type_name();
@@ -91,6 +91,9 @@ ValueInfo valueOf(const CLI::Option& option, const std::string& name) {
         value.words = sortCodes();
     } else if (name == "--search" || name == "--search2") {
         value.words = searchTypes();
+    } else if (name == "KEY") { // of settings
+        for (const std::string_view setting : CAppSettings::Names())
+            value.words.emplace_back(setting);
     } else if (std::regex_search(typeName, match, members)) {
         value.words = split(match[1].str(), ',');
     } else if (std::regex_search(typeName, match, range) &&
@@ -446,16 +449,36 @@ std::string ManualPage(const CLI::App& app) {
     out << ".SH COMMANDS\n";
     std::vector<std::string> footers;
     writeCommands(out, root, footers);
-    if (!footers.empty()) {
-        out << ".SH SEARCHES\n";
-        for (const std::string& footer : footers) {
+    // The function syntax has a section of its own; every other footer is about searches.
+    const std::string functions = FieldFunctionHelpText();
+    std::erase(footers, functions);
+    const auto writeBlocks = [&out](const char* heading, const std::vector<std::string>& blocks) {
+        if (blocks.empty())
+            return;
+        out << ".SH " << heading << "\n";
+        for (const std::string& block : blocks) {
             // A paragraph break between the blocks only: one right after a heading is void.
-            out << (&footer == &footers.front() ? "" : ".PP\n") << ".nf\n";
-            for (const std::string& line : split(footer, '\n'))
+            out << (&block == &blocks.front() ? "" : ".PP\n") << ".nf\n";
+            for (const std::string& line : split(block, '\n'))
                 out << "\\&" << roff(line) << "\n";
             out << ".fi\n";
         }
-    }
+    };
+    writeBlocks("SEARCHES", footers);
+    writeBlocks("FUNCTIONS", {functions});
+    out << ".SH SCRIPTS\n"
+        << "\\fB\\-\\-json\\fR (\\fBlist\\fR, \\fBshow\\fR, \\fBinfo\\fR, \\fBstats\\fR, "
+           "\\fBtree\\fR, \\fBproperties\\fR, \\fBdetails\\fR, \\fBduplicates\\fR, "
+           "\\fBdirectories\\fR) writes one JSON object (\\fBlist\\fR: an array of objects) "
+           "whose keys are the labels of the text output. A text that is not valid UTF\\-8, such "
+           "as a file name written in another encoding, keeps each stray byte \\fIBB\\fR as the "
+           "escape \\fB\\\\udcBB\\fR (U+DC80 to U+DCFF, which no valid text holds), so the "
+           "bytes can be had back; Python reads them with \\fBerrors=\"surrogateescape\"\\fR.\n"
+        << ".PP\n"
+        << "\\fB\\-\\-dry\\-run\\fR (\\fBtools\\fR, \\fBcopy\\-files\\fR, "
+           "\\fBmove\\-files\\fR, \\fBdelete\\fR) prints each change the command would make, "
+           "one line each, in the words \\fB\\-\\-verbose\\fR uses for the changes a real run "
+           "makes, and changes no file, no catalogue row and no folder.\n";
     out << ".SH EXIT STATUS\n"
         << ".TP\n0\nSuccess.\n"
         << ".TP\n1\nThe command ran but reported failures.\n"
@@ -471,7 +494,8 @@ std::string ManualPage(const CLI::App& app) {
            "this catalogue comes first (\\fBtunebay\\-cli show 12\\fR shows item 12 of it). "
            "\\fBnew\\fR always names its catalogue.\n"
         << ".SH FILES\n.TP\n\\fI~/.config/" << kCompanyName << "/" << kProductName
-        << ".conf\\fR\nThe user's settings; read, never written.\n"
+        << ".conf\\fR\nThe user's settings; read by every command, written only by "
+           "\\fBsettings\\fR \\fIKEY VALUE\\fR.\n"
         << ".SH SEE ALSO\n\\fBtunebay\\fR(1)\n";
     return out.str();
 }

@@ -52,13 +52,17 @@ public:
         auto* yes = parser->add_flag("--yes", m_yes, "Answer every question with Yes");
         parser->add_flag("--no", m_no, "Answer every question with No")->excludes(yes);
         parser->add_flag("--verbose", m_verbose,
-                         "List every file that failed (otherwise the first 20)");
+                         "List every file copied or moved, and every file that failed "
+                         "(otherwise the first 20)");
+        parser->add_flag("--dry-run", m_dryRun,
+                         "List the files the run would copy or move (as --verbose words them) "
+                         "and change nothing");
     }
 
     int Run(CliContext& context) override {
         if (!context.OpenCatalogue(m_catalogue))
             return kExitCatalogueNotOpened;
-        const auto fixed = FixedAnswer(m_yes, m_no);
+        const auto fixed = FixedAnswer(m_yes || m_dryRun, m_no);
         if (!fixed && !StandardInputIsTerminal()) {
             context.err << kNeedsAnswerMessage << "\n";
             return kExitUsage;
@@ -78,6 +82,7 @@ public:
         if (m_limit)
             options.limitBytes = *m_limit * 1048576.0;
         options.hardLinks = m_hardLinks;
+        options.dryRun = m_dryRun;
 
         std::string message;
         switch (PrepareDestination(options, question, message)) {
@@ -97,6 +102,9 @@ public:
         ConsoleProgress progress(context.err);
         auto run = std::make_shared<CopyMoveRun>(progress, context.connection, options,
                                                  std::move(selection), question);
+        if (m_verbose || m_dryRun)
+            run->SetChangeListener(
+                [&context](const std::string& change) { context.out << change << "\n"; });
         progress.RunToEnd(run);
         progress.ClearLine();
         bool failures = false;
@@ -109,7 +117,10 @@ public:
             context.out << text << "\n";
             failures = true;
         }
-        if (!failures)
+        if (!failures && m_dryRun)
+            context.out << run->Done() << " files would be "
+                        << (m_mode == kMoveFiles ? "moved" : "copied") << ".\n";
+        else if (!failures)
             context.out << run->Done() << " files have been "
                         << (m_mode == kMoveFiles ? "moved" : "copied") << ".\n";
         const std::vector<CopyMoveFailure> failed = run->FailedFiles();
@@ -139,6 +150,7 @@ private:
     bool m_yes = false;
     bool m_no = false;
     bool m_verbose = false;
+    bool m_dryRun = false;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // Editing one item and the directory rows the way the Properties window and the Directories
 // page do: details, properties, directories.
 #include "cli_context.h"
+#include "json_output.h"
 
 #include "edit/directory_rows.h"
 #include "edit/item_properties.h"
@@ -29,6 +30,7 @@ public:
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();
+        parser->add_flag("--json", m_json, "Write one JSON object, keyed by the labels");
     }
 
     int Run(CliContext& context) override {
@@ -38,6 +40,18 @@ public:
             const std::optional<ItemProperties> item = loadItem(context, m_item);
             if (!item)
                 return kExitReportedFailures;
+            if (m_json) {
+                const auto details = ItemDetails(context.connection, *item);
+                if (!details) {
+                    context.err << ItemDetailsText(context.connection, *item) << "\n";
+                    return kExitReportedFailures;
+                }
+                nlohmann::ordered_json facts = nlohmann::ordered_json::object();
+                for (const ItemDetail& detail : *details)
+                    facts[detail.label] = detail.value;
+                WriteLabelled(context.out, facts, true);
+                return kExitSuccess;
+            }
             std::string text = ItemDetailsText(context.connection, *item);
             for (std::size_t at = text.find("\r\n"); at != std::string::npos;
                  at = text.find("\r\n", at))
@@ -53,6 +67,7 @@ public:
 private:
     std::string m_path;
     int m_item = 0;
+    bool m_json = false;
 };
 
 class PropertiesCommand : public Command {
@@ -83,6 +98,9 @@ public:
             ->type_name(kFileValue);
         parser->add_flag("--write-tag", m_writeTag,
                          "Write the item's tag into its file after the save");
+        parser->add_flag("--json", m_json,
+                         "Print the properties as one JSON object, keyed by the names (the "
+                         "genre as [ID, NAME])");
     }
 
     int Run(CliContext& context) override {
@@ -98,8 +116,12 @@ public:
             if (!item)
                 return kExitReportedFailures;
             if (!m_changes.Any() && !m_writeTag) {
-                print(context.out, *item);
+                WriteLabelled(context.out, facts(*item), m_json);
                 return kExitSuccess;
+            }
+            if (m_json) {
+                context.err << "--json prints the properties; it does not go with a change.\n";
+                return kExitUsage;
             }
             const SaveResult saved = SaveItemProperties(context.connection, *item, m_changes);
             if (saved.outcome != SaveOutcome::Saved &&
@@ -125,20 +147,23 @@ public:
     }
 
 private:
-    static void print(std::ostream& out, const ItemProperties& item) {
-        out << "File\t" << item.FilePath() << "\n"
-            << "Title\t" << item.title << "\n"
-            << "Group\t" << item.group << "\n"
-            << "Package\t" << item.package << "\n"
-            << "Published\t" << item.published << "\n"
-            << "Genre\t" << item.genreId << "\t" << item.genreName << "\n"
-            << "Comment\t" << item.comment << "\n";
+    static nlohmann::ordered_json facts(const ItemProperties& item) {
+        nlohmann::ordered_json facts;
+        facts["File"] = item.FilePath();
+        facts["Title"] = item.title;
+        facts["Group"] = item.group;
+        facts["Package"] = item.package;
+        facts["Published"] = item.published;
+        facts["Genre"] = {item.genreId, item.genreName};
+        facts["Comment"] = item.comment;
+        return facts;
     }
 
     std::string m_path;
     int m_item = 0;
     PropertyChanges m_changes;
     bool m_writeTag = false;
+    bool m_json = false;
 };
 
 class DirectoriesCommand : public Command {
@@ -161,6 +186,9 @@ public:
             ->allow_extra_args(false);
         parser->add_flag("--copy-local", m_copyLocal,
                          "Copy every row's local form to its network and web forms");
+        parser->add_flag("--json", m_json,
+                         "List the rows as one JSON object: \"Directories\", an array of "
+                         "objects with ID, Local, Network and Web");
     }
 
     int Run(CliContext& context) override {
@@ -177,11 +205,25 @@ public:
             DirectoryRows rows;
             rows.Load(context.connection);
             const bool changing = !m_set.empty() || !m_replace.empty() || m_copyLocal;
+            if (!changing && m_json) {
+                nlohmann::ordered_json list = nlohmann::ordered_json::array();
+                for (const DirectoryRows::Row& row : rows.Rows())
+                    list.push_back({{"ID", row.id},
+                                    {"Local", row.forms[0]},
+                                    {"Network", row.forms[1]},
+                                    {"Web", row.forms[2]}});
+                WriteLabelled(context.out, {{"Directories", std::move(list)}}, true);
+                return kExitSuccess;
+            }
             if (!changing) {
                 for (const DirectoryRows::Row& row : rows.Rows())
                     context.out << row.id << "\t" << row.forms[0] << "\t" << row.forms[1] << "\t"
                                 << row.forms[2] << "\n";
                 return kExitSuccess;
+            }
+            if (m_json) {
+                context.err << "--json lists the rows; it does not go with a change.\n";
+                return kExitUsage;
             }
             if (m_copyLocal)
                 rows.CopyLocalToOthers();
@@ -218,6 +260,7 @@ private:
     std::vector<std::string> m_set;
     std::vector<std::string> m_replace;
     bool m_copyLocal = false;
+    bool m_json = false;
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "cli_context.h"
 #include "console_progress.h"
 #include "cover_thumbnails.h"
+#include "json_output.h"
 #include "scope_options.h"
 
 #include "chart_files.h"
@@ -218,6 +219,9 @@ public:
         parser->add_option("--chart", m_chart,
                            "Also draw the charts of the scope (items per genre, year, bit rate "
                            "and media type, length per group) into FILE (.svg or .png)");
+        parser->add_flag("--json", m_json,
+                         "Write the report as one JSON object: an object per part (\"ALL items\", "
+                         "\"SELECTED items\", \"DATABASE\"), keyed by the labels");
     }
 
     int Run(CliContext& context) override {
@@ -235,9 +239,21 @@ public:
             return status;
         const StatisticsReport report = BuildStatisticsReport(
             context.connection, status == kExitSuccess ? &selection : nullptr);
-        std::string text = report.text;
-        std::erase(text, '\r');
-        context.out << text << "\n";
+        if (m_json) {
+            nlohmann::ordered_json facts = nlohmann::ordered_json::object();
+            for (const StatisticsSection& section : report.sections) {
+                nlohmann::ordered_json& lines = facts[section.name];
+                lines = nlohmann::ordered_json::object();
+                for (const auto& [label, value] : section.lines)
+                    lines[label] = value;
+            }
+            facts["complete"] = report.complete;
+            WriteLabelled(context.out, facts, true);
+        } else {
+            std::string text = report.text;
+            std::erase(text, '\r');
+            context.out << text << "\n";
+        }
         if (!m_chart.empty() && status == kExitSuccess) {
             std::string error;
             if (!WriteChartsFile(m_chart, BuildStatisticsCharts(context.connection, &selection),
@@ -253,6 +269,7 @@ private:
     std::string m_catalogue;
     std::string m_chart;
     ScopeOptions m_scope;
+    bool m_json = false;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 // duplicates --acoustic (the same recording under other names, found offline).
 #include "cli_context.h"
 #include "console_progress.h"
+#include "json_output.h"
 
 #include "tools/acoustic_duplicates.h"
 #include "tools/acoustid_client.h"
@@ -93,6 +94,9 @@ public:
             ->add_option("--threshold", m_threshold,
                          "Least share of equal fingerprint bits, 0.5 to 1 (default 0.9)")
             ->check(CLI::Range(0.5, 1.0));
+        parser->add_flag("--json", m_json,
+                         "Write one JSON object: \"pairs\", each with similarity and the two "
+                         "items' ids and files");
     }
 
     int Run(CliContext& context) override {
@@ -113,14 +117,22 @@ public:
                  "tblMedia.lDirectoryID=tblDirectory.lID");
              !rows.IsEof(); rows.MoveNext())
             items[rows.GetInt(0)] = {rows.GetInt(1), rows.GetText(2) + rows.GetText(3)};
+        nlohmann::ordered_json pairs = nlohmann::ordered_json::array();
         for (const AcousticMatch& match : FindAcousticDuplicates(collection.media, m_threshold)) {
             const auto& first = items[match.firstMediaId];
             const auto& second = items[match.secondMediaId];
             char similarity[16];
             std::snprintf(similarity, sizeof similarity, "%.3f", match.similarity);
-            context.out << similarity << "\t" << first.first << "\t" << first.second << "\t"
-                        << second.first << "\t" << second.second << "\n";
+            if (m_json)
+                pairs.push_back({{"similarity", std::stod(similarity)},
+                                 {"first", {{"id", first.first}, {"file", first.second}}},
+                                 {"second", {{"id", second.first}, {"file", second.second}}}});
+            else
+                context.out << similarity << "\t" << first.first << "\t" << first.second << "\t"
+                            << second.first << "\t" << second.second << "\n";
         }
+        if (m_json)
+            WriteLabelled(context.out, {{"pairs", std::move(pairs)}}, true);
         return collection.failed.empty() ? kExitSuccess : kExitReportedFailures;
     }
 
@@ -128,6 +140,7 @@ private:
     std::string m_catalogue;
     bool m_acoustic = false;
     double m_threshold = 0.9;
+    bool m_json = false;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // Bringing files into a catalogue: import, import-pls, update, and show for one item's record.
 #include "cli_context.h"
 #include "console_progress.h"
+#include "json_output.h"
 
 #include "app/clock.h"
 #include "import/import_operations.h"
@@ -300,6 +301,9 @@ public:
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();
+        parser->add_flag("--json", m_json,
+                         "Write one JSON object: an object per table, keyed by column, and the "
+                         "optional values under \"tblOptional\", keyed by type");
     }
 
     int Run(CliContext& context) override {
@@ -307,6 +311,7 @@ public:
             return kExitCatalogueNotOpened;
         auto& db = context.connection;
         const std::string item = std::to_string(m_item);
+        nlohmann::ordered_json facts;
         try {
             ResultSet links =
                 db.Execute("SELECT lMediaID, lGroupID, lPackageID FROM tblItem WHERE lID=" + item);
@@ -318,14 +323,15 @@ public:
             const std::string group = links.GetText(1);
             const std::string package = links.GetText(2);
             links = ResultSet();
-            printRow(context, "tblItem", "SELECT * FROM tblItem WHERE lID=" + item);
-            printRow(context, "tblMedia", "SELECT * FROM tblMedia WHERE lID=" + media);
-            printRow(context, "tblDirectory",
-                     "SELECT tblDirectory.* FROM tblDirectory, tblMedia WHERE "
-                     "tblDirectory.lID=tblMedia.lDirectoryID AND tblMedia.lID=" +
-                         media);
-            printRow(context, "tblGroup", "SELECT * FROM tblGroup WHERE lID=" + group);
-            printRow(context, "tblPackage", "SELECT * FROM tblPackage WHERE lID=" + package);
+            readRow(context, facts, "tblItem", "SELECT * FROM tblItem WHERE lID=" + item);
+            readRow(context, facts, "tblMedia", "SELECT * FROM tblMedia WHERE lID=" + media);
+            readRow(context, facts, "tblDirectory",
+                    "SELECT tblDirectory.* FROM tblDirectory, tblMedia WHERE "
+                    "tblDirectory.lID=tblMedia.lDirectoryID AND tblMedia.lID=" +
+                        media);
+            readRow(context, facts, "tblGroup", "SELECT * FROM tblGroup WHERE lID=" + group);
+            readRow(context, facts, "tblPackage", "SELECT * FROM tblPackage WHERE lID=" + package);
+            nlohmann::ordered_json optional = nlohmann::ordered_json::object();
             for (ResultSet values = db.Execute(
                      "SELECT tblOptional.lOptionalTypeID, tblOptionalType.lValueType, "
                      "tblOptional.sValue, tblOptional.lValue, tblOptional.fValue FROM "
@@ -335,8 +341,14 @@ public:
                  !values.IsEof(); values.MoveNext()) {
                 const int kind = values.GetInt(1);
                 const int column = kind == 2 || kind == 4 ? 3 : kind == 3 ? 4 : 2;
-                context.out << values.GetText(0) << "\t" << values.GetText(column) << "\n";
+                optional[values.GetText(0)] = values.GetText(column);
             }
+            if (m_json)
+                facts["tblOptional"] = std::move(optional);
+            WriteLabelled(context.out, facts, m_json);
+            // The text output lists the optional values by their type alone.
+            if (!m_json)
+                WriteLabelled(context.out, optional, false);
         } catch (const CatalogueError& error) {
             context.err << error.what() << "\n";
             return kExitReportedFailures;
@@ -345,17 +357,19 @@ public:
     }
 
 private:
-    static void printRow(CliContext& context, const std::string& table, const std::string& sql) {
+    static void readRow(CliContext& context, nlohmann::ordered_json& facts,
+                        const std::string& table, const std::string& sql) {
         ResultSet row = context.connection.Execute(sql);
         if (row.IsEof())
             return;
+        nlohmann::ordered_json& columns = facts[table];
         for (int column = 0; column < row.ColumnCount(); ++column)
-            context.out << table << "." << row.ColumnName(column) << "\t" << row.GetText(column)
-                        << "\n";
+            columns[row.ColumnName(column)] = row.GetText(column);
     }
 
     std::string m_catalogue;
     int m_item = 0;
+    bool m_json = false;
 };
 
 } // namespace

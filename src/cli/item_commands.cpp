@@ -14,20 +14,27 @@
 #include "browse/tree_node_rename.h"
 #include "store/catalogue_error.h"
 
+#include <functional>
+#include <map>
 #include <ostream>
 
 namespace tunebay::cli {
 
 namespace {
 
-// The ids of the scope's items in the order the list shows them.
-std::vector<int> scopeItemIds(CliContext& context, Selection selection) {
-    selection.columns = "SELECT tblItem.lID";
-    std::vector<int> ids;
+// The scope's items with their files, in the order the list shows them.
+std::vector<std::pair<int, std::string>> scopeItemFiles(CliContext& context, Selection selection) {
+    selection.columns = "SELECT tblItem.lID, tblDirectory.sLocal, tblMedia.sFileName";
+    std::vector<std::pair<int, std::string>> items;
     for (ResultSet rows = RunSelection(context.connection, selection); !rows.IsEof();
          rows.MoveNext())
-        ids.push_back(rows.GetInt(0));
-    return ids;
+        items.emplace_back(rows.GetInt(0), rows.GetText(1) + rows.GetText(2));
+    return items;
+}
+
+// How --verbose and --dry-run word the deletion of one item.
+std::string deletionText(int id, const std::string& file) {
+    return "delete item " + std::to_string(id) + " (" + file + ")";
 }
 
 int requireScope(CliContext& context, const ScopeOptions& scope, const char* command) {
@@ -58,6 +65,10 @@ public:
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
         parser->add_flag("--yes", m_yes, "Do not ask");
+        parser->add_flag("--verbose", m_verbose, "List every item deleted");
+        parser->add_flag("--dry-run", m_dryRun,
+                         "List the items that would be deleted (as --verbose words them) and "
+                         "change nothing");
     }
 
     int Run(CliContext& context) override {
@@ -69,17 +80,32 @@ public:
         if (const int status = m_scope.Resolve(context, context.settings.ItemOrder, selection);
             status != kExitSuccess)
             return status;
-        std::vector<int> ids;
+        std::vector<std::pair<int, std::string>> items;
         try {
-            ids = scopeItemIds(context, selection);
+            items = scopeItemFiles(context, selection);
         } catch (const CatalogueError& error) {
             context.err << kMessageDeleteFailed << "\n" << error.what() << "\n";
             return kExitReportedFailures;
         }
-        if (ids.empty()) {
+        if (m_dryRun) {
+            for (const auto& [id, file] : items)
+                context.out << deletionText(id, file) << "\n";
+            context.out << "Would delete " << itemCount(static_cast<int>(items.size())) << ".\n";
+            return kExitSuccess;
+        }
+        if (items.empty()) {
             context.out << "Deleted " << itemCount(0) << ".\n";
             return kExitSuccess;
         }
+        std::vector<int> ids;
+        std::map<int, std::string> files;
+        for (const auto& [id, file] : items) {
+            ids.push_back(id);
+            files.emplace(id, file);
+        }
+        std::function<void(int)> onDeleted;
+        if (m_verbose)
+            onDeleted = [&](int id) { context.out << deletionText(id, files[id]) << "\n"; };
         if (!Confirm(context, kQuestionDeleteItems, m_yes)) {
             context.err << "Nothing deleted.\n";
             return kExitReportedFailures;
@@ -87,7 +113,7 @@ public:
         DeletionOutcome outcome;
         {
             StopSignals signals;
-            outcome = DeleteItems(context.connection, ids, {}, &StopSignals::Requested);
+            outcome = DeleteItems(context.connection, ids, onDeleted, &StopSignals::Requested);
         }
         context.out << "Deleted " << itemCount(outcome.deleted) << ".\n";
         if (outcome.failed) {
@@ -105,6 +131,8 @@ private:
     std::string m_path;
     ScopeOptions m_scope;
     bool m_yes = false;
+    bool m_verbose = false;
+    bool m_dryRun = false;
 };
 
 class RenameCommand : public Command {

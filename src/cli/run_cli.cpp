@@ -106,7 +106,7 @@ int runCommandLine(int argc, char** argv, std::ostream& out, std::ostream& err,
     for (auto* make :
          {&MakeCatalogueCommands, &MakeTextCommands, &MakeImportCommands, &MakeBrowseCommands,
           &MakeItemCommands, &MakeExportCommands, &MakeToolsCommands, &MakeCopyCommands,
-          &MakePlayCommands, &MakeEditCommands, &MakeCoverCommands})
+          &MakePlayCommands, &MakeEditCommands, &MakeCoverCommands, &MakeSettingsCommands})
         for (auto& command : make())
             commands.push_back(std::move(command));
     for (auto& command : commands)

@@ -104,19 +104,38 @@ private:
     std::string m_text;
 };
 
+} // namespace
+
+std::string FieldFunctionHelpText() {
+    return "Functions (FUNCTION of text function; the --set-title, --set-group, --set-package\n"
+           "and --set-comment texts of tools are applied as functions when they are one):\n"
+           "  Replace(\"old\", \"new\");     every \"old\" becomes \"new\"\n"
+           "  Insert(POSITION, \"text\");  \"text\" goes in before character POSITION\n"
+           "  Delete(POSITION, COUNT);   COUNT characters go from character POSITION\n"
+           "POSITION and COUNT are a number, END or END - n; characters count from 0.\n"
+           "A quote in a quoted text is doubled (\"\"); a quoted text has at most 99\n"
+           "characters, a function at most 255. Keywords are case-sensitive, spaces may\n"
+           "stand between all parts, and only spaces may follow the closing ';'.\n"
+           "An invalid function is named with the character where it fails.\n"
+           "Example: text function 'Insert(END, \"!\");' \"Waterloo\" prints Waterloo!";
+}
+
+namespace {
+
 class FunctionCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = textGroup(app)->add_subcommand(
             "function", "Check a Replace/Insert/Delete function, or apply it to a text");
-        parser->add_option("FUNCTION", m_function)->required();
-        parser->add_option("TEXT", m_text);
+        parser->add_option("FUNCTION", m_function, "The function (syntax below)")->required();
+        parser->add_option("TEXT", m_text, "The text to apply it to");
+        parser->footer(FieldFunctionHelpText());
     }
 
     int Run(CliContext& context) override {
         const bool hasText = parser->count("TEXT") > 0;
         if (!ApplyFieldFunction(hasText ? &m_text : nullptr, m_function, !hasText)) {
-            context.err << "invalid function\n";
+            context.err << "invalid function " << FieldFunctionFault(m_function) << "\n";
             return kExitReportedFailures;
         }
         context.out << (hasText ? m_text : m_function) << "\n";

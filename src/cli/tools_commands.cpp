@@ -111,7 +111,11 @@ public:
         auto* yes = parser->add_flag("--yes", m_yes, "Answer every question with yes");
         auto* no = parser->add_flag("--no", m_no, "Answer every question with no");
         yes->excludes(no);
-        parser->add_flag("--verbose", m_verbose, "List every failure with its reason");
+        parser->add_flag("--verbose", m_verbose,
+                         "List every change made and every failure with its reason");
+        parser->add_flag("--dry-run", m_dryRun,
+                         "List the changes the run would make (as --verbose words them) and "
+                         "change nothing");
     }
 
     void registerIdentify(CLI::App& app) {
@@ -138,11 +142,16 @@ public:
             return kExitUsage;
         }
         ToolsJob job = makeJob(context);
+        if (job.dryRun && job.identify) {
+            // Identification stores what the service answers as it goes.
+            context.err << "--dry-run cannot be combined with --identify.\n";
+            return kExitUsage;
+        }
         if (const char* problem = ToolsJobProblem(job)) {
             context.err << problem << "\n";
             return kExitUsage;
         }
-        const std::optional<QuestionAnswer> fixed = FixedAnswer(m_yes, m_no);
+        const std::optional<QuestionAnswer> fixed = FixedAnswer(m_yes || m_dryRun, m_no);
         if (!fixed && ToolsJobMayAsk(job) && !StandardInputIsTerminal()) {
             context.err << kNeedsAnswerMessage << "\n";
             return kExitUsage;
@@ -172,13 +181,16 @@ public:
         QuestionAfterProgress question(terminal, progress);
         auto run = MakeToolsOperation(progress, context.connection, std::move(job), question,
                                       context.settings);
+        if (m_verbose || m_dryRun)
+            run->SetChangeListener(
+                [&context](const std::string& change) { context.out << change << "\n"; });
         if (!progress.RunToEnd(run)) {
             context.err << "Cannot start the tools run.\n";
             return kExitReportedFailures;
         }
         const ToolsRun& result = run->Result();
-        context.out << "Applied the tools to " << result.ItemsDone()
-                    << (result.ItemsDone() == 1 ? " item.\n" : " items.\n");
+        context.out << (m_dryRun ? "Would apply the tools to " : "Applied the tools to ")
+                    << result.ItemsDone() << (result.ItemsDone() == 1 ? " item.\n" : " items.\n");
         if (!result.ErrorMessage().empty())
             context.err << plainLines(result.ErrorMessage()) << "\n";
         const std::string summary = result.Failures().Summary();
@@ -202,6 +214,7 @@ private:
         job.identify = m_identify || m_identifyOnly;
         job.identifyMissingOnly = m_identifyMissing;
         job.identifyAsk = m_identifyAsk;
+        job.dryRun = m_dryRun;
         job.correct = m_correct;
         job.capitalize = m_capitalize.has_value();
         job.capitalizeMode = m_capitalize.value_or(0);
@@ -263,6 +276,7 @@ private:
     bool m_yes = false;
     bool m_no = false;
     bool m_verbose = false;
+    bool m_dryRun = false;
 };
 
 } // namespace

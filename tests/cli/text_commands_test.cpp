@@ -56,7 +56,7 @@ TEST(CliText, FunctionsAreCheckedOrApplied) {
               "  Insert ( 0 , \"x\" ) ;  \n");
     const auto invalid = cli.run({"text", "function", "replace(\"a\", \"b\");", "abc"});
     EXPECT_EQ(invalid.status, 1);
-    EXPECT_EQ(invalid.err, "invalid function\n");
+    EXPECT_EQ(invalid.err, "invalid function at character 1: Replace, Insert or Delete expected\n");
     EXPECT_EQ(invalid.out, "");
 }
 

@@ -291,7 +291,8 @@ private slots:
             QCOMPARE(generator.firstArgument()->count(), 3);
             generator.firstArgument()->setEditText("seven");
             QCOMPARE(generator.previewLine()->text(),
-                     QString("\"This is a preview!\" -> !!!ERROR!!!"));
+                     QString("\"This is a preview!\" -> !!!ERROR!!! at character 8: a number or "
+                             "END expected"));
             QVERIFY(!generator.okButton()->isEnabled());
             generator.firstArgument()->setEditText("END - 1");
             generator.secondArgument()->setEditText(" again");

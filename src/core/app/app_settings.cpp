@@ -161,13 +161,32 @@ void CAppSettings::ResolvePlayer() {
 }
 
 void CAppSettings::Save(ISettingsStore& store) const {
-    for (const auto& entry : kEntries) {
-        if (const auto* integer = std::get_if<int CAppSettings::*>(&entry.member))
-            store.WriteInt(kSettingsSection, entry.name, this->*(*integer));
-        else
-            store.WriteText(kSettingsSection, entry.name,
-                            this->*std::get<std::string CAppSettings::*>(entry.member));
-    }
+    for (const auto& entry : kEntries)
+        SaveByName(store, entry.name);
+}
+
+bool CAppSettings::SaveByName(ISettingsStore& store, std::string_view name) const {
+    const SettingEntry* entry = findEntry(name);
+    if (!entry)
+        return false;
+    if (const auto* integer = std::get_if<int CAppSettings::*>(&entry->member))
+        store.WriteInt(kSettingsSection, entry->name, this->*(*integer));
+    else
+        store.WriteText(kSettingsSection, entry->name,
+                        this->*std::get<std::string CAppSettings::*>(entry->member));
+    return true;
+}
+
+std::vector<std::string_view> CAppSettings::Names() {
+    std::vector<std::string_view> names;
+    for (const auto& entry : kEntries)
+        names.push_back(entry.name);
+    return names;
+}
+
+bool CAppSettings::IsNumber(std::string_view name) {
+    const SettingEntry* entry = findEntry(name);
+    return entry && std::holds_alternative<int CAppSettings::*>(entry->member);
 }
 
 bool CAppSettings::SetByName(std::string_view name, std::string_view text) {

@@ -4,6 +4,8 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace tunebay {
 
@@ -122,6 +124,12 @@ public:
     bool SetByName(std::string_view name, std::string_view text);
     // One value by its stored name, as text ("" for an unknown name).
     std::string GetByName(std::string_view name) const;
+    // Writes the one value of that name as Save writes it; false for an unknown name.
+    bool SaveByName(ISettingsStore& store, std::string_view name) const;
+    // The stored names, in the order the file is read.
+    static std::vector<std::string_view> Names();
+    // Whether the value of that name is a number (else a text).
+    static bool IsNumber(std::string_view name);
 
 private:
     PlayerProbe m_playerProbe;

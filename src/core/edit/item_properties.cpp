@@ -269,7 +269,8 @@ SaveResult SaveItemProperties(CCatalogueConnection& connection, const ItemProper
     return result;
 }
 
-std::string ItemDetailsText(CCatalogueConnection& connection, const ItemProperties& item) {
+std::optional<std::vector<ItemDetail>> ItemDetails(CCatalogueConnection& connection,
+                                                   const ItemProperties& item) {
     try {
         ResultSet facts = connection.ExecuteWith(
             "SELECT tblMedia.sImportTime, tblMedia.lMediaType, tblMedia.fSize, tblDirectory.sUNC, "
@@ -277,24 +278,24 @@ std::string ItemDetailsText(CCatalogueConnection& connection, const ItemProperti
             "tblMedia.lDirectoryID=tblDirectory.lID AND tblMedia.lID=?",
             {static_cast<long long>(item.mediaId)});
         if (facts.IsEof())
-            return "Error while retrieving details!";
-        std::string text;
+            return std::nullopt;
+        std::vector<ItemDetail> details;
         long long actualSize = 0;
         const bool exists = isReadableFile(item.FilePath(), actualSize);
-        text += std::string("Exists local\t\t ") + (exists ? "yes" : "no") + "\r\n";
+        details.push_back({"Exists local", "\t\t ", exists ? "yes" : "no"});
         if (exists)
-            text += "Actual FileSize [byte]\t " + FormatThousands(static_cast<double>(actualSize)) +
-                    "\r\n";
-        text += "FileSize [byte]\t\t " + FormatThousands(facts.GetDouble(2)) + "\r\n";
-        text += "ImportTime\t\t " + importTimeText(facts.GetText(0)) + "\r\n";
-        text += "Length\t\t\t " + LengthText(facts.GetInt64(5)) + "\r\n";
+            details.push_back({"Actual FileSize [byte]", "\t ",
+                               FormatThousands(static_cast<double>(actualSize))});
+        details.push_back({"FileSize [byte]", "\t\t ", FormatThousands(facts.GetDouble(2))});
+        details.push_back({"ImportTime", "\t\t ", importTimeText(facts.GetText(0))});
+        details.push_back({"Length", "\t\t\t ", LengthText(facts.GetInt64(5))});
         const long long type = facts.GetInt64(1);
-        text += IsAudioMediaType(type)
-                    ? "MediaType\t\t Audio/" +
-                          std::string(AudioFormatName(AudioFormatOfMediaType(type))) + "\r\n"
-                    : "MediaType\t\t Unknown/" + std::to_string(type) + "\r\n";
-        text += "UNC\t\t\t " + facts.GetText(3) + "\r\n";
-        text += "URL\t\t\t " + facts.GetText(4) + "\r\n";
+        details.push_back({"MediaType", "\t\t ",
+                           IsAudioMediaType(type) ? "Audio/" + std::string(AudioFormatName(
+                                                                   AudioFormatOfMediaType(type)))
+                                                  : "Unknown/" + std::to_string(type)});
+        details.push_back({"UNC", "\t\t\t ", facts.GetText(3)});
+        details.push_back({"URL", "\t\t\t ", facts.GetText(4)});
         facts = ResultSet();
 
         for (ResultSet rows = connection.ExecuteWith(
@@ -307,36 +308,50 @@ std::string ItemDetailsText(CCatalogueConnection& connection, const ItemProperti
              !rows.IsEof(); rows.MoveNext()) {
             const std::string name = rows.GetText(0);
             const std::size_t width = codePoints(name);
-            text += name + " " + (width <= 8 ? "\t\t\t" : width <= 24 ? "\t\t" : " ");
+            ItemDetail& detail = details.emplace_back();
+            detail.label = name;
+            detail.separator = std::string(" ") + (width <= 8    ? "\t\t\t"
+                                                   : width <= 24 ? "\t\t"
+                                                                 : " ");
+            std::string& text = detail.value;
             const int column = rows.GetInt(1) == 1 || rows.GetInt(1) == 5 ? 2
                                : rows.GetInt(1) == 3                      ? 4
                                                                           : 3;
             if (!rows.IsNull(column)) {
                 switch (rows.GetInt(1)) {
                 case 2:
-                    text += std::to_string(rows.GetInt64(3));
+                    text = std::to_string(rows.GetInt64(3));
                     break;
                 case 3:
-                    text += name.find("[byte]") != std::string::npos
-                                ? FormatThousands(rows.GetDouble(4))
-                                : numberText(rows.GetDouble(4));
+                    text = name.find("[byte]") != std::string::npos
+                               ? FormatThousands(rows.GetDouble(4))
+                               : numberText(rows.GetDouble(4));
                     break;
                 case 4:
-                    text += rows.GetInt64(3) != 0 ? "yes" : "no";
+                    text = rows.GetInt64(3) != 0 ? "yes" : "no";
                     break;
                 case 5:
-                    text += importTimeText(rows.GetText(2));
+                    text = importTimeText(rows.GetText(2));
                     break;
                 default:
-                    text += rows.GetText(2);
+                    text = rows.GetText(2);
                 }
             }
-            text += "\r\n";
         }
-        return text;
+        return details;
     } catch (const CatalogueError&) {
-        return "Error while retrieving details!";
+        return std::nullopt;
     }
+}
+
+std::string ItemDetailsText(CCatalogueConnection& connection, const ItemProperties& item) {
+    const std::optional<std::vector<ItemDetail>> details = ItemDetails(connection, item);
+    if (!details)
+        return "Error while retrieving details!";
+    std::string text;
+    for (const ItemDetail& detail : *details)
+        text += detail.label + detail.separator + detail.value + "\r\n";
+    return text;
 }
 
 } // namespace tunebay

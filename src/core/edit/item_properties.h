@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tunebay {
 
@@ -79,6 +80,17 @@ std::string PublishedYear(std::string typed);
 // media at its folder's directory row; the old row goes when nothing uses it.
 SaveResult SaveItemProperties(CCatalogueConnection& connection, const ItemProperties& loaded,
                               const PropertyChanges& changes);
+
+// One line of an item's details: "Length", "\t\t\t ", "03:15".
+struct ItemDetail {
+    std::string label;
+    std::string separator; // what stands between label and value in the text
+    std::string value;
+};
+
+// What the details text shows, line by line; none when the catalogue could not say.
+std::optional<std::vector<ItemDetail>> ItemDetails(CCatalogueConnection& connection,
+                                                   const ItemProperties& item);
 
 // The details text of an item: whether its file exists, its sizes, import time, length, media
 // type, network and web folders and every optional property, lines ending in "\r\n".

@@ -4,8 +4,8 @@
 
 #include "store/catalogue_error.h"
 #include "store/directories.h"
-#include "tools/file_rename.h"
 #include "text/text_rules.h"
+#include "tools/file_rename.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -231,6 +231,8 @@ DestinationCheck PrepareDestination(CopyMoveOptions& options, IWorkerQuestion& q
             message = kMessageLimitNeedsEmptyFolder;
             return DestinationCheck::Refused;
         }
+    } else if (options.dryRun) {
+        return DestinationCheck::Ready; // the real run asks to create it
     } else {
         if (question.Ask(kQuestionCreateFolder, "", QuestionButtons::YesNo,
                          QuestionIcon::Question) != QuestionAnswer::Yes)
@@ -350,7 +352,8 @@ std::vector<CopyMoveRun::PlannedFile> CopyMoveRun::planFiles(const std::vector<C
     // goes without notes (a crash may then leave a hidden temporary file, never a partial one
     // under the file's name).
     const bool journalled =
-        m_options.mode == kMoveFiles || (!m_options.hardLinks && !m_connection.IsReadOnly());
+        !m_options.dryRun &&
+        (m_options.mode == kMoveFiles || (!m_options.hardLinks && !m_connection.IsReadOnly()));
     std::optional<DurableCommits> durable;
     std::optional<CatalogueTransaction> transaction;
     if (journalled) {
@@ -552,6 +555,8 @@ void CopyMoveRun::Run() {
                 std::string reason;
                 if (file.unusable) {
                     reason = "the catalogue holds no usable file name";
+                } else if (!file.skip && m_options.dryRun) {
+                    done = true;
                 } else if (!file.skip) {
                     makeFolders(file.folder);
                     const int error =
@@ -567,6 +572,11 @@ void CopyMoveRun::Run() {
                 if (!file.skip) {
                     if (done) {
                         ++m_done;
+                        if (m_change)
+                            m_change(std::string(m_options.mode == kMoveFiles ? "move "
+                                                 : m_options.hardLinks        ? "link "
+                                                                              : "copy ") +
+                                     source + " -> " + file.folder + file.name);
                     } else {
                         ++m_failed;
                         std::lock_guard lock(m_textMutex);

@@ -7,6 +7,7 @@
 #include "store/file_journal.h"
 
 #include <atomic>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,8 @@ struct CopyMoveOptions {
     bool limitOn = false;
     double limitBytes = 650.0 * 1048576.0;
     bool hardLinks = false;
+    // Plans every file and reports it, but makes no folder and touches no file or row.
+    bool dryRun = false;
 };
 
 // One media file as the run's query gives it.
@@ -123,6 +126,11 @@ public:
     std::string FailedList() const;
     std::vector<CopyMoveFailure> FailedFiles() const;
     std::string ErrorMessage() const;
+    // Called on the run's thread with each file's change, "copy|link|move SOURCE -> TARGET", once
+    // it is done (or, in a dry run, planned); set before the run starts.
+    void SetChangeListener(std::function<void(const std::string&)> listener) {
+        m_change = std::move(listener);
+    }
 
 protected:
     void Run() override;
@@ -172,6 +180,7 @@ private:
     FileJournal m_journal;
     long long m_temporaries = 0;
     std::string m_error;
+    std::function<void(const std::string&)> m_change;
 };
 
 } // namespace tunebay

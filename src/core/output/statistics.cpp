@@ -21,9 +21,18 @@ public:
 
     void line(std::string_view label, const std::string& value) {
         m_text.append(label).append(value).append("\r\n");
+        if (!m_sections.empty())
+            m_sections.back().lines.emplace_back(
+                std::string(label.substr(0, label.find_first_of(" \t"))), value);
     }
     void text(std::string_view text) { m_text.append(text); }
+    // Starts a part of the report: a heading "NAME..." after `before`.
+    void section(std::string_view before, std::string_view name) {
+        m_text.append(before).append(name).append("...\r\n");
+        m_sections.push_back({std::string(name), {}});
+    }
     std::string& result() { return m_text; }
+    std::vector<StatisticsSection>& sections() { return m_sections; }
 
     ResultSet query(const std::string& sql) { return m_connection.Execute(sql); }
     std::string count(const std::string& sql) { return std::to_string(query(sql).GetInt64(0)); }
@@ -31,6 +40,7 @@ public:
 private:
     CCatalogueConnection& m_connection;
     std::string m_text;
+    std::vector<StatisticsSection> m_sections;
 };
 
 std::string countText(const ResultSet& rows, int column) {
@@ -58,7 +68,7 @@ std::string sizeAverage(const ResultSet& rows, int column) {
 // time per pass); each value is the one its own statement would give, "not unknown" counting
 // the rows whose name is not "Unknown".
 void allItems(Report& report) {
-    report.text("ALL items...\r\n");
+    report.section("", "ALL items");
     const ResultSet media =
         report.query("SELECT COUNT(lID), COUNT(CASE WHEN sName<>'Unknown' THEN 1 END), "
                      "AVG(lLength), SUM(lLength), AVG(fSize), SUM(fSize) FROM tblMedia");
@@ -85,7 +95,7 @@ void allItems(Report& report) {
 }
 
 void selectedItems(Report& report, CCatalogueConnection& connection, const Selection* selection) {
-    report.text("\r\nSELECTED items...\r\n");
+    report.section("\r\n", "SELECTED items");
     if (!selection) {
         report.text("Failed! Cannot query information!\r\n");
         return;
@@ -104,7 +114,7 @@ void selectedItems(Report& report, CCatalogueConnection& connection, const Selec
 }
 
 void database(Report& report, CCatalogueConnection& connection) {
-    report.text("\r\nDATABASE...\r\n");
+    report.section("\r\n", "DATABASE");
     const ResultSet version = report.query("SELECT sValue FROM tblDBInfo WHERE sID='DBVERSION'");
     report.line("DatabaseVersion \t", version.IsEof() ? std::string() : version.GetText(0));
     std::error_code error;
@@ -136,6 +146,7 @@ StatisticsReport BuildStatisticsReport(CCatalogueConnection& connection,
         result.complete = false;
     }
     result.text = std::move(report.result());
+    result.sections = std::move(report.sections());
     return result;
 }
 

@@ -4,6 +4,8 @@
 #include "store/catalogue_connection.h"
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace tunebay {
 
@@ -12,8 +14,16 @@ inline constexpr const char* kStatisticCommandPrompt = "Show the current databas
 
 // The statistics report: figures of the whole catalogue, of the selected items and of the
 // catalogue file, with carriage return and line feed at each line end.
+// One part of the report ("ALL items", "SELECTED items", "DATABASE") and its lines, each label
+// (without the spacing after it) with its value as the text shows it.
+struct StatisticsSection {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> lines;
+};
+
 struct StatisticsReport {
     std::string text;
+    std::vector<StatisticsSection> sections;
     // False when a query failed: the text then ends with "\r\n[Unknown error occurred!]".
     bool complete = true;
 };

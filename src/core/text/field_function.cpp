@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace tunebay {
 
@@ -38,8 +39,13 @@ public:
     explicit FunctionParser(std::u32string_view text) : m_text(text) {}
 
     std::optional<Statement> Parse();
+    // Why Parse failed, with the position.
+    std::string Fault() const;
 
 private:
+    // Notes the first failure: what was expected at the current position.
+    bool Fail(std::string expected);
+    bool Expect(char32_t c);
     bool AtEnd() const { return m_pos >= m_text.size(); }
     bool NextIs(char32_t c) const { return !AtEnd() && m_text[m_pos] == c; }
     void SkipSpace();
@@ -52,7 +58,27 @@ private:
 
     std::u32string_view m_text;
     std::size_t m_pos = 0;
+    std::optional<std::size_t> m_faultAt;
+    std::string m_expected;
 };
+
+bool FunctionParser::Fail(std::string expected) {
+    if (!m_faultAt) {
+        m_faultAt = m_pos;
+        m_expected = std::move(expected);
+    }
+    return false;
+}
+
+bool FunctionParser::Expect(char32_t c) {
+    return Take(c) || Fail(std::string("'") + static_cast<char>(c) + "' expected");
+}
+
+std::string FunctionParser::Fault() const {
+    if (!m_faultAt)
+        return {};
+    return "at character " + std::to_string(*m_faultAt + 1) + ": " + m_expected;
+}
 
 void FunctionParser::SkipSpace() {
     while (!AtEnd() && IsAsciiSpace(m_text[m_pos]))
@@ -76,33 +102,38 @@ bool FunctionParser::TakeKeyword(std::u32string_view keyword) {
 // Whatever stands between an argument and its delimiter is ignored.
 bool FunctionParser::SkipPast(char32_t c) {
     const std::size_t found = m_text.find(c, m_pos);
-    if (found == std::u32string_view::npos)
-        return false;
+    if (found == std::u32string_view::npos) {
+        m_pos = m_text.size();
+        return Fail(std::string("'") + static_cast<char>(c) + "' expected");
+    }
     m_pos = found + 1;
     return true;
 }
 
 bool FunctionParser::ReadQuoted(std::u32string& out) {
     if (!Take('"'))
-        return false;
+        return Fail("a quoted text expected");
     out.clear();
     for (;;) {
         if (AtEnd())
-            return false;
+            return Fail("the closing '\"' expected");
         const char32_t c = m_text[m_pos++];
         if (c == '"') {
             if (!Take('"'))
                 return true;
         }
-        if (out.size() == kMaximumQuotedLength)
-            return false;
+        if (out.size() == kMaximumQuotedLength) {
+            --m_pos;
+            return Fail("a quoted text of at most " + std::to_string(kMaximumQuotedLength) +
+                        " characters expected");
+        }
         out.push_back(c);
     }
 }
 
 bool FunctionParser::ReadNumber(std::int64_t& out) {
     if (AtEnd() || !IsAsciiDigit(m_text[m_pos]))
-        return false;
+        return Fail("a number expected");
     out = 0;
     while (!AtEnd() && IsAsciiDigit(m_text[m_pos]))
         out = std::min(out * 10 + (m_text[m_pos++] - '0'), kNumberCeiling);
@@ -120,21 +151,25 @@ bool FunctionParser::ReadArgument(char32_t terminator, Argument& out) {
         if (NextIs(terminator))
             return true;
         if (!Take('-'))
-            return false;
+            return Fail(std::string("'-' or '") + static_cast<char>(terminator) + "' expected");
         SkipSpace();
         return ReadNumber(out.number);
     }
     if (Take('+'))
         SkipSpace();
+    else if (AtEnd() || !IsAsciiDigit(m_text[m_pos]))
+        return Fail("a number or END expected");
     return ReadNumber(out.number);
 }
 
 std::optional<Statement> FunctionParser::Parse() {
-    if (m_text.empty() || m_text.size() > kMaximumFunctionLength)
+    if (m_text.size() > kMaximumFunctionLength) {
+        m_pos = kMaximumFunctionLength;
+        Fail("the end expected: a function has at most " + std::to_string(kMaximumFunctionLength) +
+             " characters");
         return std::nullopt;
+    }
     SkipSpace();
-    if (AtEnd())
-        return std::nullopt;
 
     Statement statement;
     if (TakeKeyword(U"Replace"))
@@ -143,10 +178,12 @@ std::optional<Statement> FunctionParser::Parse() {
         statement.kind = StatementKind::Insert;
     else if (TakeKeyword(U"Delete"))
         statement.kind = StatementKind::Delete;
-    else
+    else {
+        Fail("Replace, Insert or Delete expected");
         return std::nullopt;
+    }
     SkipSpace();
-    if (!Take('('))
+    if (!Expect('('))
         return std::nullopt;
 
     bool valid = false;
@@ -155,18 +192,18 @@ std::optional<Statement> FunctionParser::Parse() {
         SkipSpace();
         valid = ReadQuoted(statement.find);
         SkipSpace();
-        valid = valid && Take(',');
+        valid = valid && Expect(',');
         SkipSpace();
         valid = valid && ReadQuoted(statement.text);
         SkipSpace();
-        valid = valid && Take(')');
+        valid = valid && Expect(')');
         break;
     case StatementKind::Insert:
         valid = ReadArgument(',', statement.position) && SkipPast(',');
         SkipSpace();
         valid = valid && ReadQuoted(statement.text);
         SkipSpace();
-        valid = valid && Take(')');
+        valid = valid && Expect(')');
         break;
     case StatementKind::Delete:
         valid = ReadArgument(',', statement.position) && SkipPast(',') &&
@@ -177,11 +214,13 @@ std::optional<Statement> FunctionParser::Parse() {
         return std::nullopt;
 
     SkipSpace();
-    if (!Take(';'))
+    if (!Expect(';'))
         return std::nullopt;
     SkipSpace();
-    if (!AtEnd())
+    if (!AtEnd()) {
+        Fail("nothing expected after ';'");
         return std::nullopt;
+    }
     return statement;
 }
 
@@ -219,6 +258,12 @@ bool ApplyFieldFunction(std::string* value, std::string_view functionText, bool 
         *value = EncodeUtf8(text);
     }
     return true;
+}
+
+std::string FieldFunctionFault(std::string_view functionText) {
+    const std::u32string function = DecodeUtf8(functionText);
+    FunctionParser parser(function);
+    return parser.Parse() ? std::string() : parser.Fault();
 }
 
 } // namespace tunebay

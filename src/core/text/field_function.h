@@ -12,4 +12,8 @@ namespace tunebay {
 // not null, the statement is also applied to `value`; an invalid function never changes it.
 bool ApplyFieldFunction(std::string* value, std::string_view functionText, bool checkOnly);
 
+// Where a function text stops being valid: the character (counted from 1) and what was expected
+// there, for example "at character 14: ')' expected". Empty for a valid function.
+std::string FieldFunctionFault(std::string_view functionText);
+
 } // namespace tunebay

@@ -77,7 +77,7 @@ FieldFunctionPreview PreviewFieldFunction(FieldFunctionStatement statement, std:
         preview.functionText = functionText;
         preview.previewLine = sample + Quoted(result);
     } else {
-        preview.previewLine = sample + "!!!ERROR!!!";
+        preview.previewLine = sample + "!!!ERROR!!! " + FieldFunctionFault(functionText);
     }
     return preview;
 }

@@ -32,7 +32,8 @@ std::string BuildFieldFunctionText(FieldFunctionStatement statement, std::string
 struct FieldFunctionPreview {
     bool valid = false;       // "OK" is enabled only then
     std::string functionText; // empty when invalid
-    std::string previewLine;  // "\"This is a preview!\" -> \"...\"" or "... -> !!!ERROR!!!"
+    // "\"This is a preview!\" -> \"...\"", or "... -> !!!ERROR!!! at character N: ... expected"
+    std::string previewLine;
 };
 FieldFunctionPreview PreviewFieldFunction(FieldFunctionStatement statement, std::string_view first,
                                           std::string_view second);

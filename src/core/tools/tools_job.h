@@ -58,6 +58,8 @@ struct ToolsJob {
     int renameStyle = kRenameSafe;
     // The item list is reloaded when the run has ended ("Apply && Refresh").
     bool refresh = false;
+    // Decides and reports every change but writes nothing: no row, tag or file name changes.
+    bool dryRun = false;
     // Used by capitalisation mode 0; may be null (no exceptions).
     const CapitalizeExceptionList* exceptions = nullptr;
     // The items; the run sets its own columns.

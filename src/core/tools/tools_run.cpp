@@ -66,6 +66,25 @@ ToolsRunItem itemFrom(const ResultSet& rows) {
     return item;
 }
 
+std::string quoted(const std::string& text) {
+    return "\"" + text + "\"";
+}
+
+std::string changeText(const char* field, const std::string& from, const std::string& to) {
+    return std::string(field) + " " + quoted(from) + " -> " + quoted(to);
+}
+
+const char* tagActionText(int action) {
+    switch (action) {
+    case kTagDeleteAll:
+        return "delete all tags";
+    case kTagDeleteAllButVersion1:
+        return "delete all tags but ID3 version 1";
+    default:
+        return "write tag";
+    }
+}
+
 } // namespace
 
 ToolsRun::ToolsRun(CCatalogueConnection& connection, ToolsJob job, IWorkerQuestion& question,
@@ -93,6 +112,7 @@ void ToolsRun::Execute(const ToolsRunHooks& hooks) {
     m_error.clear();
     m_done = 0;
     m_stop = false;
+    m_change = hooks.change;
     if (m_job.identify) {
         std::string reason = "identification is not available";
         if (!m_identifier || !m_identifier->Prepare(reason)) {
@@ -104,7 +124,7 @@ void ToolsRun::Execute(const ToolsRunHooks& hooks) {
     // after the last batch, outside any transaction.
     std::optional<DurableCommits> durable;
     try {
-        if (m_job.rename)
+        if (m_job.rename && !m_job.dryRun)
             durable.emplace(m_connection);
         // Every row is read first: the steps change names the selection may depend on.
         const std::vector<ToolsRunItem> items = readItems();
@@ -377,37 +397,65 @@ ToolsRun::ItemEdits ToolsRun::decideEdits(const ToolsRunItem& item) {
     return edits;
 }
 
+void ToolsRun::reportChange(const std::string& path, const std::string& what) const {
+    if (m_change)
+        m_change(path + ": " + what);
+}
+
 void ToolsRun::writeEdits(const ToolsRunItem& item, const ItemEdits& edits) {
     const long long media = item.mediaId;
-    if (edits.published)
-        m_connection.ExecuteWith("UPDATE tblMedia SET sPublishTime=? WHERE lID=?",
-                                 {std::string_view(*edits.published), media});
-    if (edits.genre)
-        m_connection.ExecuteWith("UPDATE tblMedia SET lGenreID=? WHERE lID=?",
-                                 {static_cast<long long>(*edits.genre), media});
-    if (edits.comment)
-        m_connection.ExecuteWith("UPDATE tblMedia SET sComment=? WHERE lID=?",
-                                 {std::string_view(*edits.comment), media});
-    if (edits.title != item.title)
-        m_connection.ExecuteWith("UPDATE tblMedia SET sName=? WHERE lID=?",
-                                 {std::string_view(edits.title), media});
-    if (edits.group != item.group)
-        writeClassification(ClassificationKind::Group, item, edits.group, item.group,
-                            edits.groupFromRule);
-    if (edits.package != item.package)
-        writeClassification(ClassificationKind::Package, item, edits.package, item.package,
-                            edits.packageFromRule);
+    const std::string path = item.directory + item.fileName;
+    const bool write = !m_job.dryRun;
+    if (edits.published) {
+        reportChange(path, changeText("published", item.published, *edits.published));
+        if (write)
+            m_connection.ExecuteWith("UPDATE tblMedia SET sPublishTime=? WHERE lID=?",
+                                     {std::string_view(*edits.published), media});
+    }
+    if (edits.genre) {
+        reportChange(
+            path, changeText("genre", std::to_string(item.genreId), std::to_string(*edits.genre)));
+        if (write)
+            m_connection.ExecuteWith("UPDATE tblMedia SET lGenreID=? WHERE lID=?",
+                                     {static_cast<long long>(*edits.genre), media});
+    }
+    if (edits.comment) {
+        reportChange(path, changeText("comment", item.comment, *edits.comment));
+        if (write)
+            m_connection.ExecuteWith("UPDATE tblMedia SET sComment=? WHERE lID=?",
+                                     {std::string_view(*edits.comment), media});
+    }
+    if (edits.title != item.title) {
+        reportChange(path, changeText("title", item.title, edits.title));
+        if (write)
+            m_connection.ExecuteWith("UPDATE tblMedia SET sName=? WHERE lID=?",
+                                     {std::string_view(edits.title), media});
+    }
+    if (edits.group != item.group) {
+        reportChange(path, changeText("group", item.group, edits.group));
+        if (write)
+            writeClassification(ClassificationKind::Group, item, edits.group, item.group,
+                                edits.groupFromRule);
+    }
+    if (edits.package != item.package) {
+        reportChange(path, changeText("package", item.package, edits.package));
+        if (write)
+            writeClassification(ClassificationKind::Package, item, edits.package, item.package,
+                                edits.packageFromRule);
+    }
     // The file is written once the batch is committed, so that no other program waits for the
     // catalogue while it is.
     if (m_job.tag && IsAudioMediaType(item.mediaType)) {
         // The usual failures are known at once, so they count with the item (and the question
         // after ten comes where it did); the rest are counted when the batch's files are written.
-        const std::string path = item.directory + item.fileName;
         struct stat info {};
-        if (::stat(path.c_str(), &info) != 0 || ::access(path.c_str(), W_OK) != 0)
+        if (::stat(path.c_str(), &info) != 0 || ::access(path.c_str(), W_OK) != 0) {
             m_failures.Add(ToolsFailureKind::Tag, path, std::strerror(errno));
-        else
-            m_tagWrites.push_back({item.itemId, path});
+        } else {
+            reportChange(path, tagActionText(m_job.tagAction));
+            if (write)
+                m_tagWrites.push_back({item.itemId, path});
+        }
     }
     if (m_job.rename)
         renameFile(item, edits.group, edits.title);
@@ -485,6 +533,9 @@ void ToolsRun::renameFile(const ToolsRunItem& item, const std::string& group,
         m_failures.Add(ToolsFailureKind::Rename, fullPath, std::strerror(errno));
         return;
     }
+    reportChange(fullPath, "rename to " + quoted(wanted));
+    if (m_job.dryRun)
+        return;
     if (!m_batch) {
         m_batch = std::make_unique<CatalogueTransaction>(m_connection);
         m_batchOpened = SteadyMilliseconds();
@@ -505,6 +556,7 @@ void ToolsOperation::Run() {
     hooks.stopRequested = [this] { return StopRequested(); };
     hooks.progress = [this](int count) { SetProgress(ProgressText(kProgressTools, count)); };
     hooks.currentFile = [this](const std::string& path) { SetCurrentFile(path); };
+    hooks.change = m_change;
     m_run.Execute(hooks);
 }
 

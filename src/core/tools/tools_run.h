@@ -45,6 +45,8 @@ struct ToolsRunHooks {
     std::function<bool()> stopRequested;
     std::function<void(int count)> progress;             // every fifth item
     std::function<void(const std::string&)> currentFile; // the file being worked on
+    // Each change as it is made (or, in a dry run, would be made): "PATH: WHAT".
+    std::function<void(const std::string&)> change;
 };
 
 // The tools run: every item of the job's selection goes through the ticked steps in order
@@ -107,6 +109,8 @@ private:
     // Renames the files of the batch whose intents are now on the disk, and the rows follow.
     void applyRenames();
     void checkFailures();
+    // Tells the driver about one change of the file at `path`.
+    void reportChange(const std::string& path, const std::string& what) const;
     // Commits what the items so far wrote; before a question, so no other writer waits on it.
     // Renames noted in the batch are carried out then.
     void commitBatch();
@@ -134,6 +138,7 @@ private:
     std::vector<PendingRename> m_renames;
     std::vector<PendingTag> m_tagWrites;
     long long m_batchOpened = 0;
+    std::function<void(const std::string&)> m_change;
     int m_done = 0;
     bool m_stop = false;
     bool m_titleIsFunction = false;
@@ -156,6 +161,11 @@ public:
     const ToolsRun& Result() const { return m_run; }
     // Runs on the calling thread (the command line when no worker is wanted).
     void RunHere() { Run(); }
+    // Called on the run's thread with each change (see ToolsRunHooks::change); set before the
+    // run starts.
+    void SetChangeListener(std::function<void(const std::string&)> listener) {
+        m_change = std::move(listener);
+    }
 
 protected:
     void Run() override;
@@ -163,6 +173,7 @@ protected:
 private:
     std::unique_ptr<IItemIdentifier> m_identifier; // before the run that uses it
     ToolsRun m_run;
+    std::function<void(const std::string&)> m_change;
 };
 
 } // namespace tunebay

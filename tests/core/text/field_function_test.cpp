@@ -145,7 +145,36 @@ TEST(FunctionGenerator, PreviewsOnTheSample) {
         PreviewFieldFunction(FieldFunctionStatement::Delete, "-1", "4");
     EXPECT_FALSE(bad.valid);
     EXPECT_EQ(bad.functionText, "");
-    EXPECT_EQ(bad.previewLine, "\"This is a preview!\" -> !!!ERROR!!!");
+    EXPECT_EQ(bad.previewLine,
+              "\"This is a preview!\" -> !!!ERROR!!! at character 8: a number or END expected");
+}
+
+TEST(FieldFunction, FaultNamesTheCharacterWhereParsingStops) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Replace(\"a\", \"b\";", "at character 17: ')' expected"},
+        {"Replace(\"a\" \"b\");", "at character 13: ',' expected"},
+        {"Replace(a, \"b\");", "at character 9: a quoted text expected"},
+        {"Replace(\"a\", \"b);", "at character 18: the closing '\"' expected"},
+        {"Replace(\"a\", \"b\")", "at character 18: ';' expected"},
+        {"Replace(\"a\", \"b\"); x", "at character 20: nothing expected after ';'"},
+        {"Replace \"a\", \"b\");", "at character 9: '(' expected"},
+        {"replace(\"a\", \"b\");", "at character 1: Replace, Insert or Delete expected"},
+        {"  ", "at character 3: Replace, Insert or Delete expected"},
+        {"Insert(END + 1, \"x\");", "at character 12: '-' or ',' expected"},
+        {"Insert(2 \"x\");", "at character 15: ',' expected"},
+        {"Delete(0, END - x);", "at character 17: a number expected"},
+        // Positions count characters, not bytes.
+        {"Replace(\"\u00e9\u00e9\", \"b\";", "at character 18: ')' expected"},
+        {"Replace(\"" + std::string(100, 'a') + "\", \"b\");",
+         "at character 109: a quoted text of at most 99 characters expected"},
+        {"Delete(0, 1);" + std::string(243, ' '),
+         "at character 256: the end expected: a function has at most 255 characters"},
+        {"Delete(0, 1);", ""},
+    };
+    for (const auto& [function, fault] : cases) {
+        EXPECT_EQ(FieldFunctionFault(function), fault) << function;
+        EXPECT_EQ(Valid(function), fault.empty()) << function;
+    }
 }
 
 } // namespace
