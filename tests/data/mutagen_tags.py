@@ -204,7 +204,10 @@ def back(path):
     elif isinstance(f, (WAVE, AIFF)):
         f.tags.add(APIC(encoding=3, mime="image/jpeg", type=4, desc="back", data=BACK))
     elif isinstance(f, WavPack):
-        t = APEv2(path)
+        try:
+            t = APEv2(path)
+        except Exception:
+            t = APEv2()
         t["Cover Art (Back)"] = APEValue(b"back.jpg\0" + BACK, BINARY)
         t.save(path)
         return
@@ -251,7 +254,7 @@ def pictures(path):
             mime = raw[5:mime_end].decode("utf-16-le")
             found.append((kind, mime, raw[-size:]))
     for kind, mime, data in found:
-        print(kind, mime, len(data), data[-6:].hex())
+        print(kind if kind == "-" else int(kind), mime, len(data), data[-6:].hex())
 
 
 if __name__ == "__main__":

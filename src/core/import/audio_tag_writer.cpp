@@ -384,6 +384,16 @@ bool savePictures(AudioFormat format, TagLib::File& file) {
     return file.save();
 }
 
+// Whether two tags hold the same fields, whatever else they hold.
+bool sameFields(const TagLib::PropertyMap& a, const TagLib::PropertyMap& b) {
+    if (a.size() != b.size())
+        return false;
+    for (const auto& [name, values] : a)
+        if (!b.contains(name) || b[name] != values)
+            return false;
+    return true;
+}
+
 // The data the tag library cannot show as properties, pictures left out.
 TagLib::StringList nonPictureData(const TagLib::PropertyMap& properties) {
     TagLib::StringList out;
@@ -459,6 +469,13 @@ RewriteResult WriteAudioFrontCover(const std::string& path, AudioFormat format,
             pictures.erase(pictures.begin() + static_cast<std::ptrdiff_t>(*it));
         if (image)
             pictures.push_back({kFrontCoverType, *image});
+        if (format == AudioFormat::Aac || format == AudioFormat::Alac) {
+            // MP4 pictures have no kinds: the new cover goes first, and the first is the front.
+            if (image)
+                std::rotate(pictures.begin(), pictures.end() - 1, pictures.end());
+            for (std::size_t i = 0; i < pictures.size(); ++i)
+                pictures[i].type = i == 0 ? kFrontCoverType : 0;
+        }
         expected = std::move(pictures);
         return ReplaceTagPictures(format, file, replaced, image, mimeType) &&
                savePictures(format, file);
@@ -466,7 +483,7 @@ RewriteResult WriteAudioFrontCover(const std::string& path, AudioFormat format,
     const auto check = [&](TagLib::File& before, TagLib::File& after, std::string& reason) {
         const TagLib::PropertyMap old = before.properties();
         const TagLib::PropertyMap now = after.properties();
-        if (!(old == now) || nonPictureData(old) != nonPictureData(now)) {
+        if (!sameFields(old, now) || nonPictureData(old) != nonPictureData(now)) {
             reason = "the new tag would lose fields";
             return false;
         }

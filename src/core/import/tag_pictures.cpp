@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <vector>
 
 namespace tunebay {
 
@@ -146,7 +147,12 @@ bool ReplaceTagPictures(AudioFormat format, TagLib::File& file,
     case AudioFormat::Flac:
     case AudioFormat::OggVorbis:
     case AudioFormat::Opus: {
-        const TagLib::List<TagLib::FLAC::Picture*> pictures = flacPictures(format, file);
+        // Plain pointers: a copy of the tag's list would share its data, and delete the pictures
+        // a second time once the tag changed its own.
+        const std::vector<TagLib::FLAC::Picture*> pictures = [&] {
+            const TagLib::List<TagLib::FLAC::Picture*> list = flacPictures(format, file);
+            return std::vector<TagLib::FLAC::Picture*>(list.begin(), list.end());
+        }();
         std::size_t index = 0;
         for (TagLib::FLAC::Picture* picture : pictures) {
             if (isReplaced(replaced, index++)) {
