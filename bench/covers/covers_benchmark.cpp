@@ -1,7 +1,8 @@
 // Cover thumbnails: how many a second are made from MP3 files with an embedded 600 x 600 JPEG
 // (cold, into an empty cache) and read back from the cache (warm), and how long the Large Icons
 // view of 100,000 items takes to its first paint and until the covers on screen are shown, and
-// after a jump to the middle of the list. Runs on Qt's offscreen platform.
+// after a jump to the middle of the list; each the median of kRuns runs, a new view and an empty
+// cache each time. Then how long pruning a full cache takes. Runs on Qt's offscreen platform.
 #include "synthetic_catalogue.h"
 
 #include "cover_icon_loader.h"
@@ -22,11 +23,14 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace tunebay;
@@ -34,6 +38,16 @@ using namespace tunebay;
 namespace {
 
 constexpr int kFiles = 200;
+constexpr int kRuns = 5;
+
+double median(std::vector<double> runs) {
+    std::sort(runs.begin(), runs.end());
+    return runs[runs.size() / 2];
+}
+
+double millisecondsOf(const QElapsedTimer& timer) {
+    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
+}
 
 std::string jpeg(int seed) {
     QImage image(600, 600, QImage::Format_RGB32);
@@ -108,17 +122,24 @@ int main(int argc, char** argv) {
         files.push_back(path);
     }
 
-    const CoverThumbnails thumbnails(QString::fromStdString((root / "cache").string()));
-    for (const char* pass : {"cold", "warm"}) {
-        QElapsedTimer timer;
-        timer.start();
-        for (const std::string& file : files)
-            if (thumbnails.Thumbnail(QString::fromStdString(file), 48).isNull())
-                return 1;
-        const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
-        std::printf("thumbnails (%s cache): %8.0f per second (%d files, 600x600 JPEG to 48)\n",
-                    pass, kFiles / seconds, kFiles);
+    std::vector<double> cold;
+    std::vector<double> warm;
+    for (int run = 0; run < kRuns; ++run) {
+        const CoverThumbnails thumbnails(
+            QString::fromStdString((root / ("cache" + std::to_string(run))).string()));
+        for (std::vector<double>* pass : {&cold, &warm}) {
+            QElapsedTimer timer;
+            timer.start();
+            for (const std::string& file : files)
+                if (thumbnails.Thumbnail(QString::fromStdString(file), 48).isNull())
+                    return 1;
+            pass->push_back(kFiles / (static_cast<double>(timer.nsecsElapsed()) / 1e9));
+        }
     }
+    std::printf("thumbnails, cold cache: %8.0f per second (median of %d runs of %d files, "
+                "600x600 JPEG to 48)\n",
+                median(cold), kRuns, kFiles);
+    std::printf("thumbnails, warm cache: %8.0f per second\n", median(warm));
 
     // 100,000 items, each file name a hard link to one of the files with a cover.
     const int items = 100000;
@@ -151,48 +172,72 @@ int main(int argc, char** argv) {
     ItemListModel model;
     model.AppendBatch(model.CurrentRun(), std::move(rows));
     QItemSelectionModel selection(&model);
-    ItemIconView view(&model, &selection);
-    CoverIconLoader loader(nullptr,
-                           CoverThumbnails(QString::fromStdString((root / "cache2").string())));
     const QString cataloguePath = QString::fromStdString(catalogue.string());
-    view.SetCoverSource(&loader, [&] { return cataloguePath; });
-    view.SetItemStyle(0);
-    view.resize(1000, 700);
-    PaintCounter counter;
-    view.viewport()->installEventFilter(&counter);
-    int ready = 0;
-    QObject::connect(&loader, &CoverIconLoader::iconReady, [&ready] { ++ready; });
+    std::vector<double> firstPaints, coversShown, jumpPaints, jumpCovers;
+    int onScreen = 0;
+    int onScreenAfterJump = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        ItemIconView view(&model, &selection);
+        CoverIconLoader loader(nullptr, CoverThumbnails(QString::fromStdString(
+                                            (root / ("view" + std::to_string(run))).string())));
+        view.SetCoverSource(&loader, [&] { return cataloguePath; });
+        view.SetItemStyle(0);
+        view.resize(1000, 700);
+        PaintCounter counter;
+        view.viewport()->installEventFilter(&counter);
+        int ready = 0;
+        QObject::connect(&loader, &CoverIconLoader::iconReady, [&ready] { ++ready; });
 
-    QElapsedTimer timer;
-    timer.start();
-    view.show();
-    waitFor(
-        app, [&] { return counter.paints > 0; }, 60000);
-    const double firstPaint = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    waitFor(
-        app, [&] { return ready > 0; }, 60000);
-    loader.WaitForIdle();
-    app.processEvents();
-    const double coversShown = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    const int onScreen = ready;
+        QElapsedTimer timer;
+        timer.start();
+        view.show();
+        waitFor(
+            app, [&] { return counter.paints > 0; }, 60000);
+        firstPaints.push_back(millisecondsOf(timer));
+        waitFor(
+            app, [&] { return ready > 0; }, 60000);
+        loader.WaitForIdle();
+        app.processEvents();
+        coversShown.push_back(millisecondsOf(timer));
+        onScreen = ready;
 
-    timer.restart();
-    const int paintsBefore = counter.paints;
-    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
-    waitFor(
-        app, [&] { return counter.paints > paintsBefore; }, 60000);
-    const double jumpPaint = static_cast<double>(timer.nsecsElapsed()) / 1e6;
-    const int readyBefore = ready;
-    waitFor(
-        app, [&] { return ready > readyBefore; }, 60000);
-    loader.WaitForIdle();
-    app.processEvents();
-    const double jumpCovers = static_cast<double>(timer.nsecsElapsed()) / 1e6;
+        timer.restart();
+        const int paintsBefore = counter.paints;
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
+        waitFor(
+            app, [&] { return counter.paints > paintsBefore; }, 60000);
+        jumpPaints.push_back(millisecondsOf(timer));
+        const int readyBefore = ready;
+        waitFor(
+            app, [&] { return ready > readyBefore; }, 60000);
+        loader.WaitForIdle();
+        app.processEvents();
+        jumpCovers.push_back(millisecondsOf(timer));
+        onScreenAfterJump = ready - readyBefore;
+    }
 
-    std::printf("large icons, %d items: first paint %7.1f ms, its %d covers shown after %7.1f ms\n",
-                listed, firstPaint, onScreen, coversShown);
+    std::printf("large icons, %d items: first paint %7.1f ms, its %d covers shown after %7.1f ms "
+                "(medians of %d runs)\n",
+                listed, median(firstPaints), onScreen, median(coversShown), kRuns);
     std::printf("jump to the middle:      paint %7.1f ms, its %d covers shown after %7.1f ms\n",
-                jumpPaint, ready - readyBefore, jumpCovers);
+                median(jumpPaints), onScreenAfterJump, median(jumpCovers));
+
+    // A cache of 20,000 thumbnails past its limit, pruned to three quarters of it.
+    {
+        const fs::path full = root / "full";
+        fs::create_directories(full);
+        std::ifstream in(fs::directory_iterator(root / "cache0")->path(), std::ios::binary);
+        const std::string thumbnail((std::istreambuf_iterator<char>(in)),
+                                    std::istreambuf_iterator<char>());
+        for (int i = 0; i < 20000; ++i)
+            std::ofstream(full / (std::to_string(i) + ".png"), std::ios::binary) << thumbnail;
+        const CoverThumbnails cache(QString::fromStdString(full.string()),
+                                    static_cast<qint64>(thumbnail.size()) * 10000);
+        QElapsedTimer timer;
+        timer.start();
+        cache.Prune();
+        std::printf("pruning 20,000 thumbnails to 7,500:  %7.1f ms\n", millisecondsOf(timer));
+    }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("peak memory: %ld KiB\n", usage.ru_maxrss);

@@ -6,16 +6,41 @@
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <vector>
 
 namespace tunebay {
 
 namespace {
 
+// The PNG text entry holding the state of the file a thumbnail was made from.
+const char* const kStateKey = "tunebay-source";
+// Pruning looks at the whole folder: done once as a cache starts to grow, then every this many
+// new thumbnails.
+constexpr int kPruneEvery = 500;
+// A thumbnail used within this long is not marked used again: a list scrolled back and forth
+// costs no writes.
+constexpr qint64 kUseResolutionMs = 60ll * 60 * 1000;
+
 qint64 modificationStamp(const QFileInfo& info) {
     return info.lastModified().toMSecsSinceEpoch();
+}
+
+QString sourceState(const QFileInfo& file) {
+    return QString::number(file.size()) + ":" + QString::number(modificationStamp(file)) + ":" +
+           QString::number(modificationStamp(QFileInfo(file.absolutePath())));
+}
+
+void markUsed(const QString& cached, const QFileInfo& info) {
+    if (QDateTime::currentMSecsSinceEpoch() - modificationStamp(info) > kUseResolutionMs)
+        ::utimensat(AT_FDCWD, QFile::encodeName(cached).constData(), nullptr, 0);
 }
 
 } // namespace
@@ -39,8 +64,9 @@ std::string SiteCoverPng(const std::string& picture) {
     return png.toStdString();
 }
 
-CoverThumbnails::CoverThumbnails(QString cacheFolder)
-    : m_folder(cacheFolder.isEmpty() ? DefaultCacheFolder() : std::move(cacheFolder)) {}
+CoverThumbnails::CoverThumbnails(QString cacheFolder, qint64 limitBytes)
+    : m_folder(cacheFolder.isEmpty() ? DefaultCacheFolder() : std::move(cacheFolder)),
+      m_limitBytes(limitBytes) {}
 
 QString CoverThumbnails::DefaultCacheFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
@@ -48,15 +74,11 @@ QString CoverThumbnails::DefaultCacheFolder() {
 }
 
 QString CoverThumbnails::CacheFile(const QString& audioPath, int size) const {
-    const QFileInfo file(audioPath);
-    if (!file.exists())
+    if (!QFileInfo::exists(audioPath))
         return {};
-    const QFileInfo folder(file.absolutePath());
     QCryptographicHash key(QCryptographicHash::Sha1);
     key.addData(audioPath.toUtf8());
-    key.addData(QByteArray::number(file.size()) + ":" +
-                QByteArray::number(modificationStamp(file)) + ":" +
-                QByteArray::number(modificationStamp(folder)) + ":" + QByteArray::number(size));
+    key.addData(":" + QByteArray::number(size));
     return m_folder + "/" + QString::fromLatin1(key.result().toHex()) + ".png";
 }
 
@@ -64,19 +86,55 @@ QImage CoverThumbnails::Thumbnail(const QString& audioPath, int size) const {
     const QString cached = CacheFile(audioPath, size);
     if (cached.isEmpty())
         return {};
+    const QString state = sourceState(QFileInfo(audioPath));
     QImage image;
-    if (image.load(cached, "PNG"))
+    const QFileInfo cacheInfo(cached);
+    if (image.load(cached, "PNG") && image.text(kStateKey) == state) {
+        markUsed(cached, cacheInfo);
         return image;
+    }
     image = ScaledCover(ReadCover(audioPath.toStdString()).bytes, size);
-    if (image.isNull())
+    if (image.isNull()) {
+        QFile::remove(cached); // of a cover the file no longer has
         return {};
+    }
+    image.setText(kStateKey, state);
     // Written whole or not at all, so that another thread or program never reads half of one.
     if (QDir().mkpath(m_folder)) {
         QSaveFile out(cached);
-        if (out.open(QIODevice::WriteOnly) && image.save(&out, "PNG"))
-            out.commit();
+        if (out.open(QIODevice::WriteOnly) && image.save(&out, "PNG") && out.commit() &&
+            m_written->fetch_add(1) % kPruneEvery == 0)
+            Prune();
     }
     return image;
+}
+
+void CoverThumbnails::Prune() const {
+    struct Entry {
+        qint64 used;
+        qint64 size;
+        QString path;
+    };
+    std::vector<Entry> entries;
+    qint64 total = 0;
+    QDirIterator it(m_folder, {"*.png"}, QDir::Files);
+    while (it.hasNext()) {
+        it.next();
+        const QFileInfo info = it.fileInfo();
+        entries.push_back({modificationStamp(info), info.size(), info.filePath()});
+        total += info.size();
+    }
+    if (total <= m_limitBytes)
+        return;
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.used < b.used; });
+    const qint64 target = m_limitBytes - m_limitBytes / 4;
+    for (const Entry& entry : entries) {
+        if (total <= target)
+            break;
+        if (QFile::remove(entry.path))
+            total -= entry.size;
+    }
 }
 
 } // namespace tunebay

@@ -4,6 +4,11 @@
   mutagen_tags.py read FILE      prints the catalogue's fields and the kept ones as JSON
   mutagen_tags.py prepare FILE   adds album artist, ReplayGain, a MusicBrainz id, a track number
                                  with total and a front cover
+  mutagen_tags.py back FILE      adds a JPEG back cover (MP4, whose pictures have no kinds: a
+                                 second picture)
+  mutagen_tags.py pictures FILE  prints the pictures in the tag's order, one a line:
+                                 "KIND MIME LENGTH TAIL"
+                                 (TAIL: the last 6 bytes in hex) (KIND "-" where the format has none)
 """
 import base64
 import json
@@ -180,5 +185,77 @@ def prepare(path):
     f.save()
 
 
+BACK = b"\xff\xd8\xff\xe0" + bytes(range(255, -1, -1)) * 40
+
+
+def back(path):
+    f = open_file(path)
+    if isinstance(f, FLAC):
+        pic = picture()
+        pic.type, pic.mime, pic.data = 4, "image/jpeg", BACK
+        f.add_picture(pic)
+    elif isinstance(f, (OggVorbis, OggOpus)):
+        pic = picture()
+        pic.type, pic.mime, pic.data = 4, "image/jpeg", BACK
+        f["metadata_block_picture"] = f.get("metadata_block_picture", []) + \
+            [base64.b64encode(pic.write()).decode()]
+    elif isinstance(f, MP4):
+        f["covr"] = list(f.tags.get("covr", [])) + [MP4Cover(BACK, imageformat=MP4Cover.FORMAT_JPEG)]
+    elif isinstance(f, (WAVE, AIFF)):
+        f.tags.add(APIC(encoding=3, mime="image/jpeg", type=4, desc="back", data=BACK))
+    elif isinstance(f, WavPack):
+        try:
+            t = APEv2(path)
+        except Exception:
+            t = APEv2()
+        t["Cover Art (Back)"] = APEValue(b"back.jpg\0" + BACK, BINARY)
+        t.save(path)
+        return
+    elif isinstance(f, ASF):
+        pic = b"\x04" + struct.pack("<I", len(BACK)) + "image/jpeg\0".encode("utf-16-le") \
+            + "\0".encode("utf-16-le") + BACK
+        f["WM/Picture"] = list(f.tags.get("WM/Picture", [])) + [ASFByteArrayAttribute(pic)]
+    else:
+        raise SystemExit("not a file mutagen knows")
+    f.save()
+
+
+def pictures(path):
+    f = open_file(path)
+    found = []
+    if isinstance(f, FLAC):
+        found = [(p.type, p.mime, p.data) for p in f.pictures]
+    elif isinstance(f, (OggVorbis, OggOpus)):
+        for value in (f.tags or {}).get("metadata_block_picture", []):
+            p = Picture(base64.b64decode(value))
+            found.append((p.type, p.mime, p.data))
+    elif isinstance(f, MP4):
+        kinds = {MP4Cover.FORMAT_JPEG: "image/jpeg", MP4Cover.FORMAT_PNG: "image/png"}
+        found = [("-", kinds.get(c.imageformat, "?"), bytes(c)) for c in (f.tags or {}).get("covr", [])]
+    elif isinstance(f, (WAVE, AIFF)):
+        found = [(p.type, p.mime, p.data) for p in f.tags.getall("APIC")] if f.tags else []
+    elif isinstance(f, WavPack):
+        try:
+            t = APEv2(path)
+        except Exception:
+            t = {}
+        kinds = {"cover art (front)": 3, "cover art (back)": 4}
+        for key in t.keys():
+            if key.lower().startswith("cover art ("):
+                name, _, data = bytes(t[key].value).partition(b"\0")
+                found.append((kinds.get(key.lower(), 0), name.decode(), data))
+    elif isinstance(f, ASF):
+        for attribute in (f.tags or {}).get("WM/Picture", []):
+            raw = bytes(attribute.value)
+            kind, size = struct.unpack("<bI", raw[:5])
+            mime_end = raw.index(b"\0\0", 5)
+            while (mime_end - 5) % 2:
+                mime_end = raw.index(b"\0\0", mime_end + 1)
+            mime = raw[5:mime_end].decode("utf-16-le")
+            found.append((kind, mime, raw[-size:]))
+    for kind, mime, data in found:
+        print(kind if kind == "-" else int(kind), mime, len(data), data[-6:].hex())
+
+
 if __name__ == "__main__":
-    {"read": read, "prepare": prepare}[sys.argv[1]](sys.argv[2])
+    {"read": read, "prepare": prepare, "back": back, "pictures": pictures}[sys.argv[1]](sys.argv[2])

@@ -8,6 +8,7 @@
 #include "item_icon_view.h"
 #include "item_list_model.h"
 #include "properties_window.h"
+#include "support/encoded_audio.h"
 #include "support/mp3_fixture.h"
 #include "support/temp_dir.h"
 #include "window_fixture.h"
@@ -100,7 +101,7 @@ private slots:
              },
              Qt::blue},
         };
-        QSet<QString> cacheFiles;
+        const QString cached = thumbnails.CacheFile(path, 48);
         for (const Step& step : steps) {
             step.change();
             const QImage first = thumbnails.Thumbnail(path, 48);
@@ -114,16 +115,49 @@ private slots:
             QVERIFY2(qAbs(qRed(centre(first)) - step.colour.red()) < 40 &&
                          qAbs(qBlue(centre(first)) - step.colour.blue()) < 40,
                      step.name);
-            const QString cached = thumbnails.CacheFile(path, 48);
-            QVERIFY2(QFileInfo::exists(cached), step.name);
-            QVERIFY2(!cacheFiles.contains(cached), step.name);
-            cacheFiles.insert(cached);
-            // The second time the cache answers: its file stands in for the cover.
-            QImage marked(48, 24, QImage::Format_RGB32);
+            // One thumbnail per file and size: the one of the file as it was is gone.
+            QCOMPARE(QDir(thumbnails.Folder()).entryList(QDir::Files),
+                     QStringList{QFileInfo(cached).fileName()});
+            // The second time the cache answers: its picture stands in for the cover.
+            QImage marked(cached, "PNG");
             marked.fill(Qt::white);
             QVERIFY(marked.save(cached, "PNG"));
             QCOMPARE(centre(thumbnails.Thumbnail(path, 48)), centre(marked));
         }
+    }
+
+    // Past its limit the cache loses the thumbnails used longest ago, down to three quarters of
+    // the limit; one just shown again counts as new.
+    void thumbnailCacheIsBounded() {
+        TempDir dir;
+        TempDir cache;
+        const QString folder = QString::fromStdString(cache.path().string());
+        CoverThumbnails unbounded(folder, qint64(1) << 40);
+        const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::cyan, Qt::magenta, Qt::yellow};
+        std::vector<QString> paths;
+        std::vector<qint64> sizes;
+        for (int i = 0; i < 6; ++i) {
+            const std::string name = "album" + std::to_string(i);
+            const QString path =
+                QString::fromStdString(dir.write(name + "/a.mp3", mp3File()).string());
+            dir.write(name + "/cover.png", pictureBytes(colours[i], 64, 64, "PNG"));
+            QVERIFY(!unbounded.Thumbnail(path, 48).isNull());
+            const std::filesystem::path cached = unbounded.CacheFile(path, 48).toStdString();
+            // Used longest ago first: album0 ten hours ago, album5 five.
+            std::filesystem::last_write_time(cached, std::filesystem::file_time_type::clock::now() -
+                                                         std::chrono::hours(10 - i));
+            paths.push_back(path);
+            sizes.push_back(static_cast<qint64>(std::filesystem::file_size(cached)));
+        }
+        QVERIFY(!unbounded.Thumbnail(paths[0], 48).isNull()); // album0 shown again
+        const qint64 kept = sizes[0] + sizes[4] + sizes[5];
+        CoverThumbnails bounded(folder, (kept * 4 + 2) / 3);
+        bounded.Prune();
+        for (int i = 0; i < 6; ++i)
+            QCOMPARE(QFileInfo::exists(bounded.CacheFile(paths[i], 48)), i == 0 || i >= 4);
+        // Within the limit nothing goes.
+        bounded.Prune();
+        QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 3);
     }
 
     // The Large Icons view asks only for the items on screen and shows their covers once the
@@ -179,18 +213,38 @@ private slots:
 
     // Properties shows the cover beside the fields; Set cover embeds the chosen picture as it is,
     // Remove cover takes it out again and the folder's picture shows.
+    void propertiesSetsAndRemovesTheCover_data() {
+        QTest::addColumn<int>("format");
+        QTest::newRow("MP3") << static_cast<int>(AudioFormat::Mpeg);
+        QTest::newRow("Ogg Vorbis") << static_cast<int>(AudioFormat::OggVorbis);
+    }
+
     void propertiesSetsAndRemovesTheCover() {
+        QFETCH(int, format);
         TempDir music;
         TempCatalogue catalogue;
         CatalogueBuilder builder(catalogue.connection);
-        const std::filesystem::path file = music.write("song.mp3", mp3File());
+        std::string bytes = mp3File();
+        std::string name = "song.mp3";
+        if (format != static_cast<int>(AudioFormat::Mpeg)) {
+            AudioRecipe recipe;
+            recipe.format = static_cast<AudioFormat>(format);
+            recipe.seconds = 1;
+            TempDir encoded;
+            const auto made = EncodeAudio(encoded.path(), "song", recipe);
+            if (made.empty())
+                QSKIP("the encoder is missing");
+            bytes = readFile(made);
+            name = "song" + AudioFormatExtension(recipe.format);
+        }
+        const std::filesystem::path file = music.write(name, bytes);
         music.write("cover.jpg", pictureBytes(Qt::green, 40, 40, "JPG"));
         const std::string picture = pictureBytes(Qt::red, 300, 300, "PNG");
         TempDir pictures;
         const auto chosen = pictures.write("new.png", picture);
         ItemFacts item = facts("Song", "Group");
         item.directory = music.path().string() + "/";
-        item.fileName = "song.mp3";
+        item.fileName = name;
         builder.add(item);
 
         WindowFixture window;

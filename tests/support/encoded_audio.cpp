@@ -1,7 +1,10 @@
 #include "support/encoded_audio.h"
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 
 namespace tunebay::test {
 
@@ -177,6 +180,17 @@ std::filesystem::path EncodeAudio(const std::filesystem::path& dir, const std::s
     if (toneSource)
         std::filesystem::remove(source);
     return made && std::filesystem::exists(target) ? target : std::filesystem::path();
+}
+
+std::string DecodedAudioMd5(const std::filesystem::path& file) {
+    const std::string command = "ffmpeg -nostdin -v error -i " + ShellQuoted(file.string()) +
+                                " -map 0:a -f md5 - 2>/dev/null";
+    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string output;
+    std::array<char, 256> buffer{};
+    while (pipe && std::fgets(buffer.data(), buffer.size(), pipe.get()))
+        output += buffer.data();
+    return output;
 }
 
 } // namespace tunebay::test

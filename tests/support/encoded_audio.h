@@ -37,6 +37,9 @@ bool MakeRecording(const std::filesystem::path& wav, int seed, int seconds);
 std::filesystem::path EncodeAudio(const std::filesystem::path& dir, const std::string& name,
                                   const AudioRecipe& recipe);
 
+// The md5 of the file's decoded audio as ffmpeg gives it; empty when ffmpeg cannot decode it.
+std::string DecodedAudioMd5(const std::filesystem::path& file);
+
 // The usual extension of the format, with the dot.
 std::string AudioFormatExtension(AudioFormat format);
 

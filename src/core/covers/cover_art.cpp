@@ -2,6 +2,7 @@
 
 #include "files/file_bytes.h"
 #include "import/audio_format.h"
+#include "import/audio_tag_writer.h"
 #include "import/id3_raw_tags.h"
 #include "import/id3_tag_writer.h"
 #include "import/id3v2_frames.h"
@@ -340,10 +341,9 @@ RewriteResult SetEmbeddedCover(const std::string& path, const std::optional<std:
             return {false, "the file cannot be read"};
         format = DetectContainerFormat(file);
     }
-    if (format != AudioFormat::None)
-        return {false, "covers can be embedded in MP3 files only, not yet in " +
-                           std::string(AudioFormatName(format)) + " files"};
-    return WriteId3FrontPicture(path, image, mimeType, backups);
+    if (format == AudioFormat::None || format == AudioFormat::Mpeg)
+        return WriteId3FrontPicture(path, image, mimeType, backups);
+    return WriteAudioFrontCover(path, format, image, mimeType, backups);
 }
 
 } // namespace tunebay

@@ -52,7 +52,8 @@ std::string ImageExtension(std::string_view mimeType);
 
 // Embeds `image` (its bytes as they are) as the front cover of the audio file at `path`, or with
 // none removes the picture ReadEmbeddedCover would show, every other part of the tag kept, through
-// RewriteFile. MPEG audio only for now: other formats are refused with the reason.
+// RewriteFile. MP4 takes JPEG and PNG only; Monkey's Audio files, which have no writer, are refused
+// with the reason.
 RewriteResult SetEmbeddedCover(const std::string& path, const std::optional<std::string>& image,
                                IRewriteBackups* backups = nullptr);
 

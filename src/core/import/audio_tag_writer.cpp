@@ -4,6 +4,7 @@
 #include "import/audio_layout.h"
 #include "import/media_file_bytes.h"
 #include "import/native_tag_writers.h"
+#include "import/tag_pictures.h"
 
 #include <taglib/aifffile.h>
 #include <taglib/apetag.h>
@@ -178,39 +179,8 @@ std::vector<NativeTagValues> readTags(AudioFormat format, TagLib::File& file) {
     }
 }
 
-// Pictures are no properties of the tag library; each format keeps them its own way.
 std::size_t pictureCount(AudioFormat format, TagLib::File& file) {
-    switch (format) {
-    case AudioFormat::Flac:
-        return static_cast<TagLib::FLAC::File&>(file).pictureList().size();
-    case AudioFormat::OggVorbis:
-    case AudioFormat::Opus:
-        return static_cast<TagLib::Ogg::XiphComment*>(file.tag())->pictureList().size();
-    case AudioFormat::Aac:
-    case AudioFormat::Alac: {
-        const TagLib::MP4::Tag* tag = static_cast<TagLib::MP4::File&>(file).tag();
-        return tag->contains("covr") ? tag->item("covr").toCoverArtList().size() : 0;
-    }
-    case AudioFormat::Wav:
-        return static_cast<TagLib::RIFF::WAV::File&>(file)
-            .ID3v2Tag()
-            ->frameListMap()["APIC"]
-            .size();
-    case AudioFormat::Aiff:
-        return static_cast<TagLib::RIFF::AIFF::File&>(file).tag()->frameListMap()["APIC"].size();
-    case AudioFormat::WavPack: {
-        const TagLib::APE::Tag* ape = static_cast<TagLib::WavPack::File&>(file).APETag(false);
-        std::size_t count = 0;
-        if (ape)
-            for (const auto& [key, item] : ape->itemListMap())
-                count += item.type() == TagLib::APE::Item::Binary ? 1 : 0;
-        return count;
-    }
-    case AudioFormat::Wma:
-        return static_cast<TagLib::ASF::File&>(file).tag()->attribute("WM/Picture").size();
-    default:
-        return 0;
-    }
+    return ReadTagPictures(format, file).size();
 }
 
 // Removes every tag and saves.
@@ -368,7 +338,7 @@ using TagEdit = std::function<bool(TagLib::File&)>;
 using TagCheck = std::function<bool(TagLib::File& before, TagLib::File& after, std::string&)>;
 
 RewriteResult rewriteTags(const std::string& path, AudioFormat format, const TagEdit& edit,
-                          const char* editFailure, const TagCheck& check,
+                          const std::string& editFailure, const TagCheck& check,
                           IRewriteBackups* backups) {
     if (format == AudioFormat::MonkeysAudio)
         return {false, kReasonReadOnlyFormat};
@@ -398,6 +368,46 @@ RewriteResult rewriteTags(const std::string& path, AudioFormat format, const Tag
         return check(*before->file, *after->file, reason);
     };
     return RewriteFile(path, produce, verify, backups);
+}
+
+// Saves a file whose pictures alone changed; a WAV file's INFO list is left as it lies.
+bool savePictures(AudioFormat format, TagLib::File& file) {
+    if (format == AudioFormat::Wav) {
+        auto& wav = static_cast<TagLib::RIFF::WAV::File&>(file);
+        return wav.save(TagLib::RIFF::WAV::File::ID3v2, TagLib::File::StripNone,
+                        id3v2Version(wav.ID3v2Tag(), wav.hasID3v2Tag()));
+    }
+    if (format == AudioFormat::Aiff) {
+        auto& aiff = static_cast<TagLib::RIFF::AIFF::File&>(file);
+        return aiff.save(id3v2Version(aiff.tag(), aiff.hasID3v2Tag()));
+    }
+    return file.save();
+}
+
+// Whether two tags hold the same fields, whatever else they hold.
+bool sameFields(const TagLib::PropertyMap& a, const TagLib::PropertyMap& b) {
+    if (a.size() != b.size())
+        return false;
+    for (const auto& [name, values] : a)
+        if (!b.contains(name) || b[name] != values)
+            return false;
+    return true;
+}
+
+// The data the tag library cannot show as properties, pictures left out.
+TagLib::StringList nonPictureData(const TagLib::PropertyMap& properties) {
+    TagLib::StringList out;
+    for (const TagLib::String& name : properties.unsupportedData())
+        if (!IsPictureProperty(name.to8Bit(true)))
+            out.append(name);
+    return out;
+}
+
+// The picture a reader shows among `pictures`: the first front cover, else the first.
+const TagPicture* shownPicture(const std::vector<TagPicture>& pictures) {
+    const auto front = std::find_if(pictures.begin(), pictures.end(),
+                                    [](const TagPicture& p) { return p.type == kFrontCoverType; });
+    return front != pictures.end() ? &*front : pictures.empty() ? nullptr : &pictures.front();
 }
 
 } // namespace
@@ -436,6 +446,63 @@ RewriteResult RemoveAudioTags(const std::string& path, AudioFormat format,
     };
     return rewriteTags(path, format, edit, "the tag library could not remove the tags", check,
                        backups);
+}
+
+RewriteResult WriteAudioFrontCover(const std::string& path, AudioFormat format,
+                                   const std::optional<std::string>& image,
+                                   const std::string& mimeType, IRewriteBackups* backups) {
+    if (image && (format == AudioFormat::Aac || format == AudioFormat::Alac) &&
+        mimeType != "image/jpeg" && mimeType != "image/png")
+        return {false, "MP4 files take JPEG and PNG covers only"};
+    std::vector<TagPicture> expected; // the pictures the new file must hold, in any order
+    // Read when the edit fails, which may name a reason of its own.
+    std::string failure = "the tag library could not write the pictures";
+    const auto edit = [&](TagLib::File& file) {
+        std::vector<TagPicture> pictures = ReadTagPictures(format, file);
+        const std::vector<std::size_t> replaced =
+            ReplacedPictures(format, pictures, image.has_value());
+        if (!image && replaced.empty()) {
+            failure = "the file has no embedded cover";
+            return false;
+        }
+        for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
+            pictures.erase(pictures.begin() + static_cast<std::ptrdiff_t>(*it));
+        if (image)
+            pictures.push_back({kFrontCoverType, *image});
+        if (format == AudioFormat::Aac || format == AudioFormat::Alac) {
+            // MP4 pictures have no kinds: the new cover goes first, and the first is the front.
+            if (image)
+                std::rotate(pictures.begin(), pictures.end() - 1, pictures.end());
+            for (std::size_t i = 0; i < pictures.size(); ++i)
+                pictures[i].type = i == 0 ? kFrontCoverType : 0;
+        }
+        expected = std::move(pictures);
+        return ReplaceTagPictures(format, file, replaced, image, mimeType) &&
+               savePictures(format, file);
+    };
+    const auto check = [&](TagLib::File& before, TagLib::File& after, std::string& reason) {
+        const TagLib::PropertyMap old = before.properties();
+        const TagLib::PropertyMap now = after.properties();
+        if (!sameFields(old, now) || nonPictureData(old) != nonPictureData(now)) {
+            reason = "the new tag would lose fields";
+            return false;
+        }
+        std::vector<TagPicture> pictures = ReadTagPictures(format, after);
+        const TagPicture* shown = shownPicture(pictures);
+        if (image && (shown == nullptr || shown->data != *image)) {
+            reason = "the new tag does not show the new cover";
+            return false;
+        }
+        std::sort(pictures.begin(), pictures.end());
+        std::vector<TagPicture> wanted = expected;
+        std::sort(wanted.begin(), wanted.end());
+        if (pictures != wanted) {
+            reason = "the new tag reads back other pictures";
+            return false;
+        }
+        return true;
+    };
+    return rewriteTags(path, format, edit, failure, check, backups);
 }
 
 } // namespace tunebay

@@ -4,6 +4,7 @@
 #include "import/audio_format.h"
 #include "import/tag_fields.h"
 
+#include <optional>
 #include <string>
 
 namespace tunebay {
@@ -29,5 +30,15 @@ RewriteResult WriteAudioTagToFile(const std::string& path, AudioFormat format,
 // version-1 tag to keep.
 RewriteResult RemoveAudioTags(const std::string& path, AudioFormat format,
                               IRewriteBackups* backups = nullptr);
+
+// Embeds `image` (its bytes as they are, of type `mimeType`) as the front cover of the file at
+// `path` of container format `format`, in place of its front covers, or with none removes the
+// picture a reader shows (the front covers, else the first picture); every other picture and field
+// stays. Through RewriteFile, checked like a tag write: the audio unchanged, the pictures reading
+// back as meant. MP4 takes JPEG and PNG only. Refused with the reason for another format, a damaged
+// file, Monkey's Audio, and a removal from a file without a cover.
+RewriteResult WriteAudioFrontCover(const std::string& path, AudioFormat format,
+                                   const std::optional<std::string>& image,
+                                   const std::string& mimeType, IRewriteBackups* backups = nullptr);
 
 } // namespace tunebay

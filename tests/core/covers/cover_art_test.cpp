@@ -2,12 +2,15 @@
 
 #include "support/encoded_audio.h"
 #include "support/mp3_fixture.h"
+#include "support/mutagen_tags.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 namespace tunebay {
@@ -308,7 +311,7 @@ TEST(CoverWrite, RefusalsLeaveTheFile) {
         std::string reason;
     };
     const std::vector<Case> cases = {
-        {"a FLAC file", notMpeg, jpeg("x"), "MP3 files only, not yet in FLAC files"},
+        {"a damaged FLAC file", notMpeg, jpeg("x"), "the audio data cannot be found"},
         {"text is no picture", goodMp3, "hello", "not a JPEG, PNG, WebP or GIF image"},
         {"not audio", std::string(5000, 'x'), jpeg("x"), "not MPEG audio"},
         {"nothing to remove", mp3({test::id3v2TextFrame(3, "TIT2", "Title")}), std::nullopt,
@@ -321,6 +324,107 @@ TEST(CoverWrite, RefusalsLeaveTheFile) {
         EXPECT_FALSE(written.ok);
         EXPECT_NE(written.reason.find(c.reason), std::string::npos) << written.reason;
         EXPECT_EQ(test::readFile(file), c.file);
+    }
+}
+
+// Setting and removing the front cover of every other writable format, in files the
+// distribution's encoders made and mutagen gave fields, a front and a back cover: the new cover is
+// the one shown, the other picture and every field stay, and the audio decodes the same.
+TEST(CoverWrite, EveryWritableFormatKeepsTheRest) {
+    if (!test::HaveMutagen())
+        GTEST_SKIP() << "python3 with mutagen is needed to prepare and read the files";
+    const std::string image = jpeg("new front");
+    for (const AudioFormat format : {AudioFormat::Flac, AudioFormat::OggVorbis, AudioFormat::Opus,
+                                     AudioFormat::Aac, AudioFormat::Alac, AudioFormat::Wma,
+                                     AudioFormat::WavPack, AudioFormat::Wav, AudioFormat::Aiff}) {
+        SCOPED_TRACE(AudioFormatName(format));
+        TempDir dir;
+        test::AudioRecipe recipe;
+        recipe.format = format;
+        recipe.seconds = 1;
+        recipe.tags = {{"title", "Title \u00e9"}, {"artist", "Artist"}, {"album", "Album"}};
+        const auto file =
+            test::EncodeAudio(dir.path(), "t" + test::AudioFormatExtension(format), recipe);
+        if (file.empty())
+            continue;
+        ASSERT_TRUE(test::MutagenPrepare(file));
+        ASSERT_TRUE(test::MutagenAddBackCover(file));
+        const std::string md5 = test::DecodedAudioMd5(file);
+        ASSERT_FALSE(md5.empty());
+        std::map<std::string, std::string> fields = test::MutagenRead(file);
+        fields.erase("pictures");
+        // The prepared pictures: a front cover and a back cover (in MP4 the second).
+        const bool mp4 = format == AudioFormat::Aac || format == AudioFormat::Alac;
+        std::istringstream before(test::MutagenPictures(file));
+        std::string back;
+        for (std::string line; std::getline(before, line);)
+            if (line.starts_with(mp4 ? "-" : "4 "))
+                back = line + "\n";
+        ASSERT_FALSE(back.empty());
+        const std::string newLine = test::MutagenPictureLine(
+            mp4 ? "-" : "3", format == AudioFormat::WavPack ? "cover.jpeg" : "image/jpeg", image);
+
+        RewriteResult written = SetEmbeddedCover(file.string(), image);
+        ASSERT_TRUE(written.ok) << written.reason;
+        EXPECT_EQ(test::MutagenPictures(file), mp4 ? newLine + back : back + newLine);
+        std::optional<CoverArt> cover = ReadEmbeddedCover(file.string());
+        ASSERT_TRUE(cover.has_value());
+        EXPECT_EQ(cover->bytes, image);
+
+        written = SetEmbeddedCover(file.string(), std::nullopt);
+        ASSERT_TRUE(written.ok) << written.reason;
+        EXPECT_EQ(test::MutagenPictures(file), back);
+        // What stands for the item now: the back cover, except in WavPack, whose readers take
+        // the front item only.
+        cover = ReadEmbeddedCover(file.string());
+        EXPECT_EQ(cover.has_value(), format != AudioFormat::WavPack);
+
+        std::map<std::string, std::string> after = test::MutagenRead(file);
+        after.erase("pictures");
+        EXPECT_EQ(after, fields);
+        EXPECT_EQ(test::DecodedAudioMd5(file), md5);
+    }
+}
+
+// What a format cannot take is refused with the reason and leaves the file as it was.
+TEST(CoverWrite, FormatRefusalsLeaveTheFile) {
+    if (!test::HaveMutagen())
+        GTEST_SKIP() << "python3 with mutagen is needed to prepare the files";
+    const std::string gif = std::string("GIF89a") + std::string(200, 'g');
+    struct Case {
+        const char* name;
+        AudioFormat format;
+        bool prepared; // mutagen's front cover added
+        std::optional<std::string> image;
+        std::string reason;
+    };
+    const std::vector<Case> cases = {
+        {"MP4 takes no GIF", AudioFormat::Aac, true, gif, "JPEG and PNG covers only"},
+        {"nothing to remove", AudioFormat::Flac, false, std::nullopt,
+         "the file has no embedded cover"},
+        {"a WavPack file shows its front cover only", AudioFormat::WavPack, false, std::nullopt,
+         "the file has no embedded cover"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        test::AudioRecipe recipe;
+        recipe.format = c.format;
+        recipe.seconds = 1;
+        const auto file =
+            test::EncodeAudio(dir.path(), "t" + test::AudioFormatExtension(c.format), recipe);
+        if (file.empty())
+            continue;
+        if (c.prepared) {
+            ASSERT_TRUE(test::MutagenPrepare(file));
+        } else if (c.format == AudioFormat::WavPack) {
+            ASSERT_TRUE(test::MutagenAddBackCover(file));
+        }
+        const std::string bytes = test::readFile(file);
+        const RewriteResult written = SetEmbeddedCover(file.string(), c.image);
+        EXPECT_FALSE(written.ok);
+        EXPECT_NE(written.reason.find(c.reason), std::string::npos) << written.reason;
+        EXPECT_EQ(test::readFile(file), bytes);
     }
 }
 

@@ -41,18 +41,6 @@ const std::vector<std::pair<std::string, std::string>> kSourceTags = {
 constexpr const char* kKeptFields[] = {"albumartist", "replaygain", "musicbrainz",
                                        "track",       "tracktotal", "pictures"};
 
-// The md5 of the decoded audio, as ffmpeg gives it.
-std::string decodedMd5(const std::filesystem::path& file) {
-    const std::string command = "ffmpeg -nostdin -v error -i " + test::ShellQuoted(file.string()) +
-                                " -map 0:a -f md5 - 2>/dev/null";
-    const std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string output;
-    std::array<char, 256> buffer{};
-    while (pipe && std::fgets(buffer.data(), buffer.size(), pipe.get()))
-        output += buffer.data();
-    return output;
-}
-
 class AudioTagWriterTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -83,7 +71,7 @@ TEST_F(AudioTagWriterTest, WritesTheNativeTagAndKeepsEverythingElse) {
             GTEST_SKIP() << "encoder missing";
         const auto before = test::MutagenRead(path);
         ASSERT_EQ(before.at("pictures"), "1");
-        const std::string md5 = decodedMd5(path);
+        const std::string md5 = test::DecodedAudioMd5(path);
         ASSERT_FALSE(md5.empty());
 
         const RewriteResult result = WriteAudioTagToFile(path, format, kFields, kGenreName);
@@ -109,7 +97,7 @@ TEST_F(AudioTagWriterTest, WritesTheNativeTagAndKeepsEverythingElse) {
             EXPECT_EQ(after.count(kept) ? after.at(kept) : "<none>",
                       before.count(kept) ? before.at(kept) : "<none>")
                 << kept;
-        EXPECT_EQ(decodedMd5(path), md5);
+        EXPECT_EQ(test::DecodedAudioMd5(path), md5);
 
         // Empty texts leave their fields; the package "Unknown" removes the album.
         const ItemTagFields unknown{"", "", "Unknown", "", "", kNoGenre};
@@ -129,14 +117,14 @@ TEST_F(AudioTagWriterTest, RemovingTheTagsLeavesOnlyTheAudio) {
         const std::filesystem::path path = prepared(format);
         if (path.empty())
             GTEST_SKIP() << "encoder missing";
-        const std::string md5 = decodedMd5(path);
+        const std::string md5 = test::DecodedAudioMd5(path);
         const RewriteResult result = RemoveAudioTags(path, format);
         ASSERT_TRUE(result.ok) << result.reason;
         auto after = test::MutagenRead(path);
         EXPECT_EQ(after.at("pictures"), "0");
         after.erase("pictures");
         EXPECT_TRUE(after.empty()) << after.begin()->first << "=" << after.begin()->second;
-        EXPECT_EQ(decodedMd5(path), md5);
+        EXPECT_EQ(test::DecodedAudioMd5(path), md5);
     }
 }
 
