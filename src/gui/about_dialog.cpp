@@ -62,19 +62,20 @@ QString LicenseText() {
     const QString terms = licence.open(QIODevice::ReadOnly | QIODevice::Text)
                               ? QString::fromUtf8(licence.readAll())
                               : QString();
-    return QStringLiteral("%1 for Linux\n"
-                          "\n"
-                          "This program is free software: you can redistribute it and/or modify it "
-                          "under\nthe terms of the GNU General Public License as published by the "
-                          "Free Software\nFoundation, either version 3 of the License, or (at your "
-                          "option) any later\nversion.\n"
-                          "\n"
-                          "This program is distributed in the hope that it will be useful, but "
-                          "WITHOUT\nANY WARRANTY; without even the implied warranty of "
-                          "MERCHANTABILITY or FITNESS\nFOR A PARTICULAR PURPOSE. See the GNU "
-                          "General Public License below for more\ndetails.\n"
-                          "\n"
-                          "%2")
+    return AboutDialog::tr(
+               "%1 for Linux\n"
+               "\n"
+               "This program is free software: you can redistribute it and/or modify it "
+               "under\nthe terms of the GNU General Public License as published by the "
+               "Free Software\nFoundation, either version 3 of the License, or (at your "
+               "option) any later\nversion.\n"
+               "\n"
+               "This program is distributed in the hope that it will be useful, but "
+               "WITHOUT\nANY WARRANTY; without even the implied warranty of "
+               "MERCHANTABILITY or FITNESS\nFOR A PARTICULAR PURPOSE. See the GNU "
+               "General Public License below for more\ndetails.\n"
+               "\n"
+               "%2")
         .arg(kProductVersionText, terms);
 }
 

@@ -1,4 +1,5 @@
 #include "item_list_model.h"
+#include "shown_text.h"
 
 #include "browse/item_list_columns.h"
 #include "browse/length_text.h"
@@ -63,7 +64,7 @@ QVariant ItemListModel::headerData(int section, Qt::Orientation orientation, int
         return {};
     const ItemListColumn& column = kItemListColumns[static_cast<size_t>(section)];
     if (role == Qt::DisplayRole)
-        return QString::fromUtf8(column.title.data(), static_cast<qsizetype>(column.title.size()));
+        return ShownText(std::string(column.title));
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(Qt::AlignVCenter |
                                    (column.rightAligned ? Qt::AlignRight : Qt::AlignLeft));

@@ -1,4 +1,5 @@
 #include "jukora_app.h"
+#include "shown_text.h"
 
 #include "app/product.h"
 #include "app/update_reminder.h"
@@ -57,7 +58,8 @@ bool CJukoraApp::InitInstance(const QStringList& catalogues, const QString& firs
 void CJukoraApp::remindOfUpdate() {
     if (!CheckUpdateReminder(m_settings.NextUpdate, m_clock))
         return;
-    if (m_prompter.AskYesNo(QString::fromStdString(UpdateReminderQuestion()), PromptIcon::Question))
+    if (m_prompter.AskYesNo(QString::fromStdString(UpdateReminderQuestion(ShownTextLookup())),
+                            PromptIcon::Question))
         m_frame->ShowWebsite();
 }
 

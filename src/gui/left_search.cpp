@@ -1,4 +1,5 @@
 #include "left_search.h"
+#include "shown_text.h"
 
 #include "browse/search_types.h"
 
@@ -17,28 +18,38 @@ QString qText(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
+// Each entry shows its text in the window's words and keeps the search's own text as its data.
+void addEntry(QComboBox* box, std::string_view text) {
+    box->addItem(ShownText(std::string(text)), qText(text));
+}
+
+// The search's own text of the current entry.
+std::string entryText(const QComboBox* box) {
+    return box->currentData().toString().toStdString();
+}
+
 QComboBox* typeBox(QWidget* parent) {
     auto* box = new QComboBox(parent);
     for (const SearchType& type : kSearchTypes)
-        box->addItem(qText(type.label));
+        addEntry(box, type.label);
     return box;
 }
 
 QComboBox* compareBox(QWidget* parent) {
     auto* box = new QComboBox(parent);
     for (const std::string_view compare : kSearchComparisons)
-        box->addItem(qText(compare));
+        addEntry(box, compare);
     return box;
 }
 
 // Selects the entry with this text; an unknown text selects the first entry.
 void selectText(QComboBox* box, const std::string& text) {
-    const int index = box->findText(QString::fromStdString(text), Qt::MatchExactly);
+    const int index = box->findData(QString::fromStdString(text));
     box->setCurrentIndex(index < 0 ? 0 : index);
 }
 
 bool isFixedType(const QComboBox* box) {
-    const SearchType* type = FindSearchType(box->currentText().toStdString());
+    const SearchType* type = FindSearchType(entryText(box));
     return type && type->kind == kSearchFixed;
 }
 
@@ -50,7 +61,7 @@ CLeftSearch::CLeftSearch(QWidget* parent) : QWidget(parent) {
     value1 = new QLineEdit(this);
     link = new QComboBox(this);
     for (const std::string_view text : kSearchLinks)
-        link->addItem(qText(text));
+        addEntry(link, text);
     type2 = typeBox(this);
     compare2 = compareBox(this);
     value2 = new QLineEdit(this);
@@ -123,11 +134,9 @@ void CLeftSearch::StoreSettings(CAppSettings& settings) const {
 
 SearchForm CLeftSearch::Form() const {
     SearchForm form;
-    form.row1 = {type1->currentText().toStdString(), compare1->currentText().toStdString(),
-                 value1->text().toStdString()};
-    form.link = link->currentText().toStdString();
-    form.row2 = {type2->currentText().toStdString(), compare2->currentText().toStdString(),
-                 value2->text().toStdString()};
+    form.row1 = {entryText(type1), entryText(compare1), value1->text().toStdString()};
+    form.link = entryText(link);
+    form.row2 = {entryText(type2), entryText(compare2), value2->text().toStdString()};
     return form;
 }
 
@@ -142,7 +151,7 @@ bool CLeftSearch::PrepareCondition() {
 bool CLeftSearch::SearchNow() {
     const SearchText text = BuildSearchCondition(Form());
     if (!text.ok()) {
-        emit searchRefused(QString::fromStdString(text.message));
+        emit searchRefused(ShownText(text.message));
         return false;
     }
     m_condition = text.sql;

@@ -1,5 +1,6 @@
 // The window's construction: layout, actions, menus, toolbar and status bar.
 #include "main_frame.h"
+#include "shown_text.h"
 
 #include "app_icon.h"
 #include "browse/folder_tree.h"
@@ -183,8 +184,8 @@ void CMainFrame::createActions() {
 
     connect(m_actions["New"], &QAction::triggered, this, &CMainFrame::NewCatalogue);
     connect(m_actions["Open"], &QAction::triggered, this, [this] {
-        const QString path = m_prompter.OpenFileName(tr("Open"), CataloguePath(),
-                                                     QString::fromUtf8(kCatalogueFilter));
+        const QString path =
+            m_prompter.OpenFileName(tr("Open"), CataloguePath(), ShownText(kCatalogueFilter));
         if (!path.isEmpty())
             OpenCatalogue(path);
     });

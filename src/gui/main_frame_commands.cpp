@@ -1,4 +1,5 @@
 // The window's commands over the open catalogue: imports, update, delete, rename, moving items
+#include "shown_text.h"
 // onto tree nodes, Remove All, the options, help and About.
 #include "main_frame.h"
 
@@ -63,7 +64,7 @@ void CMainFrame::ImportFiles() {
         ImportFileFilter(m_settings));
     if (files.isEmpty())
         return;
-    showStatusNow(QString::fromUtf8(kProgressImportingFiles));
+    showStatusNow(ShownText(kProgressImportingFiles));
     std::vector<std::string> paths;
     for (const QString& file : files)
         paths.push_back(file.toStdString());
@@ -83,10 +84,11 @@ void CMainFrame::ImportFiles() {
     RefreshViews();
     SetStatusText(QString());
     if (!error.empty())
-        m_prompter.Message(QString::fromUtf8(kMessageImportError), PromptIcon::Error);
+        m_prompter.Message(ShownText(kMessageImportError), PromptIcon::Error);
     if (failures != 0)
-        m_prompter.Message(QString::fromStdString(ImportFailureSummary(failures)),
-                           PromptIcon::Warning);
+        m_prompter.Message(
+            QString::fromStdString(ImportFailureSummary(failures, ShownTextLookup())),
+            PromptIcon::Warning);
 }
 
 void CMainFrame::ImportFolder() {
@@ -119,7 +121,7 @@ void CMainFrame::ImportPls() {
         return;
     auto playlist = std::make_unique<PlsPlaylist>();
     if (!playlist->Open(path.toStdString())) {
-        m_prompter.Message(QString::fromUtf8(kMessageBadPls), PromptIcon::Error);
+        m_prompter.Message(ShownText(kMessageBadPls), PromptIcon::Error);
         return;
     }
     m_settings.ImportFilesDir = folderText(QFileInfo(path).absolutePath());
@@ -131,7 +133,7 @@ void CMainFrame::ImportPls() {
 void CMainFrame::UpdateItems() {
     if (slot(kFinishUpdate) || !m_document.IsOpen())
         return;
-    if (!m_prompter.AskYesNo(QString::fromUtf8(kQuestionUpdateItems), PromptIcon::Warning))
+    if (!m_prompter.AskYesNo(ShownText(kQuestionUpdateItems), PromptIcon::Warning))
         return;
     Selection selection;
     if (!buildSelection(selection))
@@ -148,9 +150,9 @@ void CMainFrame::DeleteSelection() {
     std::vector<int> ids = m_itemView->SelectedItemIds();
     if (ids.empty() || !m_document.IsOpen())
         return;
-    if (!m_prompter.AskYesNo(QString::fromUtf8(kQuestionDeleteItems), PromptIcon::Warning))
+    if (!m_prompter.AskYesNo(ShownText(kQuestionDeleteItems), PromptIcon::Warning))
         return;
-    showStatusNow(QString::fromUtf8(kProgressDeleting));
+    showStatusNow(ShownText(kProgressDeleting));
     if (ids.size() < kBackgroundDeletionFrom) {
         DeletionOutcome outcome;
         {
@@ -163,8 +165,8 @@ void CMainFrame::DeleteSelection() {
     // A large selection is deleted by a worker while a box shows how far it has got; the box
     // holds the window's commands back meanwhile, and its Stop button (or ESC) ends the run.
     m_deletion = std::make_unique<DeletionRun>(m_connection, std::move(ids));
-    auto* box = new QProgressDialog(QString::fromUtf8(kProgressDeleting), tr("Stop"), 0,
-                                    m_deletion->Total(), this);
+    auto* box =
+        new QProgressDialog(ShownText(kProgressDeleting), tr("Stop"), 0, m_deletion->Total(), this);
     box->setWindowTitle(QString::fromUtf8(kProductName));
     box->setWindowModality(Qt::WindowModal);
     box->setMinimumDuration(0);
@@ -189,7 +191,7 @@ void CMainFrame::finishDeletion(const DeletionOutcome& outcome) {
     m_selected = m_listSelectionInUse ? m_itemView->SelectedCount() : m_listed;
     SetStatusText(QString());
     if (outcome.failed)
-        m_prompter.Message(QString::fromUtf8(kMessageDeleteFailed), PromptIcon::Error);
+        m_prompter.Message(ShownText(kMessageDeleteFailed), PromptIcon::Error);
     emit itemsDeleted();
 }
 
@@ -218,7 +220,7 @@ void CMainFrame::onTitleEdited(int row, const QString& text) {
     if (RenameItemTitle(m_connection, m_itemModel->ItemId(row), title))
         m_itemModel->AcceptTitle(row, title);
     else
-        m_prompter.Message(QString::fromUtf8(kMessageRenameItemFailed), PromptIcon::Error);
+        m_prompter.Message(ShownText(kMessageRenameItemFailed), PromptIcon::Error);
 }
 
 void CMainFrame::RenameNode(std::size_t index, const QString& text) {
@@ -293,11 +295,11 @@ void CMainFrame::DropNodeOnNode(std::size_t dragged, std::size_t target) {
 void CMainFrame::RemoveAll() {
     if (!m_document.IsOpen())
         return;
-    if (!m_prompter.AskYesNo(QString::fromUtf8(kQuestionClearCatalogue), PromptIcon::Warning))
+    if (!m_prompter.AskYesNo(ShownText(kQuestionClearCatalogue), PromptIcon::Warning))
         return;
     if (refuseWhileRunning())
         return;
-    showStatusNow(QString::fromUtf8(kProgressClearing));
+    showStatusNow(ShownText(kProgressClearing));
     {
         WaitCursor wait;
         try {
@@ -336,12 +338,12 @@ void CMainFrame::HeaderClicked(int column) {
 
 void CMainFrame::ShowHelp() {
     if (!m_prompter.OpenWithDesktop(QString::fromStdString(m_settings.AppDirectory + "Help.htm")))
-        m_prompter.Message(QString::fromUtf8(kMessageNoAssociation), PromptIcon::Information);
+        m_prompter.Message(ShownText(kMessageNoAssociation), PromptIcon::Information);
 }
 
 void CMainFrame::ShowWebsite() {
     if (!m_prompter.OpenWithDesktop(QString::fromUtf8(kProductWebsite)))
-        m_prompter.Message(QString::fromUtf8(kMessageNoAssociation), PromptIcon::Information);
+        m_prompter.Message(ShownText(kMessageNoAssociation), PromptIcon::Information);
 }
 
 void CMainFrame::ShowAbout() {

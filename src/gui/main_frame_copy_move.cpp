@@ -1,4 +1,5 @@
 // The window's Copy files and Move files commands: the checks of the destination folder on
+#include "shown_text.h"
 // the window's thread, the run on its worker, and the summary when it has ended.
 #include "main_frame.h"
 
@@ -54,7 +55,7 @@ void CMainFrame::CopyMoveFiles(int mode) {
     if (m_settings.GeneralUseHardLinks != 0 && !options.hardLinks)
         m_settings.GeneralUseHardLinks = 0;
     if (check == DestinationCheck::Refused)
-        m_prompter.Message(QString::fromStdString(message), PromptIcon::Error);
+        m_prompter.Message(ShownText(message), PromptIcon::Error);
     if (check != DestinationCheck::Ready || slot(kFinishCopyMove))
         return;
     Selection selection;
@@ -71,12 +72,12 @@ void CMainFrame::finishCopyMove(const std::shared_ptr<CBackgroundOperation>& ope
     if (!run)
         return;
     if (!run->ErrorMessage().empty())
-        m_prompter.Message(QString::fromStdString(run->ErrorMessage()), PromptIcon::Error);
+        m_prompter.Message(ShownText(run->ErrorMessage()), PromptIcon::Error);
     // Each file that failed is named with the system's reason after the counts.
-    std::string failures = CopyMoveFailureSummary(run->Failed(), run->Done());
+    std::string failures = CopyMoveFailureSummary(run->Failed(), run->Done(), ShownTextLookup());
     if (!failures.empty())
         failures += "\r\n" + run->FailedList();
-    const std::string otherVolume = OtherVolumeSummary(run->OtherVolume());
+    const std::string otherVolume = OtherVolumeSummary(run->OtherVolume(), ShownTextLookup());
     for (const std::string& summary : {failures, otherVolume})
         if (!summary.empty())
             m_prompter.Message(QString::fromStdString(summary), PromptIcon::Warning);

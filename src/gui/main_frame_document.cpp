@@ -1,4 +1,5 @@
 // The window and its catalogue: opening, creating, disconnecting and closing; the title, the
+#include "shown_text.h"
 // explorer bar and the views that show the catalogue.
 #include "main_frame.h"
 
@@ -57,7 +58,7 @@ bool CMainFrame::OpenRecentCatalogue(const QString& path) {
 
 void CMainFrame::NewCatalogue() {
     QString path = m_prompter.SaveFileName(tr("New"), QFileInfo(CataloguePath()).path(),
-                                           QString::fromUtf8(kCatalogueFilter));
+                                           ShownText(kCatalogueFilter));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
@@ -115,7 +116,7 @@ bool CMainFrame::refuseWhileRunning() {
     }
     if (!IsAnyOperationRunning())
         return false;
-    m_prompter.Message(QString::fromUtf8(kMessageOperationRunning), PromptIcon::Error);
+    m_prompter.Message(ShownText(kMessageOperationRunning), PromptIcon::Error);
     return true;
 }
 
@@ -243,7 +244,7 @@ bool CMainFrame::buildSelection(Selection& selection) {
     case SelectionStatus::Ok:
         return true;
     case SelectionStatus::TooManyItems:
-        m_prompter.Message(QString::fromUtf8(kMessageTooManyItems), PromptIcon::Error);
+        m_prompter.Message(ShownText(kMessageTooManyItems), PromptIcon::Error);
         return false;
     case SelectionStatus::NothingSelected:
         break;
@@ -358,7 +359,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             operation->WaitFinished(kWorkerWaitMs);
     for (const auto& operation : m_slots) {
         if (operation && operation->IsRunning()) {
-            m_prompter.Message(QString::fromUtf8(kMessageCloseWhileRunning), PromptIcon::Warning);
+            m_prompter.Message(ShownText(kMessageCloseWhileRunning), PromptIcon::Warning);
             event->ignore();
             return;
         }

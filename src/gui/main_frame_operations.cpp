@@ -1,4 +1,5 @@
 // The window's background operations: progress in the status bar, stopping, the "not
+#include "shown_text.h"
 // responding" question, and what the window does when an operation has ended.
 #include "main_frame.h"
 
@@ -78,7 +79,7 @@ bool CMainFrame::StartOperation(const std::shared_ptr<CBackgroundOperation>& ope
     m_committedShown.at(static_cast<size_t>(operation->FinishCode())) = 0;
     if (!operation->Start()) {
         place.reset();
-        m_prompter.Message(QString::fromUtf8(kMessageStartFailed), PromptIcon::Error);
+        m_prompter.Message(ShownText(kMessageStartFailed), PromptIcon::Error);
         return false;
     }
     updateOperationIndicator();
@@ -142,13 +143,15 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
         m_total = m_connection.CountItems();
         RefreshViews();
         if (!error.empty())
-            m_prompter.Message(QString::fromUtf8(kMessageImportError), PromptIcon::Error);
+            m_prompter.Message(ShownText(kMessageImportError), PromptIcon::Error);
         if (!lookupsEnded.empty())
-            m_prompter.Message(QString::fromStdString(LookupsEndedText(lookupsEnded)),
-                               PromptIcon::Warning);
+            m_prompter.Message(
+                QString::fromStdString(LookupsEndedText(lookupsEnded, ShownTextLookup())),
+                PromptIcon::Warning);
         if (failures != 0)
-            m_prompter.Message(QString::fromStdString(ImportFailureSummary(failures)),
-                               PromptIcon::Warning);
+            m_prompter.Message(
+                QString::fromStdString(ImportFailureSummary(failures, ShownTextLookup())),
+                PromptIcon::Warning);
         break;
     }
     case kFinishPlsImport:
@@ -159,9 +162,9 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
         m_total = m_connection.CountItems();
         RefreshViews();
         if (!error.empty())
-            m_prompter.Message(QString::fromUtf8(finishCode == kFinishUpdate ? kMessageUpdateError
-                                                                             : kMessageImportError),
-                               PromptIcon::Error);
+            m_prompter.Message(
+                ShownText(finishCode == kFinishUpdate ? kMessageUpdateError : kMessageImportError),
+                PromptIcon::Error);
         break;
     }
     case kFinishCopyMove:
@@ -183,7 +186,7 @@ void CMainFrame::finishOperation(int finishCode, int stopCode) {
         m_selected = m_listSelectionInUse ? m_itemView->SelectedCount() : m_listed;
         UpdateStatus();
         if (!error.empty())
-            m_prompter.Message(QString::fromUtf8(kMessageListingFailed), PromptIcon::Error);
+            m_prompter.Message(ShownText(kMessageListingFailed), PromptIcon::Error);
         if (relist)
             RefreshList();
         else
@@ -204,9 +207,9 @@ void CMainFrame::StopAll(bool ask) {
         others = others || (code != kFinishListing && slot(code));
     if (!others)
         return;
-    if (ask && !m_prompter.AskYesNo(QString::fromUtf8(kQuestionStopAll), PromptIcon::Question))
+    if (ask && !m_prompter.AskYesNo(ShownText(kQuestionStopAll), PromptIcon::Question))
         return;
-    SetStatusText(QString::fromUtf8(kProgressStopping));
+    SetStatusText(ShownText(kProgressStopping));
     for (auto& operation : m_slots)
         if (operation)
             operation->RequestStop();
@@ -224,8 +227,7 @@ void CMainFrame::WaitOrKill(bool report) {
         const std::shared_ptr<CBackgroundOperation> operation = slot(code);
         if (!operation || operation->WaitFinished(kWorkerWaitMs))
             continue;
-        const QString text =
-            QString::fromUtf8(question) + QString::fromStdString(operation->CurrentFile());
+        const QString text = ShownText(question) + QString::fromStdString(operation->CurrentFile());
         QApplication::restoreOverrideCursor();
         const TimedAnswer answer = m_prompter.AskYesNoTimed(text, kKillQuestionMs);
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -244,7 +246,7 @@ void CMainFrame::WaitOrKill(bool report) {
 }
 
 void CMainFrame::reportCatalogueError(const std::exception& error, const char* message) {
-    m_prompter.Message(QString::fromUtf8(message) + QStringLiteral("\n\n") +
+    m_prompter.Message(ShownText(message) + QStringLiteral("\n\n") +
                            QString::fromUtf8(error.what()),
                        PromptIcon::Error);
 }

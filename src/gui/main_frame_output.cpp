@@ -1,5 +1,6 @@
 // The window's output commands: Export and Statistic, over the core's exporters and report.
 #include "main_frame.h"
+#include "shown_text.h"
 
 #include "cover_thumbnails.h"
 
@@ -35,12 +36,12 @@ void CMainFrame::ExportItems() {
         return;
     QStringList filters;
     for (const ExportFormatInfo& format : kExportFormats)
-        filters << QString::fromUtf8(format.filterText);
+        filters << ShownText(format.filterText);
     int index = std::clamp(m_settings.ExportFilterIndex, 1, static_cast<int>(filters.size()));
     const QString initial = QDir(QString::fromStdString(m_settings.ExportFolder))
-                                .filePath(QString::fromUtf8(kExportInitialFileName));
+                                .filePath(ShownText(kExportInitialFileName));
     const QString chosen =
-        m_prompter.ExportFileName(tr(kExportDialogTitle), initial, filters, index);
+        m_prompter.ExportFileName(ShownText(kExportDialogTitle), initial, filters, index);
     const ExportFormatInfo* format = FindExportFormat(index);
     if (chosen.isEmpty() || !format)
         return;
@@ -51,7 +52,7 @@ void CMainFrame::ExportItems() {
         !m_prompter.AskExportOptions(m_settings))
         return;
 
-    showStatusNow(QString::fromUtf8(kStatusExporting));
+    showStatusNow(ShownText(kStatusExporting));
     ExportOptions options = MakeExportOptions(m_settings, path);
     options.coverThumbnail = SiteCoverPng;
     if (!buildSelection(options.selection)) {
@@ -67,11 +68,11 @@ void CMainFrame::ExportItems() {
         outcome = {};
     }
     if (!outcome.done) {
-        m_prompter.Message(QString::fromUtf8(kMessageExportFailed), PromptIcon::Information);
+        m_prompter.Message(ShownText(kMessageExportFailed), PromptIcon::Information);
     } else if (!outcome.launchPath.empty()) {
-        showStatusNow(QString::fromUtf8(kStatusLaunching));
+        showStatusNow(ShownText(kStatusLaunching));
         if (!m_prompter.OpenWithDesktop(QString::fromStdString(outcome.launchPath)))
-            m_prompter.Message(QString::fromUtf8(kMessageNoAssociation), PromptIcon::Information);
+            m_prompter.Message(ShownText(kMessageNoAssociation), PromptIcon::Information);
     }
     SetStatusText({});
 }

@@ -6,6 +6,7 @@
 #include "mpris_remote.h"
 #include "player_process.h"
 #include "prompter.h"
+#include "shown_text.h"
 #include "theme_icons.h"
 
 #include "store/catalogue_error.h"
@@ -59,7 +60,7 @@ void CMainFrame::resolvePlayer() {
 void CMainFrame::Play(std::optional<int> itemId) {
     if (!m_document.IsOpen())
         return;
-    showStatusNow(QString::fromUtf8(kStatusLoadingPlayer));
+    showStatusNow(ShownText(kStatusLoadingPlayer));
     resolvePlayer();
     const int linkType = m_settings.PlayerLinkType;
     try {
@@ -82,7 +83,7 @@ void CMainFrame::Play(std::optional<int> itemId) {
             target = *file;
             if (const std::string missing = MissingFileMessage(m_connection, target, linkType);
                 !missing.empty()) {
-                m_prompter.Message(QString::fromStdString(missing), PromptIcon::Information);
+                m_prompter.Message(ShownText(missing), PromptIcon::Information);
                 SetStatusText({});
                 return;
             }
@@ -93,14 +94,14 @@ void CMainFrame::Play(std::optional<int> itemId) {
                 PlayerPlaylistPath(std::getenv("XDG_RUNTIME_DIR"), std::getenv("TMPDIR"), error);
             if (target.path.empty() ||
                 !WritePlayerPlaylist(m_connection, std::move(selection), linkType, target.path)) {
-                m_prompter.Message(QString::fromUtf8(kMessagePlaylistFailed), PromptIcon::Error);
+                m_prompter.Message(ShownText(kMessagePlaylistFailed), PromptIcon::Error);
                 SetStatusText({});
                 return;
             }
         }
         handToPlayer(target);
     } catch (const CatalogueError&) {
-        m_prompter.Message(QString::fromUtf8(kMessageReadMediaFailed), PromptIcon::Error);
+        m_prompter.Message(ShownText(kMessageReadMediaFailed), PromptIcon::Error);
     }
     SetStatusText({});
 }
@@ -108,7 +109,7 @@ void CMainFrame::Play(std::optional<int> itemId) {
 void CMainFrame::handToPlayer(const PlayTarget& target) {
     if (m_settings.Player != 2) {
         if (!m_prompter.OpenWithDesktop(QFile::decodeName(QByteArray::fromStdString(target.path))))
-            m_prompter.Message(QString::fromUtf8(kMessageNoPlayer), PromptIcon::Information);
+            m_prompter.Message(ShownText(kMessageNoPlayer), PromptIcon::Information);
         return;
     }
     const PlayerInvocation invocation = MakePlayerInvocation(m_settings, target.path);
@@ -123,7 +124,7 @@ void CMainFrame::handToPlayer(const PlayTarget& target) {
     case PlayerStart::Started:
         return;
     case PlayerStart::NotFound:
-        m_prompter.Message(QString::fromUtf8(kMessagePlayerNotFound), PromptIcon::Information);
+        m_prompter.Message(ShownText(kMessagePlayerNotFound), PromptIcon::Information);
         return;
     case PlayerStart::Failed:
         m_prompter.Message(tr("The player could not be started."), PromptIcon::Information);

@@ -1,4 +1,5 @@
 // The window's Tools command: the Tools window, starting and stopping a tools run, and what the
+#include "shown_text.h"
 // window shows when the run has ended.
 #include "main_frame.h"
 
@@ -44,9 +45,9 @@ void CMainFrame::applyTools() {
         return;
     ToolsJob job = m_toolsWindow->Job();
     if (const char* problem = ToolsJobProblem(job)) {
-        m_prompter.Message(QString::fromUtf8(problem), problem == kMessageNothingChecked
-                                                           ? PromptIcon::Information
-                                                           : PromptIcon::Error);
+        m_prompter.Message(ShownText(problem), problem == kMessageNothingChecked
+                                                   ? PromptIcon::Information
+                                                   : PromptIcon::Error);
         return;
     }
     if (!buildSelection(job.selection))
@@ -68,8 +69,8 @@ void CMainFrame::finishTools(const std::shared_ptr<CBackgroundOperation>& operat
         return;
     const ToolsRun& run = tools->Result();
     if (!run.ErrorMessage().empty())
-        m_prompter.Message(QString::fromStdString(run.ErrorMessage()), PromptIcon::Error);
-    const std::string summary = run.Failures().Summary();
+        m_prompter.Message(ShownText(run.ErrorMessage()), PromptIcon::Error);
+    const std::string summary = run.Failures().Summary(ShownTextLookup());
     if (!summary.empty())
         m_prompter.Message(QString::fromStdString(summary), PromptIcon::Warning);
     if (run.Job().refresh) {

@@ -1,4 +1,5 @@
 #include "properties_window.h"
+#include "shown_text.h"
 
 #include "app/app_settings.h"
 #include "app/product.h"
@@ -304,9 +305,9 @@ void CPropertiesWindow::writeTag(int itemId) {
         }
         if (written.ok)
             return;
-        QString message = QString::fromUtf8(kMessageTagNotSaved);
+        QString message = ShownText(kMessageTagNotSaved);
         if (!written.reason.empty())
-            message += "\n\n" + QString::fromUtf8(written.reason);
+            message += "\n\n" + ShownText(written.reason);
         if (!m_prompter.AskRetryCancel(message, PromptIcon::Warning))
             return;
     }

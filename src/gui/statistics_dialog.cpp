@@ -2,6 +2,7 @@
 
 #include "app/product.h"
 #include "chart_painter.h"
+#include "shown_text.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -14,6 +15,19 @@
 namespace tunebay {
 
 namespace {
+
+// The charts in the window's words: their titles, and the bars that stand for no one name
+// (the catalogue's names are shown as they are).
+std::vector<StatisticsChart> shownCharts(std::vector<StatisticsChart> charts) {
+    for (StatisticsChart& chart : charts) {
+        chart.title = ShownText(chart.title.c_str()).toStdString();
+        for (ChartBar& bar : chart.bars)
+            for (const char* own : {kChartOtherBar, kChartUnknownBar, kChartNotAudioBar})
+                if (bar.label == own)
+                    bar.label = ShownText(own).toStdString();
+    }
+    return charts;
+}
 
 constexpr int kChartsMinimumWidth = 720;
 
@@ -77,7 +91,7 @@ StatisticsDialog::StatisticsDialog(const QString& reportTable, std::vector<Stati
     tabs->addTab(reportScroll, tr("Report"));
 
     auto* chartsScroll = new QScrollArea;
-    chartsScroll->setWidget(new ChartsView(std::move(charts)));
+    chartsScroll->setWidget(new ChartsView(shownCharts(std::move(charts))));
     chartsScroll->setWidgetResizable(true);
     tabs->addTab(chartsScroll, tr("Charts"));
 

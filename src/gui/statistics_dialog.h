@@ -31,6 +31,8 @@ private:
 
 // The statistics window: the report on one tab, its charts on the other.
 class StatisticsDialog : public QDialog {
+    Q_OBJECT
+
 public:
     StatisticsDialog(const QString& reportTable, std::vector<StatisticsChart> charts,
                      QWidget* parent = nullptr);

@@ -1,4 +1,5 @@
 #include "tools_window.h"
+#include "shown_text.h"
 
 #include "app/app_settings.h"
 #include "function_generator_dialog.h"
@@ -54,8 +55,12 @@ CToolsWindow::CToolsWindow(CAppSettings& settings, CCatalogueConnection& connect
     if (!m_exceptions.errorMessage.empty())
         m_prompter.Message(qt(m_exceptions.errorMessage), PromptIcon::Error);
 
-    const char* names[6] = {"1. Auto-identify Media", "2. Correct Names", "3. Capitalize Names",
-                            "4. Set Property",        "5. MP3 tag",       "6. Rename Filename"};
+    const char* names[6] = {QT_TR_NOOP("1. Auto-identify Media"),
+                            QT_TR_NOOP("2. Correct Names"),
+                            QT_TR_NOOP("3. Capitalize Names"),
+                            QT_TR_NOOP("4. Set Property"),
+                            QT_TR_NOOP("5. MP3 tag"),
+                            QT_TR_NOOP("6. Rename Filename")};
     for (int i = 0; i < 6; ++i)
         m_tool[i] = new QCheckBox(tr(names[i]), this);
 
@@ -85,7 +90,7 @@ CToolsWindow::CToolsWindow(CAppSettings& settings, CCatalogueConnection& connect
     // 3. Capitalize Names with its mode and the exception list.
     m_capitalizeMode = new QComboBox(this);
     for (const char* label : kCapitalizeModeLabels)
-        m_capitalizeMode->addItem(tr(label));
+        m_capitalizeMode->addItem(ShownText(label));
     m_edit = new QPushButton(tr("Edit"), this);
     if (m_exceptions.list && m_exceptions.errorMessage.empty())
         m_edit->setText(tr("Edit (%1)").arg(m_exceptions.list->size()));
@@ -107,7 +112,8 @@ CToolsWindow::CToolsWindow(CAppSettings& settings, CCatalogueConnection& connect
     m_published->setMaxLength(4);
     m_genre = new QComboBox(this);
     m_comment = new QLineEdit(this);
-    const char* labels[6] = {"Title", "Group", "Package", "Published", "Genre", "Comment"};
+    const char* labels[6] = {QT_TR_NOOP("Title"),     QT_TR_NOOP("Group"), QT_TR_NOOP("Package"),
+                             QT_TR_NOOP("Published"), QT_TR_NOOP("Genre"), QT_TR_NOOP("Comment")};
     QWidget* fields[6] = {m_title, m_group, m_package, m_published, m_genre, m_comment};
     for (int row = 0; row < 6; ++row) {
         m_set[row] = new QCheckBox(tr("Set"), this);
@@ -311,7 +317,7 @@ void CToolsWindow::updateEditButton() {
 }
 
 void CToolsWindow::editExceptions() {
-    m_prompter.Message(QString::fromUtf8(kMessageRestartForExceptions), PromptIcon::Information);
+    m_prompter.Message(ShownText(kMessageRestartForExceptions), PromptIcon::Information);
     std::string error;
     const std::string path =
         PrepareUserCapitalizeExceptions(m_applicationDirectory, m_userDataDirectory, error);
@@ -320,8 +326,7 @@ void CToolsWindow::editExceptions() {
         return;
     }
     if (!m_prompter.OpenWithDesktop(qt(path)))
-        m_prompter.Message(QString::fromUtf8(kMessageNoAssociatedApplication),
-                           PromptIcon::Information);
+        m_prompter.Message(ShownText(kMessageNoAssociatedApplication), PromptIcon::Information);
 }
 
 void CToolsWindow::SetRefresh(bool refresh) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/capitalize_exceptions.h"
+#include "text/translatable.h"
 #include "tools/tools_job.h"
 
 #include <QDialog>
@@ -116,8 +117,8 @@ enum ToolsPropertyRow : int {
 };
 
 inline constexpr const char* kMessageRestartForExceptions =
-    "To take affect changes you have to restart Tunebay!";
-inline constexpr const char* kMessageNoAssociatedApplication =
-    "There is no application associated with the given file name extension!";
+    TB_TRANSLATE_NOOP("Tunebay", "To take affect changes you have to restart Tunebay!");
+inline constexpr const char* kMessageNoAssociatedApplication = TB_TRANSLATE_NOOP(
+    "Tunebay", "There is no application associated with the given file name extension!");
 
 } // namespace tunebay

@@ -1,4 +1,5 @@
 #include "window_progress_sink.h"
+#include "shown_text.h"
 
 #include <QTimer>
 
@@ -41,7 +42,7 @@ void WindowProgressSink::deliver() {
         m_deliveryDue = false;
     }
     for (const auto& [finishCode, text] : latest)
-        emit progress(finishCode, QString::fromStdString(text));
+        emit progress(finishCode, ShownText(text));
 }
 
 } // namespace tunebay

@@ -1,4 +1,5 @@
 #include "window_worker_question.h"
+#include "shown_text.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -36,8 +37,7 @@ QuestionAnswer WindowWorkerQuestion::Ask(const std::string& text, const std::str
         return refused;
     QuestionAnswer answer = refused;
     const auto ask = [&] {
-        answer = m_prompter.Ask(QString::fromStdString(text), QString::fromStdString(title),
-                                buttons, promptIcon(icon));
+        answer = m_prompter.Ask(ShownText(text), ShownText(title), buttons, promptIcon(icon));
     };
     if (QThread::currentThread() == context->thread())
         ask();

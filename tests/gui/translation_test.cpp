@@ -1,15 +1,189 @@
 // The window speaks the user's language when a translation for it is installed, and its own
-// texts otherwise.
+// texts otherwise; every text it shows is in the translators' template.
 #include "about_dialog.h"
 #include "gui_tests.h"
+#include "options_sheet.h"
+#include "properties_window.h"
+#include "shown_text.h"
+#include "tools_window.h"
 #include "translation_loader.h"
+#include "window_fixture.h"
 
+#include "app/catalogue_document.h"
+#include "app/product.h"
+#include "output/copy_move_run.h"
+#include "tools/tools_failures.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QDirIterator>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStandardPaths>
+#include <QTabWidget>
 #include <QTest>
 #include <QTranslator>
+#include <QXmlStreamReader>
 
 namespace tunebay {
+
+namespace {
+
+using ContextText = QPair<QString, QString>;
+
+// The text of a <source> element; characters the format cannot hold as text (a carriage return)
+// stand there as <byte value="xd"/>.
+QString sourceText(QXmlStreamReader& xml) {
+    QString text;
+    while (xml.readNext() != QXmlStreamReader::EndElement ||
+           xml.name() != QLatin1String("source")) {
+        if (xml.atEnd())
+            break;
+        if (xml.isCharacters())
+            text += xml.text();
+        else if (xml.isStartElement() && xml.name() == QLatin1String("byte"))
+            text +=
+                QChar(xml.attributes().value(QLatin1String("value")).mid(1).toUInt(nullptr, 16));
+    }
+    return text;
+}
+
+// The texts of the translators' template, by context.
+QSet<ContextText> templateTexts() {
+    QSet<ContextText> texts;
+#ifdef TUNEBAY_TEST_TEMPLATE
+    QFile file(QStringLiteral(TUNEBAY_TEST_TEMPLATE));
+    if (!file.open(QIODevice::ReadOnly))
+        return texts;
+    QXmlStreamReader xml(&file);
+    QString context;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (xml.name() == QLatin1String("name"))
+            context = xml.readElementText();
+        else if (xml.name() == QLatin1String("source"))
+            texts.insert({context, sourceText(xml)});
+    }
+    if (xml.hasError())
+        texts.clear();
+#endif
+    return texts;
+}
+
+// A translation of every template text that marks it with a leading "»", so that a text shown
+// without a lookup, or one the template lacks, stands out.
+class MarkingTranslator : public QTranslator {
+public:
+    explicit MarkingTranslator(QSet<ContextText> texts) : m_texts(std::move(texts)) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        const QString text = QString::fromUtf8(source);
+        if (!m_texts.contains({QString::fromUtf8(context), text}))
+            return {};
+        return QStringLiteral("\u00bb") + text;
+    }
+
+private:
+    QSet<ContextText> m_texts;
+};
+
+// Whether `text` is one a translator could have a say on: words, not only numbers or marks.
+bool hasWords(const QString& text) {
+    static const QRegularExpression word(QStringLiteral("[A-Za-z]{2}"));
+    return word.match(text).hasMatch();
+}
+
+// The texts `top` and the widgets in it show as their own wording (not the catalogue's data):
+// titles, labels, buttons, tabs, fixed lists, headers, actions and menus, tips.
+QStringList shownTexts(QWidget* top) {
+    QStringList texts;
+    auto addAction = [&texts](QAction* action) {
+        texts << action->text() << action->toolTip().remove(QLatin1Char('&'))
+              << action->statusTip();
+    };
+    QList<QWidget*> widgets = top->findChildren<QWidget*>();
+    widgets.prepend(top);
+    for (QWidget* widget : widgets) {
+        if (widget->isWindow())
+            texts << widget->windowTitle();
+        texts << widget->toolTip() << widget->statusTip();
+        for (QAction* action : widget->actions())
+            addAction(action);
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            texts << label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            // The standard buttons of a dialog take their words from Qt's own translation.
+            auto* box = qobject_cast<QDialogButtonBox*>(button->parent());
+            if (!box || box->standardButton(button) == QDialogButtonBox::NoButton)
+                texts << button->text();
+        } else if (auto* group = qobject_cast<QGroupBox*>(widget))
+            texts << group->title();
+        else if (auto* menu = qobject_cast<QMenu*>(widget))
+            texts << menu->title();
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+            texts << edit->placeholderText();
+        else if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+            for (int i = 0; i < tabs->count(); ++i)
+                texts << tabs->tabText(i);
+        } else if (auto* combo = qobject_cast<QComboBox*>(widget); combo && !combo->isEditable()) {
+            for (int i = 0; i < combo->count(); ++i)
+                texts << combo->itemText(i);
+        } else if (auto* header = qobject_cast<QHeaderView*>(widget); header && header->model()) {
+            for (int i = 0; i < header->count(); ++i)
+                texts << header->model()->headerData(i, header->orientation()).toString();
+        }
+    }
+    return texts;
+}
+
+// The texts the core marks for the window: each message, question and status constant must be
+// marked, and is returned with its context. Adjacent literals are joined and escapes decoded.
+QList<ContextText> coreMarkedTexts(QStringList& unmarked) {
+    QList<ContextText> texts;
+    static const QRegularExpression constant(QString::fromLatin1(
+        "constexpr const char\\* (k(?:Message|Question|Progress|Status)\\w*)\\s*=\\s*"
+        "(TB_TRANSLATE_NOOP\\(\\s*\"(\\w+)\",\\s*)?((?:\"(?:[^\"\\\\]|\\\\.)*\"\\s*)+)"));
+    static const QRegularExpression literal(QString::fromLatin1("\"((?:[^\"\\\\]|\\\\.)*)\""));
+    for (const char* folder : {"src/core", "src/gui"}) {
+        QDirIterator files(QStringLiteral(TUNEBAY_SOURCE_DIR) + QLatin1String(folder),
+                           {QStringLiteral("*.h")}, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext()) {
+            QFile file(files.next());
+            if (!file.open(QIODevice::ReadOnly))
+                continue;
+            const QString source = QString::fromUtf8(file.readAll());
+            for (auto match = constant.globalMatch(source); match.hasNext();) {
+                const QRegularExpressionMatch found = match.next();
+                if (found.captured(2).isEmpty()) {
+                    unmarked << found.captured(1);
+                    continue;
+                }
+                QString text;
+                for (auto part = literal.globalMatch(found.captured(4)); part.hasNext();)
+                    text += part.next().captured(1);
+                text.replace(QLatin1String("\\r"), QLatin1String("\r"))
+                    .replace(QLatin1String("\\n"), QLatin1String("\n"))
+                    .replace(QLatin1String("\\\""), QLatin1String("\""))
+                    .replace(QLatin1String("\\\\"), QLatin1String("\\"));
+                texts.append({found.captured(3), text});
+            }
+        }
+    }
+    return texts;
+}
+
+} // namespace
 
 class TranslationTest : public QObject {
     Q_OBJECT
@@ -46,6 +220,94 @@ private slots:
         AboutDialog dialog;
         QCOMPARE(dialog.windowTitle(), title);
 #endif
+    }
+
+    void templateHoldsEveryMessageOfTheCore() {
+#ifndef TUNEBAY_TEST_TEMPLATE
+        QSKIP("lupdate is not installed");
+#else
+        const QSet<ContextText> collected = templateTexts();
+        QVERIFY(!collected.isEmpty());
+        QStringList unmarked;
+        const QList<ContextText> marked = coreMarkedTexts(unmarked);
+        QVERIFY2(unmarked.isEmpty(), qPrintable(unmarked.join(QLatin1String(", "))));
+        QVERIFY(marked.size() > 60);
+        for (const ContextText& text : marked) {
+            QCOMPARE(text.first, QString::fromUtf8(kCoreTextContext));
+            QVERIFY2(collected.contains(text), qPrintable(text.second));
+        }
+#endif
+    }
+
+    void everyTextTheWindowShowsIsTranslated() {
+#ifndef TUNEBAY_TEST_TEMPLATE
+        QSKIP("lupdate is not installed");
+#else
+        QStandardPaths::setTestModeEnabled(true);
+        auto* marking = new MarkingTranslator(templateTexts());
+        marking->setParent(QCoreApplication::instance());
+        QCoreApplication::installTranslator(marking);
+
+        test::TempCatalogue catalogue;
+        test::CatalogueBuilder builder(catalogue.connection);
+        builder.add(test::facts("One", "Abba", "Gold"));
+        test::WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+        window.frame->show();
+        window.frame->ShowTools();
+        window.frame->ShowProperties();
+        COptionsSheet options(window.settings, window.prompter);
+        AboutDialog about;
+
+        QStringList plain;
+        for (QWidget* top :
+             std::initializer_list<QWidget*>{window.frame.get(), window.frame->ToolsWindow(),
+                                             window.frame->PropertiesWindow(), &options, &about}) {
+            QVERIFY(top);
+            for (const QString& text : shownTexts(top))
+                if (hasWords(text) && !text.startsWith(QChar(0xbb)) && !plain.contains(text))
+                    plain << text;
+        }
+        // The catalogue's own names (its item, the tree's nodes, the genres), its path in the
+        // recent files and the product's name are shown as they stand.
+        QStringList data = {QString::fromUtf8(kProductName), QStringLiteral("Abba"),
+                            QStringLiteral("Gold"), QStringLiteral("One")};
+        for (ResultSet genres = catalogue.connection.Execute("SELECT sName FROM tblGenre");
+             !genres.IsEof(); genres.MoveNext())
+            data << QString::fromStdString(genres.GetText(0));
+        const QString path = QString::fromStdString(catalogue.path().string());
+        data << QString::fromStdString(CatalogueWindowTitle(catalogue.path().string()));
+        plain.removeIf([&data, &path](const QString& text) {
+            return data.contains(text) || text.contains(path);
+        });
+        for (const QString& text : plain)
+            qWarning("shown without translation: %s", qPrintable(text));
+        QVERIFY(plain.isEmpty());
+#endif
+    }
+
+    void composedCoreMessagesAreWordedByTheWindow() {
+        auto* marking = new MarkingTranslator(
+            {{QString::fromUtf8(kCoreTextContext), QString::fromUtf8(kMessageOtherVolume)},
+             {QString::fromUtf8(kCoreTextContext), QString::fromUtf8(kProgressImporting)},
+             {QString::fromUtf8(kCoreTextContext), QString::fromUtf8(kMessageToolsFailureCounts)}});
+        marking->setParent(QCoreApplication::instance());
+        QCoreApplication::installTranslator(marking);
+        // A count filled into the translated format, in the core's composition and in a
+        // progress text the core formatted itself.
+        QCOMPARE(QString::fromStdString(OtherVolumeSummary(7, ShownTextLookup())),
+                 QStringLiteral("\u00bb7 files couldn't be moved because the destination is on a "
+                                "different volume!\r\nNext time use the copy file function!"));
+        QCOMPARE(ShownText(ProgressText(kProgressImporting, 120)),
+                 QStringLiteral("\u00bbImporting files...  120"));
+        ToolsFailures failures;
+        failures.Add(ToolsFailureKind::Rename, "/music/a.mp3", "busy");
+        QVERIFY(QString::fromStdString(failures.Summary(ShownTextLookup()))
+                    .startsWith(QStringLiteral("\u00bb> 0 file/s couldn't be auto-identified!")));
+        // Without a translation the English text stays byte for byte; texts nobody marked
+        // pass as they are.
+        QVERIFY(OtherVolumeSummary(7) == OtherVolumeSummary(7, ShownTextLookup()).substr(2));
+        QCOMPARE(ShownText(std::string("Importing 12")), QStringLiteral("Importing 12"));
     }
 
     void missingFolderKeepsTheOwnTexts() {

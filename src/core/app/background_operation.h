@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/translatable.h"
+
 #include <atomic>
 #include <condition_variable>
 #include <memory>
@@ -20,13 +22,19 @@ enum FinishCode : int {
 };
 
 // The worker progress texts (two spaces before the count).
-inline constexpr const char* kProgressImporting = "Importing files...  %d";
-inline constexpr const char* kProgressSearching = "Searching files...";
-inline constexpr const char* kProgressUpdating = "Updating items...  %d";
-inline constexpr const char* kProgressCopying = "Copying files...  %d";
-inline constexpr const char* kProgressMoving = "Moving files...  %d";
-inline constexpr const char* kProgressTools = "Applying selected tools...  %d";
-inline constexpr const char* kProgressPlsImport = "Importing PLS file...  %d";
+inline constexpr const char* kProgressImporting =
+    TB_TRANSLATE_NOOP("Tunebay", "Importing files...  %d");
+inline constexpr const char* kProgressSearching =
+    TB_TRANSLATE_NOOP("Tunebay", "Searching files...");
+inline constexpr const char* kProgressUpdating =
+    TB_TRANSLATE_NOOP("Tunebay", "Updating items...  %d");
+inline constexpr const char* kProgressCopying =
+    TB_TRANSLATE_NOOP("Tunebay", "Copying files...  %d");
+inline constexpr const char* kProgressMoving = TB_TRANSLATE_NOOP("Tunebay", "Moving files...  %d");
+inline constexpr const char* kProgressTools =
+    TB_TRANSLATE_NOOP("Tunebay", "Applying selected tools...  %d");
+inline constexpr const char* kProgressPlsImport =
+    TB_TRANSLATE_NOOP("Tunebay", "Importing PLS file...  %d");
 
 // A progress text with its count filled in.
 std::string ProgressText(const char* format, int count);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/catalogue_connection.h"
+#include "text/translatable.h"
 
 #include <string>
 #include <string_view>
@@ -9,12 +10,13 @@ namespace tunebay {
 
 // The program's own messages about opening and creating catalogues.
 inline constexpr const char* kMessageNotAccessible =
-    "TBF file does not exist or is not accessible!";
+    TB_TRANSLATE_NOOP("Tunebay", "TBF file does not exist or is not accessible!");
 inline constexpr const char* kMessageOpenFailed =
-    "Database file not available, faulty or read-only!";
+    TB_TRANSLATE_NOOP("Tunebay", "Database file not available, faulty or read-only!");
 inline constexpr const char* kMessageIncompatible =
-    "Incompatible database version! Get the newest Tunebay!";
-inline constexpr const char* kMessageCreateFailed = "Couldn't create new database file!";
+    TB_TRANSLATE_NOOP("Tunebay", "Incompatible database version! Get the newest Tunebay!");
+inline constexpr const char* kMessageCreateFailed =
+    TB_TRANSLATE_NOOP("Tunebay", "Couldn't create new database file!");
 
 enum class OpenStatus {
     Opened,

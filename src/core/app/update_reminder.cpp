@@ -5,9 +5,8 @@
 
 namespace tunebay {
 
-std::string UpdateReminderQuestion() {
-    return std::string("Do you want to visit the Tunebay website for the latest update?\r\n") +
-           kProductWebsite;
+std::string UpdateReminderQuestion(const TextLookup& lookup) {
+    return Worded(lookup, kQuestionVisitWebsite) + "\r\n" + kProductWebsite;
 }
 
 bool CheckUpdateReminder(std::string& nextUpdate, const IClock& clock) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/catalogue_connection.h"
+#include "text/translatable.h"
 
 #include <functional>
 #include <span>
@@ -10,10 +11,10 @@
 namespace tunebay {
 
 inline constexpr const char* kQuestionDeleteItems =
-    "Do you really want to delete the selected items?";
-inline constexpr const char* kProgressDeleting = "Deleting...";
+    TB_TRANSLATE_NOOP("Tunebay", "Do you really want to delete the selected items?");
+inline constexpr const char* kProgressDeleting = TB_TRANSLATE_NOOP("Tunebay", "Deleting...");
 inline constexpr const char* kMessageDeleteFailed =
-    "An error occurred while deleting the selected items?";
+    TB_TRANSLATE_NOOP("Tunebay", "An error occurred while deleting the selected items?");
 
 struct DeletionOutcome {
     int deleted = 0;             // items removed

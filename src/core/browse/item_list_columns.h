@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/item_query.h"
+#include "text/translatable.h"
 
 #include <array>
 #include <string_view>
@@ -16,13 +17,13 @@ struct ItemListColumn {
 };
 
 inline constexpr std::array<ItemListColumn, 7> kItemListColumns{{
-    {"Title", 150, false, kSortTitle},
-    {"Group", 100, false, kSortGroup},
-    {"Package", 100, false, kSortPackage},
-    {"Length", 50, true, kSortLength},
-    {"Genre", 75, false, kSortGenre},
-    {"PublishTime", 50, true, kSortPublishTime},
-    {"Comment", 150, false, kSortComment},
+    {TB_TRANSLATE_NOOP("Tunebay", "Title"), 150, false, kSortTitle},
+    {TB_TRANSLATE_NOOP("Tunebay", "Group"), 100, false, kSortGroup},
+    {TB_TRANSLATE_NOOP("Tunebay", "Package"), 100, false, kSortPackage},
+    {TB_TRANSLATE_NOOP("Tunebay", "Length"), 50, true, kSortLength},
+    {TB_TRANSLATE_NOOP("Tunebay", "Genre"), 75, false, kSortGenre},
+    {TB_TRANSLATE_NOOP("Tunebay", "PublishTime"), 50, true, kSortPublishTime},
+    {TB_TRANSLATE_NOOP("Tunebay", "Comment"), 150, false, kSortComment},
 }};
 
 } // namespace tunebay

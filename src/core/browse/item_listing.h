@@ -2,6 +2,7 @@
 
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
+#include "text/translatable.h"
 
 #include <atomic>
 #include <cstddef>
@@ -17,8 +18,9 @@ inline constexpr std::string_view kListingColumns =
     "SELECT tblItem.lID, tblMedia.sName, tblMedia.lLength, tblGroup.sName, tblGenre.sName, "
     "tblMedia.sPublishTime, tblMedia.sComment, tblPackage.sName";
 
-inline constexpr const char* kProgressListing = "Listing...";
-inline constexpr const char* kMessageListingFailed = "Error while listing/searching items!";
+inline constexpr const char* kProgressListing = TB_TRANSLATE_NOOP("Tunebay", "Listing...");
+inline constexpr const char* kMessageListingFailed =
+    TB_TRANSLATE_NOOP("Tunebay", "Error while listing/searching items!");
 
 // Rows are handed to the list, and progress reported, in steps of this many.
 inline constexpr std::size_t kListingBatch = 50;

@@ -2,6 +2,7 @@
 
 #include "browse/scope_node.h"
 #include "store/catalogue_connection.h"
+#include "text/translatable.h"
 
 #include <cstddef>
 #include <memory>
@@ -28,9 +29,10 @@ struct Selection {
 // The most rows a selection names one by one; more must come from the explorer bar's scope.
 inline constexpr std::size_t kMaxDirectSelection = 255;
 
-inline constexpr const char* kMessageTooManyItems =
+inline constexpr const char* kMessageTooManyItems = TB_TRANSLATE_NOOP(
+    "Tunebay",
     "Only a maximum of 255 items can be selected directly! Please focus left side or reduce "
-    "amount of items!";
+    "amount of items!");
 
 // ExplorerbarView: which pane the explorer bar shows.
 enum ExplorerbarPane : int {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/catalogue_connection.h"
+#include "text/translatable.h"
 #include "tools/tools_job.h" // kMessageEmptyTitle
 
 #include <optional>
@@ -9,10 +10,12 @@
 
 namespace tunebay {
 
-inline constexpr const char* kMessageTagNotSaved =
-    "Can not save tag to file: File is not accessible or write protected!";
-inline constexpr const char* kMessageItemGone = "This item is no longer in the catalogue!";
-inline constexpr const char* kMessageSaveFailed = "The changes could not be saved!";
+inline constexpr const char* kMessageTagNotSaved = TB_TRANSLATE_NOOP(
+    "Tunebay", "Can not save tag to file: File is not accessible or write protected!");
+inline constexpr const char* kMessageItemGone =
+    TB_TRANSLATE_NOOP("Tunebay", "This item is no longer in the catalogue!");
+inline constexpr const char* kMessageSaveFailed =
+    TB_TRANSLATE_NOOP("Tunebay", "The changes could not be saved!");
 
 // One item as the Properties window shows it.
 struct ItemProperties {

@@ -3,6 +3,7 @@
 #include "files/file_rewrite.h"
 #include "import/audio_format.h"
 #include "import/tag_fields.h"
+#include "text/translatable.h"
 
 #include <optional>
 #include <string>
@@ -10,7 +11,7 @@
 namespace tunebay {
 
 inline constexpr const char* kReasonReadOnlyFormat =
-    "Monkey's Audio files are read only: there is no writer for them";
+    TB_TRANSLATE_NOOP("Tunebay", "Monkey's Audio files are read only: there is no writer for them");
 
 // Writes `fields` into the native tag of the file at `path` of container format `format` (Vorbis
 // comments of FLAC, Ogg Vorbis and Opus; MP4 items; WAV's RIFF INFO list and ID3v2 chunk; AIFF's

@@ -2,6 +2,7 @@
 
 #include "files/file_rewrite.h"
 #include "import/tag_fields.h"
+#include "text/translatable.h"
 
 #include <optional>
 #include <string>
@@ -10,8 +11,9 @@
 namespace tunebay {
 
 // The reason given for a file whose tag is damaged so that a tag library would lose frames of it.
-inline constexpr const char* kReasonTagIncomplete = "tag could not be read completely";
-inline constexpr const char* kReasonNotMpeg = "not MPEG audio";
+inline constexpr const char* kReasonTagIncomplete =
+    TB_TRANSLATE_NOOP("Tunebay", "tag could not be read completely");
+inline constexpr const char* kReasonNotMpeg = TB_TRANSLATE_NOOP("Tunebay", "not MPEG audio");
 
 // Writes `fields` into the tag of the MPEG audio file at `path`, through RewriteFile: the file
 // holds its old or its new contents, whole, whatever happens, and the new ones are checked (the

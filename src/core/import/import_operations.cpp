@@ -15,8 +15,8 @@
 
 namespace tunebay {
 
-std::string ImportFailureSummary(int failures) {
-    return std::to_string(failures) + " file/s couldn't be imported!";
+std::string ImportFailureSummary(int failures, const TextLookup& lookup) {
+    return FillNumbers(Worded(lookup, kMessageImportFailures), {failures});
 }
 
 bool MatchesImportPattern(const std::string& fileName, const ImportOptions& options) {

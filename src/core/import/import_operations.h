@@ -4,6 +4,7 @@
 #include "import/media_importer.h"
 #include "import/pls_playlist.h"
 #include "import/volume_labels.h"
+#include "text/translatable.h"
 
 #include <sys/types.h>
 
@@ -21,12 +22,15 @@
 
 namespace tunebay {
 
-inline constexpr const char* kMessageImportError = "Unknown error occurred while importing files!";
+inline constexpr const char* kMessageImportError =
+    TB_TRANSLATE_NOOP("Tunebay", "Unknown error occurred while importing files!");
 inline constexpr const char* kMessageUpdateError =
-    "Unknown error occurred while updating selected items!";
+    TB_TRANSLATE_NOOP("Tunebay", "Unknown error occurred while updating selected items!");
 
 // The end-of-run summary of the file and folder imports: "N file/s couldn't be imported!".
-std::string ImportFailureSummary(int failures);
+inline constexpr const char* kMessageImportFailures =
+    TB_TRANSLATE_NOOP("Tunebay", "%d file/s couldn't be imported!");
+std::string ImportFailureSummary(int failures, const TextLookup& lookup = {});
 
 // A file that a run did not catalogue, and why.
 struct FailedImport {

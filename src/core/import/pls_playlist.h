@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/translatable.h"
+
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -7,7 +9,8 @@
 namespace tunebay {
 
 // The refusal message for a playlist that is not a version-2 PLS file.
-inline constexpr const char* kMessageBadPls = "No, corrupt or empty PLS file Version 2!";
+inline constexpr const char* kMessageBadPls =
+    TB_TRANSLATE_NOOP("Tunebay", "No, corrupt or empty PLS file Version 2!");
 
 // One entry of a PLS playlist: the file it names and what the playlist says of it.
 struct PlsEntry {

@@ -252,24 +252,18 @@ DestinationCheck PrepareDestination(CopyMoveOptions& options, IWorkerQuestion& q
     return DestinationCheck::Ready;
 }
 
-std::string CopyMoveFailureSummary(int failed, int done) {
+std::string CopyMoveFailureSummary(int failed, int done, const TextLookup& lookup) {
     if (failed == 0)
         return {};
-    if (failed > kAbortAfterFailures)
-        return Printf("Aborted!\r\n\r\n> More than %d files couldn't be copied/moved!\r\n> %d "
-                      "files have been copied/moved successfully!",
-                      failed, done);
-    return Printf("> %d files couldn't be copied/moved!\r\n> %d files have been copied/moved "
-                  "successfully!",
-                  failed, done);
+    const char* format =
+        failed > kAbortAfterFailures ? kMessageCopyMoveAborted : kMessageCopyMoveFailures;
+    return FillNumbers(Worded(lookup, format), {failed, done});
 }
 
-std::string OtherVolumeSummary(int otherVolume) {
+std::string OtherVolumeSummary(int otherVolume, const TextLookup& lookup) {
     if (otherVolume == 0)
         return {};
-    return Printf("%d files couldn't be moved because the destination is on a different "
-                  "volume!\r\nNext time use the copy file function!",
-                  otherVolume);
+    return FillNumbers(Worded(lookup, kMessageOtherVolume), {otherVolume});
 }
 
 CopyMoveRun::CopyMoveRun(IProgressSink& sink, CCatalogueConnection& connection,

@@ -5,6 +5,7 @@
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
 #include "store/file_journal.h"
+#include "text/translatable.h"
 
 #include <atomic>
 #include <functional>
@@ -23,18 +24,19 @@ inline constexpr const char* kCopyMoveColumns =
     "tblMedia.lID, tblGroup.lID, tblMedia.lDirectoryID, tblMedia.fSize, tblMedia.lGenreID";
 
 inline constexpr const char* kMessageNoCopyFolder =
-    "There is no folder specified! See Options... | General!";
+    TB_TRANSLATE_NOOP("Tunebay", "There is no folder specified! See Options... | General!");
 inline constexpr const char* kMessageLimitNeedsEmptyFolder =
-    "You set up a limit! You have to specify an empty folder!";
+    TB_TRANSLATE_NOOP("Tunebay", "You set up a limit! You have to specify an empty folder!");
 inline constexpr const char* kQuestionCreateFolder =
-    "Specified folder doesn't exist! Do you want to create it?";
-inline constexpr const char* kMessageCannotCreateFolder = "Cannot create specified folder!";
+    TB_TRANSLATE_NOOP("Tunebay", "Specified folder doesn't exist! Do you want to create it?");
+inline constexpr const char* kMessageCannotCreateFolder =
+    TB_TRANSLATE_NOOP("Tunebay", "Cannot create specified folder!");
 inline constexpr const char* kMessageNoHardLinks =
-    "Destination volume does not support hard links!";
+    TB_TRANSLATE_NOOP("Tunebay", "Destination volume does not support hard links!");
 inline constexpr const char* kMessageRelativeFolder =
-    "The destination folder must be an absolute path!";
+    TB_TRANSLATE_NOOP("Tunebay", "The destination folder must be an absolute path!");
 inline constexpr const char* kMessageCopyMoveError =
-    "Unknown error while copying/moving selected files to folder!";
+    TB_TRANSLATE_NOOP("Tunebay", "Unknown error while copying/moving selected files to folder!");
 
 // The settings of one run.
 struct CopyMoveOptions {
@@ -101,8 +103,17 @@ DestinationCheck PrepareDestination(CopyMoveOptions& options, IWorkerQuestion& q
                                     std::string& message);
 
 // The end-of-run summary texts (empty when there is nothing to say).
-std::string CopyMoveFailureSummary(int failed, int done);
-std::string OtherVolumeSummary(int otherVolume);
+inline constexpr const char* kMessageCopyMoveAborted = TB_TRANSLATE_NOOP(
+    "Tunebay", "Aborted!\r\n\r\n> More than %d files couldn't be copied/moved!\r\n> %d "
+               "files have been copied/moved successfully!");
+inline constexpr const char* kMessageCopyMoveFailures = TB_TRANSLATE_NOOP(
+    "Tunebay", "> %d files couldn't be copied/moved!\r\n> %d files have been copied/moved "
+               "successfully!");
+inline constexpr const char* kMessageOtherVolume =
+    TB_TRANSLATE_NOOP("Tunebay", "%d files couldn't be moved because the destination is on a "
+                                 "different volume!\r\nNext time use the copy file function!");
+std::string CopyMoveFailureSummary(int failed, int done, const TextLookup& lookup = {});
+std::string OtherVolumeSummary(int otherVolume, const TextLookup& lookup = {});
 
 // A file not copied or moved, with the system's reason.
 struct CopyMoveFailure {

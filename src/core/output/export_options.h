@@ -1,6 +1,7 @@
 #pragma once
 
 #include "browse/selection.h"
+#include "text/translatable.h"
 
 #include <array>
 #include <functional>
@@ -27,7 +28,7 @@ enum ExportFormat : int {
 // One entry of the save dialog's format list and what the command does around its exporter.
 struct ExportFormatInfo {
     ExportFormat format;
-    const char* filterText; // "HTML File (*.htm)"
+    const char* filterText; // TB_TRANSLATE_NOOP("Tunebay", "HTML File (*.htm)")
     const char* pattern;    // "*.htm"
     const char* extension;  // ".htm", given to a name typed without one
     const char* cliName;    // the --format value of tunebay-cli
@@ -37,12 +38,18 @@ struct ExportFormatInfo {
 
 inline constexpr std::array<ExportFormatInfo, 7> kExportFormats = {{
     {kExportHtmlList, "HTML File (*.htm)", "*.htm", ".htm", "html", true, true},
-    {kExportText, "Text File (*.txt)", "*.txt", ".txt", "txt", true, true},
-    {kExportM3u, "M3U File (*.m3u)", "*.m3u", ".m3u", "m3u", false, false},
-    {kExportPls, "PLS File (*.pls)", "*.pls", ".pls", "pls", false, false},
-    {kExportCsv, "CSV File (*.csv)", "*.csv", ".csv", "csv", true, true},
-    {kExportXml, "XML File (*.xml)", "*.xml", ".xml", "xml", true, false},
-    {kExportWebSite, "WebSite (*.htm)", "*.htm", ".htm", "site", true, true},
+    {kExportText, TB_TRANSLATE_NOOP("Tunebay", "Text File (*.txt)"), "*.txt", ".txt", "txt", true,
+     true},
+    {kExportM3u, TB_TRANSLATE_NOOP("Tunebay", "M3U File (*.m3u)"), "*.m3u", ".m3u", "m3u", false,
+     false},
+    {kExportPls, TB_TRANSLATE_NOOP("Tunebay", "PLS File (*.pls)"), "*.pls", ".pls", "pls", false,
+     false},
+    {kExportCsv, TB_TRANSLATE_NOOP("Tunebay", "CSV File (*.csv)"), "*.csv", ".csv", "csv", true,
+     true},
+    {kExportXml, TB_TRANSLATE_NOOP("Tunebay", "XML File (*.xml)"), "*.xml", ".xml", "xml", true,
+     false},
+    {kExportWebSite, TB_TRANSLATE_NOOP("Tunebay", "WebSite (*.htm)"), "*.htm", ".htm", "site", true,
+     true},
 }};
 
 // The entry of a 1-based format index; null for an index outside the list.
@@ -50,15 +57,17 @@ const ExportFormatInfo* FindExportFormat(int index);
 // The entry of a --format value; null when no format has that name.
 const ExportFormatInfo* FindExportFormat(std::string_view cliName);
 
-inline constexpr const char* kExportCommandText = "&Export...";
-inline constexpr const char* kExportDialogTitle = "Export";
-inline constexpr const char* kExportInitialFileName = "Untitled";
-inline constexpr const char* kExportOptionsTitle = "Options";
-inline constexpr const char* kStatusExporting = "Exporting selected items...";
-inline constexpr const char* kStatusLaunching = "Launching file...";
-inline constexpr const char* kMessageExportFailed = "An error occurred while exporting!";
-inline constexpr const char* kMessageNoAssociation =
-    "There is no application associated with the given file name extension!";
+inline constexpr const char* kExportCommandText = TB_TRANSLATE_NOOP("Tunebay", "&Export...");
+inline constexpr const char* kExportDialogTitle = TB_TRANSLATE_NOOP("Tunebay", "Export");
+inline constexpr const char* kExportInitialFileName = TB_TRANSLATE_NOOP("Tunebay", "Untitled");
+inline constexpr const char* kExportOptionsTitle = TB_TRANSLATE_NOOP("Tunebay", "Options");
+inline constexpr const char* kStatusExporting =
+    TB_TRANSLATE_NOOP("Tunebay", "Exporting selected items...");
+inline constexpr const char* kStatusLaunching = TB_TRANSLATE_NOOP("Tunebay", "Launching file...");
+inline constexpr const char* kMessageExportFailed =
+    TB_TRANSLATE_NOOP("Tunebay", "An error occurred while exporting!");
+inline constexpr const char* kMessageNoAssociation = TB_TRANSLATE_NOOP(
+    "Tunebay", "There is no application associated with the given file name extension!");
 
 // Link types of an export: how the directory of each item is written.
 enum ExportLinkType : int {

@@ -2,6 +2,7 @@
 
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
+#include "text/translatable.h"
 
 #include <optional>
 #include <string>
@@ -12,17 +13,21 @@ namespace tunebay {
 
 class CAppSettings;
 
-inline constexpr const char* kStatusLoadingPlayer = "Loading player...";
+inline constexpr const char* kStatusLoadingPlayer =
+    TB_TRANSLATE_NOOP("Tunebay", "Loading player...");
 inline constexpr const char* kPlayerPlaylistName = "Tunebay.m3u";
-inline constexpr const char* kMessagePlaylistFailed = "Couldn't create playlist file!";
-inline constexpr const char* kMessagePlayerNotFound = "Specified Player couldn't be found!";
-inline constexpr const char* kMessageNoPlayer =
-    "There is no player associated with the given file name extension!";
+inline constexpr const char* kMessagePlaylistFailed =
+    TB_TRANSLATE_NOOP("Tunebay", "Couldn't create playlist file!");
+inline constexpr const char* kMessagePlayerNotFound =
+    TB_TRANSLATE_NOOP("Tunebay", "Specified Player couldn't be found!");
+inline constexpr const char* kMessageNoPlayer = TB_TRANSLATE_NOOP(
+    "Tunebay", "There is no player associated with the given file name extension!");
 inline constexpr const char* kMessageMediaAccessDenied =
-    "The operating system denied access to media file!";
-inline constexpr const char* kMessageMediaNotFound = "Media file not found!";
-inline constexpr const char* kMessageReadMediaFailed =
-    "Unknown error occurred while retrieving media filename for player!";
+    TB_TRANSLATE_NOOP("Tunebay", "The operating system denied access to media file!");
+inline constexpr const char* kMessageMediaNotFound =
+    TB_TRANSLATE_NOOP("Tunebay", "Media file not found!");
+inline constexpr const char* kMessageReadMediaFailed = TB_TRANSLATE_NOOP(
+    "Tunebay", "Unknown error occurred while retrieving media filename for player!");
 // The program behind the desktop's "open" action for a file.
 inline constexpr const char* kDesktopOpenProgram = "xdg-open";
 

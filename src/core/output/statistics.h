@@ -2,6 +2,7 @@
 
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
+#include "text/translatable.h"
 
 #include <string>
 #include <utility>
@@ -9,8 +10,9 @@
 
 namespace tunebay {
 
-inline constexpr const char* kStatisticCommandText = "&Statistic...";
-inline constexpr const char* kStatisticCommandPrompt = "Show the current database statistic.";
+inline constexpr const char* kStatisticCommandText = TB_TRANSLATE_NOOP("Tunebay", "&Statistic...");
+inline constexpr const char* kStatisticCommandPrompt =
+    TB_TRANSLATE_NOOP("Tunebay", "Show the current database statistic.");
 
 // The statistics report: figures of the whole catalogue, of the selected items and of the
 // catalogue file, with carriage return and line feed at each line end.

@@ -13,8 +13,8 @@ namespace tunebay {
 namespace {
 
 // Lower case, so that it is not taken for the genre of that name.
-constexpr const char* kOther = "other";
-constexpr const char* kUnknown = "Unknown";
+constexpr const char* kOther = kChartOtherBar;
+constexpr const char* kUnknown = kChartUnknownBar;
 
 // The scope's items, each once, with the columns the charts group by.
 std::string scopeQuery(const Selection* selection) {
@@ -88,7 +88,7 @@ std::vector<ChartBar> perBitrateBand(ResultSet rows) {
 std::string mediaTypeName(long long type) {
     if (IsAudioMediaType(type))
         return std::string(AudioFormatName(AudioFormatOfMediaType(type)));
-    return type == 0 ? std::string("Not audio") : "Type " + std::to_string(type);
+    return type == 0 ? std::string(kChartNotAudioBar) : "Type " + std::to_string(type);
 }
 
 std::vector<ChartBar> perMediaType(ResultSet rows) {
@@ -114,24 +114,24 @@ std::vector<StatisticsChart> BuildStatisticsCharts(CCatalogueConnection& connect
                                                    const Selection* selection) {
     const std::string scope = scopeQuery(selection);
     std::vector<StatisticsChart> charts;
-    charts.push_back({"Items per genre", ChartUnit::Items,
+    charts.push_back({TB_TRANSLATE_NOOP("Tunebay", "Items per genre"), ChartUnit::Items,
                       largestNamed(connection.Execute("SELECT scope.sGenre, COUNT(*) FROM " +
                                                       scope + " GROUP BY scope.sGenre"))});
-    charts.push_back({"Items per year", ChartUnit::Items,
+    charts.push_back({TB_TRANSLATE_NOOP("Tunebay", "Items per year"), ChartUnit::Items,
                       perYear(connection.Execute("SELECT scope.sPublish, COUNT(*) FROM " + scope +
                                                  " GROUP BY scope.sPublish"))});
-    charts.push_back({"Items per bit rate (kbit/s)", ChartUnit::Items,
+    charts.push_back({TB_TRANSLATE_NOOP("Tunebay", "Items per bit rate (kbit/s)"), ChartUnit::Items,
                       perBitrateBand(connection.Execute(
                           "SELECT tblOptional.lValue, COUNT(*) FROM " + scope +
                           " LEFT JOIN tblOptional ON tblOptional.lTableID=scope.lMedia AND "
                           "tblOptional.lOptionalTypeID=" +
                           std::to_string(kOptionalBitrate) + " GROUP BY tblOptional.lValue"))});
     charts.push_back(
-        {"Items per media type", ChartUnit::Items,
+        {TB_TRANSLATE_NOOP("Tunebay", "Items per media type"), ChartUnit::Items,
          perMediaType(connection.Execute("SELECT scope.lType, COUNT(*) FROM " + scope +
                                          " GROUP BY scope.lType ORDER BY scope.lType"))});
     charts.push_back(
-        {"Total length per group", ChartUnit::Seconds,
+        {TB_TRANSLATE_NOOP("Tunebay", "Total length per group"), ChartUnit::Seconds,
          largestNamed(connection.Execute("SELECT scope.sGroup, SUM(scope.lLength) FROM " + scope +
                                          " GROUP BY scope.sGroup"))});
     return charts;

@@ -2,6 +2,7 @@
 
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
+#include "text/translatable.h"
 
 #include <string>
 #include <vector>
@@ -22,6 +23,11 @@ struct StatisticsChart {
     ChartUnit unit = ChartUnit::Items;
     std::vector<ChartBar> bars;
 };
+
+// The bars that stand for no one name: the sum of the rest, no value, and files that are not audio.
+inline constexpr const char* kChartOtherBar = TB_TRANSLATE_NOOP("Tunebay", "other");
+inline constexpr const char* kChartUnknownBar = TB_TRANSLATE_NOOP("Tunebay", "Unknown");
+inline constexpr const char* kChartNotAudioBar = TB_TRANSLATE_NOOP("Tunebay", "Not audio");
 
 // The most bars a chart of names (genres, groups) shows; the rest are summed up in "other".
 inline constexpr std::size_t kMaxNamedBars = 15;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "text/capitalize_exceptions.h"
+#include "text/translatable.h"
 
 #include <array>
 #include <string>
@@ -14,7 +15,8 @@ enum CapitalizeMode : int {
     kCapitalizeAllLowercase = 2,
 };
 inline constexpr std::array<const char*, 3> kCapitalizeModeLabels = {
-    "First Letter Uppercase", "ALL UPPERCASE", "all lowercase"};
+    TB_TRANSLATE_NOOP("Tunebay", "First Letter Uppercase"),
+    TB_TRANSLATE_NOOP("Tunebay", "ALL UPPERCASE"), TB_TRANSLATE_NOOP("Tunebay", "all lowercase")};
 
 // The "2. Correct Names" rules. `full` adds the rules meant for titles: a trailing "!!s", a
 // leading two-digit track number, a trailing "(n)" or "(nn)" counter and percent escapes.

@@ -56,9 +56,11 @@ private:
 
 } // namespace
 
-std::string LookupsEndedText(const std::string& reason) {
-    return "Fingerprint lookups stopped after the first failure (" + reason +
-           "); the other files were imported without AcoustID track ids.";
+std::string LookupsEndedText(const std::string& reason, const TextLookup& lookup) {
+    std::string text = Worded(lookup, kMessageLookupsEnded);
+    if (const std::size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, reason);
+    return text;
 }
 
 FingerprintGenerator MakeImportFingerprints(const CAppSettings& settings) {

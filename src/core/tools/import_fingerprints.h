@@ -2,6 +2,7 @@
 
 #include "app/app_settings.h"
 #include "import/media_importer.h"
+#include "text/translatable.h"
 
 namespace tunebay {
 
@@ -13,6 +14,9 @@ namespace tunebay {
 FingerprintGenerator MakeImportFingerprints(const CAppSettings& settings);
 
 // What the end of an import says when it gave up looking fingerprints up for `reason`.
-std::string LookupsEndedText(const std::string& reason);
+inline constexpr const char* kMessageLookupsEnded =
+    TB_TRANSLATE_NOOP("Tunebay", "Fingerprint lookups stopped after the first failure (%1); the "
+                                 "other files were imported without AcoustID track ids.");
+std::string LookupsEndedText(const std::string& reason, const TextLookup& lookup = {});
 
 } // namespace tunebay

@@ -1,7 +1,5 @@
 #include "tools/tools_failures.h"
 
-#include <cstdio>
-
 namespace tunebay {
 
 namespace {
@@ -67,13 +65,9 @@ bool ToolsFailures::TakeContinueQuestion() {
     return true;
 }
 
-std::string ToolsFailures::counts() const {
-    char text[256];
-    std::snprintf(text, sizeof text,
-                  "> %d file/s couldn't be auto-identified!\r\n> On %d file/s the tag couldn't be "
-                  "written/deleted!\r\n> %d filename/s couldn't be renamed!",
-                  m_identification, m_tag, m_rename);
-    return text;
+std::string ToolsFailures::counts(const TextLookup& lookup) const {
+    return FillNumbers(Worded(lookup, kMessageToolsFailureCounts),
+                       {m_identification, m_tag, m_rename});
 }
 
 std::string ToolsFailures::ContinueQuestion() const {
@@ -84,10 +78,11 @@ bool ToolsFailures::LimitExceeded() const {
     return m_tag > kTagLimit || m_rename > kRenameLimit || m_identification > kIdentificationLimit;
 }
 
-std::string ToolsFailures::Summary() const {
+std::string ToolsFailures::Summary(const TextLookup& lookup) const {
     if (Total() == 0)
         return {};
-    return (LimitExceeded() ? "Aborted by Tunebay!\r\n\r\n" : "") + counts() + "\r\n" + m_lines;
+    return (LimitExceeded() ? Worded(lookup, kMessageToolsAborted) : std::string()) +
+           counts(lookup) + "\r\n" + m_lines;
 }
 
 } // namespace tunebay

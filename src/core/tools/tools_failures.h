@@ -1,11 +1,20 @@
 #pragma once
 
+#include "text/translatable.h"
+
 #include <string>
 #include <vector>
 
 namespace tunebay {
 
 enum class ToolsFailureKind { Identification, Tag, Rename };
+
+// The run's summary: "Aborted by Tunebay!" when a limit ended it, then the three counts.
+inline constexpr const char* kMessageToolsAborted =
+    TB_TRANSLATE_NOOP("Tunebay", "Aborted by Tunebay!\r\n\r\n");
+inline constexpr const char* kMessageToolsFailureCounts = TB_TRANSLATE_NOOP(
+    "Tunebay", "> %d file/s couldn't be auto-identified!\r\n> On %d file/s the tag couldn't be "
+               "written/deleted!\r\n> %d filename/s couldn't be renamed!");
 
 // One failed step of a tools run, with the system's reason when there is one.
 struct ToolsFailure {
@@ -34,10 +43,10 @@ public:
     bool LimitExceeded() const;
 
     // The summary of the run; empty when nothing failed.
-    std::string Summary() const;
+    std::string Summary(const TextLookup& lookup = {}) const;
 
 private:
-    std::string counts() const;
+    std::string counts(const TextLookup& lookup = {}) const;
 
     int m_identification = 0;
     int m_tag = 0;

@@ -2,6 +2,7 @@
 
 #include "browse/selection.h"
 #include "text/capitalize_exceptions.h"
+#include "text/translatable.h"
 
 #include <string>
 
@@ -22,8 +23,10 @@ enum ToolsRenameStyle : int {
     kRenameUnixEncoded = 1,
 };
 
-inline constexpr const char* kMessageNothingChecked = "There is nothing checked to apply!";
-inline constexpr const char* kMessageEmptyTitle = "You cannot set an empty title!";
+inline constexpr const char* kMessageNothingChecked =
+    TB_TRANSLATE_NOOP("Tunebay", "There is nothing checked to apply!");
+inline constexpr const char* kMessageEmptyTitle =
+    TB_TRANSLATE_NOOP("Tunebay", "You cannot set an empty title!");
 
 // One property of "4. Set Property": its text (a fixed value or a field function), whether it is
 // set, and whether each change is confirmed.

@@ -5,6 +5,7 @@
 #include "store/catalogue_connection.h"
 #include "store/classification.h"
 #include "store/file_journal.h"
+#include "text/translatable.h"
 #include "tools/item_identifier.h"
 #include "tools/tools_failures.h"
 #include "tools/tools_job.h"
@@ -18,9 +19,10 @@
 
 namespace tunebay {
 
-inline constexpr const char* kMessageNoIdentification = "Cannot create MusicBrainz object!";
+inline constexpr const char* kMessageNoIdentification =
+    TB_TRANSLATE_NOOP("Tunebay", "Cannot create MusicBrainz object!");
 inline constexpr const char* kMessageToolsError =
-    "Unknown error while applying tools on media items!";
+    TB_TRANSLATE_NOOP("Tunebay", "Unknown error while applying tools on media items!");
 
 // One row of the run's item query, read before anything changes.
 struct ToolsRunItem {
