@@ -511,7 +511,11 @@ std::string PostgresEngine::sequenceOf(std::string_view table) {
     const std::string name = lowerCase(table);
     const SqlValue given = std::string_view(name);
     const auto sequence =
-        firstColumn(Run("SELECT pg_get_serial_sequence(?, 'lid')", std::span(&given, 1), false));
+        firstColumn(Run("SELECT pg_get_serial_sequence(c.relname, a.attname) FROM pg_class c "
+                        "JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_attribute a ON "
+                        "a.attrelid = c.oid WHERE n.nspname = current_schema() AND c.relname = ? "
+                        "AND a.attname = 'lid'",
+                        std::span(&given, 1), false));
     return sequence.empty() ? std::string() : sequence.front();
 }
 
