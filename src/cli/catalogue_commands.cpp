@@ -1,8 +1,11 @@
-// Commands on a catalogue file as a whole: new, info, sql.
+// Commands on a catalogue as a whole: new, info, sql, copy-catalogue.
 #include "cli_context.h"
+#include "console_progress.h"
 #include "json_output.h"
 
+#include "app/catalogue_transfer.h"
 #include "store/catalogue_error.h"
+#include "text/text_rules.h"
 
 #include <filesystem>
 #include <ostream>
@@ -122,6 +125,49 @@ private:
     std::string m_statement;
 };
 
+class CopyCatalogueCommand : public Command {
+public:
+    void Register(CLI::App& app) override {
+        parser = app.add_subcommand(
+            "copy-catalogue",
+            "Copy a whole catalogue between files and server databases, ids and all");
+        parser->add_option("SOURCE", m_source, "Catalogue file or postgresql:// URI to copy")
+            ->required()
+            ->type_name(kCatalogueValue);
+        parser
+            ->add_option("TARGET", m_target,
+                         "Catalogue file or postgresql:// URI to make; it must not hold a "
+                         "catalogue with items")
+            ->required()
+            ->type_name(kCatalogueValue);
+        parser->add_flag("--force", m_force,
+                         "Replace what the target holds (an earlier catalogue in a server "
+                         "database, or the file)");
+    }
+
+    int Run(CliContext& context) override {
+        ConsoleProgress progress(context.err);
+        const auto show = [&](long long copied, long long total) {
+            progress.OnProgress(0, "Copying rows: " + FormatThousands(static_cast<double>(copied)) +
+                                       " of " + FormatThousands(static_cast<double>(total)));
+        };
+        const TransferResult result =
+            CopyCatalogue(m_source, m_target, m_force, context.settings.AppDirectory, show);
+        progress.ClearLine();
+        if (!result.ok()) {
+            context.err << result.message << "\n";
+            return result.status == TransferStatus::SourceNotOpened ? kExitCatalogueNotOpened
+                                                                    : kExitReportedFailures;
+        }
+        return kExitSuccess;
+    }
+
+private:
+    std::string m_source;
+    std::string m_target;
+    bool m_force = false;
+};
+
 } // namespace
 
 std::vector<std::unique_ptr<Command>> MakeCatalogueCommands() {
@@ -129,6 +175,7 @@ std::vector<std::unique_ptr<Command>> MakeCatalogueCommands() {
     commands.push_back(std::make_unique<NewCommand>());
     commands.push_back(std::make_unique<InfoCommand>());
     commands.push_back(std::make_unique<SqlCommand>());
+    commands.push_back(std::make_unique<CopyCatalogueCommand>());
     return commands;
 }
 

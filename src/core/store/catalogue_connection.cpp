@@ -8,6 +8,7 @@
 #include "store/sqlite_engine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -177,6 +178,37 @@ long long CCatalogueConnection::LastInsertedId() {
 
 std::string CCatalogueConnection::EngineDescription() {
     return engine().Description();
+}
+
+std::vector<std::string> CCatalogueConnection::TableNames() {
+    return engine().TableNames();
+}
+
+bool CCatalogueConnection::HasTable(std::string_view name) {
+    const auto same = [name](const std::string& table) {
+        return std::equal(table.begin(), table.end(), name.begin(), name.end(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) ==
+                   std::tolower(static_cast<unsigned char>(b));
+        });
+    };
+    const std::vector<std::string> tables = TableNames();
+    return std::any_of(tables.begin(), tables.end(), same);
+}
+
+long long CCatalogueConnection::IdCounter(std::string_view table) {
+    return engine().IdCounter(table);
+}
+
+void CCatalogueConnection::AdvanceIdCounter(std::string_view table, long long last) {
+    engine().AdvanceIdCounter(table, last);
+}
+
+std::string CCatalogueConnection::RequireDurableCommits() {
+    return engine().RequireDurableCommits();
+}
+
+void CCatalogueConnection::RestoreCommitDurability(const std::string& previous) {
+    engine().RestoreCommitDurability(previous);
 }
 
 bool CCatalogueConnection::InTransaction() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace tunebay {
 
@@ -110,6 +111,21 @@ public:
 
     // The engine that serves the open catalogue and its version ("PostgreSQL 15.18").
     std::string EngineDescription();
+
+    // The catalogue's tables (not its views), and whether it has one of a name (compared
+    // without ASCII case, as the engines compare names).
+    std::vector<std::string> TableNames();
+    bool HasTable(std::string_view name);
+
+    // The last id the counter of `table` handed out (0 when none, or it has no counter), and
+    // moving it on (never back) so that ids up to `last` are not handed out.
+    long long IdCounter(std::string_view table);
+    void AdvanceIdCounter(std::string_view table, long long last);
+
+    // Makes every later commit of the calling thread wait until it is on the disk; returns the
+    // setting it replaced, for RestoreCommitDurability. Prefer DurableCommits.
+    std::string RequireDurableCommits();
+    void RestoreCommitDurability(const std::string& previous);
 
     // Transactions belong to the calling thread's handle. Prefer CatalogueTransaction.
     bool InTransaction();

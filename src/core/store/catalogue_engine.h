@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunebay {
 
@@ -49,6 +50,22 @@ public:
 
     // The engine and its version, as `info` shows them ("SQLite 3.40.1").
     virtual std::string Description() = 0;
+
+    // The catalogue's tables (not its views), spelt as the engine keeps them.
+    virtual std::vector<std::string> TableNames() = 0;
+
+    // The last id the counter of `table` handed out (0 when it has handed out none, or the
+    // table has no counter). Ids up to it are never handed out again.
+    virtual long long IdCounter(std::string_view table) = 0;
+    // Moves the counter of `table` on so that the next id it hands out is above `last`; never
+    // back. Nothing for a table without a counter.
+    virtual void AdvanceIdCounter(std::string_view table, long long last) = 0;
+
+    // Makes every later commit of the calling thread's session wait until it is on the disk, so
+    // that it survives a loss of power, and returns the setting it replaced. Called outside a
+    // transaction of the thread.
+    virtual std::string RequireDurableCommits() = 0;
+    virtual void RestoreCommitDurability(const std::string& previous) = 0;
 };
 
 // A number of a floating-point column as text: whole numbers without a fraction ("1234", not

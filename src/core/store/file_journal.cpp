@@ -160,18 +160,14 @@ void EnsureJournalTable(CCatalogueConnection& connection) {
                        "sNewPath TEXT, sTemporary TEXT)");
 }
 
-DurableCommits::DurableCommits(CCatalogueConnection& connection) : m_connection(connection) {
-    ResultSet level = m_connection.Execute("PRAGMA synchronous");
-    m_previous = level.IsEof() ? "1" : level.GetText(0);
-    level = ResultSet();
-    m_connection.Execute("PRAGMA synchronous=FULL");
-}
+DurableCommits::DurableCommits(CCatalogueConnection& connection)
+    : m_connection(connection), m_previous(connection.RequireDurableCommits()) {}
 
 DurableCommits::~DurableCommits() {
     try {
-        m_connection.Execute("PRAGMA synchronous=" + m_previous);
+        m_connection.RestoreCommitDurability(m_previous);
     } catch (const CatalogueError&) {
-        // Left inside a transaction by an error: the handle stays careful, which is harmless.
+        // Left inside a transaction by an error: the session stays careful, which is harmless.
     }
 }
 
@@ -260,9 +256,7 @@ JournalRepairCounts RepairJournal(CCatalogueConnection& connection) {
         std::string path, newPath, temporary;
     };
     // A catalogue that never had a file acted on has no table, and opening it changes nothing.
-    if (connection
-            .Execute("SELECT name FROM sqlite_master WHERE type='table' AND name='tblJournal'")
-            .IsEof())
+    if (!connection.HasTable("tblJournal"))
         return {};
     std::vector<Entry> entries;
     for (ResultSet rows = connection.Execute(

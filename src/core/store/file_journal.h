@@ -41,10 +41,11 @@ inline constexpr long long kForeignEntryStaleSeconds = 7 * 24 * 3600;
 // catalogue only gains it once a file is acted on.
 void EnsureJournalTable(CCatalogueConnection& connection);
 
-// While it lives, every commit of the calling thread flushes the catalogue's log to the disk,
-// so what it holds survives a loss of power, not only a crash of the process (the catalogue
-// otherwise flushes only at checkpoints). Made and ended outside any transaction of the thread:
-// the engine fixes the level when a transaction begins.
+// While it lives, every commit of the calling thread waits until it is on the disk, so what it
+// holds survives a loss of power, not only a crash of the process (a catalogue file otherwise
+// flushes only at checkpoints; a server may be set to answer before its disk has the commit).
+// Made and ended outside any transaction of the thread: the engines fix the level when a
+// transaction begins.
 class DurableCommits {
 public:
     explicit DurableCommits(CCatalogueConnection& connection);

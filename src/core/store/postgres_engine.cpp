@@ -1,6 +1,7 @@
 #include "store/postgres_engine.h"
 
 #include "store/catalogue_error.h"
+#include "store/server_catalogue.h"
 #include "store/sql_dialect.h"
 
 #include <libpq-fe.h>
@@ -76,6 +77,17 @@ std::string firstWord(std::string_view sql) {
     while (pos < sql.size() && std::isalpha(static_cast<unsigned char>(sql[pos])))
         word.push_back(static_cast<char>(std::toupper(static_cast<unsigned char>(sql[pos++]))));
     return word;
+}
+
+// A table made by the program after the template (CREATE TABLE [IF NOT EXISTS] ...) is written
+// in the catalogue file's schema language; the server gets the same columns in its own types.
+std::string serverStatement(std::string_view sql) {
+    if (firstWord(sql) != "CREATE")
+        return std::string(sql);
+    const size_t create = sql.find_first_not_of(" \t\n");
+    if (firstWord(sql.substr(create + 6)) != "TABLE")
+        return std::string(sql);
+    return ServerTableDefinition(sql);
 }
 
 bool isTransactionControl(std::string_view sql) {
@@ -417,7 +429,7 @@ std::unique_ptr<EngineRows> PostgresEngine::Run(std::string_view sql,
             preparedName = &found->second;
     }
     if (!preparedName)
-        translated = BytesToServerText(TranslateJetSqlForServer(sql));
+        translated = BytesToServerText(TranslateJetSqlForServer(serverStatement(sql)));
 
     auto exec = [&](const char* command) { PQclear(PQexec(connection, command)); };
     for (int attempt = 0;; ++attempt) {
@@ -507,6 +519,81 @@ void PostgresEngine::Begin() {
 std::string PostgresEngine::Description() {
     const char* version = PQparameterStatus(session().connection, "server_version");
     return std::string("PostgreSQL ") + (version ? version : "");
+}
+
+namespace {
+
+// Every row's first column as text.
+std::vector<std::string> firstColumn(std::unique_ptr<EngineRows> rows) {
+    std::vector<std::string> values;
+    if (rows)
+        do
+            values.push_back(rows->GetText(0));
+        while (rows->Next());
+    return values;
+}
+
+std::string lowerCase(std::string_view text) {
+    std::string out(text);
+    std::transform(out.begin(), out.end(), out.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> PostgresEngine::TableNames() {
+    return firstColumn(Run("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = "
+                           "c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN "
+                           "('r', 'p') ORDER BY c.relname",
+                           {}, false));
+}
+
+// The counter of a table is the sequence behind its identity column lID ("" when it has none).
+std::string PostgresEngine::sequenceOf(std::string_view table) {
+    const std::string name = lowerCase(table);
+    const SqlValue given = std::string_view(name);
+    const auto sequence =
+        firstColumn(Run("SELECT pg_get_serial_sequence(c.relname, a.attname) FROM pg_class c "
+                        "JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_attribute a ON "
+                        "a.attrelid = c.oid WHERE n.nspname = current_schema() AND c.relname = ? "
+                        "AND a.attname = 'lid'",
+                        std::span(&given, 1), false));
+    return sequence.empty() ? std::string() : sequence.front();
+}
+
+long long PostgresEngine::IdCounter(std::string_view table) {
+    const std::string sequence = sequenceOf(table);
+    if (sequence.empty())
+        return 0;
+    const SqlValue given = std::string_view(sequence);
+    const auto rows = Run("SELECT COALESCE(pg_sequence_last_value(CAST(? AS regclass)), 0)",
+                          std::span(&given, 1), false);
+    return rows ? rows->GetInt64(0) : 0;
+}
+
+void PostgresEngine::AdvanceIdCounter(std::string_view table, long long last) {
+    const std::string sequence = sequenceOf(table);
+    if (sequence.empty() || last < 1)
+        return;
+    const SqlValue values[] = {std::string_view(sequence), last, std::string_view(sequence), last};
+    Run("SELECT setval(CAST(? AS regclass), ?) WHERE "
+        "COALESCE(pg_sequence_last_value(CAST(? AS regclass)), 0) < ?",
+        values, false);
+}
+
+std::string PostgresEngine::RequireDurableCommits() {
+    // The server may have been told to acknowledge commits before they are on its disk.
+    const auto level = firstColumn(Run("SHOW synchronous_commit", {}, false));
+    Run("SET synchronous_commit TO on", {}, false);
+    return level.empty() ? "on" : level.front();
+}
+
+void PostgresEngine::RestoreCommitDurability(const std::string& previous) {
+    if (previous.empty())
+        return;
+    const SqlValue given = std::string_view(previous);
+    Run("SELECT set_config('synchronous_commit', ?, false)", std::span(&given, 1), false);
 }
 
 } // namespace tunebay

@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tunebay {
 
@@ -29,12 +30,18 @@ public:
     bool InTransaction() override;
     void Begin() override;
     std::string Description() override;
+    std::vector<std::string> TableNames() override;
+    long long IdCounter(std::string_view table) override;
+    void AdvanceIdCounter(std::string_view table, long long last) override;
+    std::string RequireDurableCommits() override;
+    void RestoreCommitDurability(const std::string& previous) override;
 
     struct Session;
 
 private:
     explicit PostgresEngine(std::string uri);
     Session& session();
+    std::string sequenceOf(std::string_view table);
 
     std::string m_uri;
     std::mutex m_mutex;

@@ -3,6 +3,7 @@
 #include "store/catalogue_connection.h"
 
 #include <string>
+#include <string_view>
 
 namespace tunebay {
 
@@ -16,5 +17,10 @@ namespace tunebay {
 // views and functions are dropped first. False with `reason` set on refusal or failure.
 bool CreateServerCatalogue(CCatalogueConnection& connection, const std::string& templatePath,
                            bool replace, std::string& reason);
+
+// A table definition of the catalogue's SQLite schema in the server's form: 64-bit integers,
+// double precision, text of the "C" collation, and identity columns for counters. A definition
+// already in the server's form stays as it is.
+std::string ServerTableDefinition(std::string_view definition);
 
 } // namespace tunebay

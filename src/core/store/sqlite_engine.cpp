@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -538,6 +539,71 @@ void SqliteEngine::Begin() {
 
 std::string SqliteEngine::Description() {
     return std::string("SQLite ") + sqlite3_libversion();
+}
+
+namespace {
+
+// Every row's first column as text.
+std::vector<std::string> firstColumn(std::unique_ptr<EngineRows> rows) {
+    std::vector<std::string> values;
+    if (rows)
+        do
+            values.push_back(rows->GetText(0));
+        while (rows->Next());
+    return values;
+}
+
+} // namespace
+
+std::vector<std::string> SqliteEngine::TableNames() {
+    return firstColumn(Run("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE "
+                           "'sqlite\\_%' ESCAPE '\\' ORDER BY name",
+                           {}, false));
+}
+
+long long SqliteEngine::IdCounter(std::string_view table) {
+    // The counters' table exists once the file has any table with a counter.
+    if (firstColumn(Run("SELECT name FROM sqlite_master WHERE name='sqlite_sequence'", {}, false))
+            .empty())
+        return 0;
+    const SqlValue name = table;
+    const auto rows = Run("SELECT seq FROM sqlite_sequence WHERE name=? COLLATE NOCASE",
+                          std::span(&name, 1), false);
+    return rows ? rows->GetInt64(0) : 0;
+}
+
+void SqliteEngine::AdvanceIdCounter(std::string_view table, long long last) {
+    const SqlValue given = table;
+    const auto rows = Run("SELECT name, sql FROM sqlite_master WHERE type='table' AND name=? "
+                          "COLLATE NOCASE",
+                          std::span(&given, 1), false);
+    if (!rows)
+        throw CatalogueError(std::string(table), "no such table");
+    std::string sql = rows->GetText(1);
+    std::transform(sql.begin(), sql.end(), sql.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    if (sql.find("AUTOINCREMENT") == std::string::npos)
+        return;
+    const std::string name = rows->GetText(0);
+    const SqlValue values[] = {last, std::string_view(name), last};
+    Run("UPDATE sqlite_sequence SET seq=? WHERE name=? AND seq<?", values, false);
+    const SqlValue missing[] = {std::string_view(name), last, std::string_view(name)};
+    Run("INSERT INTO sqlite_sequence (name, seq) SELECT ?, ? WHERE NOT EXISTS (SELECT 1 FROM "
+        "sqlite_sequence WHERE name=?)",
+        missing, false);
+}
+
+std::string SqliteEngine::RequireDurableCommits() {
+    const auto level = firstColumn(Run("PRAGMA synchronous", {}, false));
+    Run("PRAGMA synchronous=FULL", {}, false);
+    return level.empty() ? "1" : level.front();
+}
+
+void SqliteEngine::RestoreCommitDurability(const std::string& previous) {
+    // The level is one of the engine's numbers.
+    if (!previous.empty() && std::all_of(previous.begin(), previous.end(),
+                                         [](unsigned char c) { return std::isdigit(c); }))
+        Run("PRAGMA synchronous=" + previous, {}, false);
 }
 
 } // namespace tunebay

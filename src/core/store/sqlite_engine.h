@@ -29,6 +29,11 @@ public:
     bool InTransaction() override;
     void Begin() override;
     std::string Description() override;
+    std::vector<std::string> TableNames() override;
+    long long IdCounter(std::string_view table) override;
+    void AdvanceIdCounter(std::string_view table, long long last) override;
+    std::string RequireDurableCommits() override;
+    void RestoreCommitDurability(const std::string& previous) override;
 
 private:
     explicit SqliteEngine(std::shared_ptr<SqliteState> state);

@@ -2,7 +2,9 @@
 #include "app/catalogue_document.h"
 #include "store/file_journal.h"
 #include "support/catalogue_builder.h"
+#include "support/private_postgres.h"
 #include "support/temp_catalogue.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -26,10 +28,13 @@ long long deadPid() {
     return child;
 }
 
-class JournalRepair : public ::testing::Test {
+// On a catalogue file and on a server catalogue alike.
+class JournalRepair : public ::testing::TestWithParam<test::Engine> {
 protected:
-    JournalRepair() {
-        music = catalogue.dir().path().string() + "/music/";
+    void SetUp() override {
+        if (!catalogue.unavailable().empty())
+            GTEST_SKIP() << catalogue.unavailable();
+        music = folder.path().string() + "/music/";
         fs::create_directories(music);
         EnsureJournalTable(catalogue.connection);
     }
@@ -43,7 +48,7 @@ protected:
     void reopen() {
         catalogue.connection.Open("");
         CatalogueDocument document(catalogue.connection, test::dataDirectory());
-        ASSERT_TRUE(document.OpenCatalogue(catalogue.path().string()).ok());
+        ASSERT_TRUE(document.OpenCatalogue(catalogue.name()).ok());
     }
 
     std::string entries() { return catalogue.scalar("SELECT COUNT(*) FROM tblJournal"); }
@@ -54,11 +59,16 @@ protected:
         std::fclose(file);
     }
 
-    test::TempCatalogue catalogue;
+    test::EngineCatalogue catalogue{GetParam()};
+    test::TempDir folder;
     std::string music;
 };
 
-TEST_F(JournalRepair, ARenameInFlightEndsWithTheRowNamingTheFileOnDisk) {
+INSTANTIATE_TEST_SUITE_P(BothEngines, JournalRepair,
+                         testing::Values(test::Engine::File, test::Engine::Server),
+                         [](const auto& info) { return test::EngineLabel(info.param); });
+
+TEST_P(JournalRepair, ARenameInFlightEndsWithTheRowNamingTheFileOnDisk) {
     struct Case {
         bool oldThere, newThere;
         const char* expected;
@@ -87,12 +97,12 @@ TEST_F(JournalRepair, ARenameInFlightEndsWithTheRowNamingTheFileOnDisk) {
     }
 }
 
-TEST_F(JournalRepair, AMovedFileTakesItsRowToTheNewFolderAndTheEmptiedFolderRowGoes) {
+TEST_P(JournalRepair, AMovedFileTakesItsRowToTheNewFolderAndTheEmptiedFolderRowGoes) {
     test::ItemFacts facts;
     facts.directory = music;
     facts.fileName = "a.mp3";
     const auto added = test::CatalogueBuilder(catalogue.connection).add(facts);
-    const std::string target = catalogue.dir().path().string() + "/sorted/";
+    const std::string target = folder.path().string() + "/sorted/";
     fs::create_directories(target);
     touch(target + "a (1).mp3");
     FileJournal(catalogue.connection)
@@ -108,8 +118,8 @@ TEST_F(JournalRepair, AMovedFileTakesItsRowToTheNewFolderAndTheEmptiedFolderRowG
     EXPECT_EQ(entries(), "0");
 }
 
-TEST_F(JournalRepair, AMoveAcrossDevicesIsFinishedOnlyOnceTheCopyIsPlacedWhole) {
-    const std::string target = catalogue.dir().path().string() + "/other/";
+TEST_P(JournalRepair, AMoveAcrossDevicesIsFinishedOnlyOnceTheCopyIsPlacedWhole) {
+    const std::string target = folder.path().string() + "/other/";
     fs::create_directories(target);
     struct Case {
         bool temporaryLeft;
@@ -148,7 +158,7 @@ TEST_F(JournalRepair, AMoveAcrossDevicesIsFinishedOnlyOnceTheCopyIsPlacedWhole) 
     }
 }
 
-TEST_F(JournalRepair, ALeftoverTemporaryCopyIsRemoved) {
+TEST_P(JournalRepair, ALeftoverTemporaryCopyIsRemoved) {
     touch(music + ".x.mp3.part", "half");
     FileJournal(catalogue.connection).RecordCopy(music + ".x.mp3.part");
     crash();
@@ -157,8 +167,8 @@ TEST_F(JournalRepair, ALeftoverTemporaryCopyIsRemoved) {
     EXPECT_EQ(entries(), "0");
 }
 
-TEST_F(JournalRepair, ABackupIsWrittenBackInPlaceForEveryNameOfTheFile) {
-    const std::string backups = catalogue.dir().path().string() + "/backups/";
+TEST_P(JournalRepair, ABackupIsWrittenBackInPlaceForEveryNameOfTheFile) {
+    const std::string backups = folder.path().string() + "/backups/";
     fs::create_directories(backups);
     touch(music + "song.mp3", "whole original");
     fs::create_hard_link(music + "song.mp3", music + "same song.mp3");
@@ -176,7 +186,7 @@ TEST_F(JournalRepair, ABackupIsWrittenBackInPlaceForEveryNameOfTheFile) {
     EXPECT_EQ(entries(), "0");
 }
 
-TEST_F(JournalRepair, AClearedEntryLeavesNothingToRepair) {
+TEST_P(JournalRepair, AClearedEntryLeavesNothingToRepair) {
     touch(music + "t.mp3");
     FileJournal journal(catalogue.connection);
     const JournalEntryId id = journal.RecordBackup(music + "t.mp3", music + "backup");
@@ -184,7 +194,7 @@ TEST_F(JournalRepair, AClearedEntryLeavesNothingToRepair) {
     EXPECT_EQ(entries(), "0");
 }
 
-TEST_F(JournalRepair, ARunStillGoingAndARecentRunOfAnotherHostAreLeftAlone) {
+TEST_P(JournalRepair, ARunStillGoingAndARecentRunOfAnotherHostAreLeftAlone) {
     touch(music + ".live.part");
     touch(music + ".foreign.part");
     FileJournal journal(catalogue.connection);
