@@ -11,6 +11,7 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
