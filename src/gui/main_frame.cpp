@@ -114,6 +114,8 @@ void CMainFrame::createActions() {
         ->setIcon(ThemeIcon("document-new", QStyle::SP_FileIcon));
     add("Open", tr("&Open..."), tr("Opens a existing database."), QKeySequence::Open)
         ->setIcon(ThemeIcon("document-open", QStyle::SP_DialogOpenButton));
+    add("OpenServer", tr("Open &Server Catalogue..."),
+        tr("Opens a catalogue in a PostgreSQL database."));
     add("Disconnect", tr("&Disconnect"), tr("Disconnects from the current database."));
     add("ImportFile", tr("&File..."), tr("Imports a file."));
     add("ImportFolder", tr("F&older..."), tr("Imports a folder."))
@@ -189,6 +191,7 @@ void CMainFrame::createActions() {
         if (!path.isEmpty())
             OpenCatalogue(path);
     });
+    connect(m_actions["OpenServer"], &QAction::triggered, this, &CMainFrame::OpenServerCatalogue);
     connect(m_actions["Disconnect"], &QAction::triggered, this, &CMainFrame::Disconnect);
     connect(m_actions["ImportFile"], &QAction::triggered, this, &CMainFrame::ImportFiles);
     connect(m_actions["ImportFolder"], &QAction::triggered, this, &CMainFrame::ImportFolder);
@@ -272,6 +275,7 @@ void CMainFrame::createMenus() {
     m_fileMenu = menuBar()->addMenu(tr("&File"));
     m_fileMenu->addAction(m_actions["New"]);
     m_fileMenu->addAction(m_actions["Open"]);
+    m_fileMenu->addAction(m_actions["OpenServer"]);
     m_fileMenu->addAction(m_actions["Disconnect"]);
     m_fileMenu->addSeparator();
     QMenu* import = m_fileMenu->addMenu(tr("&Import"));

@@ -71,6 +71,9 @@ public:
     bool OpenCatalogue(const QString& path);
     // Opens an entry of the recent-file list; an entry that cannot be opened leaves the list.
     bool OpenRecentCatalogue(const QString& path);
+    // File > Open Server Catalogue...: asks for a postgresql: address and opens it. An address
+    // that holds a password is refused before anything is kept of it.
+    bool OpenServerCatalogue();
     void NewCatalogue();
     bool CreateCatalogue(const QString& path);
     void Disconnect();

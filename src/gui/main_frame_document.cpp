@@ -14,6 +14,7 @@
 #include "left_view.h"
 #include "listing_operation.h"
 #include "prompter.h"
+#include "store/postgres_engine.h"
 #include "window_messages.h"
 #include "window_placement.h"
 #include "window_progress_sink.h"
@@ -56,6 +57,28 @@ bool CMainFrame::OpenRecentCatalogue(const QString& path) {
     return false;
 }
 
+bool CMainFrame::OpenServerCatalogue() {
+    const QString current = CataloguePath();
+    const QString proposed =
+        IsServerCatalogueName(current.toStdString()) ? current : QStringLiteral("postgresql://");
+    const QString address = m_prompter.ServerCatalogueAddress(proposed).trimmed();
+    if (address.isEmpty())
+        return false;
+    const std::string given = address.toStdString();
+    if (!IsServerCatalogueName(given)) {
+        m_prompter.Message(tr("A server catalogue's address begins with postgresql://"),
+                           PromptIcon::Error);
+        return false;
+    }
+    if (ShownServerAddress(given) != given) {
+        m_prompter.Message(tr("The address holds a password, which is never kept or shown. Give "
+                              "it in ~/.pgpass or the file PGPASSFILE names."),
+                           PromptIcon::Error);
+        return false;
+    }
+    return OpenCatalogue(address);
+}
+
 void CMainFrame::NewCatalogue() {
     QString path = m_prompter.SaveFileName(tr("New"), QFileInfo(CataloguePath()).path(),
                                            ShownText(kCatalogueFilter));
@@ -75,8 +98,13 @@ bool CMainFrame::CreateCatalogue(const QString& path) {
 bool CMainFrame::applyOpenResult(const OpenResult& result) {
     if (result.status == OpenStatus::NothingToOpen)
         return false;
-    if (!result.ok())
-        m_prompter.Message(qText(result.message), PromptIcon::Error);
+    if (!result.ok()) {
+        QString text = qText(result.message);
+        // Why a server did not answer (unreachable, no such database, refused) is worth saying.
+        if (IsServerCatalogueName(result.detail))
+            text += QStringLiteral("\n\n") + QString::fromStdString(result.detail);
+        m_prompter.Message(text, PromptIcon::Error);
+    }
     if (result.status == OpenStatus::NotAccessible || result.status == OpenStatus::CreateFailed)
         return false; // the catalogue open before stays open
     if (result.ok())

@@ -9,6 +9,8 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProcess>
@@ -130,6 +132,14 @@ QString DialogPrompter::SaveFileName(const QString& title, const QString& direct
 
 QString DialogPrompter::FolderName(const QString& title, const QString& directory) {
     return QFileDialog::getExistingDirectory(parentWidget(), title, directory);
+}
+
+QString DialogPrompter::ServerCatalogueAddress(const QString& proposed) {
+    return QInputDialog::getText(
+        parentWidget(), QObject::tr("Open Server Catalogue"),
+        QObject::tr("Address of the catalogue's PostgreSQL database\n"
+                    "(postgresql://[user@]host[:port]/dbname; the password comes from ~/.pgpass):"),
+        QLineEdit::Normal, proposed);
 }
 
 QString DialogPrompter::ExportFileName(const QString& title, const QString& initialPath,

@@ -55,6 +55,9 @@ public:
     virtual QString SaveFileName(const QString& title, const QString& directory,
                                  const QString& filter) = 0;
     virtual QString FolderName(const QString& title, const QString& directory) = 0;
+    // File > Open Server Catalogue...: the postgresql: address of a server catalogue, starting
+    // from `proposed`.
+    virtual QString ServerCatalogueAddress(const QString& proposed) = 0;
     // The export file chooser: `filters` in order, `filterIndex` (1-based) preselected and set
     // to the chosen one; a name typed without extension gets the chosen format's.
     virtual QString ExportFileName(const QString& title, const QString& initialPath,
@@ -89,6 +92,7 @@ public:
     QString SaveFileName(const QString& title, const QString& directory,
                          const QString& filter) override;
     QString FolderName(const QString& title, const QString& directory) override;
+    QString ServerCatalogueAddress(const QString& proposed) override;
     QString ExportFileName(const QString& title, const QString& initialPath,
                            const QStringList& filters, int& filterIndex) override;
     bool AskExportOptions(CAppSettings& settings) override;

@@ -43,6 +43,10 @@ public:
         return saveFile;
     }
     QString FolderName(const QString&, const QString&) override { return folder; }
+    QString ServerCatalogueAddress(const QString& proposed) override {
+        proposedAddresses << proposed;
+        return serverAddress;
+    }
     QString ExportFileName(const QString&, const QString& initialPath, const QStringList& filters,
                            int& filterIndex) override {
         exportInitialPath = initialPath;
@@ -76,6 +80,8 @@ public:
     QStringList openFiles;
     QString saveFile;
     QString folder;
+    QString serverAddress;
+    QStringList proposedAddresses;
     QString exportInitialPath;
     QStringList exportFilters;
     int offeredFilterIndex = 0;

@@ -6,6 +6,7 @@
 #include "store/catalogue_files.h"
 #include "store/file_journal.h"
 #include "store/optional_values.h"
+#include "store/postgres_engine.h"
 #include "store/server_catalogue.h"
 
 #include <unistd.h>
@@ -27,8 +28,10 @@ CatalogueDocument::CatalogueDocument(CCatalogueConnection& connection, std::stri
 
 namespace {
 
+// A server's address never shows a password it holds.
 std::string withReason(const std::string& path, const std::string& reason) {
-    return reason.empty() ? path : path + ": " + reason;
+    const std::string shown = IsServerCatalogueName(path) ? ShownServerAddress(path) : path;
+    return reason.empty() ? shown : shown + ": " + reason;
 }
 
 } // namespace

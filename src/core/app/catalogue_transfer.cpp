@@ -2,6 +2,7 @@
 
 #include "app/catalogue_document.h"
 #include "store/catalogue_error.h"
+#include "store/postgres_engine.h"
 #include "store/server_catalogue.h"
 
 #include <filesystem>
@@ -17,6 +18,11 @@ namespace {
 constexpr const char* kDataTables[] = {"tblMedia", "tblItem", "tblGroup", "tblPackage",
                                        "tblDirectory"};
 
+// A catalogue's name as a message shows it (never with a password).
+std::string shown(const std::string& name) {
+    return IsServerCatalogueName(name) ? ShownServerAddress(name) : name;
+}
+
 // Why `target` may not be overwritten without force ("" when it may): it holds a catalogue with
 // data, or something that is no catalogue.
 std::string occupied(const std::string& target) {
@@ -30,19 +36,19 @@ std::string occupied(const std::string& target) {
     CCatalogueConnection connection;
     if (connection.Open(CatalogueConnectionString(target)) != 0)
         return server ? std::string() // the copy itself reports why it cannot reach it
-                      : target + " is not a catalogue; --force replaces it";
+                      : shown(target) + " is not a catalogue; --force replaces it";
     try {
         const std::vector<std::string> tables = connection.TableNames();
         if (server && tables.empty())
             return {};
         for (const char* table : kDataTables) {
             if (!connection.HasTable(table))
-                return target + " holds other data than a catalogue; --force replaces it";
+                return shown(target) + " holds other data than a catalogue; --force replaces it";
             if (!connection.Execute(std::string("SELECT 1 FROM ") + table + " LIMIT 1").IsEof())
-                return target + " already holds a catalogue with items; --force replaces it";
+                return shown(target) + " already holds a catalogue with items; --force replaces it";
         }
     } catch (const CatalogueError&) {
-        return target + " is not a catalogue; --force replaces it";
+        return shown(target) + " is not a catalogue; --force replaces it";
     }
     return {};
 }
@@ -60,7 +66,7 @@ bool sameCatalogue(const std::string& source, const std::string& target) {
 }
 
 TransferResult failed(const std::string& name, const std::string& reason) {
-    return {TransferStatus::Failed, name + ": " + reason};
+    return {TransferStatus::Failed, shown(name) + ": " + reason};
 }
 
 // Makes the server catalogue and fills it as one transaction: a failure leaves the database as

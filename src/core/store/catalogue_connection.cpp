@@ -27,6 +27,15 @@ bool IsServerCatalogueName(std::string_view name) {
     return false;
 }
 
+std::vector<std::string> FirstColumnTexts(std::unique_ptr<EngineRows> rows) {
+    std::vector<std::string> values;
+    if (rows)
+        do
+            values.push_back(rows->GetText(0));
+        while (rows->Next());
+    return values;
+}
+
 std::string FloatingPointText(double value) {
     char buffer[64];
     std::to_chars_result written{};

@@ -68,6 +68,9 @@ public:
     virtual void RestoreCommitDurability(const std::string& previous) = 0;
 };
 
+// Every row's first column as text (none for no rows).
+std::vector<std::string> FirstColumnTexts(std::unique_ptr<EngineRows> rows);
+
 // A number of a floating-point column as text: whole numbers without a fraction ("1234", not
 // "1234.0"), others in the shortest form that reads back to the same value.
 std::string FloatingPointText(double value);

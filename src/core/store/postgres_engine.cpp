@@ -250,6 +250,10 @@ std::string passwordIn(std::string_view uri) {
 
 } // namespace
 
+std::string ShownServerAddress(std::string_view uri) {
+    return withoutPassword(std::string(uri), passwordIn(uri));
+}
+
 std::string BytesToServerText(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
@@ -523,16 +527,6 @@ std::string PostgresEngine::Description() {
 
 namespace {
 
-// Every row's first column as text.
-std::vector<std::string> firstColumn(std::unique_ptr<EngineRows> rows) {
-    std::vector<std::string> values;
-    if (rows)
-        do
-            values.push_back(rows->GetText(0));
-        while (rows->Next());
-    return values;
-}
-
 std::string lowerCase(std::string_view text) {
     std::string out(text);
     std::transform(out.begin(), out.end(), out.begin(),
@@ -543,22 +537,23 @@ std::string lowerCase(std::string_view text) {
 } // namespace
 
 std::vector<std::string> PostgresEngine::TableNames() {
-    return firstColumn(Run("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = "
-                           "c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN "
-                           "('r', 'p') ORDER BY c.relname",
-                           {}, false));
+    return FirstColumnTexts(
+        Run("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON n.oid = "
+            "c.relnamespace WHERE n.nspname = current_schema() AND c.relkind IN "
+            "('r', 'p') ORDER BY c.relname",
+            {}, false));
 }
 
 // The counter of a table is the sequence behind its identity column lID ("" when it has none).
 std::string PostgresEngine::sequenceOf(std::string_view table) {
     const std::string name = lowerCase(table);
     const SqlValue given = std::string_view(name);
-    const auto sequence =
-        firstColumn(Run("SELECT pg_get_serial_sequence(c.relname, a.attname) FROM pg_class c "
-                        "JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_attribute a ON "
-                        "a.attrelid = c.oid WHERE n.nspname = current_schema() AND c.relname = ? "
-                        "AND a.attname = 'lid'",
-                        std::span(&given, 1), false));
+    const auto sequence = FirstColumnTexts(
+        Run("SELECT pg_get_serial_sequence(c.relname, a.attname) FROM pg_class c "
+            "JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_attribute a ON "
+            "a.attrelid = c.oid WHERE n.nspname = current_schema() AND c.relname = ? "
+            "AND a.attname = 'lid'",
+            std::span(&given, 1), false));
     return sequence.empty() ? std::string() : sequence.front();
 }
 
@@ -584,7 +579,7 @@ void PostgresEngine::AdvanceIdCounter(std::string_view table, long long last) {
 
 std::string PostgresEngine::RequireDurableCommits() {
     // The server may have been told to acknowledge commits before they are on its disk.
-    const auto level = firstColumn(Run("SHOW synchronous_commit", {}, false));
+    const auto level = FirstColumnTexts(Run("SHOW synchronous_commit", {}, false));
     Run("SET synchronous_commit TO on", {}, false);
     return level.empty() ? "on" : level.front();
 }

@@ -48,6 +48,9 @@ private:
     std::map<std::thread::id, std::unique_ptr<Session>> m_sessions;
 };
 
+// The address as a message may show it: a password it holds is shown as "****".
+std::string ShownServerAddress(std::string_view uri);
+
 // Text as the server keeps it: its text must be UTF-8, so each byte that is not part of valid
 // UTF-8 is written as U+10FFFD and two hexadecimal digits, and U+10FFFD itself as U+10FFFD
 // and "~". ServerTextToBytes reverses it exactly.

@@ -541,29 +541,17 @@ std::string SqliteEngine::Description() {
     return std::string("SQLite ") + sqlite3_libversion();
 }
 
-namespace {
-
-// Every row's first column as text.
-std::vector<std::string> firstColumn(std::unique_ptr<EngineRows> rows) {
-    std::vector<std::string> values;
-    if (rows)
-        do
-            values.push_back(rows->GetText(0));
-        while (rows->Next());
-    return values;
-}
-
-} // namespace
-
 std::vector<std::string> SqliteEngine::TableNames() {
-    return firstColumn(Run("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE "
-                           "'sqlite\\_%' ESCAPE '\\' ORDER BY name",
-                           {}, false));
+    return FirstColumnTexts(
+        Run("SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE "
+            "'sqlite\\_%' ESCAPE '\\' ORDER BY name",
+            {}, false));
 }
 
 long long SqliteEngine::IdCounter(std::string_view table) {
     // The counters' table exists once the file has any table with a counter.
-    if (firstColumn(Run("SELECT name FROM sqlite_master WHERE name='sqlite_sequence'", {}, false))
+    if (FirstColumnTexts(
+            Run("SELECT name FROM sqlite_master WHERE name='sqlite_sequence'", {}, false))
             .empty())
         return 0;
     const SqlValue name = table;
@@ -594,7 +582,7 @@ void SqliteEngine::AdvanceIdCounter(std::string_view table, long long last) {
 }
 
 std::string SqliteEngine::RequireDurableCommits() {
-    const auto level = firstColumn(Run("PRAGMA synchronous", {}, false));
+    const auto level = FirstColumnTexts(Run("PRAGMA synchronous", {}, false));
     Run("PRAGMA synchronous=FULL", {}, false);
     return level.empty() ? "1" : level.front();
 }
