@@ -221,7 +221,7 @@ void CPropertiesWindow::load(int itemId) {
     const bool otherAudio = IsAudioMediaType(item.mediaType) &&
                             AudioFormatOfMediaType(item.mediaType) != AudioFormat::Mpeg;
     m_writeTag->setText(otherAudio ? tr("Write tag") : tr("Write MP3 tag"));
-    m_cover->ShowFile(text(item.FilePath()));
+    m_cover->ShowFile(text(item.LocatedPath()));
     m_filling = false;
     if (m_detailsBox->isChecked())
         showDetails(true);
