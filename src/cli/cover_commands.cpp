@@ -48,7 +48,7 @@ public:
                 context.err << "No item " << m_item << " in the catalogue.\n";
                 return kExitReportedFailures;
             }
-            const std::string file = item->FilePath();
+            const std::string file = item->LocatedPath();
             if (image || m_remove)
                 return change(context, file, image);
             const CoverArt cover = ReadCover(file);

@@ -110,17 +110,18 @@ public:
         progress.ClearLine();
         for (const auto& path : collection.failed)
             context.err << path << ": no fingerprint\n";
-        std::map<int, std::pair<int, std::string>> items; // media -> item, full path
-        for (ResultSet rows = context.connection.Execute(
-                 "SELECT tblItem.lMediaID, tblItem.lID, tblDirectory.sLocal, tblMedia.sFileName "
-                 "FROM tblItem, tblMedia, tblDirectory WHERE tblItem.lMediaID=tblMedia.lID AND "
-                 "tblMedia.lDirectoryID=tblDirectory.lID");
+        std::map<int, int> items; // media -> item
+        for (ResultSet rows = context.connection.Execute("SELECT lMediaID, lID FROM tblItem");
              !rows.IsEof(); rows.MoveNext())
-            items[rows.GetInt(0)] = {rows.GetInt(1), rows.GetText(2) + rows.GetText(3)};
+            items[rows.GetInt(0)] = rows.GetInt(1);
+        // Each item with its file where this machine has it, as the fingerprint was made.
+        const auto itemFile = [&](int media) {
+            return std::pair<int, std::string>{items[media], collection.paths.at(media)};
+        };
         nlohmann::ordered_json pairs = nlohmann::ordered_json::array();
         for (const AcousticMatch& match : FindAcousticDuplicates(collection.media, m_threshold)) {
-            const auto& first = items[match.firstMediaId];
-            const auto& second = items[match.secondMediaId];
+            const auto first = itemFile(match.firstMediaId);
+            const auto second = itemFile(match.secondMediaId);
             char similarity[16];
             std::snprintf(similarity, sizeof similarity, "%.3f", match.similarity);
             if (m_json)

@@ -2,6 +2,7 @@
 
 #include "edit/item_properties.h"
 #include "store/catalogue_connection.h"
+#include "store/catalogued_file_locator.h"
 
 #include <QImage>
 #include <QMetaObject>
@@ -66,6 +67,7 @@ void CoverIconLoader::WaitForIdle() {
 
 void CoverIconLoader::work() {
     CCatalogueConnection connection;
+    const CataloguedFileLocator locator;
     QString open;
     for (;;) {
         Request request;
@@ -88,8 +90,8 @@ void CoverIconLoader::work() {
             }
             if (!open.isEmpty())
                 if (const std::optional<ItemProperties> item =
-                        LoadItemProperties(connection, request.itemId))
-                    image = m_thumbnails.Thumbnail(QString::fromStdString(item->FilePath()),
+                        LoadItemProperties(connection, request.itemId, &locator))
+                    image = m_thumbnails.Thumbnail(QString::fromStdString(item->LocatedPath()),
                                                    request.size);
         } catch (const std::exception&) {
             // A catalogue error or a picture too large to decode: the item shows no cover.

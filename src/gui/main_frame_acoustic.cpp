@@ -10,7 +10,6 @@
 #include <QProgressDialog>
 
 #include <cstdio>
-#include <map>
 
 namespace tunebay {
 
@@ -39,12 +38,10 @@ void CMainFrame::FindAcousticDuplicates() {
         return;
     progress.close();
 
-    std::map<int, std::string> paths; // media -> full path
-    for (ResultSet rows = m_connection.Execute(
-             "SELECT tblMedia.lID, tblDirectory.sLocal, tblMedia.sFileName FROM tblMedia, "
-             "tblDirectory WHERE tblMedia.lDirectoryID=tblDirectory.lID");
-         !rows.IsEof(); rows.MoveNext())
-        paths[rows.GetInt(0)] = rows.GetText(1) + rows.GetText(2);
+    // Each pair names the files where this machine has them.
+    const auto path = [&collection](int media) {
+        return QString::fromStdString(collection.paths.at(media));
+    };
     const auto matches = tunebay::FindAcousticDuplicates(collection.media, kAcousticThreshold);
     QString text = matches.empty() ? tr("No two items sound the same.")
                                    : tr("%n pair(s) of items sound the same:", "",
@@ -53,8 +50,7 @@ void CMainFrame::FindAcousticDuplicates() {
         char similarity[16];
         std::snprintf(similarity, sizeof similarity, "%.0f%%", matches[i].similarity * 100.0);
         text += QString("\n\n%1  %2\n       %3")
-                    .arg(similarity, QString::fromStdString(paths[matches[i].firstMediaId]),
-                         QString::fromStdString(paths[matches[i].secondMediaId]));
+                    .arg(similarity, path(matches[i].firstMediaId), path(matches[i].secondMediaId));
     }
     if (matches.size() > kPairsShown)
         text += tr("\n\n... and %n more (tunebay-cli duplicates --acoustic lists them all).", "",

@@ -11,6 +11,7 @@
 #include "prompter.h"
 #include "store/catalogue_connection.h"
 #include "store/catalogue_error.h"
+#include "store/classification.h"
 #include "window_placement.h"
 
 #include <QCheckBox>
@@ -221,7 +222,7 @@ void CPropertiesWindow::load(int itemId) {
     const bool otherAudio = IsAudioMediaType(item.mediaType) &&
                             AudioFormatOfMediaType(item.mediaType) != AudioFormat::Mpeg;
     m_writeTag->setText(otherAudio ? tr("Write tag") : tr("Write MP3 tag"));
-    m_cover->ShowFile(text(item.FilePath()));
+    m_cover->ShowFile(text(item.LocatedPath()));
     m_filling = false;
     if (m_detailsBox->isChecked())
         showDetails(true);
@@ -244,13 +245,8 @@ void CPropertiesWindow::fillPackages(int groupId) {
     const QString typed = m_package->currentText();
     m_package->clear();
     try {
-        for (ResultSet rows = m_connection.ExecuteWith(
-                 "SELECT DISTINCT tblPackage.sName FROM tblPackage, tblItem WHERE "
-                 "tblItem.lPackageID=tblPackage.lID AND tblItem.lGroupID=? ORDER BY "
-                 "tblPackage.sName",
-                 {static_cast<long long>(groupId)});
-             !rows.IsEof(); rows.MoveNext())
-            m_package->addItem(text(rows.GetText(0)));
+        for (const std::string& name : GroupPackageNames(m_connection, groupId))
+            m_package->addItem(text(name));
     } catch (const CatalogueError&) {
     }
     m_package->setEditText(typed);

@@ -7,6 +7,7 @@
 #include "prompter.h"
 #include "store/catalogue_connection.h"
 #include "store/catalogue_error.h"
+#include "store/classification.h"
 #include "store/sql_quote.h"
 #include "text/text_rules.h"
 
@@ -300,13 +301,9 @@ void CToolsWindow::groupChosen() {
     const QString package = m_package->currentText();
     m_package->clear();
     try {
-        for (ResultSet rows = m_connection.ExecuteWith(
-                 "SELECT DISTINCT tblPackage.sName FROM tblPackage, tblItem, tblGroup WHERE "
-                 "tblPackage.lID=tblItem.lPackageID AND tblItem.lGroupID=tblGroup.lID AND "
-                 "tblGroup.sName=? ORDER BY tblPackage.sName",
-                 {std::string_view(m_group->currentText().toStdString())});
-             !rows.IsEof(); rows.MoveNext())
-            m_package->addItem(qt(rows.GetText(0)));
+        for (const std::string& name :
+             GroupPackageNames(m_connection, m_group->currentText().toStdString()))
+            m_package->addItem(qt(name));
     } catch (const CatalogueError&) {
     }
     m_package->setEditText(package);

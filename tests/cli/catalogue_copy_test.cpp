@@ -81,6 +81,17 @@ TEST(CopyCatalogueCommand, FileToServerToServerToFileKeepsEveryValue) {
     ASSERT_EQ(cli.run({"delete", original, "--items", "4", "--yes"}).status, 0);
     ASSERT_EQ(cli.run({"sql", original, "UPDATE tblMedia SET sComment='' WHERE lID=1"}).status, 0);
     ASSERT_EQ(cli.run({"directories", original, "--set", "1", "unc", "//nas/music/a/"}).status, 0);
+    // Old catalogues may name one folder in two directory rows; a server takes both, ids and all.
+    ASSERT_EQ(cli.run({"sql", original,
+                       "INSERT INTO tblDirectory (sLocal, sUNC, sURL) SELECT sLocal, sUNC, sURL "
+                       "FROM tblDirectory WHERE lID=1"})
+                  .status,
+              0);
+    ASSERT_EQ(cli.run({"sql", original,
+                       "UPDATE tblMedia SET lDirectoryID=(SELECT MAX(lID) FROM tblDirectory) "
+                       "WHERE lID=2"})
+                  .status,
+              0);
 
     const std::string first = server->NewDatabase();
     const std::string second = server->NewDatabase();
@@ -92,6 +103,12 @@ TEST(CopyCatalogueCommand, FileToServerToServerToFileKeepsEveryValue) {
         EXPECT_EQ(copied.err, ""); // progress only on a terminal
     }
     EXPECT_EQ(contentOf(back), contentOf(original));
+    // The server still lets no new row repeat a folder.
+    EXPECT_EQ(cli.run({"sql", second,
+                       "INSERT INTO tblDirectory (sLocal) SELECT sLocal FROM tblDirectory WHERE "
+                       "lID=1"})
+                  .status,
+              1);
     EXPECT_EQ(cli.run({"list", second}).out, cli.run({"list", original}).out);
     EXPECT_EQ(cli.run({"info", back}).out, cli.run({"info", original}).out);
 

@@ -1,7 +1,11 @@
 #include "support/cli_runner.h"
 #include "support/mp3_fixture.h"
+#include "support/two_machines.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
 
 namespace tunebay {
 namespace {
@@ -90,6 +94,62 @@ TEST_F(CliImport, ShowListsTheRecordAndUpdateRereadsTheFile) {
                   "tblItem.lMediaID=tblMedia.lID AND tblItem.lGroupID=tblGroup.lID"),
               "After\tOther Band\n");
     EXPECT_EQ(cli.run({"show", catalogue, "99"}).status, 1);
+}
+
+// What machine A catalogued from its mount of a share, the commands of machine B find under
+// B's own mount point.
+TEST_F(CliImport, AnotherMachineFindsTheFilesUnderItsOwnMountOfTheShare) {
+    test::TwoMachines machines;
+    std::filesystem::create_directories(machines.Share() / "sub");
+    std::ofstream(machines.Share() / "song.mp3", std::ios::binary) << mp3("Song", "Band");
+    std::ofstream(machines.Share() / "sub/other.mp3", std::ios::binary) << mp3("Other", "Band");
+    machines.Use('A');
+    ASSERT_EQ(cli.run({"import", catalogue, machines.MountPoint('A')}).status, 0);
+    const std::string items = sql("SELECT COUNT(*) FROM tblItem");
+    ASSERT_EQ(items, "2\n");
+
+    machines.Use('B');
+    const std::string b = machines.MountPoint('B') + "/";
+    const test::TempDir out;
+    const std::vector<std::string> echoPlayer = {"--set", "Player=2", "--set",
+                                                 "CustomPlayer=\"/bin/echo\" \"%1\""};
+    const auto played = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), echoPlayer.begin(), echoPlayer.end());
+        return arguments;
+    };
+    const struct {
+        std::vector<std::string> command;
+        int status;
+        std::string shows; // in what the command writes
+    } cases[] = {
+        {{"import", catalogue, b}, 0, "Imported 0 files, 0 failed, 2 already catalogued"},
+        {{"update", catalogue}, 0, " files, 0 failed in "},
+        {{"details", catalogue, "1"}, 0, "Exists local\t\t yes"},
+        {played({"play", catalogue, "--items", "1", "--dry-run"}), 0, "\n" + b + "song.mp3\n"},
+        {played({"play", catalogue, "--dry-run"}), 0, "\n" + b + "sub/other.mp3\r\n"},
+        {{"copy-files", catalogue, "--items", "1", "--to", out.path().string(), "--dry-run"},
+         0,
+         "copy " + b + "song.mp3 -> "},
+        {{"tools", catalogue, "--items", "1", "--rename", "0", "--dry-run"},
+         0,
+         b + "song.mp3: rename to"},
+        {{"cover", catalogue, "1"}, 1, "No cover (" + b + "song.mp3)"},
+        {{"properties", catalogue, "1", "--comment", "shared", "--write-tag"}, 0, ""},
+    };
+    for (const auto& c : cases) {
+        const test::CliResult result = cli.run(c.command);
+        EXPECT_EQ(result.status, c.status) << c.command[0] << ": " << result.err;
+        EXPECT_NE((result.out + result.err).find(c.shows), std::string::npos)
+            << c.command[0] << ": " << result.out << result.err;
+    }
+    EXPECT_EQ(sql("SELECT COUNT(*) FROM tblItem"), items);
+
+    // A rename renames the file where it is, and the catalogue follows.
+    const test::CliResult renamed =
+        cli.run({"tools", catalogue, "--items", "2", "--rename", "0", "--yes"});
+    EXPECT_EQ(renamed.status, 0) << renamed.err;
+    EXPECT_TRUE(std::filesystem::exists(machines.Share() / "sub/Band - Other.mp3"));
+    EXPECT_EQ(sql("SELECT sFileName FROM tblMedia WHERE lID=2"), "Band - Other.mp3\n");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "import/audio_format.h"
 #include "import/media_importer.h"
 #include "store/catalogue_error.h"
+#include "store/catalogued_file_locator.h"
 #include "store/directories.h"
 #include "store/item_query.h"
 #include "text/text_rules.h"
@@ -135,13 +136,14 @@ std::string numberText(double value) {
 
 } // namespace
 
-std::optional<ItemProperties> LoadItemProperties(CCatalogueConnection& connection, int itemId) {
+std::optional<ItemProperties> LoadItemProperties(CCatalogueConnection& connection, int itemId,
+                                                 const CataloguedFileLocator* locator) {
     ResultSet rows = QueryItems(
         connection,
         "SELECT tblMedia.sFileName, tblDirectory.sLocal, tblGroup.sName, tblPackage.sName, "
         "tblMedia.sName, tblMedia.sComment, tblGenre.sName, tblMedia.sPublishTime, "
         "tblItem.lPackageID, tblItem.lGroupID, tblItem.lMediaID, tblMedia.lLength, "
-        "tblMedia.lGenreID, tblMedia.lMediaType",
+        "tblMedia.lGenreID, tblMedia.lMediaType, tblDirectory.sUNC",
         "tblItem.lID=" + std::to_string(itemId), 0);
     if (rows.IsEof())
         return std::nullopt;
@@ -161,6 +163,9 @@ std::optional<ItemProperties> LoadItemProperties(CCatalogueConnection& connectio
     item.length = rows.GetInt64(11);
     item.genreId = rows.GetInt(12);
     item.mediaType = rows.GetInt(13);
+    item.network = rows.GetText(14);
+    item.located = locator ? locator->Path(item.directory, item.network, item.fileName)
+                           : LocateCataloguedFile(item.directory, item.network, item.fileName);
     return item;
 }
 
@@ -281,7 +286,7 @@ std::optional<std::vector<ItemDetail>> ItemDetails(CCatalogueConnection& connect
             return std::nullopt;
         std::vector<ItemDetail> details;
         long long actualSize = 0;
-        const bool exists = isReadableFile(item.FilePath(), actualSize);
+        const bool exists = isReadableFile(item.LocatedPath(), actualSize);
         details.push_back({"Exists local", "\t\t ", exists ? "yes" : "no"});
         if (exists)
             details.push_back({"Actual FileSize [byte]", "\t ",

@@ -10,6 +10,8 @@
 
 namespace tunebay {
 
+class CataloguedFileLocator;
+
 inline constexpr const char* kMessageTagNotSaved = TB_TRANSLATE_NOOP(
     "Tunebay", "Can not save tag to file: File is not accessible or write protected!");
 inline constexpr const char* kMessageItemGone =
@@ -24,7 +26,11 @@ struct ItemProperties {
     int groupId = 0;
     int packageId = 0;
     std::string fileName;
-    std::string directory;
+    std::string directory; // the catalogued local folder
+    std::string network;   // the catalogued network folder
+    // Where this machine has the file (on a share perhaps under its own mount point); the
+    // catalogued path when it has it nowhere.
+    std::string located;
     std::string title;
     std::string comment;
     std::string group;
@@ -35,11 +41,16 @@ struct ItemProperties {
     long long length = 0;
     int mediaType = 0;
 
+    // The path as the catalogue holds it.
     std::string FilePath() const { return directory + fileName; }
+    // The path to open on this machine.
+    std::string LocatedPath() const { return located.empty() ? FilePath() : located; }
 };
 
-// The item's properties, or none when the catalogue holds no such item.
-std::optional<ItemProperties> LoadItemProperties(CCatalogueConnection& connection, int itemId);
+// The item's properties, or none when the catalogue holds no such item. The file is located
+// with `locator` when one is given (a run that loads many items), else with one of its own.
+std::optional<ItemProperties> LoadItemProperties(CCatalogueConnection& connection, int itemId,
+                                                 const CataloguedFileLocator* locator = nullptr);
 
 // What the user changed; a field left empty (std::nullopt) was not touched. `newGroup` and
 // `newPackage` stand for the "New" buttons: the typed name becomes a row of its own for this item
@@ -95,8 +106,8 @@ struct ItemDetail {
 std::optional<std::vector<ItemDetail>> ItemDetails(CCatalogueConnection& connection,
                                                    const ItemProperties& item);
 
-// The details text of an item: whether its file exists, its sizes, import time, length, media
-// type, network and web folders and every optional property, lines ending in "\r\n".
+// The details text of an item: whether its file exists on this machine, its sizes, import time,
+// length, media type, network and web folders and every optional property, lines ending in "\r\n".
 std::string ItemDetailsText(CCatalogueConnection& connection, const ItemProperties& item);
 
 } // namespace tunebay

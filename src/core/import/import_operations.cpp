@@ -2,6 +2,7 @@
 
 #include "app/time_stamp.h"
 #include "store/catalogue_error.h"
+#include "store/catalogued_file_locator.h"
 #include "store/item_query.h"
 #include "store/local_paths.h"
 
@@ -388,12 +389,16 @@ void UpdateOperation::Run() {
         [this] {
             // The paths are read first: updating moves items between groups and packages, which
             // would disturb a listing still being read.
+            // Each file is read where this machine has it; on a share the importer finds its
+            // row by the share's name.
             std::vector<std::string> paths;
-            for (ResultSet rows = QueryItems(m_importer.Connection(),
-                                             "SELECT tblDirectory.sLocal, tblMedia.sFileName",
-                                             m_condition, m_sortCode);
+            const CataloguedFileLocator locator;
+            for (ResultSet rows =
+                     QueryItems(m_importer.Connection(),
+                                "SELECT tblDirectory.sLocal, tblMedia.sFileName, tblDirectory.sUNC",
+                                m_condition, m_sortCode);
                  !rows.IsEof(); rows.MoveNext())
-                paths.push_back(rows.GetText(0) + rows.GetText(1));
+                paths.push_back(locator.Path(rows.GetText(0), rows.GetText(2), rows.GetText(1)));
             for (const auto& path : paths) {
                 if (StopRequested())
                     return;

@@ -5,6 +5,7 @@
 #include "import/audio_tag_writer.h"
 #include "import/id3_tag_writer.h"
 #include "import/media_file_bytes.h"
+#include "store/catalogued_file_locator.h"
 #include "store/item_query.h"
 
 namespace tunebay {
@@ -23,14 +24,16 @@ AudioFormat containerFormatOf(const std::string& path) {
 RewriteResult WriteItemTag(CCatalogueConnection& connection, int itemId, bool useId3v2) {
     std::string path;
     {
-        ResultSet file = QueryItems(
-            connection, "SELECT tblMedia.lMediaType, tblMedia.sFileName, tblDirectory.sLocal",
-            "tblItem.lID=" + std::to_string(itemId), 0);
+        ResultSet file =
+            QueryItems(connection,
+                       "SELECT tblMedia.lMediaType, tblMedia.sFileName, tblDirectory.sLocal, "
+                       "tblDirectory.sUNC",
+                       "tblItem.lID=" + std::to_string(itemId), 0);
         if (file.IsEof())
             return {false, "no such item"};
         if (!IsAudioMediaType(file.GetInt(0)))
             return {true, {}};
-        path = file.GetText(2) + file.GetText(1);
+        path = LocateCataloguedFile(file.GetText(2), file.GetText(3), file.GetText(1));
     }
     return WriteItemTagToFile(connection, path, itemId, useId3v2);
 }

@@ -10,6 +10,7 @@
 #include "store/classification.h"
 #include "store/directories.h"
 #include "store/local_paths.h"
+#include "store/network_mounts.h"
 #include "store/optional_values.h"
 #include "store/writer_locks.h"
 
@@ -23,16 +24,37 @@ namespace {
 
 constexpr const char* kUnknown = "Unknown";
 
-// A file is catalogued when a media row of its name lies in a directory row of its folder.
+// A file is catalogued when a media row of its name lies in a directory row of its folder. On a
+// network share that is also a row another machine made for the same share folder through its
+// own mount point: the statements ending in "OR" take the folder's network form as well.
 constexpr std::string_view kDuplicateQuery =
-    "SELECT tblMedia.lID, tblItem.lID FROM tblMedia, tblItem, tblDirectory WHERE "
-    "tblMedia.lID=tblItem.lMediaID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
-    "tblMedia.sFileName=? AND tblDirectory.sLocal=?";
-
+    "SELECT tblMedia.lID, tblItem.lID, tblDirectory.sLocal, tblDirectory.sUNC FROM tblMedia, "
+    "tblItem, tblDirectory WHERE tblMedia.lID=tblItem.lMediaID AND "
+    "tblMedia.lDirectoryID=tblDirectory.lID AND tblMedia.sFileName=? AND (tblDirectory.sLocal=?";
 constexpr std::string_view kFolderNamesQuery =
     "SELECT tblMedia.sFileName FROM tblMedia, tblItem, tblDirectory WHERE "
     "tblMedia.lID=tblItem.lMediaID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
-    "tblDirectory.sLocal=?";
+    "(tblDirectory.sLocal=?";
+constexpr std::string_view kFolderRowsQuery =
+    "SELECT lID, sLocal, sUNC FROM tblDirectory WHERE (sLocal=?";
+// The network form compares without regard to the case of the host and share names, which the
+// servers ignore; the rows found are checked one by one (standsFor).
+constexpr std::string_view kOrNetworkForm = " OR LOWER(tblDirectory.sUNC)=LOWER(?))";
+
+std::string withFolder(std::string_view query, bool onShare) {
+    return std::string(query) + (onShare ? std::string(kOrNetworkForm) : std::string(")"));
+}
+
+// Whether a directory row (its local and network forms) stands for the folder `local`, whose
+// network form is `network` ("" off a share).
+bool standsFor(const std::string& rowLocal, const std::string& rowNetwork, const std::string& local,
+               const std::string& network) {
+    if (rowLocal == local)
+        return true;
+    // A folder of a machine's own disk has "/" and its path as its network form, no share's.
+    return !network.empty() && rowNetwork != "/" + rowLocal &&
+           ComparableNetworkForm(rowNetwork) == ComparableNetworkForm(network);
+}
 
 int firstInt(ResultSet rows) {
     return rows.IsEof() || rows.IsNull(0) ? -1 : rows.GetInt(0);
@@ -143,14 +165,62 @@ ImportFailure MediaImporter::ReadMediaFile(const std::string& given, bool update
     return ImportFailure::None;
 }
 
+std::string MediaImporter::networkFormOf(const std::string& directory) const {
+    return NetworkFormOf(directory, m_locator.Mounts());
+}
+
+std::optional<std::pair<int, int>> MediaImporter::findCatalogued(const std::string& directory,
+                                                                 const std::string& network,
+                                                                 const std::string& fileName) {
+    const bool onShare = !network.empty();
+    std::optional<std::pair<int, int>> found;
+    ResultSet rows = onShare ? m_connection.ExecuteWith(withFolder(kDuplicateQuery, true),
+                                                        {fileName, directory, network})
+                             : m_connection.ExecuteWith(withFolder(kDuplicateQuery, false),
+                                                        {fileName, directory});
+    for (; !rows.IsEof(); rows.MoveNext()) {
+        if (!standsFor(rows.GetText(2), rows.GetText(3), directory, network))
+            continue;
+        // The row of this very folder before another machine's.
+        if (!found || rows.GetText(2) == directory)
+            found.emplace(rows.GetInt(0), rows.GetInt(1));
+        if (rows.GetText(2) == directory)
+            break;
+    }
+    return found;
+}
+
+int MediaImporter::folderRow(const std::string& directory, const std::string& network) {
+    if (!network.empty()) {
+        int shared = -1;
+        for (ResultSet rows = m_connection.ExecuteWith(
+                 withFolder(kFolderRowsQuery, true) + " ORDER BY lID", {directory, network});
+             !rows.IsEof(); rows.MoveNext()) {
+            if (rows.GetText(1) == directory)
+                return rows.GetInt(0);
+            if (shared == -1 && standsFor(rows.GetText(1), rows.GetText(2), directory, network))
+                shared = rows.GetInt(0);
+        }
+        // A share folder another machine catalogued stays one folder of the catalogue.
+        if (shared != -1)
+            return shared;
+    }
+    return FindOrCreateDirectory(m_connection, directory, {}, network, &m_locator.Mounts());
+}
+
 bool MediaImporter::isCatalogued(const std::string& path) {
     std::string directory;
     std::string fileName;
     SplitMediaPath(path, directory, fileName);
     if (directory != m_namesFolder) {
         m_namesFolder = directory;
+        m_namesNetwork = networkFormOf(directory);
         m_namesInFolder.clear();
-        ResultSet names = m_connection.ExecuteWith(kFolderNamesQuery, {directory});
+        const bool onShare = !m_namesNetwork.empty();
+        ResultSet names =
+            onShare ? m_connection.ExecuteWith(withFolder(kFolderNamesQuery, true),
+                                               {directory, m_namesNetwork})
+                    : m_connection.ExecuteWith(withFolder(kFolderNamesQuery, false), {directory});
         for (; !names.IsEof(); names.MoveNext())
             m_namesInFolder.insert(names.GetText(0));
     }
@@ -159,7 +229,7 @@ bool MediaImporter::isCatalogued(const std::string& path) {
     // removed since, so that answer is checked afresh.
     if (!m_namesInFolder.contains(fileName))
         return false;
-    return !m_connection.ExecuteWith(kDuplicateQuery, {fileName, directory}).IsEof();
+    return findCatalogued(directory, m_namesNetwork, fileName).has_value();
 }
 
 int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
@@ -171,18 +241,19 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
     const std::string package = info.package.empty() ? kUnknown : info.package;
     const auto mediaType = static_cast<long long>(info.format);
 
+    const std::string network = networkFormOf(directory);
+
     CatalogueTransaction transaction(m_connection);
     // Another process importing the same file waits here until this one is catalogued, and
-    // then finds it.
-    LockMediaFile(m_connection, directory, fileName);
+    // then finds it; on a share the lock is the share's, so another machine's importer of the
+    // file waits too.
+    LockMediaFile(m_connection, network.empty() ? directory : ComparableNetworkForm(network),
+                  fileName);
     int mediaId = -1;
     int itemId = -1;
-    {
-        ResultSet duplicate = m_connection.ExecuteWith(kDuplicateQuery, {fileName, directory});
-        if (!duplicate.IsEof()) {
-            mediaId = duplicate.GetInt(0);
-            itemId = duplicate.GetInt(1);
-        }
+    if (const auto duplicate = findCatalogued(directory, network, fileName)) {
+        mediaId = duplicate->first;
+        itemId = duplicate->second;
     }
 
     int result = 0;
@@ -207,7 +278,7 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
             "tblItem.lPackageID=tblPackage.lID AND tblItem.lGroupID=tblGroup.lID AND "
             "tblPackage.sName=? AND tblGroup.sName=?",
             {package, group}));
-        const int directoryId = FindOrCreateDirectory(m_connection, directory);
+        const int directoryId = folderRow(directory, network);
         if (groupId == -1) {
             groupId = AddGroup(m_connection, group);
             if (groupId == -1)

@@ -5,11 +5,13 @@
 #include "import/import_options.h"
 #include "import/media_file_info.h"
 #include "store/catalogue_connection.h"
+#include "store/catalogued_file_locator.h"
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <unordered_set>
+#include <utility>
 
 namespace tunebay {
 
@@ -74,6 +76,15 @@ public:
 
 private:
     bool isCatalogued(const std::string& path);
+    // The network form of a folder on a share, "" elsewhere.
+    std::string networkFormOf(const std::string& directory) const;
+    // The media and item ids of the file when it is catalogued in the folder, on a share under
+    // whichever machine's mount point.
+    std::optional<std::pair<int, int>> findCatalogued(const std::string& directory,
+                                                      const std::string& network,
+                                                      const std::string& fileName);
+    // The directory row a new file of the folder goes into, made when there is none.
+    int folderRow(const std::string& directory, const std::string& network);
     void writeOptionalValues(int mediaId, const MediaFileInfo& info, bool newMedia);
     void resolveGenreName(MediaFileInfo& info);
 
@@ -88,7 +99,10 @@ private:
     // The names catalogued in one folder when it was last looked at: a folder import asks about
     // each of its files in turn, and one query per folder answers most of them.
     std::string m_namesFolder;
+    std::string m_namesNetwork;
     std::unordered_set<std::string> m_namesInFolder;
+    // This machine's mounts, read once per importer: they give a folder its network form.
+    CataloguedFileLocator m_locator;
 };
 
 // Splits a path, made absolute and lexically normal, into its directory (ending in "/") and its

@@ -3,6 +3,7 @@
 #include "files/file_bytes.h"
 
 #include "store/catalogue_error.h"
+#include "store/catalogued_file_locator.h"
 #include "store/directories.h"
 #include "text/text_rules.h"
 #include "tools/file_rename.h"
@@ -521,10 +522,11 @@ void CopyMoveRun::Run() {
     try {
         // Every row is read before anything moves, so a moved file is never met twice.
         std::vector<CopyMoveRow> rows;
+        const CataloguedFileLocator locator;
         for (ResultSet set = RunSelection(m_connection, m_selection); !set.IsEof(); set.MoveNext())
-            rows.push_back({set.GetText(0), set.GetText(1), set.GetText(2), set.GetText(3),
-                            set.GetInt(4), set.GetInt(5), set.GetInt(6), set.GetDouble(7),
-                            set.GetInt(8)});
+            rows.push_back({locator.Folder(set.GetText(0), set.GetText(9), set.GetText(1)),
+                            set.GetText(1), set.GetText(2), set.GetText(3), set.GetInt(4),
+                            set.GetInt(5), set.GetInt(6), set.GetDouble(7), set.GetInt(8)});
 
         DiskPacker packer(m_options.limitBytes);
         bool asked = false;

@@ -21,7 +21,8 @@ enum CopyMoveMode : int {
 
 inline constexpr const char* kCopyMoveColumns =
     "SELECT tblDirectory.sLocal, tblMedia.sFileName, tblGroup.sName, tblGenre.sName, "
-    "tblMedia.lID, tblGroup.lID, tblMedia.lDirectoryID, tblMedia.fSize, tblMedia.lGenreID";
+    "tblMedia.lID, tblGroup.lID, tblMedia.lDirectoryID, tblMedia.fSize, tblMedia.lGenreID, "
+    "tblDirectory.sUNC";
 
 inline constexpr const char* kMessageNoCopyFolder =
     TB_TRANSLATE_NOOP("Tunebay", "There is no folder specified! See Options... | General!");
@@ -57,7 +58,7 @@ struct CopyMoveOptions {
 
 // One media file as the run's query gives it.
 struct CopyMoveRow {
-    std::string directory;
+    std::string directory; // where this machine has the file (see CataloguedFileLocator)
     std::string fileName;
     std::string group;
     std::string genre;

@@ -101,6 +101,9 @@ struct ExportOptions {
     // The PNG thumbnail of a cover picture's bytes, "" when it cannot be made; given by the front
     // end, which has the image library. Without it a site has no covers.
     std::function<std::string(const std::string&)> coverThumbnail;
+    // The player's own playlist: each local file named where this machine finds it (on a share,
+    // perhaps under its own mount point) rather than as the catalogue holds it.
+    bool locateFiles = false;
     // Filled by BuildSelection; each exporter sets its columns and its sort code.
     Selection selection;
     // The site's package thumbnails, shared by its genre pages; none outside a site with covers.

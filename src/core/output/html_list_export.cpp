@@ -64,9 +64,9 @@ std::string itemCells(const ExportOptions& options, const ExportRecord& record, 
 }
 
 // The columns a site page with covers reads behind the record's: the package and the file.
-constexpr const char* kCoverColumns =
-    ", tblPackage.lID, tblPackage.sName, tblDirectory.sLocal, tblMedia.sFileName";
-constexpr int kCoverColumnCount = 4;
+constexpr const char* kCoverColumns = ", tblPackage.lID, tblPackage.sName, tblDirectory.sLocal, "
+                                      "tblDirectory.sUNC, tblMedia.sFileName";
+constexpr int kCoverColumnCount = 5;
 
 // A row with the package's thumbnail where the package changes, when it has one.
 std::string coverRow(const ExportOptions& options, const ResultSet& rows,
@@ -78,8 +78,8 @@ std::string coverRow(const ExportOptions& options, const ResultSet& rows,
     if (package == id)
         return {};
     package = id;
-    const std::string image =
-        options.packageCovers->Thumbnail(id, rows.GetText(at + 2) + rows.GetText(at + 3));
+    const std::string image = options.packageCovers->Thumbnail(
+        id, rows.GetText(at + 2), rows.GetText(at + 3), rows.GetText(at + 4));
     if (image.empty())
         return {};
     // As wide as a row of items: the cells itemCells writes for each.

@@ -11,11 +11,13 @@ namespace tunebay {
 PackageCovers::PackageCovers(std::string folder, ThumbnailMaker thumbnail)
     : m_folder(std::move(folder)), m_thumbnail(std::move(thumbnail)) {}
 
-std::string PackageCovers::Thumbnail(long long packageId, const std::string& audioPath) {
+std::string PackageCovers::Thumbnail(long long packageId, const std::string& localFolder,
+                                     const std::string& networkFolder,
+                                     const std::string& audioName) {
     std::string& name = m_made[packageId];
     if (!name.empty() || !m_thumbnail)
         return name;
-    const CoverArt cover = ReadCover(audioPath);
+    const CoverArt cover = ReadCover(m_locator.Path(localFolder, networkFolder, audioName));
     if (cover.source == CoverSource::None)
         return {};
     const std::string png = m_thumbnail(cover.bytes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/catalogued_file_locator.h"
+
 #include <functional>
 #include <map>
 #include <string>
@@ -16,10 +18,13 @@ public:
     PackageCovers(std::string folder, ThumbnailMaker thumbnail);
 
     // The file name (beside the pages) of the package's thumbnail, made from the cover of the
-    // file at `audioPath` unless the package has one already; "" when there is none.
-    std::string Thumbnail(long long packageId, const std::string& audioPath);
+    // catalogued file (where this machine has it) unless the package has one already; "" when
+    // there is none.
+    std::string Thumbnail(long long packageId, const std::string& localFolder,
+                          const std::string& networkFolder, const std::string& audioName);
 
 private:
+    CataloguedFileLocator m_locator;
     std::string m_folder;
     ThumbnailMaker m_thumbnail;
     std::map<long long, std::string> m_made;

@@ -3,6 +3,7 @@
 #include "app/app_settings.h"
 #include "output/export_options.h"
 #include "output/playlist_exports.h"
+#include "store/catalogued_file_locator.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -94,7 +95,7 @@ std::string replaceAll(std::string text, std::string_view from, std::string_view
 
 std::string SingleFileSelectList(int linkType) {
     return std::string("SELECT tblMedia.sFileName, ") + directoryColumn(linkType) +
-           ", tblMedia.lID";
+           ", tblMedia.lID, tblDirectory.sUNC";
 }
 
 std::optional<PlayTarget> ReadSingleFile(CCatalogueConnection& connection, Selection selection,
@@ -104,7 +105,10 @@ std::optional<PlayTarget> ReadSingleFile(CCatalogueConnection& connection, Selec
     if (rows.IsEof())
         return std::nullopt;
     PlayTarget target;
-    target.path = rows.GetText(1) + rows.GetText(0);
+    // A local file is handed over where this machine has it; the other forms are addresses.
+    target.path = linkType == kLinkUnc || linkType == kLinkUrl
+                      ? rows.GetText(1) + rows.GetText(0)
+                      : LocateCataloguedFile(rows.GetText(1), rows.GetText(3), rows.GetText(0));
     target.mediaId = rows.GetInt(2);
     return target;
 }
@@ -145,6 +149,7 @@ bool WritePlayerPlaylist(CCatalogueConnection& connection, Selection selection, 
     options.selection = std::move(selection);
     // The list's own order: the options carry no order type of their own.
     options.orderType = options.selection.sortCode;
+    options.locateFiles = true;
     return ExportM3u(connection, options);
 }
 

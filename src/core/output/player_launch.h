@@ -38,11 +38,12 @@ struct PlayTarget {
     int mediaId = 0; // a single file's media row: the key of the volume lookup
 };
 
-// The select list that reads a single file: file name, directory in the link type's form, media id.
+// The select list that reads a single file: file name, directory in the link type's form, media
+// id, network folder.
 std::string SingleFileSelectList(int linkType);
 
-// The first row of the selection as a single file to play; nothing when the selection is empty.
-// Throws CatalogueError.
+// The first row of the selection as a single file to play, a local file where this machine has
+// it; nothing when the selection is empty. Throws CatalogueError.
 std::optional<PlayTarget> ReadSingleFile(CCatalogueConnection& connection, Selection selection,
                                          int linkType);
 
@@ -54,7 +55,8 @@ std::optional<PlayTarget> ReadSingleFile(CCatalogueConnection& connection, Selec
 std::string PlayerPlaylistPath(const char* runtimeDir, const char* tempDir, std::string& error,
                                bool makeFolder = true);
 
-// Writes the selection's playlist to `path` with the M3U exporter. An old file at the path is
+// Writes the selection's playlist to `path` with the M3U exporter, local files named where this
+// machine has them. An old file at the path is
 // replaced by a new one of this user's alone; a link standing there is removed, never written
 // through. False when the file cannot be written.
 bool WritePlayerPlaylist(CCatalogueConnection& connection, Selection selection, int linkType,

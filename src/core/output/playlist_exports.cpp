@@ -2,6 +2,7 @@
 
 #include "output/export_file.h"
 #include "output/export_record.h"
+#include "store/catalogued_file_locator.h"
 
 #include <exception>
 
@@ -11,9 +12,17 @@ namespace {
 
 // The playlist columns read as column set 2: directory, file name, title, group, length.
 constexpr int kPlaylistColumns = 2;
+constexpr int kPlaylistColumnCount = 5;
+
+bool locating(const ExportOptions& options) {
+    return options.locateFiles && options.linkType != kLinkUnc && options.linkType != kLinkUrl;
+}
 
 void prepare(ExportOptions& options) {
     options.selection.columns = PlaylistSelectList(options.linkType);
+    // The network folder behind the playlist's columns.
+    if (locating(options))
+        options.selection.columns += ", tblDirectory.sUNC";
     options.selection.sortCode = options.orderType;
 }
 
@@ -34,13 +43,19 @@ bool ExportM3u(CCatalogueConnection& connection, ExportOptions& options) {
     if (!file.Create(options.path))
         return false;
     file << "#EXTM3U\n";
+    const CataloguedFileLocator locator;
     try {
         for (ResultSet rows = RunSelection(connection, options.selection); !rows.IsEof();
              rows.MoveNext()) {
             const ExportRecord record = ReadExportRecord(rows, kPlaylistColumns);
+            const std::string link =
+                locating(options)
+                    ? locator.Path(record.directory, rows.GetText(kPlaylistColumnCount),
+                                   record.fileName)
+                    : record.Link();
             file << "#EXTINF:" << std::to_string(record.length) << ","
                  << entryText(record.MediaName(true)) << "\n"
-                 << entryText(record.Link()) << "\n";
+                 << entryText(link) << "\n";
         }
     } catch (const std::exception&) {
         file << kReadErrorText << "\n";

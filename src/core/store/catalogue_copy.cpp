@@ -1,6 +1,7 @@
 #include "store/catalogue_copy.h"
 
 #include "store/catalogue_error.h"
+#include "store/server_catalogue.h"
 
 #include <algorithm>
 #include <cctype>
@@ -41,10 +42,25 @@ void appendLiteral(std::string& sql, const ResultSet& rows, int column) {
     sql += '\'';
 }
 
+// The directory rows of the source that repeat the local path of an older row.
+std::vector<long long> repeatedDirectories(CCatalogueConnection& source) {
+    std::vector<long long> ids;
+    for (ResultSet rows = source.Execute(
+             "SELECT lID FROM tblDirectory WHERE EXISTS (SELECT lID FROM tblDirectory AS older "
+             "WHERE older.sLocal=tblDirectory.sLocal AND older.lID<tblDirectory.lID) ORDER BY lID");
+         !rows.IsEof(); rows.MoveNext())
+        ids.push_back(rows.GetInt64(0));
+    return ids;
+}
+
 long long copyTable(CCatalogueConnection& source, CCatalogueConnection& target,
                     const std::string& table, long long copied, long long total,
                     const CopyRowsProgress& progress) {
     target.Execute("DELETE FROM " + table);
+    // A server keys directories by their local path; an old catalogue file may repeat one, and
+    // its rows come over all the same, ids and all.
+    if (lowerCase(table) == "tbldirectory" && IsServerCatalogueName(target.Path()))
+        KeyServerDirectories(target, repeatedDirectories(source));
     ResultSet rows = source.Execute("SELECT * FROM " + table + " ORDER BY 1");
     if (rows.IsEof())
         return copied;

@@ -197,4 +197,33 @@ bool UpdateItemLinks(CCatalogueConnection& connection, int itemId, int mediaId, 
     return true;
 }
 
+namespace {
+
+// The packages of the items the condition picks, one row for each name: the oldest. (A plain
+// DISTINCT would show whichever spelling the engine met first.)
+std::vector<std::string> packageNames(CCatalogueConnection& connection,
+                                      std::string_view itemCondition, SqlValue value) {
+    std::vector<std::string> names;
+    for (ResultSet rows = connection.ExecuteWith(
+             "SELECT sName FROM tblPackage WHERE lID IN (SELECT MIN(tblPackage.lID) FROM "
+             "tblPackage, tblItem WHERE tblItem.lPackageID=tblPackage.lID AND " +
+                 std::string(itemCondition) + " GROUP BY tblPackage.sName) ORDER BY sName",
+             {value});
+         !rows.IsEof(); rows.MoveNext())
+        names.push_back(rows.GetText(0));
+    return names;
+}
+
+} // namespace
+
+std::vector<std::string> GroupPackageNames(CCatalogueConnection& connection, int groupId) {
+    return packageNames(connection, "tblItem.lGroupID=?", static_cast<long long>(groupId));
+}
+
+std::vector<std::string> GroupPackageNames(CCatalogueConnection& connection,
+                                           std::string_view groupName) {
+    return packageNames(connection, "tblItem.lGroupID IN (SELECT lID FROM tblGroup WHERE sName=?)",
+                        groupName);
+}
+
 } // namespace tunebay

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunebay {
 
@@ -41,5 +42,12 @@ bool RenameClassification(CCatalogueConnection& connection, ClassificationKind k
 // when a statement failed (statements already run stay done).
 bool UpdateItemLinks(CCatalogueConnection& connection, int itemId, int mediaId, int folderId,
                      int genreId, int groupId, int packageId);
+
+// The names of the packages a group's items have, in name order: a name is listed once
+// whatever the ASCII case of its rows, spelt as its oldest row spells it, alike on a catalogue
+// file and on a server. The group is given by id or by name.
+std::vector<std::string> GroupPackageNames(CCatalogueConnection& connection, int groupId);
+std::vector<std::string> GroupPackageNames(CCatalogueConnection& connection,
+                                           std::string_view groupName);
 
 } // namespace tunebay

@@ -2,7 +2,6 @@
 
 #include "store/catalogue_error.h"
 #include "store/local_paths.h"
-#include "store/network_mounts.h"
 #include "text/text_case.h"
 
 namespace tunebay {
@@ -50,7 +49,8 @@ DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view w
 }
 
 int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
-                          std::string_view web, std::string_view network) {
+                          std::string_view web, std::string_view network,
+                          const std::vector<MountEntry>* mounts) {
     DirectoryForms forms = CompleteDirectoryForms(local, web, network);
     // Runs once per imported file: the statements are kept prepared.
     constexpr std::string_view select = "SELECT lID FROM tblDirectory WHERE sLocal=?";
@@ -62,7 +62,8 @@ int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view loc
     // A folder on a network share is known to every machine by the share's name; the mount
     // table is read only for a new row.
     if (network.empty()) {
-        if (const std::string shared = NetworkFormOf(forms.local, CurrentMountTable());
+        if (const std::string shared =
+                NetworkFormOf(forms.local, mounts ? *mounts : CurrentMountTable());
             !shared.empty())
             forms = CompleteDirectoryForms(forms.local, web, shared);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/catalogue_connection.h"
+#include "store/network_mounts.h"
 
 #include <string>
 #include <string_view>
@@ -23,8 +24,10 @@ DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view w
 
 // Returns the id of the directory row for the local path, creating it with the completed forms
 // when there is none; without a given network form, a folder on a CIFS/SMB or NFS mount gets the
-// share's form ("//nas/music/sub/"). An existing row is never changed here.
+// share's form ("//nas/music/sub/") by `mounts`, or by the mount table read then when none is
+// given. An existing row is never changed here.
 int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
-                          std::string_view web = {}, std::string_view network = {});
+                          std::string_view web = {}, std::string_view network = {},
+                          const std::vector<MountEntry>* mounts = nullptr);
 
 } // namespace tunebay

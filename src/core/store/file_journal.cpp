@@ -3,6 +3,7 @@
 #include "files/file_bytes.h"
 
 #include "store/catalogue_error.h"
+#include "store/catalogued_file_locator.h"
 #include "store/directories.h"
 
 #include <fcntl.h>
@@ -83,14 +84,17 @@ bool restoreInPlace(const std::string& backup, const std::string& target) {
     return ok && closed;
 }
 
-// The row follows its file when it still names `oldPath`.
-void rowFollows(CCatalogueConnection& connection, long long mediaId, long long oldDirectoryId,
-                const std::string& oldPath, const std::string& newPath) {
+// The row follows its file when it still names `oldPath`: as its local path, or on a share as
+// the path under this machine's mount, where the run that noted the act found the file.
+void rowFollows(CCatalogueConnection& connection, const CataloguedFileLocator& locator,
+                long long mediaId, long long oldDirectoryId, const std::string& oldPath,
+                const std::string& newPath) {
     ResultSet row = connection.ExecuteWith(
-        "SELECT tblDirectory.sLocal, tblMedia.sFileName, tblMedia.lDirectoryID FROM tblMedia, "
-        "tblDirectory WHERE tblMedia.lID=? AND tblDirectory.lID=tblMedia.lDirectoryID",
+        "SELECT tblDirectory.sLocal, tblMedia.sFileName, tblMedia.lDirectoryID, "
+        "tblDirectory.sUNC FROM tblMedia, tblDirectory WHERE tblMedia.lID=? AND "
+        "tblDirectory.lID=tblMedia.lDirectoryID",
         {mediaId});
-    if (row.IsEof() || row.GetText(0) + row.GetText(1) != oldPath)
+    if (row.IsEof() || !locator.MayBeAt(oldPath, row.GetText(0), row.GetText(3), row.GetText(1)))
         return;
     const long long directoryId = row.GetInt64(2);
     row = ResultSet();
@@ -107,9 +111,9 @@ void rowFollows(CCatalogueConnection& connection, long long mediaId, long long o
         connection.ExecuteWith("DELETE FROM tblDirectory WHERE lID=?", {emptied});
 }
 
-void settle(CCatalogueConnection& connection, JournalKind kind, long long mediaId,
-            long long directoryId, const std::string& path, const std::string& newPath,
-            const std::string& temporary) {
+void settle(CCatalogueConnection& connection, const CataloguedFileLocator& locator,
+            JournalKind kind, long long mediaId, long long directoryId, const std::string& path,
+            const std::string& newPath, const std::string& temporary) {
     switch (kind) {
     case JournalKind::Rename:
     case JournalKind::Move:
@@ -122,11 +126,11 @@ void settle(CCatalogueConnection& connection, JournalKind kind, long long mediaI
             // A copy across devices that was placed whole: finish the move once proven equal.
             if (kind == JournalKind::Move && !temporary.empty() && exists(newPath) &&
                 CompareFiles(path, newPath) == 0 && ::unlink(path.c_str()) == 0)
-                rowFollows(connection, mediaId, directoryId, path, newPath);
+                rowFollows(connection, locator, mediaId, directoryId, path, newPath);
             return;
         }
         if (exists(newPath))
-            rowFollows(connection, mediaId, directoryId, path, newPath);
+            rowFollows(connection, locator, mediaId, directoryId, path, newPath);
         return;
     case JournalKind::Copy:
         if (exists(temporary))
@@ -277,6 +281,7 @@ JournalRepairCounts RepairJournal(CCatalogueConnection& connection) {
     const DurableCommits durable(connection);
     const std::string host = CurrentJournalRun().host;
     const long long now = std::time(nullptr);
+    const CataloguedFileLocator locator;
     for (const Entry& entry : entries) {
         const bool foreign = entry.run.host != host;
         if (foreign ? now - entry.time < kForeignEntryStaleSeconds : IsJournalRunAlive(entry.run)) {
@@ -284,8 +289,8 @@ JournalRepairCounts RepairJournal(CCatalogueConnection& connection) {
             continue;
         }
         CatalogueTransaction transaction(connection);
-        settle(connection, entry.kind, entry.mediaId, entry.directoryId, entry.path, entry.newPath,
-               entry.temporary);
+        settle(connection, locator, entry.kind, entry.mediaId, entry.directoryId, entry.path,
+               entry.newPath, entry.temporary);
         connection.ExecuteWith("DELETE FROM tblJournal WHERE lID=?", {entry.id});
         transaction.Commit();
         ++counts.repaired;

@@ -1,8 +1,8 @@
 #include "store/network_mounts.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <cctype>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -100,11 +100,6 @@ bool lieInShare(std::string_view network, std::string_view share) {
            lieIn(std::string(share.substr(0, names)) + std::string(network.substr(names)), share);
 }
 
-bool isFile(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
-}
-
 } // namespace
 
 std::vector<MountEntry> ParseMountTable(std::string_view mountinfo) {
@@ -129,7 +124,8 @@ std::vector<MountEntry> ParseMountTable(std::string_view mountinfo) {
 }
 
 std::vector<MountEntry> CurrentMountTable() {
-    std::ifstream file{std::string(kMountTable)};
+    const char* standIn = std::getenv(kMountTableVariable);
+    std::ifstream file{standIn && *standIn ? std::string(standIn) : std::string(kMountTable)};
     std::ostringstream text;
     text << file.rdbuf();
     return ParseMountTable(text.str());
@@ -166,15 +162,13 @@ std::string LocalFormOfNetwork(std::string_view networkFolder,
     return NetworkFormOf(local, mounts).empty() ? std::string() : local;
 }
 
-std::string LocateCataloguedFile(const std::string& localFolder, const std::string& networkFolder,
-                                 const std::string& fileName) {
-    const std::string local = localFolder + fileName;
-    if (networkFolder.empty() || isFile(local))
-        return local;
-    const std::string mapped = LocalFormOfNetwork(networkFolder, CurrentMountTable());
-    if (!mapped.empty() && isFile(mapped + fileName))
-        return mapped + fileName;
-    return local;
+std::string ComparableNetworkForm(std::string_view networkFolder) {
+    std::string form(networkFolder);
+    const std::size_t names = shareNameLength(networkFolder);
+    std::transform(
+        form.begin(), form.begin() + static_cast<std::ptrdiff_t>(names), form.begin(),
+        [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); });
+    return form;
 }
 
 } // namespace tunebay

@@ -20,6 +20,10 @@ struct MountEntry {
 // form.
 std::vector<MountEntry> ParseMountTable(std::string_view mountinfo);
 
+// The variable that names a file to read as the mount table instead of /proc/self/mountinfo:
+// another machine's table stood in for this one's (the tests' two machines on one share).
+inline constexpr const char* kMountTableVariable = "TUNEBAY_MOUNT_TABLE";
+
 // This process's mount table, read anew on each call; empty when it cannot be read.
 std::vector<MountEntry> CurrentMountTable();
 
@@ -34,10 +38,8 @@ std::string NetworkFormOf(std::string_view localFolder, const std::vector<MountE
 std::string LocalFormOfNetwork(std::string_view networkFolder,
                                const std::vector<MountEntry>& mounts);
 
-// Where this machine finds a catalogued file: in its local folder when it is there, else in this
-// machine's mount of its network folder when it is there, else the local path (which is then
-// missing, as callers report). Folders end in "/".
-std::string LocateCataloguedFile(const std::string& localFolder, const std::string& networkFolder,
-                                 const std::string& fileName);
+// The form in which two network folder forms compare: the host and share names in ASCII lower
+// case, the folders below as they are ("//NAS/Music/Abba/" → "//nas/music/Abba/").
+std::string ComparableNetworkForm(std::string_view networkFolder);
 
 } // namespace tunebay

@@ -108,6 +108,22 @@ std::string ServerTableDefinition(std::string_view definition) {
     return out;
 }
 
+void KeyServerDirectories(CCatalogueConnection& connection,
+                          const std::vector<long long>& repeated) {
+    // The key stays an index of sLocal first, which every lookup of a folder uses; a repeated
+    // row is told apart from the first row of its folder by its id.
+    std::string key = "sLocal";
+    if (!repeated.empty()) {
+        key += ", (CASE WHEN lID IN (";
+        for (std::size_t i = 0; i < repeated.size(); ++i)
+            key += (i ? ", " : "") + std::to_string(repeated[i]);
+        key += ") THEN lID ELSE 0 END)";
+    }
+    connection.Execute(std::string("DROP INDEX IF EXISTS ") + kUniqueOnServer[0]);
+    connection.Execute(std::string("CREATE UNIQUE INDEX ") + kUniqueOnServer[0] +
+                       " ON tblDirectory (" + key + ")");
+}
+
 bool CreateServerCatalogue(CCatalogueConnection& connection, const std::string& templatePath,
                            bool replace, std::string& reason) {
     CCatalogueConnection source;

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunebay {
 
@@ -22,5 +23,11 @@ bool CreateServerCatalogue(CCatalogueConnection& connection, const std::string& 
 // double precision, text of the "C" collation, and identity columns for counters. A definition
 // already in the server's form stays as it is.
 std::string ServerTableDefinition(std::string_view definition);
+
+// Makes the server catalogue's key of directory rows fit the rows a copy brings: one folder has
+// one row, but the `repeated` rows (rows of a folder that an older row names too, as old
+// catalogue files may hold) are let in beside that row with their own ids. Inside the caller's
+// transaction, before the rows are copied.
+void KeyServerDirectories(CCatalogueConnection& connection, const std::vector<long long>& repeated);
 
 } // namespace tunebay

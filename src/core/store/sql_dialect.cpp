@@ -545,6 +545,84 @@ std::string globAsRegex(std::string_view literal) {
     return quoted + "'";
 }
 
+// "SELECT DISTINCT" over plain columns, one of them a case-folded one, written as the same query
+// grouped by its columns: SQLite's DISTINCT takes names that differ in ASCII case for one, and
+// grouped, the case-folded columns group by their lower case (see foldGroups). A query with a
+// GROUP BY of its own, or a select list of anything but columns, stays as it is.
+std::string distinctAsGroups(const std::string& text) {
+    const std::vector<Token> tokens = tokenize(text);
+    const std::vector<int> depth = depths(tokens);
+    const auto offset = [&](size_t token) {
+        return token < tokens.size() ? static_cast<size_t>(tokens[token].text.data() - text.data())
+                                     : text.size();
+    };
+    struct Edit {
+        size_t at;
+        size_t length;
+        std::string text;
+    };
+    std::vector<Edit> edits;
+    for (size_t select = 0; select < tokens.size(); ++select) {
+        if (!isWord(tokens[select], "SELECT"))
+            continue;
+        const size_t distinct = nextSignificant(tokens, select);
+        if (distinct >= tokens.size() || !isWord(tokens[distinct], "DISTINCT"))
+            continue;
+        std::string columns;
+        bool plain = true;
+        bool folded = false;
+        size_t from = tokens.size();
+        for (size_t item = nextSignificant(tokens, distinct); item < tokens.size();) {
+            const size_t end = termEnd(tokens, depth, item, {"FROM"});
+            const size_t column = columnReference(tokens, item);
+            size_t next = column > item ? nextSignificant(tokens, column - 1) : item;
+            if (next < end && isWord(tokens[next], "AS"))
+                next = nextSignificant(tokens, next);
+            if (next < end && next != item && tokens[next].kind == TokenKind::Word)
+                next = nextSignificant(tokens, next); // the column's name in the result
+            if (column == item || next != end) {
+                plain = false;
+                break;
+            }
+            columns += (columns.empty() ? "" : ", ") +
+                       std::string(text.substr(offset(item), offset(column - 1) +
+                                                                 tokens[column - 1].text.size() -
+                                                                 offset(item)));
+            folded = folded || IsCaseFoldedColumn(tokens[column - 1].text);
+            if (end >= tokens.size() || tokens[end].text != ",") {
+                from = end;
+                break;
+            }
+            item = nextSignificant(tokens, end);
+        }
+        if (!plain || !folded || from >= tokens.size() || !isWord(tokens[from], "FROM"))
+            continue;
+        // Where the query's FROM and WHERE end, at its own depth.
+        size_t tail = from;
+        bool grouped = false;
+        for (; tail < tokens.size() && depth[tail] >= depth[select]; ++tail) {
+            if (depth[tail] != depth[select])
+                continue;
+            grouped = grouped || isWord(tokens[tail], "GROUP");
+            if (tokens[tail].text == ";" ||
+                isOneOf(tokens[tail], {"ORDER", "LIMIT", "OFFSET", "UNION", "EXCEPT", "INTERSECT"}))
+                break;
+        }
+        if (grouped)
+            continue;
+        edits.push_back(
+            {offset(distinct), offset(nextSignificant(tokens, distinct)) - offset(distinct), ""});
+        size_t at = offset(tail);
+        while (at > offset(from) && isSpace(text[at - 1]))
+            --at;
+        edits.push_back({at, 0, " GROUP BY " + columns});
+    }
+    std::string out = text;
+    for (auto edit = edits.rbegin(); edit != edits.rend(); ++edit)
+        out.replace(edit->at, edit->length, edit->text);
+    return out;
+}
+
 // An ORDER BY list being written at a parenthesis depth: each of its terms gets the NULL order
 // SQLite gives it.
 struct OrderList {
@@ -558,7 +636,7 @@ struct OrderList {
 } // namespace
 
 std::string TranslateJetSqlForServer(std::string_view statement) {
-    const std::string jet = TranslateJetSql(statement);
+    const std::string jet = distinctAsGroups(TranslateJetSql(statement));
     const std::vector<Token> tokens = tokenize(jet);
     const std::map<size_t, Wrap> wraps = foldedRuns(tokens);
     std::string out;

@@ -25,6 +25,8 @@ std::string TranslateJetSql(std::string_view statement);
 // - a comparison of a column that compares without ASCII case (IsCaseFoldedColumn) with a
 //   literal, a mark or another column compares both sides in lower case of that collation;
 // - NULLs sort first ascending and last descending, as in SQLite;
+// - a SELECT DISTINCT of columns, one of them case-folded, groups by its columns instead, so
+//   that names differing in ASCII case count as one (each shown as its table's first row has it);
 // - IFNULL becomes COALESCE. FIRST, TOTAL and INSTR are functions of the server catalogue.
 std::string TranslateJetSqlForServer(std::string_view statement);
 

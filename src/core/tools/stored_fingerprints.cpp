@@ -1,6 +1,7 @@
 #include "tools/stored_fingerprints.h"
 
 #include "import/audio_format.h"
+#include "store/catalogued_file_locator.h"
 #include "tools/audio_fingerprint.h"
 
 namespace tunebay {
@@ -40,17 +41,23 @@ FingerprintCollection CollectFingerprints(CCatalogueConnection& connection,
     std::vector<Row> rows;
     {
         ResultSet result = connection.Execute(
-            "SELECT tblMedia.lID, tblDirectory.sLocal, tblMedia.sFileName, tblOptional.sValue "
+            "SELECT tblMedia.lID, tblDirectory.sLocal, tblMedia.sFileName, tblOptional.sValue, "
+            "tblDirectory.sUNC "
             "FROM (tblMedia INNER JOIN tblDirectory ON tblMedia.lDirectoryID=tblDirectory.lID) "
             "LEFT JOIN tblOptional ON (tblOptional.lTableID=tblMedia.lID AND "
             "tblOptional.lOptionalTypeID=" +
             std::to_string(kOptionalRawFingerprint) + ") WHERE " + audioMediaCondition() +
             " ORDER BY tblMedia.lID");
+        // Files are read where this machine has them.
+        const CataloguedFileLocator locator;
         for (; !result.IsEof(); result.MoveNext())
-            rows.push_back(
-                {result.GetInt(0), result.GetText(1) + result.GetText(2), result.GetText(3)});
+            rows.push_back({result.GetInt(0),
+                            locator.Path(result.GetText(1), result.GetText(4), result.GetText(2)),
+                            result.GetText(3)});
     }
     FingerprintCollection collection;
+    for (const Row& row : rows)
+        collection.paths.emplace(row.mediaId, row.path);
     int count = 0;
     for (const Row& row : rows) {
         if (stopRequested && stopRequested())

@@ -5,6 +5,7 @@
 #include "tools/acoustic_duplicates.h"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,8 @@ void StoreRawFingerprint(CCatalogueConnection& connection, int mediaId, const st
 struct FingerprintCollection {
     std::vector<FingerprintedMedia> media;
     int generated = 0;
-    std::vector<std::string> failed; // full paths of audio files that gave none
+    std::vector<std::string> failed;  // full paths of audio files that gave none
+    std::map<int, std::string> paths; // media id → where this machine has the file
 };
 
 // How many media of the catalogue hold audio (of any format) that can be fingerprinted.

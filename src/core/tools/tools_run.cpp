@@ -5,6 +5,7 @@
 #include "import/audio_format.h"
 #include "import/item_tag.h"
 #include "store/catalogue_error.h"
+#include "store/catalogued_file_locator.h"
 #include "store/item_query.h"
 #include "text/field_function.h"
 #include "text/text_rules.h"
@@ -37,7 +38,7 @@ constexpr const char* kItemColumns =
     "SELECT tblDirectory.sLocal, tblMedia.sFileName, tblMedia.sName, tblGroup.sName, "
     "tblPackage.sName, tblMedia.sPublishTime, tblMedia.sComment, tblMedia.lGenreID, "
     "tblMedia.lID, tblItem.lID, tblGroup.lID, tblPackage.lID, tblMedia.lMediaType, "
-    "tblMedia.lLength";
+    "tblMedia.lLength, tblDirectory.sUNC";
 
 bool isFunction(const ToolsProperty& property) {
     return property.set && ApplyFieldFunction(nullptr, property.text, true);
@@ -47,10 +48,11 @@ int index(ClassificationKind kind) {
     return kind == ClassificationKind::Group ? 0 : 1;
 }
 
-ToolsRunItem itemFrom(const ResultSet& rows) {
+// The item's file is taken where this machine has it: its tag is written and it is renamed there.
+ToolsRunItem itemFrom(const ResultSet& rows, const CataloguedFileLocator& locator) {
     ToolsRunItem item;
-    item.directory = rows.GetText(0);
     item.fileName = rows.GetText(1);
+    item.directory = locator.Folder(rows.GetText(0), rows.GetText(14), item.fileName);
     item.title = rows.GetText(2);
     item.group = rows.GetText(3);
     item.package = rows.GetText(4);
@@ -103,7 +105,7 @@ std::vector<ToolsRunItem> ToolsRun::readItems() {
     selection.columns = kItemColumns;
     std::vector<ToolsRunItem> items;
     for (ResultSet rows = RunSelection(m_connection, selection); !rows.IsEof(); rows.MoveNext())
-        items.push_back(itemFrom(rows));
+        items.push_back(itemFrom(rows, m_locator));
     return items;
 }
 
@@ -291,7 +293,7 @@ std::optional<ToolsRunItem> ToolsRun::currentItem(int itemId) {
     ResultSet rows = m_connection.ExecuteWith(query, {static_cast<long long>(itemId)});
     if (rows.IsEof())
         return std::nullopt;
-    return itemFrom(rows);
+    return itemFrom(rows, m_locator);
 }
 
 void ToolsRun::processItem(const ToolsRunItem& read) {

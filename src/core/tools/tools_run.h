@@ -3,6 +3,7 @@
 #include "app/background_operation.h"
 #include "app/worker_question.h"
 #include "store/catalogue_connection.h"
+#include "store/catalogued_file_locator.h"
 #include "store/classification.h"
 #include "store/file_journal.h"
 #include "text/translatable.h"
@@ -26,7 +27,7 @@ inline constexpr const char* kMessageToolsError =
 
 // One row of the run's item query, read before anything changes.
 struct ToolsRunItem {
-    std::string directory;
+    std::string directory; // where this machine has the file (see CataloguedFileLocator)
     std::string fileName;
     std::string title;
     std::string group;
@@ -137,6 +138,7 @@ private:
     std::string m_error;
     std::unique_ptr<CatalogueTransaction> m_batch;
     FileJournal m_journal;
+    const CataloguedFileLocator m_locator;
     std::vector<PendingRename> m_renames;
     std::vector<PendingTag> m_tagWrites;
     long long m_batchOpened = 0;

@@ -1,11 +1,16 @@
 #include "import/import_operations.h"
+#include "store/catalogued_file_locator.h"
 #include "store/item_query.h"
 #include "support/mp3_fixture.h"
+#include "support/private_postgres.h"
 #include "support/temp_catalogue.h"
+#include "support/two_machines.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
 
 namespace tunebay {
 namespace {
@@ -324,6 +329,100 @@ TEST(ImportCorpus, TheSharedCorpusImportsWithoutHarm) {
     EXPECT_EQ(QueryItems(catalogue.connection, "SELECT COUNT(*)", "", 0).GetInt(0),
               run->ItemsAdded());
 }
+
+// A catalogue shared by two machines that mount one share at folders of their own.
+class SharedShare : public testing::TestWithParam<test::Engine> {};
+
+TEST_P(SharedShare, TheOtherMachineFindsEveryFileAndImportsNothingTwice) {
+    test::EngineCatalogue catalogue(GetParam());
+    if (!catalogue.unavailable().empty())
+        GTEST_SKIP() << catalogue.unavailable();
+    test::TwoMachines machines;
+    const auto put = [&](const std::string& name, const std::string& title) {
+        fs::create_directories((machines.Share() / name).parent_path());
+        std::ofstream(machines.Share() / name, std::ios::binary)
+            << taggedMp3(title, "Band", "Gold");
+    };
+    put("song.mp3", "Song");
+    put("sub/other.mp3", "Other");
+    RecordingSink sink;
+    FixedClock clock;
+    const auto finished = [](const std::shared_ptr<ImportRun>& run) {
+        EXPECT_EQ(run->Start(), 1);
+        EXPECT_EQ(run->WaitFinished(20000), 1);
+        EXPECT_EQ(run->ErrorMessage(), "");
+        return run;
+    };
+    const auto importFolder = [&](const std::string& folder) {
+        return finished(std::make_shared<FolderImportOperation>(sink, catalogue.connection, folder,
+                                                                ImportOptions(), clock));
+    };
+    const std::string a = machines.MountPoint('A') + "/";
+    const std::string b = machines.MountPoint('B') + "/";
+    const std::string folders =
+        "SELECT sLocal, sUNC FROM tblDirectory WHERE sLocal LIKE '%/mount-%' "
+        "ORDER BY lID";
+
+    machines.Use('A');
+    EXPECT_EQ(importFolder(a)->ItemsAdded(), 2);
+    EXPECT_EQ(catalogue.rows(folders), a + "|//NAS/Music/\n" + a + "sub/|//NAS/Music/sub/");
+
+    // Machine B reaches the same files under its own mount point: nothing comes in twice, and a
+    // file new on the share joins the folder the catalogue has for it already.
+    machines.Use('B');
+    const struct {
+        const char* what;
+        std::function<std::shared_ptr<ImportRun>()> import;
+        const char* newFile; // put on the share first
+        int added;
+        int alreadyCatalogued;
+    } imports[] = {
+        {"the mount point", [&] { return importFolder(b); }, nullptr, 0, 2},
+        {"one file",
+         [&] {
+             return finished(std::make_shared<FileListImportOperation>(
+                 sink, catalogue.connection, std::vector<std::string>{b + "sub/other.mp3"},
+                 ImportOptions(), clock));
+         },
+         nullptr, 0, 1},
+        {"a new file", [&] { return importFolder(b); }, "new.mp3", 1, 2},
+        {"every item again",
+         [&] {
+             return finished(std::make_shared<UpdateOperation>(sink, catalogue.connection, "", 0,
+                                                               ImportOptions(), clock));
+         },
+         nullptr, 0, 0},
+    };
+    for (const auto& step : imports) {
+        if (step.newFile)
+            put(step.newFile, "New");
+        const std::shared_ptr<ImportRun> run = step.import();
+        EXPECT_EQ(run->ItemsAdded(), step.added) << step.what;
+        int already = 0;
+        for (const FailedImport& failed : run->FailedFiles())
+            if (failed.reason == ImportFailure::AlreadyCatalogued)
+                ++already;
+            else
+                ADD_FAILURE() << step.what << ": " << failed.path;
+        EXPECT_EQ(already, step.alreadyCatalogued) << step.what;
+    }
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblItem"), "3");
+    EXPECT_EQ(catalogue.rows(folders), a + "|//NAS/Music/\n" + a + "sub/|//NAS/Music/sub/");
+
+    // Every catalogued file is found where machine B has it.
+    const CataloguedFileLocator locator;
+    std::string located;
+    for (ResultSet rows = catalogue.connection.Execute(
+             "SELECT tblDirectory.sLocal, tblDirectory.sUNC, tblMedia.sFileName FROM tblMedia, "
+             "tblDirectory WHERE tblMedia.lDirectoryID=tblDirectory.lID ORDER BY tblMedia.lID");
+         !rows.IsEof(); rows.MoveNext())
+        located += locator.Path(rows.GetText(0), rows.GetText(1), rows.GetText(2)) + "\n";
+    EXPECT_EQ(located, b + "song.mp3\n" + b + "sub/other.mp3\n" + b + "new.mp3\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Import, SharedShare,
+                         testing::Values(test::Engine::File, test::Engine::Server),
+                         [](const auto& info) { return test::EngineLabel(info.param); });
 
 } // namespace
 } // namespace tunebay

@@ -210,8 +210,16 @@ TEST(ServerDialect, TranslatesTheHistoricalStatements) {
          "SELECT a FROM t WHERE b ILIKE 'x%' ORDER BY a NULLS FIRST, b DESC NULLS LAST"},
         {"SELECT sName FROM g ORDER BY g.sName DESC, lID",
          "SELECT sName FROM g ORDER BY lower(g.sName) DESC NULLS LAST, lID NULLS FIRST"},
+        {"SELECT DISTINCT a FROM g ORDER BY a", "SELECT DISTINCT a FROM g ORDER BY a NULLS FIRST"},
+        // a DISTINCT of names takes names that differ in ASCII case for one
         {"SELECT DISTINCT sName FROM g ORDER BY sName",
-         "SELECT DISTINCT sName FROM g ORDER BY sName NULLS FIRST"},
+         "SELECT min(sName) AS sName FROM g GROUP BY lower(sName) ORDER BY lower(sName) NULLS "
+         "FIRST"},
+        {"SELECT DISTINCT tblPackage.sName, tblItem.lGroupID AS g FROM tblPackage, tblItem WHERE "
+         "tblItem.lPackageID=tblPackage.lID",
+         "SELECT first(tblPackage.sName ORDER BY tblPackage.lID) AS sName, tblItem.lGroupID AS g "
+         "FROM tblPackage, tblItem WHERE tblItem.lPackageID=tblPackage.lID GROUP BY "
+         "lower(tblPackage.sName), tblItem.lGroupID"},
         {"SELECT (SELECT a FROM t ORDER BY lower(a) LIMIT 1), IFNULL(b, 0) FROM u ORDER BY 1",
          "SELECT (SELECT a FROM t ORDER BY lower(a) NULLS FIRST LIMIT 1), COALESCE(b, 0) FROM u "
          "ORDER BY 1 NULLS FIRST"},

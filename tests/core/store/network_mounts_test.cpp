@@ -1,8 +1,12 @@
 #include "store/network_mounts.h"
 
+#include "store/catalogued_file_locator.h"
 #include "support/temp_dir.h"
+#include "support/two_machines.h"
 
 #include <gtest/gtest.h>
+
+#include <fstream>
 
 namespace tunebay {
 namespace {
@@ -66,6 +70,50 @@ TEST(NetworkMounts, ACataloguedFileIsFoundWhereItIs) {
     EXPECT_EQ(LocateCataloguedFile(folder, "//nas/none/", "song.mp3"), folder + "song.mp3");
     // Not here, and no mount of the share: the local path, reported missing by the callers.
     EXPECT_EQ(LocateCataloguedFile(folder, "//nas/none/", "gone.mp3"), folder + "gone.mp3");
+}
+
+TEST(NetworkMounts, NetworkFormsCompareWithoutTheCaseOfHostAndShare) {
+    const struct {
+        const char* a;
+        const char* b;
+        bool same;
+    } cases[] = {
+        {"//NAS/Music/Abba/", "//nas/music/Abba/", true},
+        {"//nas/music/Abba/", "//nas/music/abba/", false}, // folders below keep their case
+        {"//nas/music/", "//nas/musicals/", false},
+        {"//[FE80::1]/pool/", "//[fe80::1]/pool/", true},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ComparableNetworkForm(c.a) == ComparableNetworkForm(c.b), c.same)
+            << c.a << " " << c.b;
+}
+
+TEST(NetworkMounts, EachMachineFindsTheFileUnderItsOwnMount) {
+    test::TwoMachines machines;
+    std::ofstream(machines.Share() / "song.mp3") << "x";
+    const std::string a = machines.MountPoint('A') + "/";
+    const std::string b = machines.MountPoint('B') + "/";
+    // Catalogued on machine A: its local folder and a network form.
+    const struct {
+        char machine;
+        const char* network;
+        std::string found;
+    } cases[] = {
+        {'A', "//NAS/Music/", a + "song.mp3"},
+        {'B', "//NAS/Music/", b + "song.mp3"},
+        {'B', "//nas/other/", a + "song.mp3"}, // no mount of that share: missing, as catalogued
+        {'B', "", a + "song.mp3"},
+    };
+    for (const auto& c : cases) {
+        machines.Use(c.machine);
+        EXPECT_EQ(NetworkFormOf(machines.MountPoint(c.machine) + "/x/", CurrentMountTable()),
+                  test::TwoMachines::ShareName(c.machine) + "/x/");
+        const CataloguedFileLocator locator;
+        EXPECT_EQ(locator.Path(a, c.network, "song.mp3"), c.found) << c.machine << c.network;
+        EXPECT_EQ(LocateCataloguedFile(a, c.network, "song.mp3"), c.found);
+        EXPECT_TRUE(locator.MayBeAt(c.found, a, c.network, "song.mp3"));
+        EXPECT_FALSE(locator.MayBeAt(a + "other.mp3", a, c.network, "song.mp3"));
+    }
 }
 
 } // namespace

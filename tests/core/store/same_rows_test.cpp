@@ -7,6 +7,7 @@
 #include "browse/selection.h"
 #include "output/statistics_charts.h"
 #include "store/catalogue_connection.h"
+#include "store/classification.h"
 #include "support/private_postgres.h"
 
 #include <gtest/gtest.h>
@@ -154,8 +155,24 @@ TEST_F(SameRows, DuplicateSearchesAndStoredQueries) {
              "SELECT lID FROM tblMedia WHERE sName IN ('HELP!', 'émile', 'none') ORDER BY lID",
              "SELECT lID FROM tblMedia WHERE sName NOT IN (SELECT sName FROM tblPackage WHERE "
              "sName IS NOT NULL) ORDER BY lID",
+             "SELECT DISTINCT sName FROM tblPackage ORDER BY sName",
+             "SELECT COUNT(*) FROM (SELECT DISTINCT tblMedia.sName, tblItem.lGroupID FROM "
+             "tblMedia, tblItem WHERE tblItem.lMediaID=tblMedia.lID)",
          })
         expectSame(sql);
+}
+
+TEST_F(SameRows, PackageNamesOfAGroupOnceWhateverTheirCase) {
+    // The Beatles' items have "Gold", "GOLD" and "gold": the oldest spelling stands for them.
+    EXPECT_EQ(GroupPackageNames(file.connection, 1), std::vector<std::string>{"gold"});
+    for (int group = 1; group <= 6; ++group)
+        EXPECT_EQ(GroupPackageNames(server.connection, group),
+                  GroupPackageNames(file.connection, group))
+            << group;
+    for (const char* group : {"BEATLES", "abba", "Ärzte", "ärzte", "nobody"})
+        EXPECT_EQ(GroupPackageNames(server.connection, std::string_view(group)),
+                  GroupPackageNames(file.connection, std::string_view(group)))
+            << group;
 }
 
 // The tree as the window shows it: each node's type, id and name, children in their order.
