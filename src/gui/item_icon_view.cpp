@@ -72,6 +72,12 @@ void ItemIconView::SetCoverSource(CoverIconLoader* loader, std::function<QString
     viewport()->update();
 }
 
+void ItemIconView::ReloadCovers() {
+    if (m_covers)
+        m_covers->Forget();
+    viewport()->update();
+}
+
 void ItemIconView::SetItemStyle(int style) {
     m_largeIcons = style == 0;
     if (style == 0) {
