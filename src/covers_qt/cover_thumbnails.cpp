@@ -23,6 +23,9 @@ namespace {
 
 // The PNG text entry holding the state of the file a thumbnail was made from.
 const char* const kStateKey = "tunebay-source";
+// The PNG text entry that marks a file known to have no cover: the entry's one pixel is no
+// thumbnail, it only saves reading the file again while it stays as it was.
+const char* const kNoCoverKey = "tunebay-no-cover";
 // Pruning looks at the whole folder: done once as a cache starts to grow, then every this many
 // new thumbnails.
 constexpr int kPruneEvery = 500;
@@ -87,27 +90,42 @@ QImage CoverThumbnails::Thumbnail(const QString& audioPath, int size) const {
     const QString cached = CacheFile(audioPath, size);
     if (cached.isEmpty())
         return {};
-    const QString state = sourceState(QFileInfo(audioPath));
+    const QFileInfo audioInfo(audioPath);
+    const QString state = sourceState(audioInfo);
     QImage image;
     const QFileInfo cacheInfo(cached);
     if (image.load(cached, "PNG") && image.text(kStateKey) == state) {
         markUsed(cached, cacheInfo);
-        return image;
+        return image.text(kNoCoverKey).isEmpty() ? image : QImage();
     }
     image = ScaledCover(ReadCover(audioPath.toStdString()).bytes, size);
     if (image.isNull()) {
-        QFile::remove(cached); // of a cover the file no longer has
+        // A file that cannot be read now may be readable later: only a read file is known to
+        // have no cover.
+        if (!audioInfo.isReadable()) {
+            QFile::remove(cached);
+            return {};
+        }
+        QImage none(1, 1, QImage::Format_Mono);
+        none.fill(0);
+        none.setText(kNoCoverKey, "1");
+        none.setText(kStateKey, state);
+        store(cached, none);
         return {};
     }
     image.setText(kStateKey, state);
-    // Written whole or not at all, so that another thread or program never reads half of one.
-    if (QDir().mkpath(m_folder)) {
-        QSaveFile out(cached);
-        if (out.open(QIODevice::WriteOnly) && image.save(&out, "PNG") && out.commit() &&
-            m_written->fetch_add(1) % kPruneEvery == 0)
-            Prune();
-    }
+    store(cached, image);
     return image;
+}
+
+void CoverThumbnails::store(const QString& cached, const QImage& image) const {
+    // Written whole or not at all, so that another thread or program never reads half of one.
+    if (!QDir().mkpath(m_folder))
+        return;
+    QSaveFile out(cached);
+    if (out.open(QIODevice::WriteOnly) && image.save(&out, "PNG") && out.commit() &&
+        m_written->fetch_add(1) % kPruneEvery == 0)
+        Prune();
 }
 
 void CoverThumbnails::Prune() const {

@@ -13,9 +13,10 @@ namespace tunebay {
 // them again without reading the files. Each file and thumbnail size has one cache file, named
 // after the path; inside it is the state it was made from (the file's size and modification time,
 // and its folder's modification time, for a cover.jpg put beside it later): a changed file's
-// thumbnail is made again in its place, so no stale one stays behind. The cache is bounded: past
-// its limit the thumbnails used longest ago go first (a thumbnail's modification time is the time
-// it was last used). Safe to use from several threads at once.
+// thumbnail is made again in its place, so no stale one stays behind. A file found without a
+// cover gets a small entry saying so, and is not read again until it (or its folder) changes.
+// The cache is bounded: past its limit the thumbnails used longest ago go first (a thumbnail's
+// modification time is the time it was last used). Safe to use from several threads at once.
 class CoverThumbnails {
 public:
     static constexpr qint64 kDefaultLimitBytes = 256ll * 1024 * 1024;
@@ -41,6 +42,9 @@ public:
     qint64 LimitBytes() const { return m_limitBytes; }
 
 private:
+    // Writes `image` as the cache file `cached`, pruning now and then.
+    void store(const QString& cached, const QImage& image) const;
+
     QString m_folder;
     qint64 m_limitBytes;
     // Thumbnails written since the last pruning, shared by the copies of this cache.

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QMetaObject>
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 
@@ -37,14 +38,10 @@ QPixmap CoverIconLoader::Icon(const QString& catalogue, int itemId, int size) {
     if (catalogue != m_catalogue || size != m_size) {
         m_catalogue = catalogue;
         m_size = size;
-        m_icons.clear();
-        m_pending.clear();
-        std::lock_guard lock(m_mutex);
-        m_queue.clear();
-        ++m_generation;
+        Forget();
     }
-    if (const auto it = m_icons.constFind(itemId); it != m_icons.constEnd())
-        return *it;
+    if (const QPixmap* icon = m_icons.object(itemId))
+        return *icon;
     if (m_pending.contains(itemId))
         return {};
     m_pending.insert(itemId);
@@ -59,6 +56,14 @@ QPixmap CoverIconLoader::Icon(const QString& catalogue, int itemId, int size) {
         m_pool.start([this] { work(); });
     }
     return {};
+}
+
+void CoverIconLoader::Forget() {
+    m_icons.clear();
+    m_pending.clear();
+    std::lock_guard lock(m_mutex);
+    m_queue.clear();
+    ++m_generation;
 }
 
 void CoverIconLoader::WaitForIdle() {
@@ -102,7 +107,9 @@ void CoverIconLoader::work() {
                 if (request.generation != m_generation)
                     return;
                 m_pending.remove(request.itemId);
-                m_icons.insert(request.itemId, QPixmap::fromImage(image));
+                auto* icon = new QPixmap(QPixmap::fromImage(image));
+                const qsizetype bytes = qsizetype(icon->width()) * icon->height() * 4;
+                m_icons.insert(request.itemId, icon, std::max<qsizetype>(bytes, 64));
                 emit iconReady(request.itemId);
             },
             Qt::QueuedConnection);

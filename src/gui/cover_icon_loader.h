@@ -2,7 +2,7 @@
 
 #include "cover_thumbnails.h"
 
-#include <QHash>
+#include <QCache>
 #include <QObject>
 #include <QPixmap>
 #include <QSet>
@@ -28,6 +28,10 @@ public:
     // A request for another catalogue forgets the icons of the last one.
     QPixmap Icon(const QString& catalogue, int itemId, int size);
 
+    // Forgets every icon read so far, so that the items shown are read again: their files may
+    // have changed. The thumbnail cache still answers for files that have not.
+    void Forget();
+
     // Waits until every request asked for so far has been answered (tests and benchmarks).
     void WaitForIdle();
 
@@ -36,6 +40,7 @@ signals:
     void iconReady(int itemId);
 
 private:
+    static constexpr qsizetype kMaxIconBytes = 64 * 1024 * 1024;
     struct Request {
         QString catalogue;
         int itemId = 0;
@@ -49,7 +54,9 @@ private:
     // Window's thread only.
     QString m_catalogue;
     int m_size = 0;
-    QHash<int, QPixmap> m_icons; // null: the item has no cover
+    // Bounded by the bytes of the pixmaps: a long list scrolled through would otherwise keep
+    // every cover it passed. A null pixmap: the item has no cover.
+    QCache<int, QPixmap> m_icons{kMaxIconBytes};
     QSet<int> m_pending;
     // Shared with the worker.
     std::mutex m_mutex;

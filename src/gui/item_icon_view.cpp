@@ -44,6 +44,8 @@ ItemIconView::ItemIconView(ItemListModel* model, QItemSelectionModel* selection,
     setModel(model);
     setSelectionModel(selection);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The details view shares the selection and counts whole rows: an icon stands for its row.
+    setSelectionBehavior(QAbstractItemView::SelectRows);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setMovement(QListView::Static);
     setResizeMode(QListView::Adjust);
@@ -69,6 +71,12 @@ void ItemIconView::SetCoverSource(CoverIconLoader* loader, std::function<QString
         });
     m_covers = loader;
     m_catalogue = std::move(catalogue);
+    viewport()->update();
+}
+
+void ItemIconView::ReloadCovers() {
+    if (m_covers)
+        m_covers->Forget();
     viewport()->update();
 }
 

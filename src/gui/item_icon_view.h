@@ -27,6 +27,10 @@ public:
     // items without one.
     void SetCoverSource(CoverIconLoader* loader, std::function<QString()> catalogue);
 
+    // The items' files may have changed (a cover set or removed, tags rewritten): the covers
+    // shown are read again.
+    void ReloadCovers();
+
 signals:
     void focusGained();
 

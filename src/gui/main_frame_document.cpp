@@ -217,6 +217,8 @@ void CMainFrame::ShowExplorerPane(int view) {
 }
 
 void CMainFrame::RefreshViews() {
+    // What changed the catalogue may have rewritten files, their covers among them.
+    m_iconView->ReloadCovers();
     if (m_settings.ExplorerbarView == kExplorerSearch && !m_leftSearch->Condition().empty()) {
         if (!m_leftSearch->SearchNow())
             RefreshList();

@@ -2,6 +2,7 @@
 #include "main_frame.h"
 
 #include "general_properties_sheet.h"
+#include "item_icon_view.h"
 #include "item_list_model.h"
 #include "jukora_view.h"
 #include "properties_window.h"
@@ -26,6 +27,8 @@ void CMainFrame::ShowProperties() {
         m_propertiesWindow = new CPropertiesWindow(m_settings, m_connection, m_prompter, this);
         connect(m_propertiesWindow, &CPropertiesWindow::itemsSaved, this,
                 &CMainFrame::RefreshViews);
+        connect(m_propertiesWindow, &CPropertiesWindow::coverChanged, m_iconView,
+                &ItemIconView::ReloadCovers);
         connect(m_propertiesWindow, &CPropertiesWindow::playRequested, this,
                 [this](int itemId) { Play(itemId); });
         QAction* command = m_actions["Properties"];

@@ -97,6 +97,7 @@ CPropertiesWindow::CPropertiesWindow(CAppSettings& settings, CCatalogueConnectio
     buttons->addWidget(m_writeTag);
     buttons->addWidget(m_detailsBox);
     m_cover = new CoverPanel(m_connection, m_prompter, this);
+    connect(m_cover, &CoverPanel::coverChanged, this, &CPropertiesWindow::coverChanged);
     auto* top = new QHBoxLayout;
     top->addLayout(form, 1);
     top->addWidget(m_cover);

@@ -60,6 +60,8 @@ public:
 signals:
     // The catalogue changed: the list shows the saved values.
     void itemsSaved();
+    // Set cover or Remove cover rewrote the item's file.
+    void coverChanged();
     // AutoPlay: the item the window moved to is to be played.
     void playRequested(int itemId);
     void visibilityChanged(bool visible);

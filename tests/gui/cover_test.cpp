@@ -64,8 +64,8 @@ class CoverTest : public QObject {
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
 
-    // A thumbnail is made once and read from the cache after; a changed file or a picture put
-    // beside it later gets a new one.
+    // A thumbnail (or the note that there is none) is made once and read from the cache after; a
+    // changed file or a picture put beside it later gets a new one.
     void thumbnailCacheFollowsTheFile() {
         TempDir dir;
         TempDir cache;
@@ -80,6 +80,15 @@ private slots:
         };
         const std::vector<Step> steps = {
             {"no cover", [] {}, QColor()},
+            // The file is known to have none: while it and its folder stay as they were, it is
+            // not read again, so a picture slipped in unseen does not show.
+            {"a folder picture slipped in",
+             [&] {
+                 const auto folderTime = std::filesystem::last_write_time(dir.path());
+                 dir.write("Folder.png", pictureBytes(Qt::green, 300, 150, "PNG"));
+                 std::filesystem::last_write_time(dir.path(), folderTime);
+             },
+             QColor()},
             {"a folder picture added",
              [&] {
                  ageFile(dir.path());
@@ -107,6 +116,7 @@ private slots:
             const QImage first = thumbnails.Thumbnail(path, 48);
             if (!step.colour.isValid()) {
                 QVERIFY2(first.isNull(), step.name);
+                QVERIFY2(QFileInfo::exists(cached), step.name);
                 continue;
             }
             QVERIFY2(!first.isNull(), step.name);
@@ -209,6 +219,19 @@ private slots:
         // A screenful, not the whole list, was asked for.
         QVERIFY(ready.count() >= 2);
         QVERIFY2(ready.count() < 200, qPrintable(QString::number(ready.count())));
+
+        // The item without a cover is not read again on the next paint; once its file has
+        // been given one and the view told so, the cover shows.
+        const int answered = ready.count();
+        view.viewport()->repaint();
+        loader.WaitForIdle();
+        QCoreApplication::processEvents();
+        QCOMPARE(ready.count(), answered);
+        QVERIFY(SetEmbeddedCover(music.file("without.mp3").string(),
+                                 pictureBytes(Qt::blue, 64, 64, "PNG"))
+                    .ok);
+        view.ReloadCovers();
+        QTRY_VERIFY_WITH_TIMEOUT(!loader.Icon(cataloguePath, plainItem, 48).isNull(), 10000);
     }
 
     // Properties shows the cover beside the fields; Set cover embeds the chosen picture as it is,

@@ -230,6 +230,11 @@ private slots:
         QVERIFY(icons);
         QCOMPARE(icons->model()->rowCount(), 3);
         QCOMPARE(icons->selectionModel(), window.frame->ItemView()->selectionModel());
+        // An item clicked among the icons is the selection the commands take.
+        QTest::mouseClick(icons->viewport(), Qt::LeftButton, {},
+                          icons->visualRect(icons->model()->index(1, 0)).center());
+        QCOMPARE(window.frame->ItemView()->SelectedItemIds(),
+                 std::vector<int>{window.frame->ItemModel()->ItemId(1)});
         window.frame->Action("List")->trigger();
         QCOMPARE(window.settings.ItemStyle, 3);
         window.frame->Action("Details")->trigger();

@@ -22,7 +22,8 @@ TagTexts AsfTagTexts(const TagLib::ASF::Tag& tag) {
     texts.group =
         FirstOf({FirstText(tag.artist()), attribute("WM/AlbumArtist"), attribute("WM/Composer")});
     texts.package = attribute("WM/AlbumTitle");
-    texts.year = attribute("WM/Year");
+    // ffmpeg writes the year as a plain "date" attribute, which no other writer uses.
+    texts.year = FirstOf({attribute("WM/Year"), attribute("date")});
     // Some writers (ffmpeg) put the description among the attributes instead.
     texts.comment = FirstOf({FirstText(tag.comment()), attribute("Description")});
     texts.genre = attribute("WM/Genre");
