@@ -243,9 +243,9 @@ public:
             logged = true;
         else if (rc != SQLITE_ROW && (code == SQLITE_BUSY || code == SQLITE_LOCKED))
             logWaited = true;
-        else if (rc == SQLITE_ROW)
+        else if (rc == SQLITE_ROW || code != SQLITE_ERROR)
             logUnavailable = true;
-        // Any other failure (a read in progress on this very handle) is tried again next time.
+        // A read still in progress on this very handle is waited out: tried at the next change.
     }
 
     sqlite3* openHandle() const {
