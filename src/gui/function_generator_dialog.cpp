@@ -1,4 +1,5 @@
 #include "function_generator_dialog.h"
+#include "shown_text.h"
 
 #include "text/field_function.h"
 #include "text/field_function_generator.h"
@@ -14,19 +15,11 @@
 
 namespace tunebay {
 
-namespace {
-
-QString fromStd(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-} // namespace
-
 CFunctionGeneratorDialog::CFunctionGeneratorDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("Function Generator"));
     m_statement = new QComboBox(this);
     for (const FieldFunctionStatement statement : kFieldFunctionStatements)
-        m_statement->addItem(fromStd(FieldFunctionStatementName(statement)));
+        m_statement->addItem(ShownText(std::string(FieldFunctionStatementName(statement))));
     m_first = new QComboBox(this);
     m_first->setEditable(true);
     m_second = new QComboBox(this);
@@ -77,7 +70,8 @@ void CFunctionGeneratorDialog::rebuild() {
     const int index = std::max(0, m_statement->currentIndex());
     const FieldFunctionPreview preview = PreviewFieldFunction(
         kFieldFunctionStatements[static_cast<std::size_t>(index)],
-        m_first->currentText().toStdString(), m_second->currentText().toStdString());
+        m_first->currentText().toStdString(), m_second->currentText().toStdString(),
+        ShownText(kFieldFunctionSample.data()).toStdString());
     m_functionText = QString::fromStdString(preview.functionText);
     m_functionLine->setText(m_functionText);
     m_previewLine->setText(QString::fromStdString(preview.previewLine));

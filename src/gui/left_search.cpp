@@ -149,9 +149,9 @@ bool CLeftSearch::PrepareCondition() {
 }
 
 bool CLeftSearch::SearchNow() {
-    const SearchText text = BuildSearchCondition(Form());
+    const SearchText text = BuildSearchCondition(Form(), ShownTextLookup());
     if (!text.ok()) {
-        emit searchRefused(ShownText(text.message));
+        emit searchRefused(QString::fromStdString(text.message));
         return false;
     }
     m_condition = text.sql;

@@ -86,7 +86,8 @@ void CMainFrame::ShowStatistic() {
     std::vector<StatisticsChart> charts;
     {
         WaitCursor wait;
-        report = BuildStatisticsReport(m_connection, selected ? &selection : nullptr);
+        report =
+            BuildStatisticsReport(m_connection, selected ? &selection : nullptr, ShownTextLookup());
         // The charts show the report's scope: the selected items, or every item when the
         // selection was refused.
         try {

@@ -270,15 +270,17 @@ bool CPropertiesWindow::SaveCurrent(bool ask) {
     case SaveOutcome::NothingChanged:
         return true;
     case SaveOutcome::EmptyTitle:
-        m_prompter.Message(text(result.message), PromptIcon::Error);
+        m_prompter.Message(ShownText(result.message), PromptIcon::Error);
         return false;
     case SaveOutcome::ItemGone:
-        m_prompter.Message(text(result.message), PromptIcon::Error);
+        m_prompter.Message(ShownText(result.message), PromptIcon::Error);
         clearChanges();
         return true;
     case SaveOutcome::Failed:
         // The changes stay, so that the user can try again.
-        m_prompter.Message(text(result.message + "\n" + result.engineReason), PromptIcon::Error);
+        m_prompter.Message(ShownText(result.message) + QLatin1Char('\n') +
+                               text(result.engineReason),
+                           PromptIcon::Error);
         return false;
     case SaveOutcome::Saved:
         break;

@@ -37,13 +37,18 @@ QuestionAnswer WindowWorkerQuestion::Ask(const std::string& text, const std::str
         return refused;
     QuestionAnswer answer = refused;
     const auto ask = [&] {
-        answer = m_prompter.Ask(ShownText(text), ShownText(title), buttons, promptIcon(icon));
+        answer = m_prompter.Ask(QString::fromStdString(text), QString::fromStdString(title),
+                                buttons, promptIcon(icon));
     };
     if (QThread::currentThread() == context->thread())
         ask();
     else if (!QMetaObject::invokeMethod(context, ask, Qt::BlockingQueuedConnection))
         return refused;
     return answer;
+}
+
+TextLookup WindowWorkerQuestion::Wording() const {
+    return ShownTextLookup();
 }
 
 } // namespace tunebay

@@ -19,6 +19,7 @@ public:
 
     QuestionAnswer Ask(const std::string& text, const std::string& title, QuestionButtons buttons,
                        QuestionIcon icon) override;
+    TextLookup Wording() const override;
 
 private:
     QPointer<QObject> m_context;

@@ -1,21 +1,28 @@
 // The window speaks the user's language when a translation for it is installed, and its own
 // texts otherwise; every text it shows is in the translators' template.
 #include "about_dialog.h"
+#include "function_generator_dialog.h"
+#include "general_properties_sheet.h"
 #include "gui_tests.h"
+#include "left_search.h"
 #include "options_sheet.h"
 #include "properties_window.h"
 #include "shown_text.h"
+#include "statistics_dialog.h"
 #include "tools_window.h"
 #include "translation_loader.h"
 #include "window_fixture.h"
+#include "window_worker_question.h"
 
 #include "app/catalogue_document.h"
 #include "app/product.h"
 #include "output/copy_move_run.h"
 #include "tools/tools_failures.h"
+#include "tools/tools_run.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDialogButtonBox>
@@ -27,11 +34,14 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSet>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTranslator>
 #include <QXmlStreamReader>
 
@@ -104,6 +114,25 @@ bool hasWords(const QString& text) {
     return word.match(text).hasMatch();
 }
 
+// The texts a label shows: the cells of a table of rich text (the statistics report) one by
+// one, any other text whole.
+QStringList labelTexts(const QString& text) {
+    static const QRegularExpression cell(QStringLiteral("<td[^>]*>(.*?)</td>"));
+    if (!text.startsWith(QLatin1String("<table")))
+        return {text};
+    QStringList cells;
+    for (auto match = cell.globalMatch(text); match.hasNext();)
+        cells << QTextDocumentFragment::fromHtml(match.next().captured(1)).toPlainText();
+    return cells;
+}
+
+// A translator that marks every template text, installed for the life of the test function.
+void installMarkingTranslator() {
+    auto* marking = new MarkingTranslator(templateTexts());
+    marking->setParent(QCoreApplication::instance());
+    QCoreApplication::installTranslator(marking);
+}
+
 // The texts `top` and the widgets in it show as their own wording (not the catalogue's data):
 // titles, labels, buttons, tabs, fixed lists, headers, actions and menus, tips.
 QStringList shownTexts(QWidget* top) {
@@ -121,7 +150,7 @@ QStringList shownTexts(QWidget* top) {
         for (QAction* action : widget->actions())
             addAction(action);
         if (auto* label = qobject_cast<QLabel*>(widget))
-            texts << label->text();
+            texts << labelTexts(label->text());
         else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
             // The standard buttons of a dialog take their words from Qt's own translation.
             auto* box = qobject_cast<QDialogButtonBox*>(button->parent());
@@ -174,6 +203,7 @@ QList<ContextText> coreMarkedTexts(QStringList& unmarked) {
                     text += part.next().captured(1);
                 text.replace(QLatin1String("\\r"), QLatin1String("\r"))
                     .replace(QLatin1String("\\n"), QLatin1String("\n"))
+                    .replace(QLatin1String("\\t"), QLatin1String("\t"))
                     .replace(QLatin1String("\\\""), QLatin1String("\""))
                     .replace(QLatin1String("\\\\"), QLatin1String("\\"));
                 texts.append({found.captured(3), text});
@@ -244,9 +274,7 @@ private slots:
         QSKIP("lupdate is not installed");
 #else
         QStandardPaths::setTestModeEnabled(true);
-        auto* marking = new MarkingTranslator(templateTexts());
-        marking->setParent(QCoreApplication::instance());
-        QCoreApplication::installTranslator(marking);
+        installMarkingTranslator();
 
         test::TempCatalogue catalogue;
         test::CatalogueBuilder builder(catalogue.connection);
@@ -258,11 +286,18 @@ private slots:
         window.frame->ShowProperties();
         COptionsSheet options(window.settings, window.prompter);
         AboutDialog about;
+        CGeneralPropertiesSheet general(catalogue.connection, window.prompter);
+        CFunctionGeneratorDialog generator;
+        // The statistics as the window hands them to its dialog.
+        window.frame->ShowStatistic();
+        QVERIFY(!window.prompter.messages.isEmpty());
+        StatisticsDialog statistics(ReportTable(window.prompter.messages.last()),
+                                    window.prompter.charts);
 
         QStringList plain;
-        for (QWidget* top :
-             std::initializer_list<QWidget*>{window.frame.get(), window.frame->ToolsWindow(),
-                                             window.frame->PropertiesWindow(), &options, &about}) {
+        for (QWidget* top : std::initializer_list<QWidget*>{
+                 window.frame.get(), window.frame->ToolsWindow(), window.frame->PropertiesWindow(),
+                 &options, &about, &general, &generator, &statistics}) {
             QVERIFY(top);
             for (const QString& text : shownTexts(top))
                 if (hasWords(text) && !text.startsWith(QChar(0xbb)) && !plain.contains(text))
@@ -277,8 +312,12 @@ private slots:
             data << QString::fromStdString(genres.GetText(0));
         const QString path = QString::fromStdString(catalogue.path().string());
         data << QString::fromStdString(CatalogueWindowTitle(catalogue.path().string()));
-        plain.removeIf([&data, &path](const QString& text) {
-            return data.contains(text) || text.contains(path);
+        // The Function Generator's function is written in the functions' own words, and its
+        // preview quotes the translated sample and what the function makes of it.
+        data << generator.FunctionText();
+        const QString preview = QStringLiteral("\"\u00bb");
+        plain.removeIf([&](const QString& text) {
+            return data.contains(text) || text.contains(path) || text.startsWith(preview);
         });
         for (const QString& text : plain)
             qWarning("shown without translation: %s", qPrintable(text));
@@ -308,6 +347,60 @@ private slots:
         // pass as they are.
         QVERIFY(OtherVolumeSummary(7) == OtherVolumeSummary(7, ShownTextLookup()).substr(2));
         QCOMPARE(ShownText(std::string("Importing 12")), QStringLiteral("Importing 12"));
+    }
+
+    void questionsAndRefusalsPutTogetherInTheCoreAreTranslated() {
+#ifndef TUNEBAY_TEST_TEMPLATE
+        QSKIP("lupdate is not installed");
+#else
+        QStandardPaths::setTestModeEnabled(true);
+        installMarkingTranslator();
+        test::TempCatalogue catalogue;
+        test::CatalogueBuilder builder(catalogue.connection);
+        builder.add(test::facts("Old", "Abba"));
+        test::WindowFixture window;
+        QVERIFY(window.open(catalogue.path()));
+
+        // A question of the tools run: its pattern translated, the names filled in after.
+        window.frame->ShowTools();
+        CToolsWindow* tools = window.frame->ToolsWindow();
+        tools->toolBox(4)->setChecked(true);
+        tools->titleField()->setText(QStringLiteral("New"));
+        tools->setBox(kRowTitle)->setChecked(true);
+        tools->askBox(kRowTitle)->setChecked(true);
+        window.prompter.answers = {QuestionAnswer::No};
+        QSignalSpy finished(window.frame.get(), &CMainFrame::operationFinished);
+        QTest::mouseClick(tools->applyButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(finished.contains(QVariantList{kFinishTools}), 10000);
+        QCOMPARE(window.prompter.questionTitles, QStringList({"\u00bbTunebay - Title"}));
+        QCOMPARE(window.prompter.questions, QStringList({"\u00bbReplace 'Old' in 'file1.mp3'?"}));
+
+        // A value the search form cannot read: the pattern and the type's label translated.
+        CLeftSearch* form = window.frame->SearchForm();
+        form->type1->setCurrentIndex(form->type1->findData(QStringLiteral("Length")));
+        form->value1->setText(QStringLiteral("abc"));
+        QSignalSpy refused(form, &CLeftSearch::searchRefused);
+        QVERIFY(!form->SearchNow());
+        QCOMPARE(refused.count(), 1);
+        QCOMPARE(refused.first().first().toString(),
+                 QStringLiteral("\u00bb\"abc\" is no length! Please enter minutes, minutes:seconds "
+                                "or hours:minutes:seconds for \u00bbLength."));
+
+        // The window's asker words what the core puts together; the failure lines name their
+        // step in the window's words too.
+        WindowWorkerQuestion question(window.frame.get(), window.prompter);
+        QCOMPARE(QString::fromStdString(
+                     FillTexts(Worded(question.Wording(), kQuestionReplaceName), {"%2", "b.mp3"})),
+                 QStringLiteral("\u00bbReplace '%2' in 'b.mp3'?"));
+        ToolsFailures failures;
+        for (int i = 0; i < 11; ++i)
+            failures.Add(ToolsFailureKind::Rename, "/music/a.mp3", "busy");
+        const QString asked = QString::fromStdString(failures.ContinueQuestion(question.Wording()));
+        QVERIFY(asked.startsWith(QStringLiteral("\u00bb> 0 file/s")));
+        QVERIFY(
+            asked.contains(QStringLiteral("\u00bbDo you want to continue applying the tools?")));
+        QVERIFY(asked.contains(QStringLiteral("/music/a.mp3 (\u00bbRename): busy")));
+#endif
     }
 
     void missingFolderKeepsTheOwnTexts() {

@@ -18,8 +18,11 @@ SearchText refused(std::string message) {
 constexpr char kLikeEscape = '\\';
 constexpr const char* kLikeSpecials = "%_\\";
 
-std::string quoted(std::string_view text) {
-    return "\"" + std::string(text) + "\"";
+// Why a value does not fit its type: `pattern` with the value and the type's label.
+std::string valueRefused(const TextLookup& lookup, const char* pattern, std::string_view value,
+                         const SearchType& type) {
+    return FillTexts(Worded(lookup, pattern),
+                     {value, Worded(lookup, std::string(type.label).c_str())});
 }
 
 std::string_view trim(std::string_view text) {
@@ -117,18 +120,19 @@ std::string importTimeField(const DateTimeParts& parts, std::string& digits) {
 
 } // namespace
 
-SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> link) {
+SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> link,
+                          const TextLookup& lookup) {
     std::string prefix;
     if (link) {
         if (*link == "-")
             return {};
         if (std::find(kSearchLinks.begin(), kSearchLinks.end(), *link) == kSearchLinks.end())
-            return refused("Unknown search link " + quoted(*link) + "! Use -, AND or OR.");
+            return refused(FillTexts(Worded(lookup, kMessageUnknownSearchLink), {*link}));
         prefix = *link;
     }
     const SearchType* type = FindSearchType(row.type);
     if (!type)
-        return refused("Unknown search type " + quoted(row.type) + "!");
+        return refused(FillTexts(Worded(lookup, kMessageUnknownSearchType), {row.type}));
 
     // The value as SQL gets it, and the comparison, both checked before any text is built.
     std::string op = row.compare;
@@ -138,7 +142,7 @@ SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> 
     if (type->kind != kSearchFixed) {
         if (std::find(kSearchComparisons.begin(), kSearchComparisons.end(), row.compare) ==
             kSearchComparisons.end())
-            return refused("Unknown comparison " + quoted(row.compare) + "!");
+            return refused(FillTexts(Worded(lookup, kMessageUnknownComparison), {row.compare}));
         switch (type->kind) {
         case kSearchText:
             if (row.value.empty()) {
@@ -160,28 +164,21 @@ SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> 
         case kSearchNumber: {
             const std::string_view number = trim(row.value);
             if (!isNumber(number))
-                return refused(quoted(row.value) + " is not a number! Please enter a number for " +
-                               std::string(type->label) + ".");
+                return refused(valueRefused(lookup, kMessageNotANumber, row.value, *type));
             value = number;
             break;
         }
         case kSearchLength: {
             const auto seconds = ReadLengthValue(row.value);
             if (!seconds)
-                return refused(quoted(row.value) +
-                               " is no length! Please enter minutes, "
-                               "minutes:seconds or hours:minutes:seconds for " +
-                               std::string(type->label) + ".");
+                return refused(valueRefused(lookup, kMessageNotALength, row.value, *type));
             value = std::to_string(*seconds);
             break;
         }
         case kSearchDate: {
             const auto parts = ReadDateTimeValue(row.value);
             if (!parts)
-                return refused(quoted(row.value) +
-                               " is no date or time! Please enter a date (2003-05-01), a time "
-                               "(12:30:00) or both for " +
-                               std::string(type->label) + ".");
+                return refused(valueRefused(lookup, kMessageNotADate, row.value, *type));
             std::string digits = parts->Digits();
             if (type->expression == "tblMedia.sImportTime")
                 field = importTimeField(*parts, digits);
@@ -203,12 +200,12 @@ SearchText BuildSearchRow(const SearchRow& row, std::optional<std::string_view> 
     return {prefix + " (" + itemCondition(std::move(terms)) + ")", {}};
 }
 
-SearchText BuildSearchCondition(const SearchRow& row1, std::string_view link,
-                                const SearchRow& row2) {
-    const SearchText first = BuildSearchRow(row1);
+SearchText BuildSearchCondition(const SearchRow& row1, std::string_view link, const SearchRow& row2,
+                                const TextLookup& lookup) {
+    const SearchText first = BuildSearchRow(row1, {}, lookup);
     if (!first.ok())
         return first;
-    const SearchText second = BuildSearchRow(row2, link);
+    const SearchText second = BuildSearchRow(row2, link, lookup);
     if (!second.ok())
         return second;
     return {"(" + first.sql + " " + second.sql + ")", {}};
@@ -220,8 +217,8 @@ SearchForm SearchFormFromSettings(const CAppSettings& settings) {
             {settings.Search2Type, settings.Search2Compare, settings.Search2Value}};
 }
 
-SearchText BuildSearchCondition(const SearchForm& form) {
-    return BuildSearchCondition(form.row1, form.link, form.row2);
+SearchText BuildSearchCondition(const SearchForm& form, const TextLookup& lookup) {
+    return BuildSearchCondition(form.row1, form.link, form.row2, lookup);
 }
 
 } // namespace tunebay

@@ -30,12 +30,6 @@ constexpr int kQuestionAfterFailures = 10;
 constexpr int kAbortAfterFailures = 99;
 constexpr int kMaxRetryNames = 20;
 
-std::string Printf(const char* format, int a, int b = 0) {
-    char buffer[512];
-    std::snprintf(buffer, sizeof buffer, format, a, b);
-    return buffer;
-}
-
 bool IsDirectory(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
@@ -235,8 +229,8 @@ DestinationCheck PrepareDestination(CopyMoveOptions& options, IWorkerQuestion& q
     } else if (options.dryRun) {
         return DestinationCheck::Ready; // the real run asks to create it
     } else {
-        if (question.Ask(kQuestionCreateFolder, "", QuestionButtons::YesNo,
-                         QuestionIcon::Question) != QuestionAnswer::Yes)
+        if (question.Ask(Worded(question.Wording(), kQuestionCreateFolder), "",
+                         QuestionButtons::YesNo, QuestionIcon::Question) != QuestionAnswer::Yes)
             return DestinationCheck::Declined;
         std::filesystem::create_directories(options.destination, error);
         if (!IsDirectory(options.destination)) {
@@ -583,10 +577,9 @@ void CopyMoveRun::Run() {
                 if (!file.skip && !done && m_failed.load() == kQuestionAfterFailures && !asked) {
                     asked = true;
                     const std::string text =
-                        Printf("%d files couldn't be copied/moved! %d files have been "
-                               "copied/moved successfully!\r\nDo you want to continue?\r\n",
-                               m_failed.load(), m_done.load()) +
-                        FailedList();
+                        FillNumbers(Worded(m_question.Wording(), kQuestionContinueCopyMove),
+                                    {m_failed.load(), m_done.load()}) +
+                        "\r\n" + FailedList();
                     if (m_question.Ask(text, "Tunebay", QuestionButtons::YesNo,
                                        QuestionIcon::Question) != QuestionAnswer::Yes) {
                         ended = true;

@@ -30,6 +30,10 @@ inline constexpr const char* kMessageLimitNeedsEmptyFolder =
     TB_TRANSLATE_NOOP("Tunebay", "You set up a limit! You have to specify an empty folder!");
 inline constexpr const char* kQuestionCreateFolder =
     TB_TRANSLATE_NOOP("Tunebay", "Specified folder doesn't exist! Do you want to create it?");
+// Asked once when ten files have failed; the failed files follow on their own lines.
+inline constexpr const char* kQuestionContinueCopyMove = TB_TRANSLATE_NOOP(
+    "Tunebay", "%d files couldn't be copied/moved! %d files have been copied/moved "
+               "successfully!\r\nDo you want to continue?");
 inline constexpr const char* kMessageCannotCreateFolder =
     TB_TRANSLATE_NOOP("Tunebay", "Cannot create specified folder!");
 inline constexpr const char* kMessageNoHardLinks =

@@ -32,8 +32,9 @@ struct StatisticsReport {
 
 // `selection` is the selection BuildSelection gave, or null when it refused one; its columns
 // and sort code are not used. Aggregates over no rows read as zero for the sums ("00:00",
-// "0") and as "-" for the averages, which have no value then.
-StatisticsReport BuildStatisticsReport(CCatalogueConnection& connection,
-                                       const Selection* selection);
+// "0") and as "-" for the averages, which have no value then. The text's labels and headings
+// are worded by `lookup` (the sections keep them as marked, and so does the text without one).
+StatisticsReport BuildStatisticsReport(CCatalogueConnection& connection, const Selection* selection,
+                                       const TextLookup& lookup = {});
 
 } // namespace tunebay

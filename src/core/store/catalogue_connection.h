@@ -87,9 +87,10 @@ public:
     // How statements of catalogues opened after this call wait for another writer.
     void SetBusyWait(BusyWait wait) { m_busyWait = std::move(wait); }
 
-    // Switches a catalogue file to write-ahead logging so that readers and one writer can work
-    // at once. Called once the file is known to be a catalogue (it changes the file). A server
-    // needs no such switch.
+    // Lets readers and one writer work on a catalogue file at once: its first change switches
+    // the file to write-ahead logging (an open that changes nothing leaves the file byte for
+    // byte as it was). Called once the file is known to be a catalogue. A server needs no such
+    // switch.
     void EnableConcurrentAccess();
 
     // Runs exactly one statement. Text after the first statement is refused, never run.

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
@@ -201,11 +202,50 @@ public:
     }
 
     // The last writer to close a catalogue takes it out of write-ahead logging: the file then
-    // holds every change, and a reader without write access needs no companion files to read
-    // it. Another process still holding the catalogue keeps it as it is.
+    // holds every change, a reader without write access (this program on a read-only share,
+    // or any other SQLite reader) needs no companion files and reads it with the engine's
+    // locks, and the file is as plain as the template it came from. Another process still
+    // holding the catalogue keeps it as it is. A file nobody switched is left untouched.
     static void leaveWriteAheadLog(sqlite3* db) {
         sqlite3_busy_handler(db, nullptr, nullptr);
+        // A read first, so that a handle that has not looked since another process switched
+        // the file sees its current mode.
+        sqlite3_exec(db, "SELECT COUNT(*) FROM sqlite_master", nullptr, nullptr, nullptr);
         sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    }
+
+    // Called before a statement that changes the file. Write-ahead logging is entered only now,
+    // not when the catalogue is opened: the switch itself rewrites the file's header (and its
+    // change counter), so an open that changes nothing must leave the file as it was for
+    // backups and synchronising tools. The switch needs the file to itself for a moment: when
+    // readers hold it past the busy wait, the change is made with the rollback journal and the
+    // switch is tried again (without waiting) before the next one; where the file system cannot
+    // share the log's memory, the catalogue keeps the rollback journal, one writer at a time.
+    void enterWriteAheadLog(sqlite3* db) {
+        if (!concurrent.load() || logged.load() || !sqlite3_get_autocommit(db))
+            return;
+        std::lock_guard lock(logMutex);
+        if (logged.load() || logUnavailable)
+            return;
+        if (logWaited)
+            sqlite3_busy_handler(db, nullptr, nullptr);
+        sqlite3_stmt* statement = nullptr;
+        int rc = sqlite3_prepare_v2(db, "PRAGMA journal_mode=WAL", -1, &statement, nullptr);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_step(statement);
+        const int code = sqlite3_extended_errcode(db) & 0xFF;
+        const auto* mode = rc == SQLITE_ROW ? sqlite3_column_text(statement, 0) : nullptr;
+        const bool entered = mode && std::strcmp(reinterpret_cast<const char*>(mode), "wal") == 0;
+        sqlite3_finalize(statement);
+        if (logWaited)
+            sqlite3_busy_handler(db, &SqliteState::onBusy, this);
+        if (entered)
+            logged = true;
+        else if (rc != SQLITE_ROW && (code == SQLITE_BUSY || code == SQLITE_LOCKED))
+            logWaited = true;
+        else if (rc == SQLITE_ROW || code != SQLITE_ERROR)
+            logUnavailable = true;
+        // A read still in progress on this very handle is waited out: tried at the next change.
     }
 
     sqlite3* openHandle() const {
@@ -234,6 +274,11 @@ public:
     dev_t device = 0;
     ino_t inode = 0;
     bool readOnly = false;
+    std::atomic<bool> concurrent{false}; // the first change enters write-ahead logging
+    std::atomic<bool> logged{false};     // the file is in write-ahead logging
+    std::mutex logMutex;                 // one switch at a time; guards the two below
+    bool logWaited = false;              // a switch already waited for readers once
+    bool logUnavailable = false;         // the file system cannot hold the log's shared memory
     std::mutex mutex;
     std::vector<sqlite3*> handles; // every handle made for this catalogue
     std::vector<sqlite3*> idle;    // handles of threads that have ended, ready for reuse
@@ -503,7 +548,7 @@ bool SqliteEngine::IsReadOnly() const {
 
 void SqliteEngine::EnableConcurrentAccess() {
     if (!m_state->readOnly)
-        Run("PRAGMA journal_mode=WAL", {}, false);
+        m_state->concurrent = true;
 }
 
 std::unique_ptr<EngineRows> SqliteEngine::Run(std::string_view sql,
@@ -511,6 +556,8 @@ std::unique_ptr<EngineRows> SqliteEngine::Run(std::string_view sql,
     sqlite3* db = threadHandle(m_state);
     bool cached = false;
     sqlite3_stmt* statement = prepare(*m_state, db, sql, repeated, cached);
+    if (!sqlite3_stmt_readonly(statement))
+        m_state->enterWriteAheadLog(db);
     auto rows = std::make_unique<SqliteRows>(statement, std::string(sql), cached);
     int index = 1;
     for (const SqlValue& value : values)

@@ -26,11 +26,11 @@ std::string Quoted(std::string_view text) {
 std::string_view FieldFunctionStatementName(FieldFunctionStatement statement) {
     switch (statement) {
     case FieldFunctionStatement::Replace:
-        return "Replace";
+        return TB_TRANSLATE_NOOP("Tunebay", "Replace");
     case FieldFunctionStatement::Insert:
-        return "Insert";
+        return TB_TRANSLATE_NOOP("Tunebay", "Insert");
     case FieldFunctionStatement::Delete:
-        return "Delete";
+        return TB_TRANSLATE_NOOP("Tunebay", "Delete");
     }
     return {};
 }
@@ -67,17 +67,17 @@ std::string BuildFieldFunctionText(FieldFunctionStatement statement, std::string
 }
 
 FieldFunctionPreview PreviewFieldFunction(FieldFunctionStatement statement, std::string_view first,
-                                          std::string_view second) {
+                                          std::string_view second, std::string_view sample) {
     FieldFunctionPreview preview;
     const std::string functionText = BuildFieldFunctionText(statement, first, second);
-    std::string result(kFieldFunctionSample);
+    std::string result(sample);
     preview.valid = ApplyFieldFunction(&result, functionText, false);
-    const std::string sample = Quoted(kFieldFunctionSample) + " -> ";
+    const std::string before = Quoted(sample) + " -> ";
     if (preview.valid) {
         preview.functionText = functionText;
-        preview.previewLine = sample + Quoted(result);
+        preview.previewLine = before + Quoted(result);
     } else {
-        preview.previewLine = sample + "!!!ERROR!!! " + FieldFunctionFault(functionText);
+        preview.previewLine = before + "!!!ERROR!!! " + FieldFunctionFault(functionText);
     }
     return preview;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/translatable.h"
+
 #include <array>
 #include <string>
 #include <string_view>
@@ -13,7 +15,8 @@ enum class FieldFunctionStatement { Replace, Insert, Delete };
 inline constexpr std::array<FieldFunctionStatement, 3> kFieldFunctionStatements = {
     FieldFunctionStatement::Replace, FieldFunctionStatement::Insert,
     FieldFunctionStatement::Delete};
-inline constexpr std::string_view kFieldFunctionSample = "This is a preview!";
+inline constexpr std::string_view kFieldFunctionSample =
+    TB_TRANSLATE_NOOP("Tunebay", "This is a preview!");
 
 // "Replace", "Insert" or "Delete": the list item and the keyword.
 std::string_view FieldFunctionStatementName(FieldFunctionStatement statement);
@@ -35,7 +38,10 @@ struct FieldFunctionPreview {
     // "\"This is a preview!\" -> \"...\"", or "... -> !!!ERROR!!! at character N: ... expected"
     std::string previewLine;
 };
+// The function of the statement and what it makes of `sample` (the window's wording of
+// kFieldFunctionSample).
 FieldFunctionPreview PreviewFieldFunction(FieldFunctionStatement statement, std::string_view first,
-                                          std::string_view second);
+                                          std::string_view second,
+                                          std::string_view sample = kFieldFunctionSample);
 
 } // namespace tunebay

@@ -5,6 +5,7 @@
 #include "tools/audio_fingerprint.h"
 #include "tools/identification_scoring.h"
 #include "tools/stored_fingerprints.h"
+#include "tools/tools_failures.h"
 
 #include <cctype>
 #include <cstdio>
@@ -19,8 +20,15 @@ std::string minutesAndSeconds(int seconds) {
     return text;
 }
 
-std::string orUnknown(const std::string& text) {
-    return text.empty() ? std::string("Unknown") : text;
+// The names of the item or of a candidate, a line each, for the identification question.
+std::string namesText(const TextLookup& wording, const std::string& title, const std::string& group,
+                      const std::string& package, int seconds) {
+    return FillTexts(Worded(wording, kMessageIdentifiedNames),
+                     {title, group, package, minutesAndSeconds(seconds)});
+}
+
+std::string orUnknown(const TextLookup& wording, const std::string& text) {
+    return text.empty() ? Worded(wording, kMessageUnknownName) : text;
 }
 
 } // namespace
@@ -47,7 +55,7 @@ void AcoustIdIdentifier::SetStopCheck(std::function<bool()> stopRequested) {
 
 bool AcoustIdIdentifier::Prepare(std::string& reason) {
     if (m_settings.apiKey.empty()) {
-        reason = "No AcoustID client key is set (MusicBrainzApiKey).";
+        reason = Worded(m_question.Wording(), kMessageNoClientKey);
         return false;
     }
     m_client = std::make_unique<AcoustIdClient>(m_settings, m_stopRequested);
@@ -58,8 +66,10 @@ void AcoustIdIdentifier::reportFailure(const IdentifiedItem& item, const std::st
                                        IdentificationOutcome& outcome) {
     if (!m_options.ask)
         return;
-    const std::string text = "File '" + item.fileName + "' couldn't be auto-identified! (" +
-                             reason + ")\r\n\r\nDo you want to continue applying the tools?";
+    const TextLookup wording = m_question.Wording();
+    const std::string text =
+        FillTexts(Worded(wording, kMessageNotIdentified), {item.fileName, reason}) + "\r\n\r\n" +
+        Worded(wording, kQuestionContinueTools);
     if (m_question.Ask(text, "", QuestionButtons::YesNo, QuestionIcon::Question) !=
         QuestionAnswer::Yes)
         outcome.stopRun = true;
@@ -92,7 +102,7 @@ bool AcoustIdIdentifier::candidatesOf(const IdentifiedItem& item,
     if (fingerprint.stopped)
         return false; // the run ends with the item as it was
     if (!fingerprint.ok) {
-        reportFailure(item, "TRM generation failed", outcome);
+        reportFailure(item, Worded(m_question.Wording(), kMessageFingerprintFailed), outcome);
         outcome.failed = true;
         return false;
     }
@@ -127,7 +137,7 @@ IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
     if (!candidatesOf(item, candidates, storedTrackId, outcome))
         return outcome;
     if (candidates.empty()) {
-        reportFailure(item, "No results returned", outcome);
+        reportFailure(item, Worded(m_question.Wording(), kMessageNoResults), outcome);
         outcome.failed = true;
         return outcome;
     }
@@ -145,16 +155,17 @@ IdentificationOutcome AcoustIdIdentifier::Identify(IdentifiedItem& item) {
             accept(item, candidate, storedTrackId, outcome);
             return outcome;
         }
-        const std::string title =
-            "Tunebay: Result " + std::to_string(position + 1) + " of " + std::to_string(count);
+        const TextLookup wording = m_question.Wording();
+        const std::string title = FillTexts(Worded(wording, kQuestionIdentifiedTitle),
+                                            {std::to_string(position + 1), std::to_string(count)});
         const std::string text =
-            "Identifed media file '" + item.fileName + "'\r\n\r\nTitle:\t " + item.title +
-            "\r\nGroup:\t " + item.group + "\r\nPackage:\t " + item.package + "\r\nLength:\t " +
-            minutesAndSeconds(item.lengthSeconds) + "\r\n\r\nwith a similarity of " +
-            std::to_string(score) + "% as\r\n\r\nTitle:\t " + orUnknown(candidate.title) +
-            "\r\nGroup:\t " + orUnknown(candidate.artist) + "\r\nPackage:\t " +
-            orUnknown(candidate.album) + "\r\nLength:\t " + minutesAndSeconds(candidate.duration) +
-            "\r\n\r\n\r\nIs this correct?";
+            FillTexts(Worded(wording, kQuestionIdentified),
+                      {item.fileName,
+                       namesText(wording, item.title, item.group, item.package, item.lengthSeconds),
+                       std::to_string(score),
+                       namesText(wording, orUnknown(wording, candidate.title),
+                                 orUnknown(wording, candidate.artist),
+                                 orUnknown(wording, candidate.album), candidate.duration)});
         const QuestionAnswer answer =
             m_question.Ask(text, title, QuestionButtons::YesNoCancel, QuestionIcon::Question);
         if (answer == QuestionAnswer::Yes) {

@@ -2,6 +2,7 @@
 
 #include "app/worker_question.h"
 #include "store/catalogue_connection.h"
+#include "text/translatable.h"
 #include "tools/acoustid_client.h"
 #include "tools/item_identifier.h"
 
@@ -11,6 +12,27 @@
 #include <vector>
 
 namespace tunebay {
+
+// The question of each candidate: the file, the item's names, the similarity, the candidate's
+// names; the names are kMessageIdentifiedNames filled with title, group, package and length.
+inline constexpr const char* kQuestionIdentified = TB_TRANSLATE_NOOP(
+    "Tunebay", "Identifed media file '%1'\r\n\r\n%2\r\n\r\nwith a similarity of %3% "
+               "as\r\n\r\n%4\r\n\r\n\r\nIs this correct?");
+inline constexpr const char* kQuestionIdentifiedTitle =
+    TB_TRANSLATE_NOOP("Tunebay", "Tunebay: Result %1 of %2");
+inline constexpr const char* kMessageIdentifiedNames =
+    TB_TRANSLATE_NOOP("Tunebay", "Title:\t %1\r\nGroup:\t %2\r\nPackage:\t %3\r\nLength:\t %4");
+// A name the candidate does not give.
+inline constexpr const char* kMessageUnknownName = TB_TRANSLATE_NOOP("Tunebay", "Unknown");
+// A failure of one file, with the reason; the continue question follows.
+inline constexpr const char* kMessageNotIdentified =
+    TB_TRANSLATE_NOOP("Tunebay", "File '%1' couldn't be auto-identified! (%2)");
+inline constexpr const char* kMessageFingerprintFailed =
+    TB_TRANSLATE_NOOP("Tunebay", "TRM generation failed");
+inline constexpr const char* kMessageNoResults =
+    TB_TRANSLATE_NOOP("Tunebay", "No results returned");
+inline constexpr const char* kMessageNoClientKey =
+    TB_TRANSLATE_NOOP("Tunebay", "No AcoustID client key is set (MusicBrainzApiKey).");
 
 struct IdentificationOptions {
     bool missingOnly = false; // replace only names that are empty or "Unknown"

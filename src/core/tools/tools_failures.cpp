@@ -4,20 +4,21 @@ namespace tunebay {
 
 namespace {
 
-constexpr int kListedFailures = 10;
+constexpr std::size_t kListedFailures = 10;
 constexpr int kAskAfterFailures = 10;
 constexpr int kTagLimit = 99;
 constexpr int kRenameLimit = 99;
 constexpr int kIdentificationLimit = 999;
 
-const char* lineSuffix(ToolsFailureKind kind) {
+// The step named after a failed file ("/music/a.mp3 (Rename)").
+const char* stepName(ToolsFailureKind kind) {
     switch (kind) {
     case ToolsFailureKind::Identification:
-        return " (Identification)";
+        return TB_TRANSLATE_NOOP("Tunebay", "Identification");
     case ToolsFailureKind::Tag:
-        return " (MP3 Tag)";
+        return TB_TRANSLATE_NOOP("Tunebay", "MP3 Tag");
     case ToolsFailureKind::Rename:
-        return " (Rename)";
+        return TB_TRANSLATE_NOOP("Tunebay", "Rename");
     }
     return "";
 }
@@ -38,10 +39,18 @@ void ToolsFailures::Add(ToolsFailureKind kind, const std::string& fullPath,
         break;
     }
     m_all.push_back({kind, fullPath, reason});
-    if (Total() <= kListedFailures)
-        m_lines += "\r\n" + fullPath + lineSuffix(kind) + (reason.empty() ? "" : ": " + reason);
-    else if (Total() == kListedFailures + 1)
-        m_lines += "\r\n...";
+}
+
+std::string ToolsFailures::lines(const TextLookup& lookup) const {
+    std::string text;
+    for (std::size_t i = 0; i < m_all.size() && i < kListedFailures; ++i) {
+        const ToolsFailure& failure = m_all[i];
+        text += "\r\n" + failure.path + " (" + Worded(lookup, stepName(failure.kind)) + ")" +
+                (failure.reason.empty() ? "" : ": " + failure.reason);
+    }
+    if (m_all.size() > kListedFailures)
+        text += "\r\n...";
+    return text;
 }
 
 int ToolsFailures::Count(ToolsFailureKind kind) const {
@@ -70,8 +79,9 @@ std::string ToolsFailures::counts(const TextLookup& lookup) const {
                        {m_identification, m_tag, m_rename});
 }
 
-std::string ToolsFailures::ContinueQuestion() const {
-    return counts() + "\r\n\r\nDo you want to continue applying the tools?\r\n" + m_lines;
+std::string ToolsFailures::ContinueQuestion(const TextLookup& lookup) const {
+    return counts(lookup) + "\r\n\r\n" + Worded(lookup, kQuestionContinueTools) + "\r\n" +
+           lines(lookup);
 }
 
 bool ToolsFailures::LimitExceeded() const {
@@ -82,7 +92,7 @@ std::string ToolsFailures::Summary(const TextLookup& lookup) const {
     if (Total() == 0)
         return {};
     return (LimitExceeded() ? Worded(lookup, kMessageToolsAborted) : std::string()) +
-           counts(lookup) + "\r\n" + m_lines;
+           counts(lookup) + "\r\n" + lines(lookup);
 }
 
 } // namespace tunebay

@@ -16,6 +16,10 @@ inline constexpr const char* kMessageToolsFailureCounts = TB_TRANSLATE_NOOP(
     "Tunebay", "> %d file/s couldn't be auto-identified!\r\n> On %d file/s the tag couldn't be "
                "written/deleted!\r\n> %d filename/s couldn't be renamed!");
 
+// Asked after a failure of the identification, and once ten steps have failed.
+inline constexpr const char* kQuestionContinueTools =
+    TB_TRANSLATE_NOOP("Tunebay", "Do you want to continue applying the tools?");
+
 // One failed step of a tools run, with the system's reason when there is one.
 struct ToolsFailure {
     ToolsFailureKind kind;
@@ -23,8 +27,8 @@ struct ToolsFailure {
     std::string reason;
 };
 
-// The failures of one tools run: three counters, the first ten lines naming the files, every
-// failure with its reason for front ends that list them all, and the limits that end a run.
+// The failures of one tools run: three counters, every failure with its reason (the first ten
+// are named in the question and the summary), and the limits that end a run.
 class ToolsFailures {
 public:
     // Counts a failure on the file at `fullPath`; `reason` says why ("" when nothing says).
@@ -37,7 +41,7 @@ public:
     // True exactly once: after the item with which the total first reached ten or more.
     bool TakeContinueQuestion();
     // "> n file/s couldn't be auto-identified! ..." with the question and the failure lines.
-    std::string ContinueQuestion() const;
+    std::string ContinueQuestion(const TextLookup& lookup = {}) const;
 
     // More than 99 tag or rename failures, or more than 999 identification failures.
     bool LimitExceeded() const;
@@ -46,13 +50,14 @@ public:
     std::string Summary(const TextLookup& lookup = {}) const;
 
 private:
-    std::string counts(const TextLookup& lookup = {}) const;
+    std::string counts(const TextLookup& lookup) const;
+    // The first ten failures, a line each, and "..." when there are more.
+    std::string lines(const TextLookup& lookup) const;
 
     int m_identification = 0;
     int m_tag = 0;
     int m_rename = 0;
     bool m_asked = false;
-    std::string m_lines;
     std::vector<ToolsFailure> m_all;
 };
 

@@ -116,9 +116,9 @@ void ToolsRun::Execute(const ToolsRunHooks& hooks) {
     m_stop = false;
     m_change = hooks.change;
     if (m_job.identify) {
-        std::string reason = "identification is not available";
+        std::string reason = Worded(m_question.Wording(), kMessageNoIdentifier);
         if (!m_identifier || !m_identifier->Prepare(reason)) {
-            m_error = std::string(kMessageNoIdentification) + "\r\n" + reason;
+            m_error = Worded(m_question.Wording(), kMessageNoIdentification) + "\r\n" + reason;
             return;
         }
     }
@@ -161,7 +161,7 @@ void ToolsRun::Execute(const ToolsRunHooks& hooks) {
             commitBatch();
         } catch (const std::exception&) {
         }
-        m_error = std::string(kMessageToolsError) + "\r\n" + error.what();
+        m_error = Worded(m_question.Wording(), kMessageToolsError) + "\r\n" + error.what();
     }
 }
 
@@ -224,8 +224,8 @@ void ToolsRun::applyRenames() {
 void ToolsRun::checkFailures() {
     if (m_failures.TakeContinueQuestion()) {
         commitBatch();
-        if (m_question.Ask(m_failures.ContinueQuestion(), "", QuestionButtons::YesNo,
-                           QuestionIcon::Question) != QuestionAnswer::Yes)
+        if (m_question.Ask(m_failures.ContinueQuestion(m_question.Wording()), "",
+                           QuestionButtons::YesNo, QuestionIcon::Question) != QuestionAnswer::Yes)
             m_stop = true;
     }
     if (m_failures.LimitExceeded())
@@ -237,8 +237,10 @@ bool ToolsRun::confirm(bool ask, const std::string& previous, const char* title,
     if (!ask || previous.empty())
         return true;
     commitBatch(); // the catalogue is not held while the user thinks
-    switch (m_question.Ask("Replace '" + previous + "' in '" + fileName + "'?", title,
-                           QuestionButtons::YesNoCancel, QuestionIcon::Question)) {
+    const TextLookup wording = m_question.Wording();
+    switch (m_question.Ask(FillTexts(Worded(wording, kQuestionReplaceName), {previous, fileName}),
+                           Worded(wording, title), QuestionButtons::YesNoCancel,
+                           QuestionIcon::Question)) {
     case QuestionAnswer::Yes:
         return true;
     case QuestionAnswer::No:
@@ -360,16 +362,19 @@ ToolsRun::ItemEdits ToolsRun::decideEdits(const ToolsRunItem& item) {
     }
     if (m_job.setProperty) {
         if (m_job.title.set)
-            setName(m_job.title, m_titleIsFunction, title, item.title, "Tunebay - Title",
-                    item.fileName);
-        if (m_job.group.set && setName(m_job.group, m_groupIsFunction, group, item.group,
-                                       "Tunebay - Group", item.fileName))
+            setName(m_job.title, m_titleIsFunction, title, item.title,
+                    TB_TRANSLATE_NOOP("Tunebay", "Tunebay - Title"), item.fileName);
+        if (m_job.group.set &&
+            setName(m_job.group, m_groupIsFunction, group, item.group,
+                    TB_TRANSLATE_NOOP("Tunebay", "Tunebay - Group"), item.fileName))
             edits.groupFromRule = true;
-        if (m_job.package.set && setName(m_job.package, m_packageIsFunction, package, item.package,
-                                         "Tunebay - Package", item.fileName))
+        if (m_job.package.set &&
+            setName(m_job.package, m_packageIsFunction, package, item.package,
+                    TB_TRANSLATE_NOOP("Tunebay", "Tunebay - Package"), item.fileName))
             edits.packageFromRule = true;
         if (m_job.published.set && m_job.published.text != item.published &&
-            confirm(m_job.published.ask, item.published, "Tunebay - Year", item.fileName))
+            confirm(m_job.published.ask, item.published,
+                    TB_TRANSLATE_NOOP("Tunebay", "Tunebay - Year"), item.fileName))
             edits.published = m_job.published.text;
         if (m_job.genreSet && m_job.genreId != item.genreId) {
             bool change = true;
@@ -380,7 +385,7 @@ ToolsRun::ItemEdits ToolsRun::decideEdits(const ToolsRunItem& item) {
                 const std::string genre = name.IsEof() ? std::string() : name.GetText(0);
                 name = ResultSet();
                 change = confirm(true, genre.empty() ? std::to_string(item.genreId) : genre,
-                                 "Tunebay - Genre", item.fileName);
+                                 TB_TRANSLATE_NOOP("Tunebay", "Tunebay - Genre"), item.fileName);
             }
             if (change)
                 edits.genre = m_job.genreId;
@@ -392,7 +397,8 @@ ToolsRun::ItemEdits ToolsRun::decideEdits(const ToolsRunItem& item) {
             else
                 comment = m_job.comment.text;
             if (comment != item.comment &&
-                confirm(m_job.comment.ask, item.comment, "Tunebay - Comment", item.fileName))
+                confirm(m_job.comment.ask, item.comment,
+                        TB_TRANSLATE_NOOP("Tunebay", "Tunebay - Comment"), item.fileName))
                 edits.comment = comment;
         }
     }

@@ -22,6 +22,11 @@ namespace tunebay {
 
 inline constexpr const char* kMessageNoIdentification =
     TB_TRANSLATE_NOOP("Tunebay", "Cannot create MusicBrainz object!");
+// Asked before a property the user ticked "Ask" for replaces a value: the value, the file.
+inline constexpr const char* kQuestionReplaceName =
+    TB_TRANSLATE_NOOP("Tunebay", "Replace '%1' in '%2'?");
+inline constexpr const char* kMessageNoIdentifier =
+    TB_TRANSLATE_NOOP("Tunebay", "identification is not available");
 inline constexpr const char* kMessageToolsError =
     TB_TRANSLATE_NOOP("Tunebay", "Unknown error while applying tools on media items!");
 
@@ -69,7 +74,7 @@ public:
     const ToolsJob& Job() const { return m_job; }
     const ToolsFailures& Failures() const { return m_failures; }
     // The error that ended the run early (kMessageNoIdentification or kMessageToolsError, with
-    // the reason after a line break); empty otherwise.
+    // the reason after a line break), worded as the question words its texts; empty otherwise.
     const std::string& ErrorMessage() const { return m_error; }
     // Items that went through the steps.
     int ItemsDone() const { return m_done; }

@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <unistd.h>
+
+#include <functional>
+#include <thread>
 
 namespace tunebay {
 namespace {
@@ -249,6 +253,103 @@ TEST(UpdateReminder, AsksOnceWhenDueAndMovesOnAMonth) {
     EXPECT_EQ(UpdateReminderQuestion().find(
                   "Do you want to visit the Tunebay website for the latest update?\r\n"),
               0u);
+}
+
+// Whether anything of the catalogue lies beside it: a log, its shared memory or a journal.
+bool companionsExist(const fs::path& path) {
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        if (fs::exists(path.string() + suffix))
+            return true;
+    return false;
+}
+
+// What the engine itself, not this program, reads in the file alone: its integrity check, then
+// the names of the groups.
+std::string readByTheEngine(const fs::path& path) {
+    sqlite3* db = nullptr;
+    std::string text;
+    if (sqlite3_open_v2(("file:" + path.string() + "?immutable=1").c_str(), &db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr) == SQLITE_OK) {
+        for (const char* sql :
+             {"PRAGMA integrity_check", "SELECT sName FROM tblGroup ORDER BY sName"}) {
+            sqlite3_stmt* statement = nullptr;
+            sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                text += reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)) +
+                        std::string(";");
+            sqlite3_finalize(statement);
+        }
+    }
+    sqlite3_close_v2(db);
+    return text;
+}
+
+// Backups and synchronising tools compare the bytes: an open that writes nothing must not touch
+// the file, whatever is read and by how many threads or holders.
+TEST_F(Document, AnOpenThatWritesNothingLeavesTheFileByteForByte) {
+    const fs::path path = dir.file("kept.tbf");
+    ASSERT_TRUE(document.NewCatalogue(path.string()).ok());
+    connection.Execute("INSERT INTO tblGroup (sName) VALUES ('Abba')");
+    document.Close();
+    const std::string before = test::readFile(path);
+    ASSERT_EQ(before[18], 1);
+
+    const auto read = [&] { return connection.Execute("SELECT sName FROM tblGroup").GetText(0); };
+    const std::pair<const char*, std::function<void()>> opens[] = {
+        {"nothing done", [] {}},
+        {"reads", [&] { EXPECT_EQ(read(), "Abba"); }},
+        {"reads on a worker",
+         [&] {
+             std::thread worker([&] { EXPECT_EQ(read(), "Abba"); });
+             worker.join();
+         }},
+        {"another holder that reads",
+         [&] {
+             CCatalogueConnection other;
+             ASSERT_EQ(other.Open(CatalogueConnectionString(path.string())), 0);
+             other.EnableConcurrentAccess();
+             EXPECT_EQ(other.Execute("SELECT COUNT(*) FROM tblItem").GetInt(0), 0);
+         }},
+    };
+    for (const auto& [what, work] : opens) {
+        ASSERT_TRUE(document.OpenCatalogue(path.string()).ok()) << what;
+        work();
+        document.Close();
+        EXPECT_TRUE(test::readFile(path) == before) << what;
+        EXPECT_FALSE(companionsExist(path)) << what;
+    }
+}
+
+// After a write the change is in the catalogue file itself, which is left whole and alone in
+// the rollback-journal mode, whichever holder closes last.
+TEST_F(Document, AnOpenThatWritesLeavesOneWholeFile) {
+    const std::pair<const char*, bool> orders[] = {{"the writer closes last", false},
+                                                   {"a reader closes last", true}};
+    for (const auto& [what, readerLast] : orders) {
+        const fs::path path = dir.file(std::string(readerLast ? "r" : "w") + ".tbf");
+        ASSERT_TRUE(document.NewCatalogue(path.string()).ok());
+        document.Close();
+        CCatalogueConnection reader;
+        ASSERT_EQ(reader.Open(CatalogueConnectionString(path.string())), 0);
+        reader.EnableConcurrentAccess();
+        EXPECT_EQ(reader.Execute("SELECT COUNT(*) FROM tblGroup").GetInt(0), 0);
+
+        ASSERT_TRUE(document.OpenCatalogue(path.string()).ok()) << what;
+        connection.Execute("INSERT INTO tblGroup (sName) VALUES ('Abba')");
+        EXPECT_TRUE(fs::exists(path.string() + "-wal")) << what; // readers work beside it
+        if (readerLast) {
+            document.Close();
+            reader.Open("");
+        } else {
+            reader.Open("");
+            document.Close();
+        }
+        EXPECT_FALSE(companionsExist(path)) << what;
+        const std::string bytes = test::readFile(path);
+        EXPECT_EQ(bytes[18], 1) << what;
+        EXPECT_EQ(bytes[19], 1) << what;
+        EXPECT_EQ(readByTheEngine(path), "ok;Abba;") << what;
+    }
 }
 
 } // namespace
