@@ -1,6 +1,7 @@
 // How the browsing statements hold up in large catalogues. For each size a synthetic catalogue is
 // built through the store, then a fresh process (so that its peak memory is its own) times the
 // listing, the tree, the searches and a delete, printing the median of the runs.
+#include "fresh_process.h"
 #include "peak_memory.h"
 #include "synthetic_catalogue.h"
 
@@ -11,9 +12,6 @@
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
 #include "store/item_query.h"
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -159,22 +157,6 @@ int measure(const std::string& path, int items, int runs) {
     return 0;
 }
 
-int runChild(const std::vector<std::string>& arguments) {
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        std::vector<char*> argv;
-        for (const auto& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv("/proc/self/exe", argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
-
 void usage() {
     std::fprintf(stderr, "usage: bench_scale [--items N[,N...]] [--runs N] [--dir DIR] [--keep]\n");
 }
@@ -236,7 +218,7 @@ int main(int argc, char** argv) {
         }
         std::printf("  %-28s %10.1f s  %8.0f MB file\n", "build", secondsSince(start),
                     static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0));
-        status |= runChild(
+        status |= bench::RunFreshProcess(
             {argv[0], "--measure", path.string(), std::to_string(items), std::to_string(runs)});
         if (!keep)
             for (const char* suffix : {"", "-wal", "-shm"})
