@@ -27,7 +27,7 @@ inline constexpr const char* kMessageListingFailed =
 // The first rows are handed to the list, and progress reported, after this many; each later batch
 // is larger, up to kListingBatchLargest, so that a long list arrives in few steps.
 inline constexpr std::size_t kListingBatch = 50;
-inline constexpr std::size_t kListingBatchLargest = 16384;
+inline constexpr std::size_t kListingBatchLargest = 65536;
 
 // One row of the item list.
 struct ListedItem {
