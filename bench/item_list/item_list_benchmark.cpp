@@ -7,6 +7,7 @@
 // laid out again.
 #include "fresh_process.h"
 #include "peak_memory.h"
+#include "scale_options.h"
 #include "synthetic_catalogue.h"
 
 #include "browse/item_listing.h"
@@ -168,34 +169,17 @@ void usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<int> sizes{100000, 1000000};
-    int runs = 3;
-    std::string dir;
-    bool keep = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (argument == "--measure" && i + 3 < argc)
-            return measure(argc, argv, argv[i + 1], std::atoi(argv[i + 2]), std::atoi(argv[i + 3]));
-        if (argument == "--items" && hasValue) {
-            sizes.clear();
-            const std::string list = argv[++i];
-            for (std::size_t start = 0; start <= list.size();) {
-                const std::size_t comma = std::min(list.find(',', start), list.size());
-                sizes.push_back(std::atoi(list.substr(start, comma - start).c_str()));
-                start = comma + 1;
-            }
-        } else if (argument == "--runs" && hasValue) {
-            runs = std::max(1, std::atoi(argv[++i]));
-        } else if (argument == "--dir" && hasValue) {
-            dir = argv[++i];
-        } else if (argument == "--keep") {
-            keep = true;
-        } else {
-            usage();
-            return 2;
-        }
+    bench::ScaleOptions options;
+    if (!bench::ParseScaleOptions(argc, argv, options)) {
+        usage();
+        return 2;
     }
+    if (options.measure)
+        return measure(argc, argv, options.path, options.items, options.runs);
+    const std::vector<int>& sizes = options.sizes;
+    const int runs = options.runs;
+    const bool keep = options.keep;
+    const std::string& dir = options.dir;
     const fs::path folder = dir.empty() ? fs::temp_directory_path() : fs::path(dir);
     int status = 0;
     for (const int items : sizes) {
