@@ -145,32 +145,31 @@ int main(int argc, char** argv) {
     const int items = 100000;
     const fs::path catalogue = root / "bench.tbf";
     fs::copy_file(fs::path(TUNEBAY_DATA_DIR) / "TBDB.src", catalogue);
-    std::vector<ListedItem> rows;
-    {
-        CCatalogueConnection connection;
-        if (connection.Open(CatalogueConnectionString(catalogue.string())) != 0)
-            return 1;
-        connection.EnableConcurrentAccess();
-        bench::FillSyntheticCatalogue(connection, bench::ShapeFor(items));
-        connection.Execute("UPDATE tblDirectory SET sLocal='" + music.string() + "/'");
-        int n = 0;
-        for (ResultSet names = connection.Execute(
-                 "SELECT tblItem.lID, tblMedia.sName, tblMedia.sFileName FROM tblItem, tblMedia "
-                 "WHERE tblItem.lMediaID=tblMedia.lID ORDER BY tblItem.lID");
-             !names.IsEof(); names.MoveNext(), ++n) {
-            std::error_code error;
-            fs::create_hard_link(files[static_cast<std::size_t>(n % kFiles)],
-                                 music / names.GetText(2), error);
-            ListedItem row;
-            row.itemId = names.GetInt(0);
-            row.title = names.GetText(1);
-            rows.push_back(std::move(row));
-        }
+    // The model reads its rows from the catalogue as they are shown, as the window's does.
+    CCatalogueConnection connection;
+    if (connection.Open(CatalogueConnectionString(catalogue.string())) != 0)
+        return 1;
+    connection.EnableConcurrentAccess();
+    bench::FillSyntheticCatalogue(connection, bench::ShapeFor(items));
+    connection.Execute("UPDATE tblDirectory SET sLocal='" + music.string() + "/'");
+    int n = 0;
+    for (ResultSet names =
+             connection.Execute("SELECT tblMedia.sFileName FROM tblItem, tblMedia "
+                                "WHERE tblItem.lMediaID=tblMedia.lID ORDER BY tblItem.lID");
+         !names.IsEof(); names.MoveNext(), ++n) {
+        std::error_code error;
+        fs::create_hard_link(files[static_cast<std::size_t>(n % kFiles)], music / names.GetText(0),
+                             error);
     }
-    const int listed = static_cast<int>(rows.size());
 
     ItemListModel model;
-    model.AppendBatch(model.CurrentRun(), std::move(rows));
+    model.SetItemReader(
+        [&connection](std::span<const int> ids) { return ReadListedItems(connection, ids); });
+    const int run = model.Clear();
+    const std::atomic<bool> stop{false};
+    RunListing(connection, Selection{}, stop,
+               [&](ListedKeys&& batch) { model.AppendBatch(run, std::move(batch)); });
+    const int listed = model.rowCount();
     QItemSelectionModel selection(&model);
     const QString cataloguePath = QString::fromStdString(catalogue.string());
     std::vector<double> firstPaints, coversShown, jumpPaints, jumpCovers;

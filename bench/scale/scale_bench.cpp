@@ -1,7 +1,9 @@
 // How the browsing statements hold up in large catalogues. For each size a synthetic catalogue is
 // built through the store, then a fresh process (so that its peak memory is its own) times the
 // listing, the tree, the searches and a delete, printing the median of the runs.
+#include "fresh_process.h"
 #include "peak_memory.h"
+#include "scale_options.h"
 #include "synthetic_catalogue.h"
 
 #include "browse/folder_tree.h"
@@ -11,9 +13,6 @@
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
 #include "store/item_query.h"
-
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -159,22 +158,6 @@ int measure(const std::string& path, int items, int runs) {
     return 0;
 }
 
-int runChild(const std::vector<std::string>& arguments) {
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        std::vector<char*> argv;
-        for (const auto& argument : arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(nullptr);
-        execv("/proc/self/exe", argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
-}
-
 void usage() {
     std::fprintf(stderr, "usage: bench_scale [--items N[,N...]] [--runs N] [--dir DIR] [--keep]\n");
 }
@@ -182,34 +165,17 @@ void usage() {
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<int> sizes{100000, 1000000};
-    int runs = 3;
-    std::string dir;
-    bool keep = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string argument = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (argument == "--measure" && i + 3 < argc)
-            return measure(argv[i + 1], std::atoi(argv[i + 2]), std::atoi(argv[i + 3]));
-        if (argument == "--items" && hasValue) {
-            sizes.clear();
-            std::string list = argv[++i];
-            for (std::size_t start = 0; start <= list.size();) {
-                const std::size_t comma = std::min(list.find(',', start), list.size());
-                sizes.push_back(std::atoi(list.substr(start, comma - start).c_str()));
-                start = comma + 1;
-            }
-        } else if (argument == "--runs" && hasValue) {
-            runs = std::max(1, std::atoi(argv[++i]));
-        } else if (argument == "--dir" && hasValue) {
-            dir = argv[++i];
-        } else if (argument == "--keep") {
-            keep = true;
-        } else {
-            usage();
-            return 2;
-        }
+    bench::ScaleOptions options;
+    if (!bench::ParseScaleOptions(argc, argv, options)) {
+        usage();
+        return 2;
     }
+    if (options.measure)
+        return measure(options.path, options.items, options.runs);
+    const std::vector<int>& sizes = options.sizes;
+    const int runs = options.runs;
+    const bool keep = options.keep;
+    const std::string& dir = options.dir;
     const fs::path folder = dir.empty() ? fs::temp_directory_path() : fs::path(dir);
     const fs::path templateFile = fs::path(TUNEBAY_DATA_DIR) / "TBDB.src";
 
@@ -236,7 +202,7 @@ int main(int argc, char** argv) {
         }
         std::printf("  %-28s %10.1f s  %8.0f MB file\n", "build", secondsSince(start),
                     static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0));
-        status |= runChild(
+        status |= bench::RunFreshProcess(
             {argv[0], "--measure", path.string(), std::to_string(items), std::to_string(runs)});
         if (!keep)
             for (const char* suffix : {"", "-wal", "-shm"})

@@ -24,10 +24,41 @@ int ItemListModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : static_cast<int>(kItemListColumns.size());
 }
 
+void ItemListModel::SetItemReader(ItemReader reader) {
+    m_reader = std::move(reader);
+    m_pages.Clear();
+}
+
+const ListedItem& ItemListModel::Item(int row) const {
+    const int itemId = ItemId(row);
+    if (const ListedItem* item = m_pages.Find(row, itemId))
+        return *item;
+    // The whole page is read at once: a view asks for the rows of a screenful one by one.
+    const int page = ListedItemPages::PageOf(row);
+    const int first = ListedItemPages::FirstRowOf(page);
+    const int end = std::min(rowCount(), first + ListedItemPages::kPageRows);
+    std::vector<int> ids;
+    ids.reserve(static_cast<size_t>(end - first));
+    for (int at = first; at < end; ++at)
+        ids.push_back(ItemId(at));
+    std::vector<ListedItem> items;
+    if (m_reader)
+        items = m_reader(ids);
+    if (items.size() != ids.size()) {
+        items.assign(ids.size(), {});
+        for (size_t at = 0; at < ids.size(); ++at)
+            items[at].itemId = ids[at];
+    }
+    m_pages.Keep(page, std::move(items));
+    if (const ListedItem* item = m_pages.Find(row, itemId))
+        return *item;
+    static const ListedItem unread;
+    return unread; // a reader that gave other items than asked for
+}
+
 QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const ListedItem& item = shown(index.row());
     if (role == Qt::TextAlignmentRole) {
         const bool right = kItemListColumns[static_cast<size_t>(index.column())].rightAligned;
         return QVariant::fromValue(Qt::AlignVCenter | (right ? Qt::AlignRight : Qt::AlignLeft));
@@ -38,6 +69,7 @@ QVariant ItemListModel::data(const QModelIndex& index, int role) const {
     }
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
+    const ListedItem& item = Item(index.row());
     switch (index.column()) {
     case 0:
         return QString::fromStdString(item.title);
@@ -91,9 +123,11 @@ bool ItemListModel::setData(const QModelIndex& index, const QVariant& value, int
 void ItemListModel::AcceptTitle(int row, const std::string& title) {
     if (row < 0 || row >= rowCount())
         return;
-    m_rows[static_cast<size_t>(m_shown[static_cast<size_t>(row)])].title = title;
-    refold();
-    emit dataChanged(index(row, 0), index(row, 0));
+    const auto index = static_cast<size_t>(m_shown[static_cast<size_t>(row)]);
+    m_folded.ReplaceTitle(index, title);
+    if (ListedItem* item = m_pages.Find(row, m_ids[index]))
+        item->title = title;
+    emit dataChanged(this->index(row, 0), this->index(row, 0));
 }
 
 QStringList ItemListModel::mimeTypes() const {
@@ -112,26 +146,29 @@ QMimeData* ItemListModel::mimeData(const QModelIndexList& indexes) const {
 
 int ItemListModel::Clear() {
     beginResetModel();
-    m_rows.clear();
+    m_ids.clear();
     m_shown.clear();
-    m_folded.clear();
-    m_foldedStart.assign(1, 0);
+    m_folded.Clear();
+    m_pages.Clear();
     endResetModel();
     return ++m_run;
 }
 
-void ItemListModel::AppendBatch(int run, std::vector<ListedItem> batch) {
+void ItemListModel::AppendBatch(int run, ListedKeys batch) {
     if (run != m_run || batch.empty())
         return;
     std::vector<int> added;
-    added.reserve(batch.size());
-    for (auto& item : batch) {
-        ListFilter::AppendFoldedFields(item, m_folded);
-        m_foldedStart.push_back(m_folded.size());
-        if (m_filter.MatchesFolded(folded(m_rows.size())))
-            added.push_back(static_cast<int>(m_rows.size()));
-        m_rows.push_back(std::move(item));
+    if (m_filter.Empty()) {
+        added.resize(batch.size());
+        for (size_t at = 0; at < batch.size(); ++at)
+            added[at] = static_cast<int>(m_ids.size() + at);
+    } else {
+        for (size_t at = 0; at < batch.size(); ++at)
+            if (m_filter.MatchesFolded(batch.Folded(at)))
+                added.push_back(static_cast<int>(m_ids.size() + at));
     }
+    m_ids.insert(m_ids.end(), batch.itemIds.begin(), batch.itemIds.end());
+    m_folded.Append(std::move(batch.folded), batch.foldedEnds);
     if (added.empty())
         return;
     const int first = rowCount();
@@ -145,22 +182,23 @@ void ItemListModel::SetFilter(ListFilter filter) {
         return;
     std::vector<int> shown;
     if (filter.Empty()) {
-        shown.resize(m_rows.size());
-        for (size_t index = 0; index < m_rows.size(); ++index)
+        shown.resize(m_ids.size());
+        for (size_t index = 0; index < m_ids.size(); ++index)
             shown[index] = static_cast<int>(index);
     } else {
         // Typing on narrows what is shown: only those rows need testing again.
         const bool narrowing = filter.Narrows(m_filter);
-        const size_t candidates = narrowing ? m_shown.size() : m_rows.size();
+        const size_t candidates = narrowing ? m_shown.size() : m_ids.size();
         for (size_t at = 0; at < candidates; ++at) {
             const int index = narrowing ? m_shown[at] : static_cast<int>(at);
-            if (filter.MatchesFolded(folded(static_cast<size_t>(index))))
+            if (filter.MatchesFolded(m_folded.Text(static_cast<size_t>(index))))
                 shown.push_back(index);
         }
     }
     beginResetModel();
     m_filter = std::move(filter);
     m_shown = std::move(shown);
+    m_pages.Clear();
     endResetModel();
 }
 
@@ -171,7 +209,7 @@ void ItemListModel::RemoveRows(std::vector<int> rows) {
     if (rows.empty())
         return;
     // The items leave the run too, not only the rows shown.
-    std::vector<bool> removed(m_rows.size(), false);
+    std::vector<bool> removed(m_ids.size(), false);
     for (const int row : rows)
         removed[static_cast<size_t>(m_shown[static_cast<size_t>(row)])] = true;
     // A few rows go one range at a time; many at once go in one pass over the list.
@@ -185,48 +223,38 @@ void ItemListModel::RemoveRows(std::vector<int> rows) {
                 first = *it;
             beginRemoveRows({}, first, last);
             m_shown.erase(m_shown.begin() + first, m_shown.begin() + last + 1);
+            // The rows below moved up: the pages read before hold them at their old places.
+            m_pages.Clear();
             endRemoveRows();
         }
     } else {
         beginResetModel();
+        m_pages.Clear();
     }
     // The kept items close up; the rows shown follow them to their new places.
-    std::vector<int> newIndex(m_rows.size(), -1);
-    std::vector<ListedItem> kept;
-    kept.reserve(m_rows.size() - rows.size());
-    for (size_t index = 0; index < m_rows.size(); ++index) {
+    std::vector<int> newIndex(m_ids.size(), -1);
+    size_t kept = 0;
+    for (size_t index = 0; index < m_ids.size(); ++index) {
         if (!removed[index]) {
-            newIndex[index] = static_cast<int>(kept.size());
-            kept.push_back(std::move(m_rows[index]));
+            newIndex[index] = static_cast<int>(kept);
+            m_ids[kept++] = m_ids[index];
         }
     }
-    m_rows = std::move(kept);
-    refold();
-    std::vector<int> shown;
-    shown.reserve(m_shown.size());
-    for (const int index : m_shown)
-        if (newIndex[static_cast<size_t>(index)] >= 0)
-            shown.push_back(newIndex[static_cast<size_t>(index)]);
-    m_shown = std::move(shown);
+    m_ids.resize(kept);
+    m_folded.Remove(removed);
+    std::erase_if(m_shown, [&](int& index) {
+        index = newIndex[static_cast<size_t>(index)];
+        return index < 0;
+    });
     if (!singly)
         endResetModel();
-}
-
-void ItemListModel::refold() {
-    m_folded.clear();
-    m_foldedStart.assign(1, 0);
-    m_foldedStart.reserve(m_rows.size() + 1);
-    for (const ListedItem& item : m_rows) {
-        ListFilter::AppendFoldedFields(item, m_folded);
-        m_foldedStart.push_back(m_folded.size());
-    }
 }
 
 void ItemListModel::RemoveItems(const std::vector<int>& itemIds) {
     const std::unordered_set<int> ids(itemIds.begin(), itemIds.end());
     std::vector<int> rows;
     for (int row = 0; row < rowCount(); ++row)
-        if (ids.count(shown(row).itemId))
+        if (ids.count(ItemId(row)))
             rows.push_back(row);
     RemoveRows(std::move(rows));
 }

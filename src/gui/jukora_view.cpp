@@ -47,14 +47,22 @@ void CJukoraView::ShowSortOrder(int itemOrder) {
 }
 
 int CJukoraView::SelectedCount() const {
-    return static_cast<int>(selectionModel()->selectedRows().size());
+    return static_cast<int>(SelectedRows().size());
 }
 
 std::vector<int> CJukoraView::SelectedRows() const {
+    // Read from the selection's ranges: a whole list selected is one range however long, where
+    // asking row by row would visit every row's columns.
+    const int lastColumn = m_model->columnCount() - 1;
     std::vector<int> rows;
-    for (const QModelIndex& index : selectionModel()->selectedRows())
-        rows.push_back(index.row());
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        const bool wholeRows = range.left() == 0 && range.right() == lastColumn;
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            if (wholeRows || selectionModel()->isRowSelected(row))
+                rows.push_back(row);
+    }
     std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
     return rows;
 }
 

@@ -19,7 +19,7 @@ void ListingOperation::Run() {
     // The listing tests its own flag per row; a stop request reaches it with the next batch.
     std::atomic<bool> stop{false};
     try {
-        RunListing(m_connection, m_selection, stop, [&](std::vector<ListedItem>&& batch) {
+        RunListing(m_connection, m_selection, stop, [&](ListedKeys&& batch) {
             m_deliver(std::move(batch));
             if (StopRequested())
                 stop = true;

@@ -13,7 +13,7 @@ namespace tunebay {
 // to `deliver` (on the worker's thread; the receiver moves it to the window's thread).
 class ListingOperation : public CBackgroundOperation {
 public:
-    using BatchReceiver = std::function<void(std::vector<ListedItem>&&)>;
+    using BatchReceiver = std::function<void(ListedKeys&&)>;
     // Told, on the worker's thread after the last batch, that the run has ended.
     using DoneReceiver = std::function<void(int stopCode)>;
 

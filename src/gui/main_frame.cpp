@@ -31,6 +31,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <exception>
 #include <thread>
 
 namespace tunebay {
@@ -51,6 +52,14 @@ CMainFrame::CMainFrame(MainFrameServices services, QWidget* parent)
     m_explorer->addWidget(m_leftView);
     m_explorer->addWidget(m_leftSearch);
     m_itemModel = new ItemListModel(this);
+    m_itemModel->SetItemReader([this](std::span<const int> itemIds) {
+        // Asked while rows are painted: a failed read shows them empty rather than interrupt.
+        try {
+            return ReadListedItems(m_connection, itemIds);
+        } catch (const std::exception&) {
+            return std::vector<ListedItem>();
+        }
+    });
     m_itemStack = new QStackedWidget(m_splitter);
     m_itemView = new CJukoraView(m_itemModel, m_itemStack);
     m_iconView = new ItemIconView(m_itemModel, m_itemView->selectionModel(), m_itemStack);

@@ -199,7 +199,7 @@ private:
     // Focus in the folder tree or the search form: the whole list is what commands work on.
     void onExplorerFocus();
     void onListFocus();
-    void onBatch(int run, std::vector<ListedItem>& rows);
+    void onBatch(int run, ListedKeys& rows);
     void onListingDone(int run, int stopCode);
     bool applyOpenResult(const OpenResult& result);
     void onTitleEdited(int row, const QString& text);

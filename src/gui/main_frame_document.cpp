@@ -305,7 +305,7 @@ void CMainFrame::RefreshList() {
         return;
     auto listing = std::make_shared<ListingOperation>(
         *m_sink, m_connection, std::move(selection),
-        [this, run](std::vector<ListedItem>&& batch) {
+        [this, run](ListedKeys&& batch) {
             QMetaObject::invokeMethod(
                 this, [this, run, rows = std::move(batch)]() mutable { onBatch(run, rows); },
                 Qt::QueuedConnection);
@@ -321,7 +321,7 @@ void CMainFrame::RefreshList() {
     updateOperationIndicator();
 }
 
-void CMainFrame::onBatch(int run, std::vector<ListedItem>& rows) {
+void CMainFrame::onBatch(int run, ListedKeys& rows) {
     if (run != m_itemModel->CurrentRun())
         return;
     m_itemModel->AppendBatch(run, std::move(rows));

@@ -187,19 +187,17 @@ private slots:
         item.title = "Without";
         item.fileName = "without.mp3";
         const int plainItem = builder.add(item).itemId;
-        std::vector<ListedItem> rows;
-        auto row = [&rows](int id, std::string title) {
-            ListedItem listed;
-            listed.itemId = id;
-            listed.title = std::move(title);
-            rows.push_back(std::move(listed));
-        };
-        row(coverItem, "With");
-        row(plainItem, "Without");
-        for (int i = 0; i < 3000; ++i)
-            row(100000 + i, "Filler " + std::to_string(i));
+        // The two items, then many the catalogue does not hold, which show with no title.
+        ListedKeys rows;
+        for (int i = -2; i < 3000; ++i) {
+            rows.itemIds.push_back(i == -2 ? coverItem : i == -1 ? plainItem : 100000 + i);
+            rows.foldedEnds.push_back(0);
+        }
 
         ItemListModel model;
+        model.SetItemReader([&catalogue](std::span<const int> ids) {
+            return ReadListedItems(catalogue.connection, ids);
+        });
         model.AppendBatch(model.CurrentRun(), std::move(rows));
         QItemSelectionModel selection(&model);
         ItemIconView view(&model, &selection);

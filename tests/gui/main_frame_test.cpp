@@ -607,6 +607,52 @@ private slots:
         QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Able", "Charlie", "Delta"}));
     }
 
+    // Over a list of several pages the filter shows the matching items wherever they are, row
+    // for row, and Select All with a command reaches those only.
+    void selectAllUnderTheFilterReachesTheShownItemsOnly() {
+        TempCatalogue catalogue;
+        TempDir target;
+        QStringList marked;
+        {
+            CatalogueBuilder builder(catalogue.connection);
+            for (int i = 0; i < 700; ++i) {
+                const bool mark = i % 97 == 5;
+                const std::string title =
+                    "Song " + std::to_string(1000 + i) + (mark ? " marked" : "");
+                ItemFacts item = facts(title, "Group");
+                item.fileName = "f" + std::to_string(1000 + i) + ".mp3";
+                builder.add(item);
+                if (mark)
+                    marked << QString::fromStdString(title);
+            }
+        }
+        WindowFixture window;
+        window.settings.ItemOrder = 6;
+        QVERIFY(window.open(catalogue.path()));
+        ItemListModel* model = window.frame->ItemModel();
+        QCOMPARE(model->rowCount(), 700);
+        QCOMPARE(titles(*model).mid(600, 2), QStringList({"Song 1600", "Song 1601"}));
+        window.frame->SetItemFilter("MARKED");
+        QCOMPARE(titles(*model), marked);
+        QCOMPARE(window.frame->CounterText(), QString("%1/700 (%1)").arg(marked.size()));
+
+        window.frame->Action("SelectAll")->trigger();
+        QCOMPARE(window.frame->SelectedCount(), static_cast<int>(marked.size()));
+        window.prompter.saveFile = QString::fromStdString(target.file("list.m3u").string());
+        window.prompter.exportFilterIndex = 3;
+        window.frame->ExportItems();
+        const std::string playlist = readFile(target.file("list.m3u"));
+        int files = 0;
+        for (std::size_t at = playlist.find(".mp3"); at != std::string::npos;
+             at = playlist.find(".mp3", at + 1))
+            ++files;
+        QCOMPARE(files, static_cast<int>(marked.size()));
+        for (const QString& title : marked) {
+            const std::string file = "f" + title.mid(5, 4).toStdString() + ".mp3";
+            QVERIFY2(playlist.find(file) != std::string::npos, file.c_str());
+        }
+    }
+
     void aLargeSelectionIsDeletedWhileTheWindowGoesOn() {
         TempCatalogue catalogue;
         {

@@ -34,10 +34,14 @@ bool ListFilter::MatchesFolded(std::string_view fields) const {
 }
 
 void ListFilter::AppendFoldedFields(const ListedItem& item, std::string& out) {
-    for (const std::string* field :
-         {&item.title, &item.group, &item.package, &item.fileName, &item.comment}) {
+    AppendFoldedFields({item.title, item.group, item.package, item.fileName, item.comment}, out);
+}
+
+void ListFilter::AppendFoldedFields(std::initializer_list<std::string_view> fields,
+                                    std::string& out) {
+    for (const std::string_view field : fields) {
         const std::size_t start = out.size();
-        out += *field;
+        out += field;
         std::transform(out.begin() + static_cast<std::ptrdiff_t>(start), out.end(),
                        out.begin() + static_cast<std::ptrdiff_t>(start), foldAscii);
         out += '\0';

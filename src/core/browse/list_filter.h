@@ -2,6 +2,7 @@
 
 #include "browse/item_listing.h"
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -26,6 +27,9 @@ public:
     // Appends the five fields the filter looks at, ASCII letters in lower case, each ended by a
     // zero byte (which no typed text holds, so no match runs from one field into the next).
     static void AppendFoldedFields(const ListedItem& item, std::string& out);
+    // The same for the five fields given apart: title, group, package, file name, comment.
+    static void AppendFoldedFields(std::initializer_list<std::string_view> fields,
+                                   std::string& out);
     // Whether this filter lets through only items that `earlier` let through, so that only
     // those need testing again (the text grew or stayed, case aside).
     bool Narrows(const ListFilter& earlier) const;

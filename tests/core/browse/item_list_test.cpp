@@ -50,39 +50,76 @@ TEST(SortOrder, TheSameColumnFlipsAnotherKeepsTheDirection) {
     EXPECT_FALSE(IsItemSortCode(0));
 }
 
-TEST(Listing, RowsComeInBatchesOfFiftyInTheSelectionsOrder) {
+TEST(Listing, IdsAndFilterTextComeInGrowingBatchesInTheSelectionsOrder) {
     test::TempCatalogue catalogue;
     test::CatalogueBuilder builder(catalogue.connection);
-    for (int i = 0; i < 120; ++i)
-        builder.add({.title = "T" + std::to_string(1000 + i),
-                     .group = "G",
-                     .package = "P",
-                     .genreId = 17,
-                     .length = i,
-                     .publishTime = "2003",
-                     .comment = "c"});
+    std::vector<int> added;
+    for (int i = 0; i < 300; ++i)
+        added.push_back(builder
+                            .add({.title = "T" + std::to_string(1000 + i),
+                                  .group = "G",
+                                  .package = "P",
+                                  .fileName = "F" + std::to_string(i) + ".mp3",
+                                  .comment = i % 2 ? "Odd" : ""})
+                            .itemId);
     Selection selection;
     selection.sortCode = -6;
     std::vector<size_t> batches;
-    std::vector<ListedItem> items;
+    std::vector<int> ids;
+    std::vector<std::string> folded;
     const std::atomic<bool> stop{false};
     const size_t listed =
-        RunListing(catalogue.connection, selection, stop, [&](std::vector<ListedItem>&& batch) {
+        RunListing(catalogue.connection, selection, stop, [&](ListedKeys&& batch) {
             batches.push_back(batch.size());
-            for (auto& item : batch)
-                items.push_back(std::move(item));
+            ASSERT_EQ(batch.foldedEnds.size(), batch.size());
+            for (size_t at = 0; at < batch.size(); ++at) {
+                ids.push_back(batch.itemIds[at]);
+                folded.emplace_back(batch.Folded(at));
+            }
         });
-    EXPECT_EQ(listed, 120u);
-    EXPECT_EQ(batches, (std::vector<size_t>{50, 50, 20}));
-    ASSERT_EQ(items.size(), 120u);
-    EXPECT_EQ(items.front().title, "T1119");
-    EXPECT_EQ(items.front().length, 119);
-    EXPECT_EQ(items.front().group, "G");
-    EXPECT_EQ(items.front().package, "P");
-    EXPECT_EQ(items.front().genre, "Rock");
-    EXPECT_EQ(items.front().publishTime, "2003");
-    EXPECT_EQ(items.front().comment, "c");
-    EXPECT_EQ(items.back().title, "T1000");
+    EXPECT_EQ(listed, 300u);
+    EXPECT_EQ(batches, (std::vector<size_t>{kListingBatch, 4 * kListingBatch, 50}));
+    ASSERT_EQ(ids.size(), 300u);
+    EXPECT_EQ(ids.front(), added.back());
+    EXPECT_EQ(ids.back(), added.front());
+    // Title, group, package, file name, comment: the filter box's fields, folded.
+    EXPECT_EQ(folded.front(), std::string("t1299\0g\0p\0f299.mp3\0odd\0", 23));
+    EXPECT_EQ(folded.back(), std::string("t1000\0g\0p\0f0.mp3\0\0", 18));
+}
+
+TEST(Listing, ShownColumnsAreReadForTheItemsAskedForInTheirOrder) {
+    test::TempCatalogue catalogue;
+    test::CatalogueBuilder builder(catalogue.connection);
+    const int first = builder
+                          .add({.title = "First",
+                                .group = "G",
+                                .package = "P",
+                                .genreId = 17,
+                                .fileName = "first.mp3",
+                                .length = 119,
+                                .publishTime = "2003",
+                                .comment = "c"})
+                          .itemId;
+    const int second = builder.add({.title = "Second"}).itemId;
+    const std::vector<int> asked{second, first + second + 100, first};
+    const std::vector<ListedItem> items = ReadListedItems(catalogue.connection, asked);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].itemId, second);
+    EXPECT_EQ(items[0].title, "Second");
+    // An item the catalogue does not hold keeps its place, with its id alone.
+    EXPECT_EQ(items[1].itemId, first + second + 100);
+    EXPECT_EQ(items[1].title, "");
+    const ListedItem& item = items[2];
+    EXPECT_EQ(item.itemId, first);
+    EXPECT_EQ(item.title, "First");
+    EXPECT_EQ(item.length, 119);
+    EXPECT_EQ(item.group, "G");
+    EXPECT_EQ(item.package, "P");
+    EXPECT_EQ(item.genre, "Rock");
+    EXPECT_EQ(item.publishTime, "2003");
+    EXPECT_EQ(item.comment, "c");
+    EXPECT_EQ(item.fileName, "first.mp3");
+    EXPECT_TRUE(ReadListedItems(catalogue.connection, {}).empty());
 }
 
 TEST(Listing, AStopEndsTheRunAndAFailureKeepsTheRowsListedBefore) {
@@ -93,16 +130,15 @@ TEST(Listing, AStopEndsTheRunAndAFailureKeepsTheRowsListedBefore) {
     const std::atomic<bool> stopped{true};
     size_t handed = 0;
     EXPECT_EQ(RunListing(catalogue.connection, Selection{}, stopped,
-                         [&](std::vector<ListedItem>&& batch) { handed += batch.size(); }),
+                         [&](ListedKeys&& batch) { handed += batch.size(); }),
               0u);
     EXPECT_EQ(handed, 0u);
 
     Selection broken;
     broken.condition = "no_such_column=1";
     const std::atomic<bool> running{false};
-    EXPECT_THROW(
-        RunListing(catalogue.connection, broken, running, [&](std::vector<ListedItem>&&) {}),
-        CatalogueError);
+    EXPECT_THROW(RunListing(catalogue.connection, broken, running, [&](ListedKeys&&) {}),
+                 CatalogueError);
 }
 
 } // namespace

@@ -18,10 +18,11 @@ std::set<int> listedIds(CCatalogueConnection& connection, const ExplorerScope& s
                         const ListFilter* filter) {
     std::set<int> ids;
     const std::atomic<bool> stop{false};
-    RunListing(connection, ScopeSelection(scope, 6), stop, [&](std::vector<ListedItem>&& batch) {
-        for (const ListedItem& item : batch)
-            if (!filter || filter->Matches(item))
-                ids.insert(item.itemId);
+    // The listing run's folded fields, as the list's model tests them.
+    RunListing(connection, ScopeSelection(scope, 6), stop, [&](ListedKeys&& batch) {
+        for (std::size_t at = 0; at < batch.size(); ++at)
+            if (!filter || filter->MatchesFolded(batch.Folded(at)))
+                ids.insert(batch.itemIds[at]);
     });
     return ids;
 }
