@@ -38,12 +38,13 @@ std::unordered_set<std::string> cataloguedNames(CCatalogueConnection& connection
     values.reserve(fileNames.size() + 1);
     values.emplace_back(std::string_view(directory));
     values.insert(values.end(), fileNames.begin(), fileNames.end());
+    const std::string marks = PaddedListMarks(values, 1);
     std::unordered_set<std::string> names;
     for (ResultSet rows = connection.ExecuteBatch(
              "SELECT tblMedia.sFileName FROM tblMedia, tblItem, tblDirectory WHERE "
              "tblMedia.lID=tblItem.lMediaID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
              "tblDirectory.sLocal=? AND tblMedia.sFileName IN (" +
-                 ListMarks(fileNames.size()) + ")",
+                 marks + ")",
              values);
          !rows.IsEof(); rows.MoveNext())
         names.insert(rows.GetText(0));
@@ -55,9 +56,9 @@ std::unordered_map<std::string, int> groupIds(CCatalogueConnection& connection,
                                               const std::vector<std::string_view>& groups) {
     std::unordered_map<std::string, int> ids;
     std::vector<SqlValue> values(groups.begin(), groups.end());
+    const std::string marks = PaddedListMarks(values);
     for (ResultSet rows = connection.ExecuteBatch(
-             "SELECT lID, sName FROM tblGroup WHERE sName IN (" + ListMarks(groups.size()) + ")",
-             values);
+             "SELECT lID, sName FROM tblGroup WHERE sName IN (" + marks + ")", values);
          !rows.IsEof(); rows.MoveNext())
         ids.emplace(folded(rows.GetText(1)), rows.GetInt(0));
     for (const std::string_view group : groups) {

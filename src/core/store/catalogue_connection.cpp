@@ -170,7 +170,7 @@ ResultSet CCatalogueConnection::ExecuteWith(std::string_view sql,
 
 ResultSet CCatalogueConnection::ExecuteBatch(std::string_view sql,
                                              std::span<const SqlValue> values) {
-    return run(sql, values, false);
+    return run(sql, values, true);
 }
 
 int CCatalogueConnection::CountItems() {

@@ -100,9 +100,8 @@ public:
     // parsed once per thread, values bound to its "?" marks. Same dialect and checks as Execute.
     ResultSet ExecuteWith(std::string_view sql, std::initializer_list<SqlValue> values);
 
-    // Runs a statement made for one batch of rows (a multi-row INSERT, an IN list): its values
-    // are bound like ExecuteWith's, but the statement is not kept, since the next batch's
-    // differs in length.
+    // ExecuteWith for a statement whose values come as a list (the rows of a multi-row INSERT,
+    // an IN list): kept prepared like ExecuteWith's, so it should come in few lengths.
     ResultSet ExecuteBatch(std::string_view sql, std::span<const SqlValue> values);
 
     // "SELECT COUNT(lMediaID) FROM tblItem"; 0 on any failure.

@@ -53,16 +53,16 @@ void LockMediaFilesAndPackages(CCatalogueConnection& connection,
         keys.push_back(packageKey(package));
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
-    const std::vector<SqlValue> values(keys.begin(), keys.end());
+    std::vector<SqlValue> values(keys.begin(), keys.end());
     // The locks are taken in the order of their numbers (two keys may share one): the server
     // sorts before it calls the volatile lock function of each row.
-    std::string marks;
-    for (size_t i = 0; i < keys.size(); ++i)
-        marks += i == 0 ? "(?)" : ", (?)";
+    std::string rows = PaddedListMarks(values);
+    for (size_t at = rows.find('?'); at != std::string::npos; at = rows.find('?', at + 3))
+        rows.replace(at, 1, "(?)");
     connection.ExecuteBatch(
         "SELECT pg_advisory_xact_lock(h) FROM (SELECT DISTINCT hashtextextended(k, 0) AS h "
         "FROM (VALUES " +
-            marks + ") AS batch (k)) AS hashes ORDER BY h",
+            rows + ") AS batch (k)) AS hashes ORDER BY h",
         values);
 }
 
