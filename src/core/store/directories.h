@@ -2,8 +2,10 @@
 
 #include "store/catalogue_connection.h"
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunebay {
 
@@ -26,5 +28,10 @@ DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view w
 // share's form ("//nas/music/sub/"). An existing row is never changed here.
 int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
                           std::string_view web = {}, std::string_view network = {});
+
+// FindOrCreateDirectory for the folders of an import batch: one lookup for all of them and one
+// insert of the rows missing, made in the order given. The ids in the order of `locals`.
+std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
+                                         std::span<const std::string> locals);
 
 } // namespace tunebay

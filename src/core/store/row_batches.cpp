@@ -1,5 +1,7 @@
 #include "store/row_batches.h"
 
+#include "store/catalogue_error.h"
+
 #include <algorithm>
 #include <bit>
 
@@ -55,6 +57,18 @@ void InsertRows(CCatalogueConnection& connection, std::string_view statement, st
         first += count;
         left -= count;
     }
+}
+
+std::vector<long long> InsertedRowIds(CCatalogueConnection& connection, std::string_view statement,
+                                      std::size_t columns, std::span<const SqlValue> values) {
+    std::vector<long long> ids;
+    ids.reserve(values.size() / std::max<std::size_t>(1, columns));
+    InsertRows(connection, statement, columns, values, " RETURNING lID",
+               [&ids](const ResultSet& row) { ids.push_back(row.GetInt64(0)); });
+    if (columns == 0 || ids.size() != values.size() / columns)
+        throw CatalogueError(std::string(statement), "the new rows cannot be found");
+    std::sort(ids.begin(), ids.end());
+    return ids;
 }
 
 } // namespace tunebay

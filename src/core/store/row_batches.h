@@ -28,4 +28,10 @@ void InsertRows(CCatalogueConnection& connection, std::string_view statement, st
                 std::span<const SqlValue> values, std::string_view tail = {},
                 const std::function<void(const ResultSet&)>& eachReturned = {});
 
+// InsertRows with " RETURNING lID": the ids the rows were given, in the order of `values`. The
+// engines number the rows of one INSERT in the order of its VALUES, whatever order RETURNING
+// lists them in. Throws CatalogueError when not every row is returned.
+std::vector<long long> InsertedRowIds(CCatalogueConnection& connection, std::string_view statement,
+                                      std::size_t columns, std::span<const SqlValue> values);
+
 } // namespace tunebay

@@ -1,6 +1,7 @@
 #include "store/writer_locks.h"
 
 #include "store/row_batches.h"
+#include "text/text_case.h"
 
 #include <algorithm>
 #include <vector>
@@ -19,10 +20,7 @@ void lockKey(CCatalogueConnection& connection, const std::string& key) {
 }
 
 std::string packageKey(std::string_view name) {
-    std::string key = "package:";
-    for (const char c : name)
-        key += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-    return key;
+    return "package:" + AsciiFoldedText(name);
 }
 
 std::string fileKey(std::string_view directory, std::string_view fileName) {
