@@ -1,6 +1,7 @@
 #include "import/import_operations.h"
 
 #include "app/time_stamp.h"
+#include "import/media_batch_writer.h"
 #include "store/catalogue_error.h"
 #include "store/catalogued_file_locator.h"
 #include "store/item_query.h"
@@ -213,6 +214,46 @@ void ImportRun::writeBatch(std::vector<Queued> batch) {
         return;
     CCatalogueConnection& connection = m_importer.Connection();
     CatalogueTransaction transaction(connection);
+    if (!writeNewFiles(batch))
+        writeEachFile(batch, transaction);
+    transaction.Commit();
+    m_committed = m_added.load();
+    m_commitUnreported = true;
+}
+
+bool ImportRun::writeNewFiles(const std::vector<Queued>& batch) {
+    // Re-read files, files on network shares, and runs that end at their first failure, are
+    // written file by file.
+    if (m_stopAtFirstFailure ||
+        std::any_of(batch.begin(), batch.end(), [this](const Queued& queued) {
+            return queued.update || m_importer.OnNetworkShare(queued.info);
+        }))
+        return false;
+    std::vector<const MediaFileInfo*> files;
+    files.reserve(batch.size());
+    for (const Queued& queued : batch)
+        files.push_back(&queued.info);
+    std::vector<int> items;
+    try {
+        items = CatalogueNewMediaFiles(m_importer.Connection(), files);
+    } catch (const CatalogueError&) {
+        // Nothing of the batch stayed; written file by file, the files before the one that
+        // fails are catalogued. A transaction the engine gave up whole is not there to write
+        // them in.
+        if (!m_importer.Connection().InTransaction())
+            throw;
+        return false;
+    }
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        if (items[i] != 0)
+            ++m_added;
+        else
+            recordFailure(batch[i].info.path, ImportFailure::AlreadyCatalogued);
+    }
+    return true;
+}
+
+void ImportRun::writeEachFile(const std::vector<Queued>& batch, CatalogueTransaction& transaction) {
     for (const Queued& queued : batch) {
         if (m_ended)
             break;
@@ -234,9 +275,6 @@ void ImportRun::writeBatch(std::vector<Queued> batch) {
             m_ended = m_stopAtFirstFailure;
         }
     }
-    transaction.Commit();
-    m_committed = m_added.load();
-    m_commitUnreported = true;
 }
 
 // The window's counters follow the commits: the progress text is told again after each.

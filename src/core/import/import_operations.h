@@ -105,6 +105,13 @@ private:
     void finishWrites();
     void writerBody();
     void writeBatch(std::vector<Queued> batch);
+    // Writes a batch of new files with a few statements for all of them; false when it is to be
+    // written file by file instead (re-read files, a run that ends at its first failure, or a
+    // statement of the batch that failed).
+    bool writeNewFiles(const std::vector<Queued>& batch);
+    // Writes the batch one file after the other, each whole or not at all; a file the catalogue
+    // refuses ends the run, the files before it catalogued.
+    void writeEachFile(const std::vector<Queued>& batch, CatalogueTransaction& transaction);
     void reportCommits();
     void recordFailure(const std::string& path, ImportFailure reason, std::string detail = {});
 

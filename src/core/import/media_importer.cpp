@@ -4,6 +4,7 @@
 #include "import/container_audio_reader.h"
 #include "import/file_names.h"
 #include "import/media_file_bytes.h"
+#include "import/media_rows.h"
 #include "import/mpeg_header_reader.h"
 #include "import/tag_fields.h"
 #include "import/volume_labels.h"
@@ -21,8 +22,6 @@
 namespace tunebay {
 
 namespace {
-
-constexpr const char* kUnknown = "Unknown";
 
 // A file is catalogued when a media row of its name lies in a directory row of its folder. On a
 // network share that is also a row another machine made for the same share folder through its
@@ -169,6 +168,13 @@ std::string MediaImporter::networkFormOf(const std::string& directory) const {
     return NetworkFormOf(directory, m_locator.Mounts());
 }
 
+bool MediaImporter::OnNetworkShare(const MediaFileInfo& info) const {
+    std::string directory;
+    std::string fileName;
+    SplitMediaPath(info.path, directory, fileName);
+    return !networkFormOf(directory).empty();
+}
+
 std::optional<std::pair<int, int>> MediaImporter::findCatalogued(const std::string& directory,
                                                                  const std::string& network,
                                                                  const std::string& fileName) {
@@ -233,14 +239,11 @@ bool MediaImporter::isCatalogued(const std::string& path) {
 }
 
 int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
-    std::string directory;
-    std::string fileName;
-    SplitMediaPath(info.path, directory, fileName);
-    const std::string title = info.title.empty() ? kUnknown : info.title;
-    const std::string group = info.group.empty() ? kUnknown : info.group;
-    const std::string package = info.package.empty() ? kUnknown : info.package;
+    const CataloguedNames names = CataloguedNamesOf(info);
     const auto mediaType = static_cast<long long>(info.format);
 
+    const std::string& directory = names.directory;
+    const std::string& fileName = names.fileName;
     const std::string network = networkFormOf(directory);
 
     CatalogueTransaction transaction(m_connection);
@@ -264,30 +267,24 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
         m_connection.ExecuteWith(
             "UPDATE tblMedia SET sName=?, sComment=?, sPublishTime=?, lGenreID=?, lLength=?, "
             "fSize=?, lMediaType=? WHERE lID=?",
-            {title, info.comment, info.publishTime, static_cast<long long>(info.genre),
+            {names.title, info.comment, info.publishTime, static_cast<long long>(info.genre),
              static_cast<long long>(info.length), static_cast<double>(info.fileSize), mediaType,
              media});
-        ReassignItem(m_connection, itemId, mediaId, group, package);
+        ReassignItem(m_connection, itemId, mediaId, names.group, names.package);
     } else {
         constexpr std::string_view selectGroup =
             "SELECT tblGroup.lID FROM tblGroup WHERE tblGroup.sName=?";
-        LockPackageName(m_connection, package);
-        int groupId = firstInt(m_connection.ExecuteWith(selectGroup, {group}));
-        int packageId = firstInt(m_connection.ExecuteWith(
-            "SELECT tblPackage.lID FROM tblPackage, tblGroup, tblItem WHERE "
-            "tblItem.lPackageID=tblPackage.lID AND tblItem.lGroupID=tblGroup.lID AND "
-            "tblPackage.sName=? AND tblGroup.sName=?",
-            {package, group}));
+        LockPackageName(m_connection, names.package);
+        int groupId = firstInt(m_connection.ExecuteWith(selectGroup, {names.group}));
+        int packageId = FindPackageOfGroup(m_connection, names.package, names.group);
         const int directoryId = folderRow(directory, network);
         if (groupId == -1) {
-            groupId = AddGroup(m_connection, group);
+            groupId = AddGroup(m_connection, names.group);
             if (groupId == -1)
                 return 0;
         }
         if (packageId == -1) {
-            m_connection.ExecuteWith("INSERT INTO tblPackage (sName) VALUES (?)", {package});
-            packageId = firstInt(m_connection.ExecuteWith(
-                "SELECT MAX(tblPackage.lID) FROM tblPackage WHERE tblPackage.sName=?", {package}));
+            packageId = AddPackage(m_connection, names.package);
             if (packageId == -1)
                 return 0;
         }
@@ -295,9 +292,10 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
             "INSERT INTO tblMedia (sName, sComment, lGenreID, sPublishTime, sFileName, "
             "lDirectoryID, lLength, sImportTime, lMediaType, fSize) VALUES (?, ?, ?, ?, ?, ?, ?, "
             "?, ?, ?)",
-            {title, info.comment, static_cast<long long>(info.genre), info.publishTime, fileName,
-             static_cast<long long>(directoryId), static_cast<long long>(info.length),
-             info.importTime, mediaType, static_cast<long long>(info.fileSize)});
+            {names.title, info.comment, static_cast<long long>(info.genre), info.publishTime,
+             names.fileName, static_cast<long long>(directoryId),
+             static_cast<long long>(info.length), info.importTime, mediaType,
+             static_cast<long long>(info.fileSize)});
         mediaId = static_cast<int>(m_connection.LastInsertedId());
         m_connection.ExecuteWith(
             "INSERT INTO tblItem (lGroupID, lPackageID, lMediaID) VALUES (?, ?, ?)",
@@ -320,42 +318,19 @@ void MediaImporter::resolveGenreName(MediaFileInfo& info) {
 }
 
 void MediaImporter::writeOptionalValues(int mediaId, const MediaFileInfo& info, bool newMedia) {
-    // A media row just made has no values to replace.
-    auto write = [&](const OptionalValue& value) {
-        if (newMedia)
-            AddOptionalValue(m_connection, value);
-        else
-            SetOptionalValue(m_connection, value);
-    };
-    auto text = [&](int type, const std::string& value) {
-        if (!value.empty())
-            write({mediaId, type, kValueText, value, 0, 0.0});
-    };
-    // The facts of the stream: a re-read file whose content is no longer what it was (an old
-    // catalogue took a FLAC file for MPEG audio) loses those it no longer has.
-    auto fact = [&](bool known, const OptionalValue& value) {
-        if (known)
-            write(value);
-        else if (!newMedia)
+    for (const MediaOptionalFact& fact : MediaOptionalFacts(mediaId, info)) {
+        // A media row just made has no values to replace; a re-read file whose content is no
+        // longer what it was (an old catalogue took a FLAC file for MPEG audio) loses the facts
+        // of the stream it no longer has.
+        if (fact.known && newMedia)
+            AddOptionalValue(m_connection, fact.value);
+        else if (fact.known)
+            SetOptionalValue(m_connection, fact.value);
+        else if (fact.dropWhenUnknown && !newMedia)
             m_connection.ExecuteWith(
                 "DELETE FROM tblOptional WHERE lOptionalTypeID=? AND lTableID=?",
-                {static_cast<long long>(value.typeId), static_cast<long long>(mediaId)});
-    };
-    fact(info.sampleRate != 0,
-         {mediaId, kOptionalSampleRate, kValueInteger, {}, info.sampleRate, 0.0});
-    fact(info.bitrate != 0, {mediaId, kOptionalBitrate, kValueInteger, {}, info.bitrate, 0.0});
-    // Only MPEG audio's frame headers tell whether the bit rate varies.
-    fact(info.format == AudioFormat::Mpeg,
-         {mediaId, kOptionalVariableBitrate, kValueBoolean, {}, info.vbr, 0.0});
-    fact(info.audioSize != 0,
-         {mediaId, kOptionalAudioSize, kValueFloat, {}, 0, static_cast<double>(info.audioSize)});
-    text(kOptionalVolumeName, info.volumeName);
-    fact(!info.channelMode.empty(),
-         {mediaId, kOptionalChannelMode, kValueText, info.channelMode, 0, 0.0});
-    text(kOptionalFingerprint, info.fingerprint);
-    text(kOptionalRawFingerprint, info.rawFingerprint);
-    fact(info.bitsPerSample != 0,
-         {mediaId, kOptionalBitsPerSample, kValueInteger, {}, info.bitsPerSample, 0.0});
+                {static_cast<long long>(fact.value.typeId), static_cast<long long>(mediaId)});
+    }
 }
 
 } // namespace tunebay

@@ -73,6 +73,9 @@ public:
 
     const ImportOptions& Options() const { return m_options; }
     CCatalogueConnection& Connection() const { return m_connection; }
+    // Whether the file lies on a network share, where another machine may know its folder by
+    // another local form: such files are catalogued one by one (CatalogueMediaFile).
+    bool OnNetworkShare(const MediaFileInfo& info) const;
 
 private:
     bool isCatalogued(const std::string& path);

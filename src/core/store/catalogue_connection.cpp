@@ -168,6 +168,11 @@ ResultSet CCatalogueConnection::ExecuteWith(std::string_view sql,
     return run(sql, std::span<const SqlValue>(values.begin(), values.size()), true);
 }
 
+ResultSet CCatalogueConnection::ExecuteBatch(std::string_view sql,
+                                             std::span<const SqlValue> values) {
+    return run(sql, values, true);
+}
+
 int CCatalogueConnection::CountItems() {
     try {
         ResultSet rows = Execute("SELECT COUNT(lMediaID) FROM tblItem");

@@ -101,6 +101,10 @@ public:
     // parsed once per thread, values bound to its "?" marks. Same dialect and checks as Execute.
     ResultSet ExecuteWith(std::string_view sql, std::initializer_list<SqlValue> values);
 
+    // ExecuteWith for a statement whose values come as a list (the rows of a multi-row INSERT,
+    // an IN list): kept prepared like ExecuteWith's, so it should come in few lengths.
+    ResultSet ExecuteBatch(std::string_view sql, std::span<const SqlValue> values);
+
     // "SELECT COUNT(lMediaID) FROM tblItem"; 0 on any failure.
     int CountItems();
 

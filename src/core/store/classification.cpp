@@ -1,10 +1,15 @@
 #include "store/classification.h"
 
 #include "store/catalogue_error.h"
+#include "store/row_batches.h"
 #include "store/sql_quote.h"
 #include "store/writer_locks.h"
+#include "text/text_case.h"
 
+#include <algorithm>
+#include <map>
 #include <optional>
+#include <unordered_map>
 
 namespace tunebay {
 
@@ -80,7 +85,95 @@ void reassign(CCatalogueConnection& connection, const KindNames& kind, int itemI
         connection.ExecuteWith("DELETE * FROM " + table + " WHERE lID=?", {*oldId});
 }
 
+// Names compare without ASCII case: one row serves every spelling.
+std::string folded(std::string_view name) {
+    return AsciiFoldedText(name);
+}
+
 } // namespace
+
+std::vector<int> FindOrCreateGroups(CCatalogueConnection& connection,
+                                    std::span<const std::string_view> names) {
+    std::unordered_map<std::string, int> ids;
+    const auto lookUp = [&] {
+        std::vector<SqlValue> values;
+        for (const std::string_view name : names)
+            if (!ids.contains(folded(name)))
+                values.emplace_back(name);
+        const std::string marks = PaddedListMarks(values);
+        for (ResultSet rows = connection.ExecuteBatch(
+                 "SELECT lID, sName FROM tblGroup WHERE sName IN (" + marks + ")", values);
+             !rows.IsEof(); rows.MoveNext())
+            ids.emplace(folded(rows.GetText(1)), rows.GetInt(0));
+    };
+    lookUp();
+    std::vector<SqlValue> missing;
+    for (const std::string_view name : names)
+        if (!ids.contains(folded(name)))
+            missing.emplace_back(name);
+    if (!missing.empty()) {
+        // Another writer may make a group at once: the unique key lets one row in, which both
+        // take.
+        InsertRows(connection, "INSERT INTO tblGroup (sName) VALUES ", 1, missing,
+                   " ON CONFLICT DO NOTHING");
+        lookUp();
+    }
+    std::vector<int> result;
+    result.reserve(names.size());
+    for (const std::string_view name : names) {
+        const auto found = ids.find(folded(name));
+        if (found == ids.end())
+            throw CatalogueError("", "the new tblGroup row cannot be found");
+        result.push_back(found->second);
+    }
+    return result;
+}
+
+std::vector<int>
+FindOrCreatePackagesOfGroups(CCatalogueConnection& connection,
+                             std::span<const std::pair<std::string_view, std::string_view>> pairs) {
+    std::vector<SqlValue> values;
+    for (const auto& pair : pairs)
+        values.emplace_back(pair.first);
+    const std::string packageMarks = PaddedListMarks(values);
+    const std::size_t groupsFrom = values.size();
+    for (const auto& pair : pairs)
+        values.emplace_back(pair.second);
+    const std::string groupMarks = PaddedListMarks(values, groupsFrom);
+    // Of several rows of one pair, the first made.
+    std::map<std::pair<std::string, std::string>, int> found;
+    for (ResultSet rows = connection.ExecuteBatch(
+             "SELECT DISTINCT tblPackage.lID, tblPackage.sName, tblGroup.sName FROM tblPackage, "
+             "tblGroup, tblItem WHERE tblItem.lPackageID=tblPackage.lID AND "
+             "tblItem.lGroupID=tblGroup.lID AND tblPackage.sName IN (" +
+                 packageMarks + ") AND tblGroup.sName IN (" + groupMarks + ")",
+             values);
+         !rows.IsEof(); rows.MoveNext()) {
+        const int id = rows.GetInt(0);
+        auto [at, added] =
+            found.try_emplace({folded(rows.GetText(1)), folded(rows.GetText(2))}, id);
+        if (!added)
+            at->second = std::min(at->second, id);
+    }
+    std::vector<int> result;
+    std::vector<SqlValue> missing;
+    std::vector<std::size_t> missingAt;
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+        const auto at = found.find({folded(pairs[i].first), folded(pairs[i].second)});
+        result.push_back(at == found.end() ? -1 : at->second);
+        if (at == found.end()) {
+            missing.emplace_back(pairs[i].first);
+            missingAt.push_back(i);
+        }
+    }
+    if (!missing.empty()) {
+        const std::vector<long long> ids =
+            InsertedRowIds(connection, "INSERT INTO tblPackage (sName) VALUES ", 1, missing);
+        for (std::size_t k = 0; k < ids.size(); ++k)
+            result[missingAt[k]] = static_cast<int>(ids[k]);
+    }
+    return result;
+}
 
 int FindOrCreateGroup(CCatalogueConnection& connection, std::string_view name) {
     const std::string select =
@@ -98,6 +191,24 @@ int AddGroup(CCatalogueConnection& connection, std::string_view name) {
             throw;
     }
     return firstInt(connection.ExecuteWith(kSelectGroup, {name}), -1);
+}
+
+int FindPackageOfGroup(CCatalogueConnection& connection, std::string_view packageName,
+                       std::string_view groupName) {
+    return firstInt(connection.ExecuteWith(
+                        "SELECT tblPackage.lID FROM tblPackage, tblGroup, tblItem WHERE "
+                        "tblItem.lPackageID=tblPackage.lID AND tblItem.lGroupID=tblGroup.lID "
+                        "AND tblPackage.sName=? AND tblGroup.sName=?",
+                        {packageName, groupName}),
+                    -1);
+}
+
+int AddPackage(CCatalogueConnection& connection, std::string_view name) {
+    connection.ExecuteWith("INSERT INTO tblPackage (sName) VALUES (?)", {name});
+    return firstInt(
+        connection.ExecuteWith(
+            "SELECT MAX(tblPackage.lID) FROM tblPackage WHERE tblPackage.sName=?", {name}),
+        -1);
 }
 
 int FindOrCreatePackage(CCatalogueConnection& connection, std::string_view packageName,

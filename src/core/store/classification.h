@@ -3,8 +3,10 @@
 #include "store/catalogue_connection.h"
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tunebay {
@@ -17,6 +19,28 @@ int FindOrCreateGroup(CCatalogueConnection& connection, std::string_view name);
 // Adds a group of the name and returns its id (-1 when it cannot be found after all). When
 // another writer made the group first, the unique key refuses this row and that group is taken.
 int AddGroup(CCatalogueConnection& connection, std::string_view name);
+
+// The package of the name that some item already links with the named group, or -1.
+int FindPackageOfGroup(CCatalogueConnection& connection, std::string_view packageName,
+                       std::string_view groupName);
+
+// Adds a package row of the name and returns its id (-1 when it cannot be found after all).
+// Packages are not unique by name: the caller holds LockPackageName.
+int AddPackage(CCatalogueConnection& connection, std::string_view name);
+
+// The groups of the names (no two the same without ASCII case) for an import batch: one lookup
+// for all and one insert of those missing, made in the order given. The ids in the order of
+// `names`; throws CatalogueError when a new row cannot be found.
+std::vector<int> FindOrCreateGroups(CCatalogueConnection& connection,
+                                    std::span<const std::string_view> names);
+
+// FindPackageOfGroup for the (package, group) names of an import batch (no two pairs the same
+// without ASCII case), with one lookup for all; a pair not found gets a new package row, made in
+// the order given. The ids in the order of `pairs`; the caller holds the packages' names'
+// LockPackageName.
+std::vector<int>
+FindOrCreatePackagesOfGroups(CCatalogueConnection& connection,
+                             std::span<const std::pair<std::string_view, std::string_view>> pairs);
 
 // A package is found only where some item already links it with the named group; otherwise a
 // new row is made (the same album name under two groups gives two rows).

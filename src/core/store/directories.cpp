@@ -2,7 +2,12 @@
 
 #include "store/catalogue_error.h"
 #include "store/local_paths.h"
+#include "store/network_mounts.h"
+#include "store/row_batches.h"
 #include "text/text_case.h"
+
+#include <unordered_map>
+#include <unordered_set>
 
 namespace tunebay {
 
@@ -15,6 +20,18 @@ bool startsWith(std::string_view text, std::string_view prefix) {
 void ensureTrailing(std::string& text, char separator) {
     if (text.empty() || text.back() != separator)
         text.push_back(separator);
+}
+
+// A folder on a network share is known to every machine by the share's name; the mount table is
+// read only for a new row.
+void takeSharedForm(DirectoryForms& forms, std::string_view web, std::string_view network,
+                    const std::vector<MountEntry>* mounts) {
+    if (!network.empty())
+        return;
+    if (const std::string shared =
+            NetworkFormOf(forms.local, mounts ? *mounts : CurrentMountTable());
+        !shared.empty())
+        forms = CompleteDirectoryForms(forms.local, web, shared);
 }
 
 } // namespace
@@ -59,14 +76,7 @@ int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view loc
         if (!rows.IsEof())
             return rows.GetInt(0);
     }
-    // A folder on a network share is known to every machine by the share's name; the mount
-    // table is read only for a new row.
-    if (network.empty()) {
-        if (const std::string shared =
-                NetworkFormOf(forms.local, mounts ? *mounts : CurrentMountTable());
-            !shared.empty())
-            forms = CompleteDirectoryForms(forms.local, web, shared);
-    }
+    takeSharedForm(forms, web, network, mounts);
     // Two importers may make the row at once: on a server its unique key refuses the second,
     // which takes the first's row.
     try {
@@ -78,6 +88,50 @@ int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view loc
     }
     ResultSet rows = connection.ExecuteWith(select, {forms.local});
     return rows.IsEof() ? -1 : rows.GetInt(0);
+}
+
+std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
+                                         std::span<const std::string> locals) {
+    std::vector<DirectoryForms> forms;
+    forms.reserve(locals.size());
+    for (const std::string& local : locals)
+        forms.push_back(CompleteDirectoryForms(local, {}, {}));
+    std::unordered_map<std::string, int> ids;
+    const auto lookUp = [&] {
+        std::vector<SqlValue> values;
+        for (const DirectoryForms& form : forms)
+            if (!ids.contains(form.local))
+                values.emplace_back(std::string_view(form.local));
+        const std::string marks = PaddedListMarks(values);
+        for (ResultSet rows = connection.ExecuteBatch(
+                 "SELECT lID, sLocal FROM tblDirectory WHERE sLocal IN (" + marks + ")", values);
+             !rows.IsEof(); rows.MoveNext())
+            ids.emplace(rows.GetText(1), rows.GetInt(0));
+    };
+    lookUp();
+    std::vector<SqlValue> missing;
+    std::unordered_set<std::string> added;
+    for (DirectoryForms& form : forms) {
+        if (ids.contains(form.local) || !added.insert(form.local).second)
+            continue;
+        takeSharedForm(form, {}, {}, nullptr);
+        missing.insert(missing.end(), {std::string_view(form.local), std::string_view(form.network),
+                                       std::string_view(form.web)});
+    }
+    if (!missing.empty()) {
+        // Two importers may make a row at once: on a server its unique key lets the first in,
+        // and the second takes that row.
+        InsertRows(connection, "INSERT INTO tblDirectory (sLocal, sUNC, sURL) VALUES ", 3, missing,
+                   " ON CONFLICT DO NOTHING");
+        lookUp();
+    }
+    std::vector<int> result;
+    result.reserve(forms.size());
+    for (const DirectoryForms& form : forms) {
+        const auto found = ids.find(form.local);
+        result.push_back(found == ids.end() ? -1 : found->second);
+    }
+    return result;
 }
 
 } // namespace tunebay

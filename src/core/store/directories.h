@@ -3,8 +3,10 @@
 #include "store/catalogue_connection.h"
 #include "store/network_mounts.h"
 
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tunebay {
 
@@ -29,5 +31,10 @@ DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view w
 int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
                           std::string_view web = {}, std::string_view network = {},
                           const std::vector<MountEntry>* mounts = nullptr);
+
+// FindOrCreateDirectory for the folders of an import batch: one lookup for all of them and one
+// insert of the rows missing, made in the order given. The ids in the order of `locals`.
+std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
+                                         std::span<const std::string> locals);
 
 } // namespace tunebay

@@ -1,5 +1,9 @@
 #include "store/optional_values.h"
 
+#include "store/row_batches.h"
+
+#include <vector>
+
 namespace tunebay {
 
 namespace {
@@ -31,6 +35,28 @@ void insertValue(CCatalogueConnection& connection, const std::string& column,
 }
 
 } // namespace
+
+void AddOptionalValues(CCatalogueConnection& connection, std::span<const OptionalValue> values) {
+    // Every row names all three value columns; those of other kinds are NULL, as a row
+    // inserted with its own column alone has them.
+    std::vector<SqlValue> rows;
+    rows.reserve(values.size() * 5);
+    for (const OptionalValue& value : values) {
+        SqlValue bound;
+        const char* column = columnFor(value, bound);
+        if (!column)
+            continue;
+        const std::string_view name = column;
+        rows.insert(rows.end(),
+                    {static_cast<long long>(value.ownerId), static_cast<long long>(value.typeId),
+                     name == "sValue" ? bound : nullptr, name == "lValue" ? bound : nullptr,
+                     name == "fValue" ? bound : nullptr});
+    }
+    InsertRows(
+        connection,
+        "INSERT INTO tblOptional (lTableID, lOptionalTypeID, sValue, lValue, fValue) VALUES ", 5,
+        rows);
+}
 
 void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& value) {
     // Runs several times per imported file: the statements are kept prepared, one per column.

@@ -2,6 +2,7 @@
 
 #include "store/catalogue_connection.h"
 
+#include <span>
 #include <string>
 
 namespace tunebay {
@@ -49,6 +50,10 @@ void SetOptionalValue(CCatalogueConnection& connection, const OptionalValue& val
 // Inserts the row of (owner, type) for an owner that has none of this type yet (a media row just
 // made): the same as SetOptionalValue without first looking for the row.
 void AddOptionalValue(CCatalogueConnection& connection, const OptionalValue& value);
+
+// AddOptionalValue for many values at once (the new media rows of an import batch), in the
+// order given: the rows are the same, written with a few multi-row statements.
+void AddOptionalValues(CCatalogueConnection& connection, std::span<const OptionalValue> values);
 
 // Adds the rows of tblOptionalType this program uses that a catalogue made by an earlier version
 // lacks; the catalogue's format version stays as it is.

@@ -2,7 +2,10 @@
 
 #include "store/catalogue_connection.h"
 
+#include <span>
+#include <string>
 #include <string_view>
+#include <utility>
 
 namespace tunebay {
 
@@ -17,5 +20,12 @@ void LockPackageName(CCatalogueConnection& connection, std::string_view name);
 // One file being catalogued: a second importer of the same file then finds it catalogued.
 void LockMediaFile(CCatalogueConnection& connection, std::string_view directory,
                    std::string_view fileName);
+
+// The locks of LockMediaFile for each file (directory, file name) and of LockPackageName for
+// each package, all in one statement and in one fixed order, so that two writers whose batches
+// share files or packages never wait for each other in a circle.
+void LockMediaFilesAndPackages(CCatalogueConnection& connection,
+                               std::span<const std::pair<std::string_view, std::string_view>> files,
+                               std::span<const std::string_view> packages);
 
 } // namespace tunebay

@@ -25,6 +25,14 @@ std::string ToUpperText(std::string_view text) {
     return mapText(text, UpperCaseCodePoint);
 }
 
+std::string AsciiFoldedText(std::string_view text) {
+    std::string folded(text);
+    for (char& c : folded)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return folded;
+}
+
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;

@@ -12,5 +12,7 @@ std::string ToUpperText(std::string_view text);
 
 // Folds only the ASCII letters A-Z, as the catalogue's name comparisons do.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// The text with only A-Z folded to a-z: one key for every spelling of a catalogue name.
+std::string AsciiFoldedText(std::string_view text);
 
 } // namespace tunebay

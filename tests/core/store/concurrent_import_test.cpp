@@ -30,16 +30,22 @@ public:
     void OnFinished(int, int) override {}
 };
 
-// Imports `folder` into the catalogue named `name`: true when every file was catalogued by this
-// run or found catalogued already.
-bool importFolder(const std::string& name, const std::string& folder) {
+// Imports `folder` (or, when given, its `files` in their order) into the catalogue named `name`:
+// true when every file was catalogued by this run or found catalogued already.
+bool importFolder(const std::string& name, const std::string& folder,
+                  const std::vector<std::string>& files = {}) {
     CCatalogueConnection connection;
     if (connection.Open(CatalogueConnectionString(name)) != 0)
         return false;
     QuietSink sink;
     FixedClock clock;
-    auto run =
-        std::make_shared<FolderImportOperation>(sink, connection, folder, ImportOptions{}, clock);
+    std::shared_ptr<ImportRun> run;
+    if (files.empty())
+        run = std::make_shared<FolderImportOperation>(sink, connection, folder, ImportOptions{},
+                                                      clock);
+    else
+        run = std::make_shared<FileListImportOperation>(sink, connection, files, ImportOptions{},
+                                                        clock);
     if (run->Start() != 1 || run->WaitFinished(120000) != 1 || !run->ErrorMessage().empty())
         return false;
     for (const FailedImport& failed : run->FailedFiles())
@@ -61,8 +67,11 @@ TEST(ServerCatalogue, ProcessesImportingOneFolderCatalogueEachFileOnce) {
     if (!server.unavailable().empty())
         GTEST_SKIP() << server.unavailable();
     // Groups and packages whose names differ in ASCII case only, shared by many files, in
-    // several folders: every find-or-create of the import is met by both processes at once.
+    // several folders: every find-or-create of the import is met by every process at once. The
+    // last process takes the files in the opposite order, so that the batches of the processes
+    // meet the same files and albums in different orders.
     test::TempDir music;
+    std::vector<std::string> backwards;
     const char* groups[] = {"Abba", "ABBA", "Queen", "queen"};
     const char* packages[] = {"Gold", "GOLD", "Live", "Unknown"};
     for (int file = 0; file < 48; ++file) {
@@ -71,17 +80,22 @@ TEST(ServerCatalogue, ProcessesImportingOneFolderCatalogueEachFileOnce) {
         recipe.id3v2 =
             test::id3v2TagFromFields(3, {"Title " + std::to_string(file), groups[file % 4],
                                          packages[(file / 4) % 4], "1999", "", "(17)", "1"});
-        music.write("disc" + std::to_string(file % 3) + "/" + std::to_string(file) + ".mp3",
-                    test::makeMp3(recipe));
+        backwards.insert(backwards.begin(), music
+                                                .write("disc" + std::to_string(file % 3) + "/" +
+                                                           std::to_string(file) + ".mp3",
+                                                       test::makeMp3(recipe))
+                                                .string());
     }
 
-    constexpr int kImporters = 3;
+    constexpr int kImporters = 4;
     std::vector<pid_t> children;
     for (int importer = 0; importer < kImporters; ++importer) {
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
-            const bool ok = importFolder(server.name(), music.path().string());
+            const bool ok =
+                importFolder(server.name(), music.path().string(),
+                             importer == kImporters - 1 ? backwards : std::vector<std::string>{});
             ::_exit(ok ? 0 : 1); // never the parent's exit handlers: they stop the server
         }
         children.push_back(child);
@@ -96,6 +110,11 @@ TEST(ServerCatalogue, ProcessesImportingOneFolderCatalogueEachFileOnce) {
     ASSERT_TRUE(importFolder(file.name(), music.path().string()));
     EXPECT_EQ(shape(server), shape(file));
     EXPECT_EQ(shape(file), "48|48|2|6|3|48");
+    // Each item links rows that are there.
+    EXPECT_EQ(server.scalar("SELECT COUNT(*) FROM tblItem WHERE lMediaID NOT IN (SELECT lID FROM "
+                            "tblMedia) OR lGroupID NOT IN (SELECT lID FROM tblGroup) OR "
+                            "lPackageID NOT IN (SELECT lID FROM tblPackage)"),
+              "0");
 }
 
 } // namespace
