@@ -14,18 +14,33 @@ namespace tunebay {
 
 namespace {
 
+// The space between two large icons' cells.
+constexpr int kCellMargin = 4;
+
 // Paints an item with its cover in place of the generic icon, once the loader has it.
 class CoverDelegate : public QStyledItemDelegate {
 public:
     CoverDelegate(QListView* view, std::function<QPixmap(const QModelIndex&)> cover)
         : QStyledItemDelegate(view), m_cover(std::move(cover)) {}
 
-    // Only painting asks for the cover: the view measures every item of the list (sizeHint),
-    // and a request for each would read the whole catalogue's covers.
+    // Large icons all take one cell of the grid, whatever their titles: the view then measures
+    // one item instead of reading every title of a long list before its first paint.
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        const auto* view = qobject_cast<const QListView*>(parent());
+        if (view && view->viewMode() == QListView::IconMode && view->gridSize().isValid())
+            return view->gridSize() - QSize(kCellMargin, kCellMargin);
+        return QStyledItemDelegate::sizeHint(option, index);
+    }
+
+    // Only painting asks for the cover: a request while measuring would read covers of items
+    // that are not shown.
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem item = option;
         initStyleOption(&item, index);
+        // A title shorter than its cell stands centred under the icon.
+        if (item.decorationPosition == QStyleOptionViewItem::Top)
+            item.displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
         if (const QPixmap cover = m_cover(index); !cover.isNull())
             item.icon = QIcon(cover);
         const QWidget* widget = item.widget;
@@ -87,7 +102,8 @@ void ItemIconView::SetItemStyle(int style) {
         setFlow(QListView::LeftToRight); // rows of icons, as the desktop's file views show them
         setIconSize(QSize(48, 48));
         setGridSize(QSize(128, 96));
-        setUniformItemSizes(false); // an item's size follows its wrapped title
+        // One cell size for all (CoverDelegate::sizeHint): a title wraps within its cell.
+        setUniformItemSizes(true);
         setWordWrap(true);
     } else {
         setViewMode(QListView::ListMode);
