@@ -78,11 +78,13 @@ std::vector<int> CatalogueNewMediaFiles(CCatalogueConnection& connection,
     {
         std::vector<std::pair<std::string_view, std::string_view>> lockedFiles;
         std::vector<std::string_view> lockedPackages;
+        std::vector<std::string_view> lockedGroups;
         for (const CataloguedNames& file : names) {
             lockedFiles.emplace_back(file.directory, file.fileName);
             lockedPackages.push_back(file.package);
+            lockedGroups.push_back(file.group);
         }
-        LockMediaFilesAndPackages(connection, lockedFiles, lockedPackages);
+        LockMediaFilesAndPackages(connection, lockedFiles, lockedPackages, lockedGroups);
     }
 
     // The files to write: those not catalogued, each path once (its first time in the batch).

@@ -40,15 +40,18 @@ void LockMediaFile(CCatalogueConnection& connection, std::string_view directory,
 
 void LockMediaFilesAndPackages(CCatalogueConnection& connection,
                                std::span<const std::pair<std::string_view, std::string_view>> files,
-                               std::span<const std::string_view> packages) {
-    if (!takesLocks(connection) || (files.empty() && packages.empty()))
+                               std::span<const std::string_view> packages,
+                               std::span<const std::string_view> groups) {
+    if (!takesLocks(connection) || (files.empty() && packages.empty() && groups.empty()))
         return;
     std::vector<std::string> keys;
-    keys.reserve(files.size() + packages.size());
+    keys.reserve(files.size() + packages.size() + groups.size());
     for (const auto& [directory, fileName] : files)
         keys.push_back(fileKey(directory, fileName));
     for (const std::string_view package : packages)
         keys.push_back(packageKey(package));
+    for (const std::string_view group : groups)
+        keys.push_back("group:" + AsciiFoldedText(group));
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     std::vector<SqlValue> values(keys.begin(), keys.end());

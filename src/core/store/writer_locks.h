@@ -22,10 +22,12 @@ void LockMediaFile(CCatalogueConnection& connection, std::string_view directory,
                    std::string_view fileName);
 
 // The locks of LockMediaFile for each file (directory, file name) and of LockPackageName for
-// each package, all in one statement and in one fixed order, so that two writers whose batches
-// share files or packages never wait for each other in a circle.
+// each package, and one per group name (its ASCII case folded), all in one statement and in one
+// fixed order, so that two writers whose batches share files, packages or new groups never wait
+// for each other in a circle (as they would on the group names' unique key).
 void LockMediaFilesAndPackages(CCatalogueConnection& connection,
                                std::span<const std::pair<std::string_view, std::string_view>> files,
-                               std::span<const std::string_view> packages);
+                               std::span<const std::string_view> packages,
+                               std::span<const std::string_view> groups = {});
 
 } // namespace tunebay
