@@ -6,6 +6,7 @@
 #include "store/row_batches.h"
 #include "text/text_case.h"
 
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -111,10 +112,14 @@ std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
     lookUp();
     std::vector<SqlValue> missing;
     std::unordered_set<std::string> added;
+    // The mount table is read once for all the new rows, and not at all when there are none.
+    std::optional<std::vector<MountEntry>> mounts;
     for (DirectoryForms& form : forms) {
         if (ids.contains(form.local) || !added.insert(form.local).second)
             continue;
-        takeSharedForm(form, {}, {}, nullptr);
+        if (!mounts)
+            mounts = CurrentMountTable();
+        takeSharedForm(form, {}, {}, &*mounts);
         missing.insert(missing.end(), {std::string_view(form.local), std::string_view(form.network),
                                        std::string_view(form.web)});
     }
