@@ -222,12 +222,9 @@ void ImportRun::writeBatch(std::vector<Queued> batch) {
 }
 
 bool ImportRun::writeNewFiles(const std::vector<Queued>& batch) {
-    // Re-read files, files on network shares, and runs that end at their first failure, are
-    // written file by file.
+    // Re-read files, and runs that end at their first failure, are written file by file.
     if (m_stopAtFirstFailure ||
-        std::any_of(batch.begin(), batch.end(), [this](const Queued& queued) {
-            return queued.update || m_importer.OnNetworkShare(queued.info);
-        }))
+        std::any_of(batch.begin(), batch.end(), [](const Queued& queued) { return queued.update; }))
         return false;
     std::vector<const MediaFileInfo*> files;
     files.reserve(batch.size());
@@ -235,7 +232,7 @@ bool ImportRun::writeNewFiles(const std::vector<Queued>& batch) {
         files.push_back(&queued.info);
     std::vector<int> items;
     try {
-        items = CatalogueNewMediaFiles(m_importer.Connection(), files);
+        items = CatalogueNewMediaFiles(m_importer.Connection(), files, m_importer.Mounts());
     } catch (const CatalogueError&) {
         // Nothing of the batch stayed; written file by file, the files before the one that
         // fails are catalogued. A transaction the engine gave up whole is not there to write

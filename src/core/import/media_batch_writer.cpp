@@ -1,8 +1,10 @@
 #include "import/media_batch_writer.h"
 
+#include "import/held_files.h"
 #include "import/media_rows.h"
 #include "store/classification.h"
 #include "store/directories.h"
+#include "store/network_mounts.h"
 #include "store/optional_values.h"
 #include "store/row_batches.h"
 #include "store/writer_locks.h"
@@ -18,33 +20,6 @@
 namespace tunebay {
 
 namespace {
-
-// The (directory, file name) pairs among the files' that a media row with an item holds: one
-// query for the whole batch, whose few extra matches (a name of the batch in another folder of
-// the batch) are told apart here.
-std::set<std::pair<std::string, std::string>>
-cataloguedFiles(CCatalogueConnection& connection, const std::vector<CataloguedNames>& files) {
-    std::vector<SqlValue> values;
-    std::unordered_set<std::string_view> directories;
-    for (const CataloguedNames& file : files)
-        if (directories.insert(file.directory).second)
-            values.emplace_back(std::string_view(file.directory));
-    const std::string directoryMarks = PaddedListMarks(values);
-    const std::size_t namesFrom = values.size();
-    for (const CataloguedNames& file : files)
-        values.emplace_back(std::string_view(file.fileName));
-    const std::string nameMarks = PaddedListMarks(values, namesFrom);
-    std::set<std::pair<std::string, std::string>> catalogued;
-    for (ResultSet rows = connection.ExecuteBatch(
-             "SELECT tblDirectory.sLocal, tblMedia.sFileName FROM tblMedia, tblItem, "
-             "tblDirectory WHERE tblMedia.lID=tblItem.lMediaID AND "
-             "tblMedia.lDirectoryID=tblDirectory.lID AND tblDirectory.sLocal IN (" +
-                 directoryMarks + ") AND tblMedia.sFileName IN (" + nameMarks + ")",
-             values);
-         !rows.IsEof(); rows.MoveNext())
-        catalogued.emplace(rows.GetText(0), rows.GetText(1));
-    return catalogued;
-}
 
 // Numbers the distinct keys in the order first met: `index[i]` is the number of item i's key,
 // and `first` the item that first had each key.
@@ -63,7 +38,8 @@ void numberKeys(const std::vector<Key>& keys, std::vector<std::size_t>& index,
 } // namespace
 
 std::vector<int> CatalogueNewMediaFiles(CCatalogueConnection& connection,
-                                        std::span<const MediaFileInfo* const> files) {
+                                        std::span<const MediaFileInfo* const> files,
+                                        const std::vector<MountEntry>& mounts) {
     std::vector<int> items(files.size(), 0);
     if (files.empty())
         return items;
@@ -71,28 +47,47 @@ std::vector<int> CatalogueNewMediaFiles(CCatalogueConnection& connection,
     names.reserve(files.size());
     for (const MediaFileInfo* file : files)
         names.push_back(CataloguedNamesOf(*file));
+    // The batch's folders, with their network forms on a share.
+    std::vector<ImportFolder> folders;
+    std::vector<std::size_t> folderOfFile;
+    {
+        std::unordered_map<std::string_view, std::size_t> numbers;
+        for (const CataloguedNames& file : names) {
+            const auto [at, added] = numbers.try_emplace(file.directory, folders.size());
+            if (added)
+                folders.push_back({file.directory, NetworkFormOf(file.directory, mounts)});
+            folderOfFile.push_back(at->second);
+        }
+    }
 
     CatalogueTransaction unit(connection);
-    // Another process importing the same files or albums waits here until this batch is
-    // catalogued, and then finds them.
+    // Another process importing the same files waits here until this batch is catalogued, and
+    // then finds them; on a share the lock is the share's, so another machine's importer of the
+    // files waits too.
     {
+        std::vector<std::string> lockFolders;
+        for (const ImportFolder& folder : folders)
+            lockFolders.push_back(folder.network.empty() ? folder.local
+                                                         : ComparableNetworkForm(folder.network));
         std::vector<std::pair<std::string_view, std::string_view>> lockedFiles;
-        std::vector<std::string_view> lockedPackages;
-        std::vector<std::string_view> lockedGroups;
-        for (const CataloguedNames& file : names) {
-            lockedFiles.emplace_back(file.directory, file.fileName);
-            lockedPackages.push_back(file.package);
-            lockedGroups.push_back(file.group);
-        }
-        LockMediaFilesAndPackages(connection, lockedFiles, lockedPackages, lockedGroups);
+        for (std::size_t i = 0; i < names.size(); ++i)
+            lockedFiles.emplace_back(lockFolders[folderOfFile[i]], names[i].fileName);
+        LockMediaFilesAndPackages(connection, lockedFiles, {});
     }
 
     // The files to write: those not catalogued, each path once (its first time in the batch).
-    std::set<std::pair<std::string, std::string>> taken = cataloguedFiles(connection, names);
     std::vector<std::size_t> fresh;
-    for (std::size_t i = 0; i < names.size(); ++i)
-        if (taken.emplace(names[i].directory, names[i].fileName).second)
-            fresh.push_back(i);
+    {
+        std::vector<std::string_view> fileNames;
+        for (const CataloguedNames& file : names)
+            fileNames.push_back(file.fileName);
+        const auto held = FindHeldFiles(connection, folders, fileNames);
+        std::set<std::pair<std::size_t, std::string_view>> taken;
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (!held.contains({folderOfFile[i], names[i].fileName}) &&
+                taken.emplace(folderOfFile[i], names[i].fileName).second)
+                fresh.push_back(i);
+    }
     if (fresh.empty()) {
         unit.Commit();
         return items;
@@ -100,18 +95,18 @@ std::vector<int> CatalogueNewMediaFiles(CCatalogueConnection& connection,
 
     // Groups, albums and folders, each looked up once and made (when missing) in the order the
     // files name them, as file after file would make them.
-    std::vector<std::string> groupKeys, folders;
+    std::vector<std::string> groupKeys, freshFolders;
     std::vector<std::string> packageKeys;
     for (const std::size_t i : fresh) {
         groupKeys.push_back(AsciiFoldedText(names[i].group));
         packageKeys.push_back(AsciiFoldedText(names[i].package) + '\0' + groupKeys.back());
-        folders.push_back(names[i].directory);
+        freshFolders.push_back(names[i].directory);
     }
     std::vector<std::size_t> groupOf, firstOfGroup, packageOf, firstOfPackage, folderOf,
         firstOfFolder;
     numberKeys(groupKeys, groupOf, firstOfGroup);
     numberKeys(packageKeys, packageOf, firstOfPackage);
-    numberKeys(folders, folderOf, firstOfFolder);
+    numberKeys(freshFolders, folderOf, firstOfFolder);
     std::vector<std::string_view> groupNames;
     for (const std::size_t k : firstOfGroup)
         groupNames.push_back(names[fresh[k]].group);
@@ -120,10 +115,12 @@ std::vector<int> CatalogueNewMediaFiles(CCatalogueConnection& connection,
         packagePairs.emplace_back(names[fresh[k]].package, names[fresh[k]].group);
     std::vector<std::string> folderPaths;
     for (const std::size_t k : firstOfFolder)
-        folderPaths.push_back(folders[k]);
-    const std::vector<int> groupIds = FindOrCreateGroups(connection, groupNames);
-    const std::vector<int> packageIds = FindOrCreatePackagesOfGroups(connection, packagePairs);
-    const std::vector<int> folderIds = FindOrCreateDirectories(connection, folderPaths);
+        folderPaths.push_back(freshFolders[k]);
+    const ClassificationIds classification =
+        FindOrCreateGroupsAndPackages(connection, groupNames, packagePairs);
+    const std::vector<int>& groupIds = classification.groups;
+    const std::vector<int>& packageIds = classification.packages;
+    const std::vector<int> folderIds = FindOrCreateDirectories(connection, folderPaths, &mounts);
 
     std::vector<SqlValue> media;
     media.reserve(fresh.size() * 10);

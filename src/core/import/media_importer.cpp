@@ -3,6 +3,7 @@
 #include "app/time_stamp.h"
 #include "import/container_audio_reader.h"
 #include "import/file_names.h"
+#include "import/held_files.h"
 #include "import/media_file_bytes.h"
 #include "import/media_rows.h"
 #include "import/mpeg_header_reader.h"
@@ -23,36 +24,18 @@ namespace tunebay {
 
 namespace {
 
-// A file is catalogued when a media row of its name lies in a directory row of its folder. On a
-// network share that is also a row another machine made for the same share folder through its
-// own mount point: the statements ending in "OR" take the folder's network form as well.
-constexpr std::string_view kDuplicateQuery =
-    "SELECT tblMedia.lID, tblItem.lID, tblDirectory.sLocal, tblDirectory.sUNC FROM tblMedia, "
-    "tblItem, tblDirectory WHERE tblMedia.lID=tblItem.lMediaID AND "
-    "tblMedia.lDirectoryID=tblDirectory.lID AND tblMedia.sFileName=? AND (tblDirectory.sLocal=?";
+// The names a folder may hold catalogued: those of media rows with an item in a directory row of
+// the folder and, on a network share, in rows of its network form in any case (another machine
+// may have catalogued the share folder through its own mount point). A name found is checked
+// (FindHeldFiles).
 constexpr std::string_view kFolderNamesQuery =
     "SELECT tblMedia.sFileName FROM tblMedia, tblItem, tblDirectory WHERE "
     "tblMedia.lID=tblItem.lMediaID AND tblMedia.lDirectoryID=tblDirectory.lID AND "
     "(tblDirectory.sLocal=?";
-constexpr std::string_view kFolderRowsQuery =
-    "SELECT lID, sLocal, sUNC FROM tblDirectory WHERE (sLocal=?";
-// The network form compares without regard to the case of the host and share names, which the
-// servers ignore; the rows found are checked one by one (standsFor).
 constexpr std::string_view kOrNetworkForm = " OR LOWER(tblDirectory.sUNC)=LOWER(?))";
 
 std::string withFolder(std::string_view query, bool onShare) {
     return std::string(query) + (onShare ? std::string(kOrNetworkForm) : std::string(")"));
-}
-
-// Whether a directory row (its local and network forms) stands for the folder `local`, whose
-// network form is `network` ("" off a share).
-bool standsFor(const std::string& rowLocal, const std::string& rowNetwork, const std::string& local,
-               const std::string& network) {
-    if (rowLocal == local)
-        return true;
-    // A folder of a machine's own disk has "/" and its path as its network form, no share's.
-    return !network.empty() && rowNetwork != "/" + rowLocal &&
-           ComparableNetworkForm(rowNetwork) == ComparableNetworkForm(network);
 }
 
 int firstInt(ResultSet rows) {
@@ -168,50 +151,15 @@ std::string MediaImporter::networkFormOf(const std::string& directory) const {
     return NetworkFormOf(directory, m_locator.Mounts());
 }
 
-bool MediaImporter::OnNetworkShare(const MediaFileInfo& info) const {
-    std::string directory;
-    std::string fileName;
-    SplitMediaPath(info.path, directory, fileName);
-    return !networkFormOf(directory).empty();
-}
-
 std::optional<std::pair<int, int>> MediaImporter::findCatalogued(const std::string& directory,
                                                                  const std::string& network,
                                                                  const std::string& fileName) {
-    const bool onShare = !network.empty();
-    std::optional<std::pair<int, int>> found;
-    ResultSet rows = onShare ? m_connection.ExecuteWith(withFolder(kDuplicateQuery, true),
-                                                        {fileName, directory, network})
-                             : m_connection.ExecuteWith(withFolder(kDuplicateQuery, false),
-                                                        {fileName, directory});
-    for (; !rows.IsEof(); rows.MoveNext()) {
-        if (!standsFor(rows.GetText(2), rows.GetText(3), directory, network))
-            continue;
-        // The row of this very folder before another machine's.
-        if (!found || rows.GetText(2) == directory)
-            found.emplace(rows.GetInt(0), rows.GetInt(1));
-        if (rows.GetText(2) == directory)
-            break;
-    }
-    return found;
-}
-
-int MediaImporter::folderRow(const std::string& directory, const std::string& network) {
-    if (!network.empty()) {
-        int shared = -1;
-        for (ResultSet rows = m_connection.ExecuteWith(
-                 withFolder(kFolderRowsQuery, true) + " ORDER BY lID", {directory, network});
-             !rows.IsEof(); rows.MoveNext()) {
-            if (rows.GetText(1) == directory)
-                return rows.GetInt(0);
-            if (shared == -1 && standsFor(rows.GetText(1), rows.GetText(2), directory, network))
-                shared = rows.GetInt(0);
-        }
-        // A share folder another machine catalogued stays one folder of the catalogue.
-        if (shared != -1)
-            return shared;
-    }
-    return FindOrCreateDirectory(m_connection, directory, {}, network, &m_locator.Mounts());
+    const ImportFolder folder{directory, network};
+    const std::string_view name = fileName;
+    const auto held = FindHeldFiles(m_connection, {&folder, 1}, {&name, 1});
+    if (held.empty())
+        return std::nullopt;
+    return std::make_pair(held.begin()->second.mediaId, held.begin()->second.itemId);
 }
 
 bool MediaImporter::isCatalogued(const std::string& path) {
@@ -277,7 +225,9 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
         LockPackageName(m_connection, names.package);
         int groupId = firstInt(m_connection.ExecuteWith(selectGroup, {names.group}));
         int packageId = FindPackageOfGroup(m_connection, names.package, names.group);
-        const int directoryId = folderRow(directory, network);
+        const std::string folder[] = {directory};
+        const int directoryId =
+            FindOrCreateDirectories(m_connection, folder, &m_locator.Mounts())[0];
         if (groupId == -1) {
             groupId = AddGroup(m_connection, names.group);
             if (groupId == -1)

@@ -73,9 +73,9 @@ public:
 
     const ImportOptions& Options() const { return m_options; }
     CCatalogueConnection& Connection() const { return m_connection; }
-    // Whether the file lies on a network share, where another machine may know its folder by
-    // another local form: such files are catalogued one by one (CatalogueMediaFile).
-    bool OnNetworkShare(const MediaFileInfo& info) const;
+    // This machine's mount table, read once per importer: it gives a folder on a network share
+    // the share's form, by which another machine knows the folder too.
+    const std::vector<MountEntry>& Mounts() const { return m_locator.Mounts(); }
 
 private:
     bool isCatalogued(const std::string& path);
@@ -86,8 +86,6 @@ private:
     std::optional<std::pair<int, int>> findCatalogued(const std::string& directory,
                                                       const std::string& network,
                                                       const std::string& fileName);
-    // The directory row a new file of the folder goes into, made when there is none.
-    int folderRow(const std::string& directory, const std::string& network);
     void writeOptionalValues(int mediaId, const MediaFileInfo& info, bool newMedia);
     void resolveGenreName(MediaFileInfo& info);
 

@@ -92,56 +92,50 @@ std::string folded(std::string_view name) {
 
 } // namespace
 
-std::vector<int> FindOrCreateGroups(CCatalogueConnection& connection,
-                                    std::span<const std::string_view> names) {
-    std::unordered_map<std::string, int> ids;
-    const auto lookUp = [&] {
-        std::vector<SqlValue> values;
-        for (const std::string_view name : names)
-            if (!ids.contains(folded(name)))
-                values.emplace_back(name);
-        const std::string marks = PaddedListMarks(values);
-        for (ResultSet rows = connection.ExecuteBatch(
-                 "SELECT lID, sName FROM tblGroup WHERE sName IN (" + marks + ")", values);
-             !rows.IsEof(); rows.MoveNext())
-            ids.emplace(folded(rows.GetText(1)), rows.GetInt(0));
-    };
-    lookUp();
-    std::vector<SqlValue> missing;
-    for (const std::string_view name : names)
-        if (!ids.contains(folded(name)))
-            missing.emplace_back(name);
-    if (!missing.empty()) {
-        // Another writer may make a group at once: the unique key lets one row in, which both
-        // take.
-        InsertRows(connection, "INSERT INTO tblGroup (sName) VALUES ", 1, missing,
-                   " ON CONFLICT DO NOTHING");
-        lookUp();
-    }
-    std::vector<int> result;
-    result.reserve(names.size());
-    for (const std::string_view name : names) {
-        const auto found = ids.find(folded(name));
-        if (found == ids.end())
-            throw CatalogueError("", "the new tblGroup row cannot be found");
-        result.push_back(found->second);
-    }
-    return result;
+namespace {
+
+using PackageKey = std::pair<std::string, std::string>;
+
+PackageKey packageKey(std::string_view package, std::string_view group) {
+    return {folded(package), folded(group)};
 }
 
-std::vector<int>
-FindOrCreatePackagesOfGroups(CCatalogueConnection& connection,
-                             std::span<const std::pair<std::string_view, std::string_view>> pairs) {
+// Adds to `ids` the groups among `names` it lacks that have a row: one lookup for all.
+void findGroups(CCatalogueConnection& connection, std::span<const std::string_view> names,
+                std::unordered_map<std::string, int>& ids) {
     std::vector<SqlValue> values;
-    for (const auto& pair : pairs)
-        values.emplace_back(pair.first);
+    for (const std::string_view name : names)
+        if (!ids.contains(folded(name)))
+            values.emplace_back(name);
+    if (values.empty())
+        return;
+    const std::string marks = PaddedListMarks(values);
+    for (ResultSet rows = connection.ExecuteBatch(
+             "SELECT lID, sName FROM tblGroup WHERE sName IN (" + marks + ")", values);
+         !rows.IsEof(); rows.MoveNext())
+        ids.emplace(folded(rows.GetText(1)), rows.GetInt(0));
+}
+
+// Adds to `ids` the (package, group) pairs among `pairs` it lacks that some item already links:
+// one lookup for all. Of several rows of one pair, the first made.
+void findPackagesOfGroups(CCatalogueConnection& connection,
+                          std::span<const std::pair<std::string_view, std::string_view>> pairs,
+                          std::map<PackageKey, int>& ids) {
+    std::vector<SqlValue> values;
+    std::vector<std::string_view> groups;
+    for (const auto& [package, group] : pairs)
+        if (!ids.contains(packageKey(package, group))) {
+            values.emplace_back(package);
+            groups.push_back(group);
+        }
+    if (values.empty())
+        return;
     const std::string packageMarks = PaddedListMarks(values);
     const std::size_t groupsFrom = values.size();
-    for (const auto& pair : pairs)
-        values.emplace_back(pair.second);
+    for (const std::string_view group : groups)
+        values.emplace_back(group);
     const std::string groupMarks = PaddedListMarks(values, groupsFrom);
-    // Of several rows of one pair, the first made.
-    std::map<std::pair<std::string, std::string>, int> found;
+    std::map<PackageKey, int> found;
     for (ResultSet rows = connection.ExecuteBatch(
              "SELECT DISTINCT tblPackage.lID, tblPackage.sName, tblGroup.sName FROM tblPackage, "
              "tblGroup, tblItem WHERE tblItem.lPackageID=tblPackage.lID AND "
@@ -150,28 +144,78 @@ FindOrCreatePackagesOfGroups(CCatalogueConnection& connection,
              values);
          !rows.IsEof(); rows.MoveNext()) {
         const int id = rows.GetInt(0);
-        auto [at, added] =
-            found.try_emplace({folded(rows.GetText(1)), folded(rows.GetText(2))}, id);
+        auto [at, added] = found.try_emplace(packageKey(rows.GetText(1), rows.GetText(2)), id);
         if (!added)
             at->second = std::min(at->second, id);
     }
-    std::vector<int> result;
-    std::vector<SqlValue> missing;
-    std::vector<std::size_t> missingAt;
-    for (std::size_t i = 0; i < pairs.size(); ++i) {
-        const auto at = found.find({folded(pairs[i].first), folded(pairs[i].second)});
-        result.push_back(at == found.end() ? -1 : at->second);
-        if (at == found.end()) {
-            missing.emplace_back(pairs[i].first);
-            missingAt.push_back(i);
+    ids.merge(found);
+}
+
+} // namespace
+
+ClassificationIds FindOrCreateGroupsAndPackages(
+    CCatalogueConnection& connection, std::span<const std::string_view> groups,
+    std::span<const std::pair<std::string_view, std::string_view>> pairs) {
+    std::unordered_map<std::string, int> groupIds;
+    std::map<PackageKey, int> packageIds;
+    findGroups(connection, groups, groupIds);
+    findPackagesOfGroups(connection, pairs, packageIds);
+
+    std::vector<std::string_view> newGroups;
+    for (const std::string_view group : groups)
+        if (!groupIds.contains(folded(group)))
+            newGroups.push_back(group);
+    std::vector<std::pair<std::string_view, std::string_view>> newPairs;
+    std::vector<std::string_view> newPackages;
+    for (const auto& [package, group] : pairs)
+        if (!packageIds.contains(packageKey(package, group))) {
+            newPairs.emplace_back(package, group);
+            newPackages.push_back(package);
+        }
+    if (!newGroups.empty() || !newPairs.empty()) {
+        // Only the names to be made are locked, so that importers finding what is there already
+        // never wait for one another. Another writer may have made some of them meanwhile: once
+        // the locks are held, the rows it committed are found.
+        LockMediaFilesAndPackages(connection, {}, newPackages, newGroups);
+        findGroups(connection, newGroups, groupIds);
+        findPackagesOfGroups(connection, newPairs, packageIds);
+        std::vector<SqlValue> missing;
+        for (const std::string_view group : newGroups)
+            if (!groupIds.contains(folded(group)))
+                missing.emplace_back(group);
+        if (!missing.empty()) {
+            // A writer that takes no lock (a rename) may make a group at once: the unique key
+            // lets one row in, which both take.
+            InsertRows(connection, "INSERT INTO tblGroup (sName) VALUES ", 1, missing,
+                       " ON CONFLICT DO NOTHING");
+            findGroups(connection, newGroups, groupIds);
+        }
+        missing.clear();
+        std::vector<PackageKey> missingKeys;
+        for (const auto& [package, group] : newPairs)
+            if (!packageIds.contains(packageKey(package, group))) {
+                missing.emplace_back(package);
+                missingKeys.push_back(packageKey(package, group));
+            }
+        if (!missing.empty()) {
+            const std::vector<long long> ids =
+                InsertedRowIds(connection, "INSERT INTO tblPackage (sName) VALUES ", 1, missing);
+            for (std::size_t k = 0; k < ids.size(); ++k)
+                packageIds.emplace(missingKeys[k], static_cast<int>(ids[k]));
         }
     }
-    if (!missing.empty()) {
-        const std::vector<long long> ids =
-            InsertedRowIds(connection, "INSERT INTO tblPackage (sName) VALUES ", 1, missing);
-        for (std::size_t k = 0; k < ids.size(); ++k)
-            result[missingAt[k]] = static_cast<int>(ids[k]);
+
+    ClassificationIds result;
+    result.groups.reserve(groups.size());
+    for (const std::string_view group : groups) {
+        const auto found = groupIds.find(folded(group));
+        if (found == groupIds.end())
+            throw CatalogueError("", "the new tblGroup row cannot be found");
+        result.groups.push_back(found->second);
     }
+    result.packages.reserve(pairs.size());
+    for (const auto& [package, group] : pairs)
+        result.packages.push_back(packageIds.at(packageKey(package, group)));
     return result;
 }
 

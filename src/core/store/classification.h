@@ -28,19 +28,21 @@ int FindPackageOfGroup(CCatalogueConnection& connection, std::string_view packag
 // Packages are not unique by name: the caller holds LockPackageName.
 int AddPackage(CCatalogueConnection& connection, std::string_view name);
 
-// The groups of the names (no two the same without ASCII case) for an import batch: one lookup
-// for all and one insert of those missing, made in the order given. The ids in the order of
-// `names`; throws CatalogueError when a new row cannot be found.
-std::vector<int> FindOrCreateGroups(CCatalogueConnection& connection,
-                                    std::span<const std::string_view> names);
+struct ClassificationIds {
+    std::vector<int> groups;
+    std::vector<int> packages;
+};
 
-// FindPackageOfGroup for the (package, group) names of an import batch (no two pairs the same
-// without ASCII case), with one lookup for all; a pair not found gets a new package row, made in
-// the order given. The ids in the order of `pairs`; the caller holds the packages' names'
-// LockPackageName.
-std::vector<int>
-FindOrCreatePackagesOfGroups(CCatalogueConnection& connection,
-                             std::span<const std::pair<std::string_view, std::string_view>> pairs);
+// The groups of the names and the packages of the (package, group) names of an import batch (no
+// two the same without ASCII case), as FindOrCreateGroup and FindOrCreatePackage would give them
+// one after the other: those missing are made in the order given. A few statements for the whole
+// batch: one lookup each, and only when something is missing the writer locks of the missing
+// names (LockMediaFilesAndPackages), a second lookup and one insert each. The ids in the order of
+// `groups` and `pairs`; throws CatalogueError when a new row cannot be found.
+ClassificationIds
+FindOrCreateGroupsAndPackages(CCatalogueConnection& connection,
+                              std::span<const std::string_view> groups,
+                              std::span<const std::pair<std::string_view, std::string_view>> pairs);
 
 // A package is found only where some item already links it with the named group; otherwise a
 // new row is made (the same album name under two groups gives two rows).

@@ -4,6 +4,7 @@
 #include "store/local_paths.h"
 #include "store/network_mounts.h"
 #include "store/row_batches.h"
+#include "store/writer_locks.h"
 #include "text/text_case.h"
 
 #include <optional>
@@ -33,6 +34,18 @@ void takeSharedForm(DirectoryForms& forms, std::string_view web, std::string_vie
             NetworkFormOf(forms.local, mounts ? *mounts : CurrentMountTable());
         !shared.empty())
         forms = CompleteDirectoryForms(forms.local, web, shared);
+}
+
+// The ids of the forms' rows in their order, -1 for a row not found.
+std::vector<int> rowIds(const std::vector<DirectoryForms>& forms,
+                        const std::unordered_map<std::string, int>& ids) {
+    std::vector<int> result;
+    result.reserve(forms.size());
+    for (const DirectoryForms& form : forms) {
+        const auto found = ids.find(form.local);
+        result.push_back(found == ids.end() ? -1 : found->second);
+    }
+    return result;
 }
 
 } // namespace
@@ -91,8 +104,18 @@ int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view loc
     return rows.IsEof() ? -1 : rows.GetInt(0);
 }
 
+bool DirectoryRowStandsFor(std::string_view rowLocal, std::string_view rowNetwork,
+                           std::string_view local, std::string_view network) {
+    if (rowLocal == local)
+        return true;
+    // A folder of a machine's own disk has "/" and its path as its network form, no share's.
+    return !network.empty() && rowNetwork != "/" + std::string(rowLocal) &&
+           ComparableNetworkForm(rowNetwork) == ComparableNetworkForm(network);
+}
+
 std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
-                                         std::span<const std::string> locals) {
+                                         std::span<const std::string> locals,
+                                         const std::vector<MountEntry>* mounts) {
     std::vector<DirectoryForms> forms;
     forms.reserve(locals.size());
     for (const std::string& local : locals)
@@ -103,6 +126,8 @@ std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
         for (const DirectoryForms& form : forms)
             if (!ids.contains(form.local))
                 values.emplace_back(std::string_view(form.local));
+        if (values.empty())
+            return;
         const std::string marks = PaddedListMarks(values);
         for (ResultSet rows = connection.ExecuteBatch(
                  "SELECT lID, sLocal FROM tblDirectory WHERE sLocal IN (" + marks + ")", values);
@@ -110,19 +135,61 @@ std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
             ids.emplace(rows.GetText(1), rows.GetInt(0));
     };
     lookUp();
-    std::vector<SqlValue> missing;
-    std::unordered_set<std::string> added;
-    // The mount table is read once for all the new rows, and not at all when there are none.
-    std::optional<std::vector<MountEntry>> mounts;
-    for (DirectoryForms& form : forms) {
-        if (ids.contains(form.local) || !added.insert(form.local).second)
-            continue;
-        if (!mounts)
-            mounts = CurrentMountTable();
-        takeSharedForm(form, {}, {}, &*mounts);
-        missing.insert(missing.end(), {std::string_view(form.local), std::string_view(form.network),
-                                       std::string_view(form.web)});
+
+    // The folders without a row, each once, in the order given, with their share's form ("" off
+    // a share). The mount table is read once for all of them, and not at all when there are none.
+    std::vector<std::size_t> fresh;
+    std::vector<std::string> shares;
+    std::optional<std::vector<MountEntry>> read;
+    {
+        std::unordered_set<std::string> seen;
+        for (std::size_t i = 0; i < forms.size(); ++i) {
+            if (ids.contains(forms[i].local) || !seen.insert(forms[i].local).second)
+                continue;
+            if (!mounts && !read)
+                read = CurrentMountTable();
+            std::string shared = NetworkFormOf(forms[i].local, mounts ? *mounts : *read);
+            if (!shared.empty())
+                forms[i] = CompleteDirectoryForms(forms[i].local, {}, shared);
+            fresh.push_back(i);
+            shares.push_back(std::move(shared));
+        }
     }
+    if (fresh.empty())
+        return rowIds(forms, ids);
+
+    // A share folder another machine catalogued through its own mount point stays one folder of
+    // the catalogue: its row serves (the first made, when there are several). The share folders'
+    // locks make two machines adding the same new folder at once take turns.
+    std::vector<std::string> shareForms, foldedForms;
+    for (const std::string& shared : shares)
+        if (!shared.empty()) {
+            shareForms.push_back(shared);
+            foldedForms.push_back(AsciiFoldedText(shared));
+        }
+    std::vector<SqlValue> folded(foldedForms.begin(), foldedForms.end());
+    if (!shareForms.empty()) {
+        LockShareFolders(connection, shareForms);
+        lookUp();
+        const std::string marks = PaddedListMarks(folded);
+        for (ResultSet rows = connection.ExecuteBatch(
+                 "SELECT lID, sLocal, sUNC FROM tblDirectory WHERE LOWER(sUNC) IN (" + marks +
+                     ") ORDER BY lID",
+                 folded);
+             !rows.IsEof(); rows.MoveNext())
+            for (std::size_t k = 0; k < fresh.size(); ++k)
+                if (!shares[k].empty() && !ids.contains(forms[fresh[k]].local) &&
+                    DirectoryRowStandsFor(rows.GetText(1), rows.GetText(2), forms[fresh[k]].local,
+                                          shares[k]))
+                    ids.emplace(forms[fresh[k]].local, rows.GetInt(0));
+    }
+
+    std::vector<SqlValue> missing;
+    for (const std::size_t i : fresh)
+        if (!ids.contains(forms[i].local))
+            missing.insert(missing.end(),
+                           {std::string_view(forms[i].local), std::string_view(forms[i].network),
+                            std::string_view(forms[i].web)});
     if (!missing.empty()) {
         // Two importers may make a row at once: on a server its unique key lets the first in,
         // and the second takes that row.
@@ -130,13 +197,7 @@ std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
                    " ON CONFLICT DO NOTHING");
         lookUp();
     }
-    std::vector<int> result;
-    result.reserve(forms.size());
-    for (const DirectoryForms& form : forms) {
-        const auto found = ids.find(form.local);
-        result.push_back(found == ids.end() ? -1 : found->second);
-    }
-    return result;
+    return rowIds(forms, ids);
 }
 
 } // namespace tunebay

@@ -32,9 +32,19 @@ int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view loc
                           std::string_view web = {}, std::string_view network = {},
                           const std::vector<MountEntry>* mounts = nullptr);
 
-// FindOrCreateDirectory for the folders of an import batch: one lookup for all of them and one
-// insert of the rows missing, made in the order given. The ids in the order of `locals`.
+// Whether a directory row (its local and network forms) stands for the folder `local`, whose
+// network form is `network` ("" off a share): the folder's own row, or the row of the same share
+// folder another machine made through its own mount point.
+bool DirectoryRowStandsFor(std::string_view rowLocal, std::string_view rowNetwork,
+                           std::string_view local, std::string_view network);
+
+// The directory rows of the folders of an import batch, made when missing: one lookup for all of
+// them and one insert of the rows missing, made in the order given. A folder on a network share
+// (by `mounts`, or by the mount table read then) without a row of its own takes the row another
+// machine made for the same share folder, under the share folders' writer locks. The ids in the
+// order of `locals`.
 std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
-                                         std::span<const std::string> locals);
+                                         std::span<const std::string> locals,
+                                         const std::vector<MountEntry>* mounts = nullptr);
 
 } // namespace tunebay

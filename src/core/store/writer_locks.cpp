@@ -1,5 +1,6 @@
 #include "store/writer_locks.h"
 
+#include "store/network_mounts.h"
 #include "store/row_batches.h"
 #include "text/text_case.h"
 
@@ -38,25 +39,16 @@ void LockMediaFile(CCatalogueConnection& connection, std::string_view directory,
     lockKey(connection, fileKey(directory, fileName));
 }
 
-void LockMediaFilesAndPackages(CCatalogueConnection& connection,
-                               std::span<const std::pair<std::string_view, std::string_view>> files,
-                               std::span<const std::string_view> packages,
-                               std::span<const std::string_view> groups) {
-    if (!takesLocks(connection) || (files.empty() && packages.empty() && groups.empty()))
+namespace {
+
+// Takes the locks of the keys all in one statement, in the order of their numbers (two keys may
+// share one): the server sorts before it calls the volatile lock function of each row.
+void lockKeys(CCatalogueConnection& connection, std::vector<std::string>& keys) {
+    if (!takesLocks(connection) || keys.empty())
         return;
-    std::vector<std::string> keys;
-    keys.reserve(files.size() + packages.size() + groups.size());
-    for (const auto& [directory, fileName] : files)
-        keys.push_back(fileKey(directory, fileName));
-    for (const std::string_view package : packages)
-        keys.push_back(packageKey(package));
-    for (const std::string_view group : groups)
-        keys.push_back("group:" + AsciiFoldedText(group));
     std::sort(keys.begin(), keys.end());
     keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     std::vector<SqlValue> values(keys.begin(), keys.end());
-    // The locks are taken in the order of their numbers (two keys may share one): the server
-    // sorts before it calls the volatile lock function of each row.
     std::string rows = PaddedListMarks(values);
     for (size_t at = rows.find('?'); at != std::string::npos; at = rows.find('?', at + 3))
         rows.replace(at, 1, "(?)");
@@ -65,6 +57,31 @@ void LockMediaFilesAndPackages(CCatalogueConnection& connection,
         "FROM (VALUES " +
             rows + ") AS batch (k)) AS hashes ORDER BY h",
         values);
+}
+
+} // namespace
+
+void LockMediaFilesAndPackages(CCatalogueConnection& connection,
+                               std::span<const std::pair<std::string_view, std::string_view>> files,
+                               std::span<const std::string_view> packages,
+                               std::span<const std::string_view> groups) {
+    std::vector<std::string> keys;
+    keys.reserve(files.size() + packages.size() + groups.size());
+    for (const auto& [directory, fileName] : files)
+        keys.push_back(fileKey(directory, fileName));
+    for (const std::string_view package : packages)
+        keys.push_back(packageKey(package));
+    for (const std::string_view group : groups)
+        keys.push_back("group:" + AsciiFoldedText(group));
+    lockKeys(connection, keys);
+}
+
+void LockShareFolders(CCatalogueConnection& connection, std::span<const std::string> networkForms) {
+    std::vector<std::string> keys;
+    keys.reserve(networkForms.size());
+    for (const std::string& network : networkForms)
+        keys.push_back("share folder:" + ComparableNetworkForm(network));
+    lockKeys(connection, keys);
 }
 
 } // namespace tunebay

@@ -30,4 +30,10 @@ void LockMediaFilesAndPackages(CCatalogueConnection& connection,
                                std::span<const std::string_view> packages,
                                std::span<const std::string_view> groups = {});
 
+// A folder of a network share (its network form, compared as ComparableNetworkForm does) whose
+// directory row is to be made: a machine that knows the folder through another mount point
+// then finds the row instead of making one of its own. Taken in one statement, in a fixed order,
+// after any of LockMediaFilesAndPackages.
+void LockShareFolders(CCatalogueConnection& connection, std::span<const std::string> networkForms);
+
 } // namespace tunebay

@@ -1,13 +1,17 @@
 // Import batches on both engines: the new files a run has read are written with a few statements
 // for the whole batch, and a file the catalogue refuses costs no other file of its batch.
 #include "import/import_operations.h"
+#include "import/media_batch_writer.h"
+#include "import/media_importer.h"
 #include "support/mp3_fixture.h"
 #include "support/private_postgres.h"
 #include "support/temp_dir.h"
+#include "support/two_machines.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -83,6 +87,48 @@ TEST_P(ImportBatches, AFileTheCatalogueRefusesKeepsTheFilesBeforeItInItsBatch) {
                              "FROM tblPackage)"),
               "5|5|30|1|1|1");
     EXPECT_FALSE(catalogue.connection.InTransaction());
+}
+
+// Machine B writes a batch of two files of a share that machine A catalogued through its own
+// mount point: the file A catalogued is found held, and the new one joins A's folder row.
+TEST_P(ImportBatches, AShareFolderCataloguedThroughAnotherMountPointStaysOneFolder) {
+    EngineCatalogue catalogue(GetParam());
+    if (!catalogue.unavailable().empty())
+        GTEST_SKIP() << catalogue.unavailable();
+    test::TwoMachines machines;
+    std::filesystem::create_directories(machines.Share() / "disc");
+    const auto put = [&](const std::string& name) {
+        std::ofstream(machines.Share() / "disc" / name, std::ios::binary) << test::makeMp3({});
+    };
+    put("old.mp3");
+    NullSink sink;
+    FixedClock clock;
+    machines.Use('A');
+    FileListImportOperation first(sink, catalogue.connection,
+                                  {machines.MountPoint('A') + "/disc/old.mp3"}, ImportOptions(),
+                                  clock);
+    first.RunHere();
+    ASSERT_EQ(first.ItemsAdded(), 1);
+
+    machines.Use('B');
+    put("new.mp3");
+    MediaImporter importer(catalogue.connection, ImportOptions(), nullptr, clock);
+    MediaFileInfo old, fresh;
+    ASSERT_EQ(importer.ReadMediaFile(machines.MountPoint('B') + "/disc/old.mp3", true, old),
+              ImportFailure::None);
+    ASSERT_EQ(importer.ReadMediaFile(machines.MountPoint('B') + "/disc/new.mp3", true, fresh),
+              ImportFailure::None);
+    const MediaFileInfo* batch[] = {&old, &fresh};
+    const std::vector<int> items =
+        CatalogueNewMediaFiles(catalogue.connection, batch, importer.Mounts());
+    ASSERT_EQ(items.size(), 2u);
+    EXPECT_EQ(items[0], 0);
+    EXPECT_GT(items[1], 0);
+    EXPECT_EQ(catalogue.rows("SELECT tblDirectory.sUNC, tblMedia.sFileName FROM tblMedia, "
+                             "tblDirectory WHERE tblMedia.lDirectoryID=tblDirectory.lID ORDER BY "
+                             "tblMedia.lID"),
+              "//NAS/Music/disc/|old.mp3\n//NAS/Music/disc/|new.mp3");
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblDirectory"), "1");
 }
 
 INSTANTIATE_TEST_SUITE_P(Import, ImportBatches, testing::Values(Engine::File, Engine::Server),
