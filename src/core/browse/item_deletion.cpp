@@ -1,6 +1,7 @@
 #include "browse/item_deletion.h"
 
 #include "store/catalogue_error.h"
+#include "store/row_links.h"
 
 #include <optional>
 
@@ -11,13 +12,6 @@ namespace {
 // The value of the first column, or -1 when there is no row or it is NULL.
 int idOrNone(ResultSet rows, int column = 0) {
     return rows.IsEof() || rows.IsNull(column) ? -1 : rows.GetInt(column);
-}
-
-// Whether no row comes back from the statement with this one id bound. The statements ask for
-// one row (LIMIT 1 on an index), so a folder or group of 100,000 items costs no more than one of
-// ten.
-bool isUnused(CCatalogueConnection& connection, std::string_view firstUserQuery, int id) {
-    return idOrNone(connection.ExecuteWith(firstUserQuery, {static_cast<long long>(id)})) == -1;
 }
 
 // Removes one item and what only it used. False when there is no such item. The statements
@@ -46,20 +40,17 @@ bool deleteItem(CCatalogueConnection& connection, int itemId) {
     // duplicate (audio size, fingerprint) or carry another file's facts.
     connection.ExecuteWith("DELETE FROM tblOptional WHERE lTableID=?", {media});
 
-    if (groupId != -1 &&
-        isUnused(connection, "SELECT lID FROM tblItem WHERE tblItem.lGroupID=? LIMIT 1", groupId))
-        connection.ExecuteWith("DELETE FROM tblGroup WHERE lID=?",
-                               {static_cast<long long>(groupId)});
-    if (packageId != -1 &&
-        isUnused(connection, "SELECT lID FROM tblItem WHERE tblItem.lPackageID=? LIMIT 1",
-                 packageId))
-        connection.ExecuteWith("DELETE FROM tblPackage WHERE lID=?",
-                               {static_cast<long long>(packageId)});
+    // Another writer linking one of these rows at this moment is waited for, and its link kept.
+    if (groupId != -1)
+        RemoveRowIfUnused(connection, "tblGroup", groupId,
+                          "SELECT lID FROM tblItem WHERE tblItem.lGroupID=? LIMIT 1");
+    if (packageId != -1)
+        RemoveRowIfUnused(connection, "tblPackage", packageId,
+                          "SELECT lID FROM tblItem WHERE tblItem.lPackageID=? LIMIT 1");
     // Directory 1 is never removed here.
-    if (directoryId != 1 &&
-        isUnused(connection, "SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1", directoryId))
-        connection.ExecuteWith("DELETE FROM tblDirectory WHERE lID=?",
-                               {static_cast<long long>(directoryId)});
+    if (directoryId != -1 && directoryId != 1)
+        RemoveRowIfUnused(connection, "tblDirectory", directoryId,
+                          "SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1");
     return true;
 }
 

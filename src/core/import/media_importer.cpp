@@ -38,10 +38,6 @@ std::string withFolder(std::string_view query, bool onShare) {
     return std::string(query) + (onShare ? std::string(kOrNetworkForm) : std::string(")"));
 }
 
-int firstInt(ResultSet rows) {
-    return rows.IsEof() || rows.IsNull(0) ? -1 : rows.GetInt(0);
-}
-
 } // namespace
 
 const char* ImportFailureText(ImportFailure failure) {
@@ -220,24 +216,16 @@ int MediaImporter::CatalogueMediaFile(const MediaFileInfo& info, bool update) {
              media});
         ReassignItem(m_connection, itemId, mediaId, names.group, names.package);
     } else {
-        constexpr std::string_view selectGroup =
-            "SELECT tblGroup.lID FROM tblGroup WHERE tblGroup.sName=?";
-        LockPackageName(m_connection, names.package);
-        int groupId = firstInt(m_connection.ExecuteWith(selectGroup, {names.group}));
-        int packageId = FindPackageOfGroup(m_connection, names.package, names.group);
+        const std::string_view group[] = {names.group};
+        const std::pair<std::string_view, std::string_view> album[] = {
+            {names.package, names.group}};
+        const ClassificationIds classification =
+            FindOrCreateGroupsAndPackages(m_connection, group, album);
+        const int groupId = classification.groups[0];
+        const int packageId = classification.packages[0];
         const std::string folder[] = {directory};
         const int directoryId =
             FindOrCreateDirectories(m_connection, folder, &m_locator.Mounts())[0];
-        if (groupId == -1) {
-            groupId = AddGroup(m_connection, names.group);
-            if (groupId == -1)
-                return 0;
-        }
-        if (packageId == -1) {
-            packageId = AddPackage(m_connection, names.package);
-            if (packageId == -1)
-                return 0;
-        }
         m_connection.ExecuteWith(
             "INSERT INTO tblMedia (sName, sComment, lGenreID, sPublishTime, sFileName, "
             "lDirectoryID, lLength, sImportTime, lMediaType, fSize) VALUES (?, ?, ?, ?, ?, ?, ?, "

@@ -2,6 +2,7 @@
 
 #include "store/catalogue_error.h"
 #include "store/row_batches.h"
+#include "store/row_links.h"
 #include "store/sql_quote.h"
 #include "store/writer_locks.h"
 #include "text/text_case.h"
@@ -10,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace tunebay {
 
@@ -58,16 +60,10 @@ void reassign(CCatalogueConnection& connection, const KindNames& kind, int itemI
     }
     if (newId == oldId)
         return;
-    // Users of the old row other than this item; a NULL or missing link counts none.
-    int oldUsers = 0;
-    if (oldId) {
-        ResultSet rows = connection.ExecuteWith("SELECT COUNT(tblItem." + column + ") FROM " +
-                                                    table + ", tblItem WHERE tblItem." + column +
-                                                    "=" + table + ".lID AND " + table + ".lID=?",
-                                                {*oldId});
-        oldUsers = rows.IsEof() ? 0 : rows.GetInt(0);
-    }
-
+    // A row found may be removed by a writer that found it unused: it is then made anew.
+    if (newId &&
+        KeepLinkedRows(connection, table, std::vector<int>{static_cast<int>(*newId)}).empty())
+        newId.reset();
     if (!newId) {
         // The table's own counter picks the id: the next after the largest (as MAX+1 would) in
         // an older catalogue, and never the id of a deleted row in one whose counter remembers.
@@ -81,8 +77,9 @@ void reassign(CCatalogueConnection& connection, const KindNames& kind, int itemI
             throw CatalogueError("", "the new " + table + " row cannot be found");
     }
     connection.ExecuteWith("UPDATE tblItem SET " + column + "=? WHERE lID=?", {*newId, item});
-    if (oldId && oldUsers < 2)
-        connection.ExecuteWith("DELETE * FROM " + table + " WHERE lID=?", {*oldId});
+    if (oldId)
+        RemoveRowIfUnused(connection, table, static_cast<int>(*oldId),
+                          "SELECT lID FROM tblItem WHERE " + column + "=? LIMIT 1");
 }
 
 // Names compare without ASCII case: one row serves every spelling.
@@ -151,16 +148,12 @@ void findPackagesOfGroups(CCatalogueConnection& connection,
     ids.merge(found);
 }
 
-} // namespace
-
-ClassificationIds FindOrCreateGroupsAndPackages(
-    CCatalogueConnection& connection, std::span<const std::string_view> groups,
-    std::span<const std::pair<std::string_view, std::string_view>> pairs) {
-    std::unordered_map<std::string, int> groupIds;
-    std::map<PackageKey, int> packageIds;
-    findGroups(connection, groups, groupIds);
-    findPackagesOfGroups(connection, pairs, packageIds);
-
+// Makes the groups and packages of the batch that `groupIds` and `packageIds` lack, in the order
+// given, under the writer locks of their names.
+void makeMissing(CCatalogueConnection& connection, std::span<const std::string_view> groups,
+                 std::span<const std::pair<std::string_view, std::string_view>> pairs,
+                 std::unordered_map<std::string, int>& groupIds,
+                 std::map<PackageKey, int>& packageIds) {
     std::vector<std::string_view> newGroups;
     for (const std::string_view group : groups)
         if (!groupIds.contains(folded(group)))
@@ -172,37 +165,70 @@ ClassificationIds FindOrCreateGroupsAndPackages(
             newPairs.emplace_back(package, group);
             newPackages.push_back(package);
         }
-    if (!newGroups.empty() || !newPairs.empty()) {
-        // Only the names to be made are locked, so that importers finding what is there already
-        // never wait for one another. Another writer may have made some of them meanwhile: once
-        // the locks are held, the rows it committed are found.
-        LockMediaFilesAndPackages(connection, {}, newPackages, newGroups);
+    if (newGroups.empty() && newPairs.empty())
+        return;
+    // Only the names to be made are locked, so that importers finding what is there already
+    // never wait for one another. Another writer may have made some of them meanwhile: once
+    // the locks are held, the rows it committed are found.
+    LockMediaFilesAndPackages(connection, {}, newPackages, newGroups);
+    findGroups(connection, newGroups, groupIds);
+    findPackagesOfGroups(connection, newPairs, packageIds);
+    std::vector<SqlValue> missing;
+    for (const std::string_view group : newGroups)
+        if (!groupIds.contains(folded(group)))
+            missing.emplace_back(group);
+    if (!missing.empty()) {
+        // A writer that takes no lock (a rename) may make a group at once: the unique key lets
+        // one row in, which both take.
+        InsertRows(connection, "INSERT INTO tblGroup (sName) VALUES ", 1, missing,
+                   " ON CONFLICT DO NOTHING");
         findGroups(connection, newGroups, groupIds);
-        findPackagesOfGroups(connection, newPairs, packageIds);
-        std::vector<SqlValue> missing;
-        for (const std::string_view group : newGroups)
-            if (!groupIds.contains(folded(group)))
-                missing.emplace_back(group);
-        if (!missing.empty()) {
-            // A writer that takes no lock (a rename) may make a group at once: the unique key
-            // lets one row in, which both take.
-            InsertRows(connection, "INSERT INTO tblGroup (sName) VALUES ", 1, missing,
-                       " ON CONFLICT DO NOTHING");
-            findGroups(connection, newGroups, groupIds);
+    }
+    missing.clear();
+    std::vector<PackageKey> missingKeys;
+    for (const auto& [package, group] : newPairs)
+        if (!packageIds.contains(packageKey(package, group))) {
+            missing.emplace_back(package);
+            missingKeys.push_back(packageKey(package, group));
         }
-        missing.clear();
-        std::vector<PackageKey> missingKeys;
-        for (const auto& [package, group] : newPairs)
-            if (!packageIds.contains(packageKey(package, group))) {
-                missing.emplace_back(package);
-                missingKeys.push_back(packageKey(package, group));
-            }
-        if (!missing.empty()) {
-            const std::vector<long long> ids =
-                InsertedRowIds(connection, "INSERT INTO tblPackage (sName) VALUES ", 1, missing);
-            for (std::size_t k = 0; k < ids.size(); ++k)
-                packageIds.emplace(missingKeys[k], static_cast<int>(ids[k]));
-        }
+    if (!missing.empty()) {
+        const std::vector<long long> ids =
+            InsertedRowIds(connection, "INSERT INTO tblPackage (sName) VALUES ", 1, missing);
+        for (std::size_t k = 0; k < ids.size(); ++k)
+            packageIds.emplace(missingKeys[k], static_cast<int>(ids[k]));
+    }
+}
+
+// Keeps the rows of the ids from removal by other writers (KeepLinkedRows) and forgets those
+// removed already: true when one was.
+template <typename Map>
+bool forgetRemoved(CCatalogueConnection& connection, std::string_view table, Map& ids) {
+    std::vector<int> values;
+    for (const auto& entry : ids)
+        values.push_back(entry.second);
+    const std::unordered_set<int> kept = KeepLinkedRows(connection, table, values);
+    return std::erase_if(ids, [&](const auto& entry) { return !kept.contains(entry.second); }) > 0;
+}
+
+} // namespace
+
+ClassificationIds FindOrCreateGroupsAndPackages(
+    CCatalogueConnection& connection, std::span<const std::string_view> groups,
+    std::span<const std::pair<std::string_view, std::string_view>> pairs) {
+    std::unordered_map<std::string, int> groupIds;
+    std::map<PackageKey, int> packageIds;
+    findGroups(connection, groups, groupIds);
+    findPackagesOfGroups(connection, pairs, packageIds);
+    // A row found may be removed by a writer that found it unused before this one's items link
+    // it: such a row is made anew.
+    for (int attempt = 0;; ++attempt) {
+        makeMissing(connection, groups, pairs, groupIds, packageIds);
+        const bool groupGone = forgetRemoved(connection, "tblGroup", groupIds);
+        const bool packageGone = forgetRemoved(connection, "tblPackage", packageIds);
+        if (!groupGone && !packageGone)
+            break;
+        if (attempt == 3)
+            throw CatalogueError("", "the groups and packages keep being removed");
     }
 
     ClassificationIds result;

@@ -4,9 +4,11 @@
 #include "store/local_paths.h"
 #include "store/network_mounts.h"
 #include "store/row_batches.h"
+#include "store/row_links.h"
 #include "store/writer_locks.h"
 #include "text/text_case.h"
 
+#include <algorithm>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
@@ -113,7 +115,9 @@ bool DirectoryRowStandsFor(std::string_view rowLocal, std::string_view rowNetwor
            ComparableNetworkForm(rowNetwork) == ComparableNetworkForm(network);
 }
 
-std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
+namespace {
+
+std::vector<int> findOrCreateDirectories(CCatalogueConnection& connection,
                                          std::span<const std::string> locals,
                                          const std::vector<MountEntry>* mounts) {
     std::vector<DirectoryForms> forms;
@@ -198,6 +202,24 @@ std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
         lookUp();
     }
     return rowIds(forms, ids);
+}
+
+} // namespace
+
+std::vector<int> FindOrCreateDirectories(CCatalogueConnection& connection,
+                                         std::span<const std::string> locals,
+                                         const std::vector<MountEntry>* mounts) {
+    // A row found may be removed by a writer that found it unused before this one's media rows
+    // link it: the folders are then looked up and made again.
+    for (int attempt = 0;; ++attempt) {
+        const std::vector<int> ids = findOrCreateDirectories(connection, locals, mounts);
+        const std::unordered_set<int> kept = KeepLinkedRows(connection, "tblDirectory", ids);
+        if (std::all_of(ids.begin(), ids.end(),
+                        [&](int id) { return id <= 0 || kept.contains(id); }))
+            return ids;
+        if (attempt == 3)
+            throw CatalogueError("", "the folders' rows keep being removed");
+    }
 }
 
 } // namespace tunebay

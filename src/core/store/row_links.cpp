@@ -1,0 +1,56 @@
+#include "store/row_links.h"
+
+#include "store/row_batches.h"
+
+#include <string>
+#include <vector>
+
+namespace tunebay {
+
+namespace {
+
+bool onServer(CCatalogueConnection& connection) {
+    return IsServerCatalogueName(connection.Path());
+}
+
+} // namespace
+
+std::unordered_set<int> KeepLinkedRows(CCatalogueConnection& connection, std::string_view table,
+                                       std::span<const int> ids) {
+    std::unordered_set<int> kept;
+    std::vector<SqlValue> values;
+    for (const int id : ids)
+        if (id > 0 && kept.insert(id).second)
+            values.emplace_back(static_cast<long long>(id));
+    if (values.empty() || !onServer(connection))
+        return kept;
+    kept.clear();
+    // The rows are locked in the order of their ids, as every writer keeping several locks them,
+    // so that two such writers never wait for each other in a circle.
+    const std::string marks = PaddedListMarks(values);
+    for (ResultSet rows =
+             connection.ExecuteBatch("SELECT lID FROM " + std::string(table) + " WHERE lID IN (" +
+                                         marks + ") ORDER BY lID FOR KEY SHARE",
+                                     values);
+         !rows.IsEof(); rows.MoveNext())
+        kept.insert(rows.GetInt(0));
+    return kept;
+}
+
+bool RemoveRowIfUnused(CCatalogueConnection& connection, std::string_view table, int id,
+                       std::string_view firstUserQuery) {
+    const long long row = id;
+    const std::string name(table);
+    // The row's own lock waits out a writer that keeps it; the statements after it then see
+    // that writer's links.
+    if (onServer(connection) &&
+        connection.ExecuteWith("SELECT lID FROM " + name + " WHERE lID=? FOR UPDATE", {row})
+            .IsEof())
+        return false;
+    if (!connection.ExecuteWith(firstUserQuery, {row}).IsEof())
+        return false;
+    connection.ExecuteWith("DELETE FROM " + name + " WHERE lID=?", {row});
+    return true;
+}
+
+} // namespace tunebay
