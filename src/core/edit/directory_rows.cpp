@@ -1,6 +1,7 @@
 #include "edit/directory_rows.h"
 
 #include "store/catalogue_error.h"
+#include "store/row_links.h"
 
 #include <algorithm>
 #include <cctype>
@@ -94,9 +95,15 @@ DirectoryRows::WriteResult DirectoryRows::WriteBack(CCatalogueConnection& connec
             ResultSet twin = connection.ExecuteWith(
                 "SELECT MIN(lID) FROM tblDirectory WHERE sLocal=? AND lID<>?",
                 {formValue(row.forms[kLocal]), id});
-            const bool merge = !row.forms[kLocal].empty() && !twin.IsEof() && !twin.IsNull(0);
+            bool merge = !row.forms[kLocal].empty() && !twin.IsEof() && !twin.IsNull(0);
             const long long into = merge ? twin.GetInt64(0) : 0;
             twin = ResultSet();
+            // The row that takes the media is kept from removal meanwhile, and a writer still
+            // adding media to this one is waited for, so that they move too.
+            const int kept[] = {static_cast<int>(into)};
+            merge = merge && !KeepLinkedRows(connection, "tblDirectory", kept).empty();
+            if (merge && !LockRowForRemoval(connection, "tblDirectory", static_cast<int>(id)))
+                continue;
             if (merge) {
                 connection.ExecuteWith("UPDATE tblMedia SET lDirectoryID=? WHERE lDirectoryID=?",
                                        {into, id});

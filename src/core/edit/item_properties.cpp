@@ -7,6 +7,7 @@
 #include "store/catalogued_file_locator.h"
 #include "store/directories.h"
 #include "store/item_query.h"
+#include "store/row_links.h"
 #include "text/text_rules.h"
 
 #include <fcntl.h>
@@ -63,6 +64,12 @@ long long assignName(CCatalogueConnection& connection, const Kind& kind, long lo
     const long long users =
         countOf(connection, "SELECT COUNT(lID) FROM tblItem WHERE " + column + "=?", currentId);
     long long target = currentId;
+    // A row found may be removed by a writer that found it unused: a row of its own then.
+    if (sameNamed &&
+        KeepLinkedRows(connection, table, std::vector<int>{static_cast<int>(*sameNamed)}).empty()) {
+        sameNamed.reset();
+        pressedNew = true;
+    }
     if (sameNamed) {
         target = *sameNamed;
         // The row takes the letter case the user typed.
@@ -79,10 +86,9 @@ long long assignName(CCatalogueConnection& connection, const Kind& kind, long lo
     }
     connection.ExecuteWith("UPDATE tblItem SET " + column + "=? WHERE lID=?", {target, itemId});
     // Deleted only when no item uses it now, whoever else changed the catalogue meanwhile.
-    if (target != currentId &&
-        countOf(connection, "SELECT COUNT(lID) FROM tblItem WHERE " + column + "=?", currentId) ==
-            0)
-        connection.ExecuteWith("DELETE FROM " + table + " WHERE lID=?", {currentId});
+    if (target != currentId)
+        RemoveRowIfUnused(connection, table, static_cast<int>(currentId),
+                          "SELECT lID FROM tblItem WHERE " + column + "=? LIMIT 1");
     return target;
 }
 
@@ -96,10 +102,9 @@ void changeFile(CCatalogueConnection& connection, long long mediaId, const std::
     connection.ExecuteWith("UPDATE tblMedia SET sFileName=?, lDirectoryID=? WHERE lID=?",
                            {fileName, newDirectory, mediaId});
     // Directory 1 stays, as on delete.
-    if (oldDirectory && *oldDirectory != newDirectory && *oldDirectory != 1 &&
-        countOf(connection, "SELECT COUNT(lID) FROM tblMedia WHERE lDirectoryID=?",
-                *oldDirectory) == 0)
-        connection.ExecuteWith("DELETE FROM tblDirectory WHERE lID=?", {*oldDirectory});
+    if (oldDirectory && *oldDirectory != newDirectory && *oldDirectory != 1)
+        RemoveRowIfUnused(connection, "tblDirectory", static_cast<int>(*oldDirectory),
+                          "SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1");
 }
 
 bool isReadableFile(const std::string& path, long long& size) {

@@ -5,6 +5,7 @@
 #include "store/catalogue_error.h"
 #include "store/catalogued_file_locator.h"
 #include "store/directories.h"
+#include "store/row_links.h"
 #include "text/text_rules.h"
 #include "tools/file_rename.h"
 
@@ -490,13 +491,9 @@ void CopyMoveRun::afterMove(const PlannedFile& file) {
         m_connection.ExecuteWith("UPDATE tblMedia SET lDirectoryID=?, sFileName=? WHERE lID=?",
                                  {static_cast<long long>(directoryId), std::string_view(file.name),
                                   static_cast<long long>(row.mediaId)});
-        if (directoryId != row.directoryId &&
-            m_connection
-                .ExecuteWith("SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1",
-                             {static_cast<long long>(row.directoryId)})
-                .IsEof())
-            m_connection.Execute("DELETE FROM tblDirectory WHERE lID=" +
-                                 std::to_string(row.directoryId));
+        if (directoryId != row.directoryId)
+            RemoveRowIfUnused(m_connection, "tblDirectory", row.directoryId,
+                              "SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1");
         transaction.Commit();
     } catch (const std::exception&) {
         // The catalogue could not follow: the file goes back so both still agree (where it

@@ -316,9 +316,16 @@ bool RenameClassification(CCatalogueConnection& connection, ClassificationKind k
     const std::string row = std::to_string(rowId);
     const std::string quoted = SqlQuote(newName);
 
-    const int target = firstInt(connection.Execute("SELECT lID FROM " + table +
-                                                   " WHERE sName=" + quoted + " AND lID<>" + row),
-                                -1);
+    int target = firstInt(connection.Execute("SELECT lID FROM " + table + " WHERE sName=" + quoted +
+                                             " AND lID<>" + row),
+                          -1);
+    // The row merged into is kept from removal meanwhile (one removed is no merge), and a writer
+    // still linking items to the renamed row is waited for, so that its items move too.
+    if (const int kept[] = {target};
+        target != -1 && KeepLinkedRows(connection, table, kept).empty())
+        target = -1;
+    if (target != -1 && !LockRowForRemoval(connection, table, rowId))
+        return false;
     if (target == -1) {
         connection.Execute("UPDATE " + table + " SET sName=" + quoted + " WHERE lID=" + row);
         return false;
@@ -360,6 +367,13 @@ bool UpdateItemLinks(CCatalogueConnection& connection, int itemId, int mediaId, 
                      int genreId, int groupId, int packageId) {
     const std::string item = std::to_string(itemId);
     try {
+        // A group or album removed since the caller found it takes no items.
+        if (const int group[] = {groupId};
+            groupId != -1 && KeepLinkedRows(connection, "tblGroup", group).empty())
+            return false;
+        if (const int package[] = {packageId};
+            packageId != -1 && KeepLinkedRows(connection, "tblPackage", package).empty())
+            return false;
         if (folderId != -1)
             connection.Execute("UPDATE tblItem SET lFolderID=" + std::to_string(folderId) +
                                " WHERE lID=" + item);

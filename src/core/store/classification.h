@@ -65,7 +65,8 @@ bool RenameClassification(CCatalogueConnection& connection, ClassificationKind k
                           std::string_view newName);
 
 // Sets an item's folder, genre, group and package; -1 leaves a link unchanged. Returns false
-// when a statement failed (statements already run stay done).
+// when a statement failed (statements already run stay done), or when the group or package has
+// been removed since the caller found it (nothing is changed then).
 bool UpdateItemLinks(CCatalogueConnection& connection, int itemId, int mediaId, int folderId,
                      int genreId, int groupId, int packageId);
 

@@ -81,7 +81,9 @@ DirectoryForms CompleteDirectoryForms(std::string_view local, std::string_view w
     return forms;
 }
 
-int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
+namespace {
+
+int findOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
                           std::string_view web, std::string_view network,
                           const std::vector<MountEntry>* mounts) {
     DirectoryForms forms = CompleteDirectoryForms(local, web, network);
@@ -104,6 +106,23 @@ int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view loc
     }
     ResultSet rows = connection.ExecuteWith(select, {forms.local});
     return rows.IsEof() ? -1 : rows.GetInt(0);
+}
+
+} // namespace
+
+int FindOrCreateDirectory(CCatalogueConnection& connection, std::string_view local,
+                          std::string_view web, std::string_view network,
+                          const std::vector<MountEntry>* mounts) {
+    // A row found may be removed by a writer that found it unused before this one's media row
+    // links it: the folder is then looked up and made again.
+    for (int attempt = 0;; ++attempt) {
+        const int id = findOrCreateDirectory(connection, local, web, network, mounts);
+        const int ids[] = {id};
+        if (id <= 0 || !KeepLinkedRows(connection, "tblDirectory", ids).empty())
+            return id;
+        if (attempt == 3)
+            throw CatalogueError("", "the folder's row keeps being removed");
+    }
 }
 
 bool DirectoryRowStandsFor(std::string_view rowLocal, std::string_view rowNetwork,

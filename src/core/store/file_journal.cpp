@@ -5,6 +5,7 @@
 #include "store/catalogue_error.h"
 #include "store/catalogued_file_locator.h"
 #include "store/directories.h"
+#include "store/row_links.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -105,10 +106,9 @@ void rowFollows(CCatalogueConnection& connection, const CataloguedFileLocator& l
     connection.ExecuteWith("UPDATE tblMedia SET lDirectoryID=?, sFileName=? WHERE lID=?",
                            {newDirectoryId, std::string_view(newName), mediaId});
     const long long emptied = oldDirectoryId ? oldDirectoryId : directoryId;
-    if (newDirectoryId != emptied &&
-        connection.ExecuteWith("SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1", {emptied})
-            .IsEof())
-        connection.ExecuteWith("DELETE FROM tblDirectory WHERE lID=?", {emptied});
+    if (newDirectoryId != emptied)
+        RemoveRowIfUnused(connection, "tblDirectory", static_cast<int>(emptied),
+                          "SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1");
 }
 
 void settle(CCatalogueConnection& connection, const CataloguedFileLocator& locator,

@@ -37,19 +37,24 @@ std::unordered_set<int> KeepLinkedRows(CCatalogueConnection& connection, std::st
     return kept;
 }
 
+bool LockRowForRemoval(CCatalogueConnection& connection, std::string_view table, int id) {
+    // The row's own lock waits out a writer that keeps it; the statements after it then see
+    // that writer's links.
+    const std::string locked = onServer(connection) ? " FOR UPDATE" : "";
+    return !connection
+                .ExecuteWith("SELECT lID FROM " + std::string(table) + " WHERE lID=?" + locked,
+                             {static_cast<long long>(id)})
+                .IsEof();
+}
+
 bool RemoveRowIfUnused(CCatalogueConnection& connection, std::string_view table, int id,
                        std::string_view firstUserQuery) {
     const long long row = id;
-    const std::string name(table);
-    // The row's own lock waits out a writer that keeps it; the statements after it then see
-    // that writer's links.
-    if (onServer(connection) &&
-        connection.ExecuteWith("SELECT lID FROM " + name + " WHERE lID=? FOR UPDATE", {row})
-            .IsEof())
+    if (onServer(connection) && !LockRowForRemoval(connection, table, id))
         return false;
     if (!connection.ExecuteWith(firstUserQuery, {row}).IsEof())
         return false;
-    connection.ExecuteWith("DELETE FROM " + name + " WHERE lID=?", {row});
+    connection.ExecuteWith("DELETE FROM " + std::string(table) + " WHERE lID=?", {row});
     return true;
 }
 

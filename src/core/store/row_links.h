@@ -19,6 +19,11 @@ namespace tunebay {
 std::unordered_set<int> KeepLinkedRows(CCatalogueConnection& connection, std::string_view table,
                                        std::span<const int> ids);
 
+// Locks the row of `table` with the id before its links are moved to another row and it is
+// removed (a merge): a writer keeping it is waited for, and the links it made are then there to
+// move. False when the row is gone.
+bool LockRowForRemoval(CCatalogueConnection& connection, std::string_view table, int id);
+
 // Removes the row of `table` with the id unless `firstUserQuery` (with the id bound) finds a row
 // that links it. A writer keeping the row (KeepLinkedRows) is waited for first, and its links
 // count. True when the row was removed.
