@@ -101,6 +101,12 @@ OpenResult CatalogueDocument::openCatalogue(const std::string& path) {
             // A catalogue that takes no writes just now keeps its entries for the next open.
         }
         try {
+            AddServerIndexes(m_connection);
+        } catch (const CatalogueError&) {
+            // Made by an open with the right to make them; until then some lookups of folders
+            // on network shares read the whole folder table.
+        }
+        try {
             AddMissingOptionalTypes(m_connection);
         } catch (const CatalogueError&) {
             // Added at the next open that may write; values of a missing type are only left

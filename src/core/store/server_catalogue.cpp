@@ -91,7 +91,29 @@ constexpr const char* kDropFunctions[] = {
     "DROP FUNCTION IF EXISTS instr(text, text)",
 };
 
+// Indexes a server catalogue has beyond the template's. A folder on a network share is looked
+// up by its network form in any case, as another machine may have catalogued it.
+struct ServerIndex {
+    const char* name; // as the server keeps it
+    const char* definition;
+};
+constexpr ServerIndex kServerIndexes[] = {
+    {"idxdirectorynetwork", "CREATE INDEX idxDirectoryNetwork ON tblDirectory (lower(sUNC))"},
+};
+
 } // namespace
+
+void AddServerIndexes(CCatalogueConnection& connection) {
+    if (!IsServerCatalogueName(connection.Path()))
+        return;
+    for (const ServerIndex& index : kServerIndexes)
+        if (connection
+                .ExecuteWith("SELECT 1 FROM pg_indexes WHERE schemaname=current_schema() AND "
+                             "indexname=?",
+                             {std::string_view(index.name)})
+                .IsEof())
+            connection.Execute(index.definition);
+}
 
 // The server's form of a column type: 64-bit integers (sizes and ids outgrow 32 bits), double
 // precision, and text of the "C" collation, compared in byte order as SQLite compares it.
@@ -187,6 +209,7 @@ bool CreateServerCatalogue(CCatalogueConnection& connection, const std::string& 
                 throw CatalogueError(object.sql, "the template holds a " + object.type +
                                                      ", which a server catalogue cannot take");
         }
+        AddServerIndexes(connection);
         for (const auto& object : objects) {
             if (object.type != "table")
                 continue;

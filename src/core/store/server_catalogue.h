@@ -19,6 +19,12 @@ namespace tunebay {
 bool CreateServerCatalogue(CCatalogueConnection& connection, const std::string& templatePath,
                            bool replace, std::string& reason);
 
+// Adds to a server catalogue the indexes it has beyond the template's (a catalogue made before
+// them lacks them): they serve statements only a catalogue shared by several machines runs
+// often. Nothing for a catalogue file. Throws CatalogueError when the server refuses (a user
+// without the right to make indexes), which leaves the catalogue working, only slower there.
+void AddServerIndexes(CCatalogueConnection& connection);
+
 // A table definition of the catalogue's SQLite schema in the server's form: 64-bit integers,
 // double precision, text of the "C" collation, and identity columns for counters. A definition
 // already in the server's form stays as it is.

@@ -1,6 +1,7 @@
 #include "app/catalogue_document.h"
 #include "app/time_stamp.h"
 #include "app/update_reminder.h"
+#include "support/private_postgres.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +79,19 @@ TEST_F(Document, AnOlderCatalogueGainsTheLaterOptionalTypesWhenOpenedForWriting)
     reader.Open(CatalogueConnectionString(path.string()));
     EXPECT_EQ(reader.Execute("SELECT sValue FROM tblDBInfo WHERE sID='DBVersion'").GetText(0),
               "1,0");
+}
+
+TEST_F(Document, AnOlderServerCatalogueGainsTheIndexOfNetworkFormsAtOpen) {
+    test::EngineCatalogue server(test::Engine::Server);
+    if (!server.unavailable().empty())
+        GTEST_SKIP() << server.unavailable();
+    const std::string indexes = "SELECT COUNT(*) FROM pg_indexes WHERE schemaname=current_schema() "
+                                "AND indexname='idxdirectorynetwork'";
+    EXPECT_EQ(server.scalar(indexes), "1"); // made with the catalogue
+    server.connection.Execute("DROP INDEX idxDirectoryNetwork");
+    ASSERT_EQ(server.scalar(indexes), "0");
+    ASSERT_TRUE(document.OpenCatalogue(server.name()).ok());
+    EXPECT_EQ(server.scalar(indexes), "1");
 }
 
 TEST_F(Document, VersionMustBeginWithOneCommaZero) {
