@@ -30,7 +30,7 @@ class ListCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("list", "List the items of a scope, one line per item");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
@@ -113,7 +113,7 @@ class TreeCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("tree", "Show the folder tree");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser

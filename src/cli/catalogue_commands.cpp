@@ -56,7 +56,7 @@ class InfoCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("info", "Show the catalogue's version and row counts");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_flag("--json", m_json, "Write one JSON object, keyed by the labels");
@@ -97,7 +97,7 @@ class SqlCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("sql", "Run one statement on the catalogue and print its rows");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("STATEMENT", m_statement, "One SQL statement")->required();

@@ -29,6 +29,8 @@ inline constexpr const char* kFileValue = "FILE";
 inline constexpr const char* kFolderValue = "FOLDER";
 inline constexpr const char* kPathValue = "PATH"; // a file or a folder
 inline constexpr const char* kCatalogueValue = "CATALOGUE";
+// What a command's CATALOGUE names.
+inline constexpr const char* kCatalogueHelp = "Catalogue file or postgresql:// URI";
 
 // The catalogue a command uses when it is left out (see the manual page's ENVIRONMENT).
 inline constexpr const char* kCatalogueVariable = "TUNEBAY_CATALOGUE";

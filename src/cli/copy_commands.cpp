@@ -28,7 +28,7 @@ public:
                      ? app.add_subcommand("move-files", "Move (sort) the files of a scope into a "
                                                         "folder, keeping the catalogue in step")
                      : app.add_subcommand("copy-files", "Copy the files of a scope into a folder");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);

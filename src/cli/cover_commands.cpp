@@ -18,7 +18,7 @@ public:
         parser = app.add_subcommand(
             "cover", "Show, extract, embed or remove the cover of one item (embedded front "
                      "picture, else cover/folder/front picture beside the file)");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")->required();
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)->required();
         parser->add_option("ITEM", m_item, "Item id")->required();
         auto* extract = parser->add_option("--extract", m_extract,
                                            "Write the cover, as it is stored, to a new FILE");

@@ -26,7 +26,7 @@ class DetailsCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("details", "Print the details text of one item");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();
@@ -77,7 +77,7 @@ public:
             "properties",
             "Print one item's properties as NAME<TAB>VALUE lines, or change them as the "
             "Properties window saves them");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();
@@ -173,7 +173,7 @@ public:
             "directories",
             "List the directory rows (ID, local, network, web), or change them as the "
             "Directories page does");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("--set", m_set, "Set one cell: ID local|unc|url TEXT")

@@ -62,7 +62,7 @@ class ExportCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("export", "Export the items of a scope into a file");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
@@ -212,7 +212,7 @@ class StatsCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("stats", "Show the statistics of the catalogue and a scope");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);

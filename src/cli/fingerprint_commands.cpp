@@ -86,7 +86,7 @@ public:
             "duplicates", "List items that are the same recording, by their acoustic "
                           "fingerprints (made and stored for the audio items that have none "
                           "yet)");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_flag("--acoustic", m_acoustic, "Compare acoustic fingerprints")->required();

@@ -113,7 +113,7 @@ class ImportCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("import", "Import files and folders into a catalogue");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("PATH", m_paths, "Files and folders to import")
@@ -216,7 +216,7 @@ class ImportPlsCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("import-pls", "Import the entries of a PLS playlist");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("FILE", m_playlist, "PLS playlist (version 2)")
@@ -258,7 +258,7 @@ class UpdateCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("update", "Re-read the files of catalogued items");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("--items", m_items, "Item ids (default: every item)")
@@ -297,7 +297,7 @@ class ShowCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("show", "Show everything the catalogue holds about one item");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();

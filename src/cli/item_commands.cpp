@@ -60,7 +60,7 @@ class DeleteCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("delete", "Delete the items of a scope from the catalogue");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
@@ -139,7 +139,7 @@ class RenameCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("rename", "Give an item a new title (\"\" gives \"Unknown\")");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("ITEM", m_item, "Item id")->required();
@@ -168,7 +168,7 @@ public:
         parser = app.add_subcommand(
             "rename-node",
             "Rename a group or package; the name of another row of its kind merges the two");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_option("KIND", m_kind, "group or package")
@@ -213,7 +213,7 @@ public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand(
             "move", "Give the items of a scope the genre, group and package of a tree node");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
@@ -296,7 +296,7 @@ class ClearCommand : public Command {
 public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand("clear", "Remove all data from the catalogue");
-        parser->add_option("CATALOGUE", m_path, "Catalogue file")
+        parser->add_option("CATALOGUE", m_path, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         parser->add_flag("--yes", m_yes, "Do not ask");

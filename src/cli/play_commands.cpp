@@ -18,7 +18,7 @@ public:
     void Register(CLI::App& app) override {
         parser = app.add_subcommand(
             "play", "Play the items of a scope: one item directly, several through a playlist");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);

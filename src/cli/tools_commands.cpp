@@ -71,7 +71,7 @@ public:
         parser = app.add_subcommand(
             "tools", "Apply the batch tools to items: correct, capitalise, set properties, write "
                      "or delete tags, rename files");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
@@ -122,7 +122,7 @@ public:
         parser = app.add_subcommand(
             "identify", "Identify items by their acoustic fingerprint at the AcoustID service "
                         "and take over title, group and package");
-        parser->add_option("CATALOGUE", m_catalogue, "Catalogue file")
+        parser->add_option("CATALOGUE", m_catalogue, kCatalogueHelp)
             ->required()
             ->type_name(kCatalogueValue);
         m_scope.Register(*parser);
