@@ -68,10 +68,10 @@ void CFunctionGeneratorDialog::statementChosen(int index) {
 
 void CFunctionGeneratorDialog::rebuild() {
     const int index = std::max(0, m_statement->currentIndex());
-    const FieldFunctionPreview preview = PreviewFieldFunction(
-        kFieldFunctionStatements[static_cast<std::size_t>(index)],
-        m_first->currentText().toStdString(), m_second->currentText().toStdString(),
-        ShownText(kFieldFunctionSample.data()).toStdString());
+    const FieldFunctionPreview preview =
+        PreviewFieldFunction(kFieldFunctionStatements[static_cast<std::size_t>(index)],
+                             m_first->currentText().toStdString(),
+                             m_second->currentText().toStdString(), ShownTextLookup());
     m_functionText = QString::fromStdString(preview.functionText);
     m_functionLine->setText(m_functionText);
     m_previewLine->setText(QString::fromStdString(preview.previewLine));
