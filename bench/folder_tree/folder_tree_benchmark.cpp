@@ -5,10 +5,9 @@
 // the median time of each step for the genre/group tree (the window's first choice) and the
 // genre/group/package tree, and then the time the view takes to open a node (what the user
 // waits for on a click).
-#include "fresh_process.h"
 #include "peak_memory.h"
 #include "scale_options.h"
-#include "synthetic_catalogue.h"
+#include "synthetic_runs.h"
 
 #include "browse/folder_tree.h"
 #include "left_view.h"
@@ -16,8 +15,6 @@
 
 #include <QApplication>
 #include <QTreeWidgetItem>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -115,30 +112,6 @@ int main(int argc, char** argv) {
     }
     if (options.measure)
         return measure(argc, argv, options.path, options.runs);
-    const fs::path folder = options.dir.empty() ? fs::temp_directory_path() : fs::path(options.dir);
-    int status = 0;
-    for (const int items : options.sizes) {
-        if (items <= 0)
-            continue;
-        const fs::path path = folder / ("tunebay-folder-tree-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(items) + ".tbf");
-        fs::copy_file(fs::path(TUNEBAY_DATA_DIR) / "TBDB.src", path);
-        {
-            CCatalogueConnection connection;
-            if (connection.Open(CatalogueConnectionString(path.string())) != 0) {
-                std::fprintf(stderr, "cannot open %s\n", path.c_str());
-                return 1;
-            }
-            bench::FillSyntheticCatalogue(connection, bench::ShapeFor(items));
-        }
-        std::printf("%d items\n", items);
-        status |= bench::RunFreshProcess({argv[0], "--measure", path.string(),
-                                          std::to_string(items), std::to_string(options.runs)});
-        if (options.keep)
-            std::printf("  kept %s\n", path.c_str());
-        else
-            for (const char* suffix : {"", "-wal", "-shm"})
-                fs::remove(path.string() + suffix);
-    }
-    return status;
+    return bench::MeasureSyntheticCatalogues(argv[0], "tunebay-folder-tree",
+                                             fs::path(TUNEBAY_DATA_DIR) / "TBDB.src", options);
 }
