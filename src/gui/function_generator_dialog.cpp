@@ -27,6 +27,8 @@ CFunctionGeneratorDialog::CFunctionGeneratorDialog(QWidget* parent) : QDialog(pa
     m_functionLine = new QLabel(this);
     m_functionLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_previewLine = new QLabel(this);
+    // Why a function fails can be longer than the window is wide, translated more so.
+    m_previewLine->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);
 
