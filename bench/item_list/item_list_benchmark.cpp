@@ -5,10 +5,9 @@
 // until every row is in, and the peak memory. At 100,000 items or fewer the filter box is then
 // typed into and erased letter by letter, each keystroke timed from the new text to the view
 // laid out again.
-#include "fresh_process.h"
 #include "peak_memory.h"
 #include "scale_options.h"
-#include "synthetic_catalogue.h"
+#include "synthetic_runs.h"
 
 #include "browse/item_listing.h"
 #include "browse/list_filter.h"
@@ -176,34 +175,6 @@ int main(int argc, char** argv) {
     }
     if (options.measure)
         return measure(argc, argv, options.path, options.items, options.runs);
-    const std::vector<int>& sizes = options.sizes;
-    const int runs = options.runs;
-    const bool keep = options.keep;
-    const std::string& dir = options.dir;
-    const fs::path folder = dir.empty() ? fs::temp_directory_path() : fs::path(dir);
-    int status = 0;
-    for (const int items : sizes) {
-        if (items <= 0)
-            continue;
-        const fs::path path = folder / ("tunebay-item-list-" + std::to_string(::getpid()) + "-" +
-                                        std::to_string(items) + ".tbf");
-        fs::copy_file(fs::path(TUNEBAY_DATA_DIR) / "TBDB.src", path);
-        {
-            CCatalogueConnection connection;
-            if (connection.Open(CatalogueConnectionString(path.string())) != 0) {
-                std::fprintf(stderr, "cannot open %s\n", path.c_str());
-                return 1;
-            }
-            bench::FillSyntheticCatalogue(connection, bench::ShapeFor(items));
-        }
-        std::printf("%d items\n", items);
-        status |= bench::RunFreshProcess(
-            {argv[0], "--measure", path.string(), std::to_string(items), std::to_string(runs)});
-        if (keep)
-            std::printf("  kept %s\n", path.c_str());
-        else
-            for (const char* suffix : {"", "-wal", "-shm"})
-                fs::remove(path.string() + suffix);
-    }
-    return status;
+    return bench::MeasureSyntheticCatalogues(argv[0], "tunebay-item-list",
+                                             fs::path(TUNEBAY_DATA_DIR) / "TBDB.src", options);
 }

@@ -27,6 +27,8 @@ CFunctionGeneratorDialog::CFunctionGeneratorDialog(QWidget* parent) : QDialog(pa
     m_functionLine = new QLabel(this);
     m_functionLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_previewLine = new QLabel(this);
+    // Why a function fails can be longer than the window is wide, translated more so.
+    m_previewLine->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_ok = buttons->button(QDialogButtonBox::Ok);
 
@@ -68,10 +70,10 @@ void CFunctionGeneratorDialog::statementChosen(int index) {
 
 void CFunctionGeneratorDialog::rebuild() {
     const int index = std::max(0, m_statement->currentIndex());
-    const FieldFunctionPreview preview = PreviewFieldFunction(
-        kFieldFunctionStatements[static_cast<std::size_t>(index)],
-        m_first->currentText().toStdString(), m_second->currentText().toStdString(),
-        ShownText(kFieldFunctionSample.data()).toStdString());
+    const FieldFunctionPreview preview =
+        PreviewFieldFunction(kFieldFunctionStatements[static_cast<std::size_t>(index)],
+                             m_first->currentText().toStdString(),
+                             m_second->currentText().toStdString(), ShownTextLookup());
     m_functionText = QString::fromStdString(preview.functionText);
     m_functionLine->setText(m_functionText);
     m_previewLine->setText(QString::fromStdString(preview.previewLine));

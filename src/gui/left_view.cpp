@@ -11,6 +11,9 @@
 #include <QStyle>
 #include <QStyledItemDelegate>
 
+#include <algorithm>
+#include <utility>
+
 namespace tunebay {
 
 namespace {
@@ -61,6 +64,9 @@ CLeftView::CLeftView(QWidget* parent) : QTreeWidget(parent) {
             emit nodeSelected(
                 static_cast<std::size_t>(current->data(0, kNodeIndexRole).toULongLong()));
     });
+    connect(this, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {
+        showChildren(static_cast<std::size_t>(item->data(0, kNodeIndexRole).toULongLong()));
+    });
     connect(this, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int) {
         if (!m_filling)
             emit nodeRenamed(static_cast<std::size_t>(item->data(0, kNodeIndexRole).toULongLong()),
@@ -68,18 +74,19 @@ CLeftView::CLeftView(QWidget* parent) : QTreeWidget(parent) {
     });
 }
 
-void CLeftView::SetTree(const FolderTree& tree) {
+void CLeftView::SetTree(FolderTree tree) {
     m_dropTarget = nullptr;
     m_filling = true;
     setUpdatesEnabled(false);
     clear();
-    m_tree = tree;
+    m_tree = std::move(tree);
+    m_items.assign(m_tree.nodes.size(), nullptr);
+    m_childrenShown.assign(m_tree.nodes.size(), 0);
+    for (int type = kNodeEnd; type <= kNodePackage; ++type)
+        m_icons[static_cast<std::size_t>(type)] = nodeIcon(style(), type);
     if (!m_tree.empty()) {
-        auto* root =
-            new QTreeWidgetItem(this, QStringList(QString::fromStdString(m_tree.names[0])));
-        root->setData(0, kNodeIndexRole, 0);
-        root->setIcon(0, nodeIcon(style(), kNodeEnd));
-        addChildren(root, 0);
+        QTreeWidgetItem* root = newItem(0);
+        addTopLevelItem(root);
         root->setExpanded(true);
         QTreeWidgetItem* selected = ItemOfNode(m_tree.selected);
         if (!selected)
@@ -92,24 +99,47 @@ void CLeftView::SetTree(const FolderTree& tree) {
     m_filling = false;
 }
 
-void CLeftView::addChildren(QTreeWidgetItem* parent, std::size_t index) {
-    for (const std::uint32_t child : m_tree.children[index]) {
-        const ScopeNode& node = m_tree.nodes[child];
-        auto* item =
-            new QTreeWidgetItem(parent, QStringList(QString::fromStdString(m_tree.names[child])));
-        item->setData(0, kNodeIndexRole, static_cast<qulonglong>(child));
-        item->setIcon(0, nodeIcon(style(), node.type));
-        if (CanRenameNode(node))
-            item->setFlags(item->flags() | Qt::ItemIsEditable);
-        addChildren(item, child);
-    }
+QTreeWidgetItem* CLeftView::newItem(std::size_t index) {
+    const ScopeNode& node = m_tree.nodes[index];
+    auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(m_tree.names[index])));
+    item->setData(0, kNodeIndexRole, static_cast<qulonglong>(index));
+    item->setIcon(0, m_icons[static_cast<std::size_t>(std::clamp(node.type, 0, 3))]);
+    if (CanRenameNode(node))
+        item->setFlags(item->flags() | Qt::ItemIsEditable);
+    // Its children are made when it is opened; until then it shows that it can be.
+    if (!m_tree.children[index].empty())
+        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    m_items[index] = item;
+    return item;
 }
 
-QTreeWidgetItem* CLeftView::ItemOfNode(std::size_t index) const {
-    for (QTreeWidgetItemIterator it(const_cast<CLeftView*>(this)); *it; ++it)
-        if ((*it)->data(0, kNodeIndexRole).toULongLong() == index)
-            return *it;
-    return nullptr;
+void CLeftView::showChildren(std::size_t index) {
+    if (index >= m_items.size() || m_childrenShown[index] || !m_items[index])
+        return;
+    m_childrenShown[index] = 1;
+    const std::vector<std::uint32_t>& children = m_tree.children[index];
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(children.size()));
+    for (const std::uint32_t child : children)
+        items.append(newItem(child));
+    const bool filling = std::exchange(m_filling, true);
+    QTreeWidgetItem* parent = m_items[index];
+    parent->addChildren(items);
+    parent->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    m_filling = filling;
+}
+
+QTreeWidgetItem* CLeftView::ItemOfNode(std::size_t index) {
+    if (index >= m_items.size())
+        return nullptr;
+    // The parents without items, innermost first, up to the first one that has its item.
+    std::vector<std::size_t> path;
+    for (std::size_t at = index; !m_items[at] && at != 0;
+         at = static_cast<std::size_t>(m_tree.nodes[at].parent))
+        path.push_back(static_cast<std::size_t>(m_tree.nodes[at].parent));
+    for (auto parent = path.rbegin(); parent != path.rend(); ++parent)
+        showChildren(*parent);
+    return m_items[index];
 }
 
 std::size_t CLeftView::SelectedIndex() const {
@@ -139,10 +169,19 @@ void CLeftView::RemoveNode(std::size_t index) {
     QTreeWidgetItem* item = ItemOfNode(index);
     if (!item)
         return;
-    if (item == m_dropTarget)
-        m_dropTarget = nullptr;
+    forgetItems(item);
     // When it was the selected node, the node that takes its place is reported as selected.
     delete item;
+}
+
+void CLeftView::forgetItems(QTreeWidgetItem* item) {
+    if (item == m_dropTarget)
+        m_dropTarget = nullptr;
+    const auto index = static_cast<std::size_t>(item->data(0, kNodeIndexRole).toULongLong());
+    if (index < m_items.size())
+        m_items[index] = nullptr;
+    for (int i = 0; i < item->childCount(); ++i)
+        forgetItems(item->child(i));
 }
 
 void CLeftView::focusInEvent(QFocusEvent* event) {

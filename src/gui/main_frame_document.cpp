@@ -27,6 +27,7 @@
 #include <QStackedWidget>
 
 #include <algorithm>
+#include <utility>
 
 namespace tunebay {
 
@@ -237,7 +238,7 @@ void CMainFrame::populateTree() {
     }
     m_nodes = std::make_shared<const NodeArray>(tree.nodes);
     m_selectedNode = tree.empty() ? ScopeNode{} : tree.nodes[tree.selected];
-    m_leftView->SetTree(tree);
+    m_leftView->SetTree(std::move(tree));
 }
 
 void CMainFrame::onNodeSelected(std::size_t index) {

@@ -1,6 +1,5 @@
 #include "statistics_dialog.h"
 
-#include "app/product.h"
 #include "chart_painter.h"
 #include "shown_text.h"
 
@@ -77,7 +76,8 @@ void ChartsView::paintEvent(QPaintEvent*) {
 StatisticsDialog::StatisticsDialog(const QString& reportTable, std::vector<StatisticsChart> charts,
                                    QWidget* parent)
     : QDialog(parent) {
-    setWindowTitle(kProductName);
+    // Named after the command that opens it, like the other tool windows.
+    setWindowTitle(tr("Statistic"));
     auto* tabs = new QTabWidget(this);
 
     auto* report = new QLabel(reportTable);

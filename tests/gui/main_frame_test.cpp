@@ -55,11 +55,12 @@ QStringList titles(const ItemListModel& model) {
     return list;
 }
 
-// The tree's items as indented text, depth first.
-QStringList treeText(const QTreeWidget& tree) {
+// The tree's items as indented text, depth first, every node opened on the way.
+QStringList treeText(QTreeWidget& tree) {
     QStringList lines;
     std::function<void(QTreeWidgetItem*, int)> walk = [&](QTreeWidgetItem* item, int depth) {
         lines << QString(depth * 2, ' ') + item->text(0);
+        tree.expandItem(item);
         for (int i = 0; i < item->childCount(); ++i)
             walk(item->child(i), depth + 1);
     };
@@ -149,11 +150,40 @@ private slots:
         WindowFixture window;
         QVERIFY(window.open(catalogue.path()));
         CLeftView* tree = window.frame->FolderView();
-        QTreeWidgetItem* beta = tree->topLevelItem(0)->child(1)->child(0);
+        QTreeWidgetItem* rock = tree->topLevelItem(0)->child(1);
+        tree->expandItem(rock);
+        QTreeWidgetItem* beta = rock->child(0);
         QCOMPARE(beta->text(0), QString("Beta"));
         QVERIFY(window.listAfter([&] { tree->setCurrentItem(beta); }));
         QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Baker"}));
         QCOMPARE(window.frame->CounterText(), QString("1/3 (1)"));
+    }
+
+    void nodesOpenWhenAskedAndTheRememberedOneIsShownAgain() {
+        TempCatalogue catalogue;
+        fill(catalogue);
+        WindowFixture window;
+        window.settings.FolderView = kFolderViewGenre | kFolderViewGroup | kFolderViewPackage;
+        QVERIFY(window.open(catalogue.path()));
+        CLeftView* tree = window.frame->FolderView();
+        // A closed node shows that it can be opened; its children come when it is.
+        QTreeWidgetItem* rock = tree->topLevelItem(0)->child(1);
+        QCOMPARE(rock->childCount(), 0);
+        QCOMPARE(rock->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+        tree->expandItem(rock);
+        QTreeWidgetItem* beta = rock->child(0);
+        QCOMPARE(beta->text(0), QString("Beta"));
+        tree->expandItem(beta);
+        QTreeWidgetItem* third = beta->child(0);
+        QCOMPARE(third->text(0), QString("Third"));
+        QCOMPARE(third->childIndicatorPolicy(), QTreeWidgetItem::DontShowIndicatorWhenChildless);
+        QVERIFY(window.listAfter([&] { tree->setCurrentItem(third); }));
+        // Made anew after an edit, the tree opens the way to the remembered node only.
+        QVERIFY(window.listAfter([&] { window.frame->RefreshViews(); }));
+        QCOMPARE(tree->currentItem()->text(0), QString("Third"));
+        QVERIFY(tree->currentItem()->parent()->isExpanded());
+        QCOMPARE(tree->topLevelItem(0)->child(0)->childCount(), 0);
+        QCOMPARE(titles(*window.frame->ItemModel()), QStringList({"Baker"}));
     }
 
     void headerClicksSort() {
@@ -305,6 +335,7 @@ private slots:
         QVERIFY(window.open(catalogue.path()));
         CLeftView* tree = window.frame->FolderView();
         QTreeWidgetItem* group = tree->topLevelItem(0)->child(0);
+        tree->expandItem(group);
         QTreeWidgetItem* package = group->child(0);
         QCOMPARE(package->text(0), QString("Disc"));
         QVERIFY(package->flags() & Qt::ItemIsEditable);

@@ -1,9 +1,11 @@
 // The Export and Statistic commands driven through the window: the chosen file and format, the
 // options question, the written page with its support files, and the report.
 #include "gui_tests.h"
+#include "statistics_dialog.h"
 #include "support/temp_dir.h"
 #include "window_fixture.h"
 
+#include <QAction>
 #include <QTest>
 
 #include <filesystem>
@@ -117,6 +119,10 @@ private slots:
         QCOMPARE(window.prompter.charts.size(), std::size_t{5});
         QCOMPARE(window.prompter.charts.front().bars.size(), std::size_t{1});
         QCOMPARE(window.prompter.charts.front().bars.front().value, 2.0);
+        // Its window names the command that opened it.
+        const StatisticsDialog dialog(ReportTable(report), window.prompter.charts);
+        QCOMPARE(dialog.windowTitle(),
+                 window.frame->Action("Statistic")->text().remove('&').remove("..."));
     }
 };
 

@@ -287,7 +287,14 @@ private slots:
         COptionsSheet options(window.settings, window.prompter);
         AboutDialog about;
         CGeneralPropertiesSheet general(catalogue.connection, window.prompter);
+        // The Function Generator with a function it cannot read: why, in the window's words.
         CFunctionGeneratorDialog generator;
+        generator.statementList()->setCurrentIndex(2);
+        generator.firstArgument()->setEditText(QStringLiteral("-1"));
+        QCOMPARE(
+            generator.previewLine()->text(),
+            QStringLiteral("\"\u00bbThis is a preview!\" -> \u00bb!!!ERROR!!! \u00bbat character "
+                           "8: \u00bba number or END expected"));
         // The statistics as the window hands them to its dialog.
         window.frame->ShowStatistic();
         QVERIFY(!window.prompter.messages.isEmpty());
@@ -313,7 +320,7 @@ private slots:
         const QString path = QString::fromStdString(catalogue.path().string());
         data << QString::fromStdString(CatalogueWindowTitle(catalogue.path().string()));
         // The Function Generator's function is written in the functions' own words, and its
-        // preview quotes the translated sample and what the function makes of it.
+        // preview (checked above) quotes the translated sample.
         data << generator.FunctionText();
         const QString preview = QStringLiteral("\"\u00bb");
         plain.removeIf([&](const QString& text) {

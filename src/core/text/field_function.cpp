@@ -39,12 +39,13 @@ public:
     explicit FunctionParser(std::u32string_view text) : m_text(text) {}
 
     std::optional<Statement> Parse();
-    // Why Parse failed, with the position.
-    std::string Fault() const;
+    // Why Parse failed, with the position, as `wording` words it.
+    std::string Fault(const TextLookup& wording) const;
 
 private:
-    // Notes the first failure: what was expected at the current position.
-    bool Fail(std::string expected);
+    // Notes the first failure: what was expected at the current position, a marked pattern and
+    // the text that fills its "%1".
+    bool Fail(const char* expected, std::string filling = {});
     bool Expect(char32_t c);
     bool AtEnd() const { return m_pos >= m_text.size(); }
     bool NextIs(char32_t c) const { return !AtEnd() && m_text[m_pos] == c; }
@@ -59,25 +60,29 @@ private:
     std::u32string_view m_text;
     std::size_t m_pos = 0;
     std::optional<std::size_t> m_faultAt;
-    std::string m_expected;
+    const char* m_expected = nullptr;
+    std::string m_filling;
 };
 
-bool FunctionParser::Fail(std::string expected) {
+bool FunctionParser::Fail(const char* expected, std::string filling) {
     if (!m_faultAt) {
         m_faultAt = m_pos;
-        m_expected = std::move(expected);
+        m_expected = expected;
+        m_filling = std::move(filling);
     }
     return false;
 }
 
 bool FunctionParser::Expect(char32_t c) {
-    return Take(c) || Fail(std::string("'") + static_cast<char>(c) + "' expected");
+    return Take(c) || Fail(kMessageFunctionCharacterExpected, std::string(1, static_cast<char>(c)));
 }
 
-std::string FunctionParser::Fault() const {
+std::string FunctionParser::Fault(const TextLookup& wording) const {
     if (!m_faultAt)
         return {};
-    return "at character " + std::to_string(*m_faultAt + 1) + ": " + m_expected;
+    return FillTexts(
+        Worded(wording, kMessageFunctionFaultAt),
+        {std::to_string(*m_faultAt + 1), FillTexts(Worded(wording, m_expected), {m_filling})});
 }
 
 void FunctionParser::SkipSpace() {
@@ -104,7 +109,7 @@ bool FunctionParser::SkipPast(char32_t c) {
     const std::size_t found = m_text.find(c, m_pos);
     if (found == std::u32string_view::npos) {
         m_pos = m_text.size();
-        return Fail(std::string("'") + static_cast<char>(c) + "' expected");
+        return Fail(kMessageFunctionCharacterExpected, std::string(1, static_cast<char>(c)));
     }
     m_pos = found + 1;
     return true;
@@ -112,11 +117,11 @@ bool FunctionParser::SkipPast(char32_t c) {
 
 bool FunctionParser::ReadQuoted(std::u32string& out) {
     if (!Take('"'))
-        return Fail("a quoted text expected");
+        return Fail(kMessageFunctionQuotedExpected);
     out.clear();
     for (;;) {
         if (AtEnd())
-            return Fail("the closing '\"' expected");
+            return Fail(kMessageFunctionClosingQuoteExpected);
         const char32_t c = m_text[m_pos++];
         if (c == '"') {
             if (!Take('"'))
@@ -124,8 +129,7 @@ bool FunctionParser::ReadQuoted(std::u32string& out) {
         }
         if (out.size() == kMaximumQuotedLength) {
             --m_pos;
-            return Fail("a quoted text of at most " + std::to_string(kMaximumQuotedLength) +
-                        " characters expected");
+            return Fail(kMessageFunctionQuotedTooLong, std::to_string(kMaximumQuotedLength));
         }
         out.push_back(c);
     }
@@ -133,7 +137,7 @@ bool FunctionParser::ReadQuoted(std::u32string& out) {
 
 bool FunctionParser::ReadNumber(std::int64_t& out) {
     if (AtEnd() || !IsAsciiDigit(m_text[m_pos]))
-        return Fail("a number expected");
+        return Fail(kMessageFunctionNumberExpected);
     out = 0;
     while (!AtEnd() && IsAsciiDigit(m_text[m_pos]))
         out = std::min(out * 10 + (m_text[m_pos++] - '0'), kNumberCeiling);
@@ -151,22 +155,22 @@ bool FunctionParser::ReadArgument(char32_t terminator, Argument& out) {
         if (NextIs(terminator))
             return true;
         if (!Take('-'))
-            return Fail(std::string("'-' or '") + static_cast<char>(terminator) + "' expected");
+            return Fail(kMessageFunctionMinusOrCharacterExpected,
+                        std::string(1, static_cast<char>(terminator)));
         SkipSpace();
         return ReadNumber(out.number);
     }
     if (Take('+'))
         SkipSpace();
     else if (AtEnd() || !IsAsciiDigit(m_text[m_pos]))
-        return Fail("a number or END expected");
+        return Fail(kMessageFunctionNumberOrEndExpected);
     return ReadNumber(out.number);
 }
 
 std::optional<Statement> FunctionParser::Parse() {
     if (m_text.size() > kMaximumFunctionLength) {
         m_pos = kMaximumFunctionLength;
-        Fail("the end expected: a function has at most " + std::to_string(kMaximumFunctionLength) +
-             " characters");
+        Fail(kMessageFunctionTooLong, std::to_string(kMaximumFunctionLength));
         return std::nullopt;
     }
     SkipSpace();
@@ -179,7 +183,7 @@ std::optional<Statement> FunctionParser::Parse() {
     else if (TakeKeyword(U"Delete"))
         statement.kind = StatementKind::Delete;
     else {
-        Fail("Replace, Insert or Delete expected");
+        Fail(kMessageFunctionStatementExpected);
         return std::nullopt;
     }
     SkipSpace();
@@ -218,7 +222,7 @@ std::optional<Statement> FunctionParser::Parse() {
         return std::nullopt;
     SkipSpace();
     if (!AtEnd()) {
-        Fail("nothing expected after ';'");
+        Fail(kMessageFunctionNothingAfterEnd);
         return std::nullopt;
     }
     return statement;
@@ -260,10 +264,10 @@ bool ApplyFieldFunction(std::string* value, std::string_view functionText, bool 
     return true;
 }
 
-std::string FieldFunctionFault(std::string_view functionText) {
+std::string FieldFunctionFault(std::string_view functionText, const TextLookup& wording) {
     const std::u32string function = DecodeUtf8(functionText);
     FunctionParser parser(function);
-    return parser.Parse() ? std::string() : parser.Fault();
+    return parser.Parse() ? std::string() : parser.Fault(wording);
 }
 
 } // namespace tunebay

@@ -67,8 +67,9 @@ std::string BuildFieldFunctionText(FieldFunctionStatement statement, std::string
 }
 
 FieldFunctionPreview PreviewFieldFunction(FieldFunctionStatement statement, std::string_view first,
-                                          std::string_view second, std::string_view sample) {
+                                          std::string_view second, const TextLookup& wording) {
     FieldFunctionPreview preview;
+    const std::string sample = Worded(wording, kFieldFunctionSample);
     const std::string functionText = BuildFieldFunctionText(statement, first, second);
     std::string result(sample);
     preview.valid = ApplyFieldFunction(&result, functionText, false);
@@ -77,7 +78,8 @@ FieldFunctionPreview PreviewFieldFunction(FieldFunctionStatement statement, std:
         preview.functionText = functionText;
         preview.previewLine = before + Quoted(result);
     } else {
-        preview.previewLine = before + "!!!ERROR!!! " + FieldFunctionFault(functionText);
+        preview.previewLine = before + FillTexts(Worded(wording, kMessageFunctionPreviewFault),
+                                                 {FieldFunctionFault(functionText, wording)});
     }
     return preview;
 }

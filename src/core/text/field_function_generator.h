@@ -15,8 +15,11 @@ enum class FieldFunctionStatement { Replace, Insert, Delete };
 inline constexpr std::array<FieldFunctionStatement, 3> kFieldFunctionStatements = {
     FieldFunctionStatement::Replace, FieldFunctionStatement::Insert,
     FieldFunctionStatement::Delete};
-inline constexpr std::string_view kFieldFunctionSample =
+inline constexpr const char* kFieldFunctionSample =
     TB_TRANSLATE_NOOP("Tunebay", "This is a preview!");
+// The preview of a function that is not valid; "%1" is why.
+inline constexpr const char* kMessageFunctionPreviewFault =
+    TB_TRANSLATE_NOOP("Tunebay", "!!!ERROR!!! %1");
 
 // "Replace", "Insert" or "Delete": the list item and the keyword.
 std::string_view FieldFunctionStatementName(FieldFunctionStatement statement);
@@ -38,10 +41,9 @@ struct FieldFunctionPreview {
     // "\"This is a preview!\" -> \"...\"", or "... -> !!!ERROR!!! at character N: ... expected"
     std::string previewLine;
 };
-// The function of the statement and what it makes of `sample` (the window's wording of
-// kFieldFunctionSample).
+// The function of the statement and what it makes of kFieldFunctionSample, or why it is not
+// valid, in the reader's `wording`.
 FieldFunctionPreview PreviewFieldFunction(FieldFunctionStatement statement, std::string_view first,
-                                          std::string_view second,
-                                          std::string_view sample = kFieldFunctionSample);
+                                          std::string_view second, const TextLookup& wording = {});
 
 } // namespace tunebay

@@ -147,6 +147,15 @@ TEST(FunctionGenerator, PreviewsOnTheSample) {
     EXPECT_EQ(bad.functionText, "");
     EXPECT_EQ(bad.previewLine,
               "\"This is a preview!\" -> !!!ERROR!!! at character 8: a number or END expected");
+
+    // The reader's wording reaches the sample, the error mark, the position and the expectation;
+    // the character that fills a pattern stays as it is.
+    const TextLookup marked = [](const char* text) { return "<" + std::string(text) + ">"; };
+    EXPECT_EQ(PreviewFieldFunction(FieldFunctionStatement::Delete, "-1", "4", marked).previewLine,
+              "\"<This is a preview!>\" -> <!!!ERROR!!! <at character 8: <a number or END "
+              "expected>>>");
+    EXPECT_EQ(FieldFunctionFault("Replace(\"a\", \"b\";", marked),
+              "<at character 17: <')' expected>>");
 }
 
 TEST(FieldFunction, FaultNamesTheCharacterWhereParsingStops) {
