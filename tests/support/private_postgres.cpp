@@ -125,45 +125,37 @@ std::string PrivateServer::NewDatabase() {
     return Uri(name);
 }
 
+std::string OpenServerCatalogue(CCatalogueConnection& connection) {
+    std::string why;
+    PrivateServer* server = PrivateServer::Get(why);
+    if (!server)
+        throw std::runtime_error(why);
+    const std::string uri = server->NewDatabase();
+    if (connection.Open(CatalogueConnectionString(uri)) != 0)
+        throw std::runtime_error("cannot open the server catalogue: " + connection.OpenError());
+    std::string reason;
+    if (!CreateServerCatalogue(connection, templatePath().string(), false, reason))
+        throw std::runtime_error("cannot make the server catalogue: " + reason);
+    return uri;
+}
+
 std::string EngineLabel(Engine engine) {
     return engine == Engine::File ? "File" : "Server";
 }
 
 EngineCatalogue::EngineCatalogue(Engine engine) {
+    if (ServerRun()) {
+        m_unavailable = "compares the engines itself, in the suite's run on catalogue files";
+        return;
+    }
     if (engine == Engine::File) {
         m_dir = std::make_unique<TempDir>();
         m_name = m_dir->file("test.tbf").string();
-        fs::copy_file(templatePath(), m_name);
-        if (connection.Open(CatalogueConnectionString(m_name)) != 0)
-            throw std::runtime_error("cannot open the test catalogue");
-        connection.EnableConcurrentAccess();
+        OpenFileCatalogue(connection, m_name);
         return;
     }
-    PrivateServer* server = PrivateServer::Get(m_unavailable);
-    if (!server)
-        return;
-    m_name = server->NewDatabase();
-    if (connection.Open(CatalogueConnectionString(m_name)) != 0)
-        throw std::runtime_error("cannot open the server catalogue: " + connection.OpenError());
-    std::string reason;
-    if (!CreateServerCatalogue(connection, templatePath().string(), false, reason))
-        throw std::runtime_error("cannot make the server catalogue: " + reason);
-}
-
-std::string EngineCatalogue::scalar(const std::string& sql) {
-    ResultSet rows = connection.Execute(sql);
-    return rows.IsEof() ? std::string() : rows.GetText(0);
-}
-
-std::string EngineCatalogue::rows(const std::string& sql) {
-    std::string out;
-    for (ResultSet rows = connection.Execute(sql); !rows.IsEof(); rows.MoveNext()) {
-        if (!out.empty())
-            out += "\n";
-        for (int column = 0; column < rows.ColumnCount(); ++column)
-            out += (column ? "|" : "") + (rows.IsNull(column) ? "NULL" : rows.GetText(column));
-    }
-    return out;
+    if (PrivateServer::Get(m_unavailable))
+        m_name = OpenServerCatalogue(connection);
 }
 
 } // namespace tunebay::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/catalogue_connection.h"
+#include "support/temp_catalogue.h"
 #include "support/temp_dir.h"
 
 #include <memory>
@@ -35,12 +36,18 @@ private:
     int m_databases = 0;
 };
 
+// Makes a new database of the private server into a catalogue from the template and opens it on
+// `connection`; returns its URI. Throws when the server or the catalogue cannot be had.
+std::string OpenServerCatalogue(CCatalogueConnection& connection);
+
 // Which engine a parametrised test's catalogue lives in.
 enum class Engine { File, Server };
 std::string EngineLabel(Engine engine);
 
 // A fresh catalogue made from the template, open on `connection`: a copied file, or a new
-// database of the private server made by CreateServerCatalogue.
+// database of the private server made by CreateServerCatalogue. A test that makes one compares
+// the engines itself or is about the server, so it has nothing to add to a server run of its
+// suite (ServerRun()): there the catalogue is not made and unavailable() says why.
 class EngineCatalogue {
 public:
     explicit EngineCatalogue(Engine engine);
@@ -49,10 +56,8 @@ public:
     const std::string& name() const { return m_name; }
     CCatalogueConnection connection;
 
-    // The first column of the first row as text ("" for none).
-    std::string scalar(const std::string& sql);
-    // Every row, its columns joined by "|", the rows by "\n".
-    std::string rows(const std::string& sql);
+    std::string scalar(const std::string& sql) { return FirstText(connection, sql); }
+    std::string rows(const std::string& sql) { return AllRowsText(connection, sql); }
 
 private:
     std::unique_ptr<TempDir> m_dir;
