@@ -125,18 +125,27 @@ std::string PrivateServer::NewDatabase() {
     return Uri(name);
 }
 
-std::string OpenServerCatalogue(CCatalogueConnection& connection) {
-    std::string why;
-    PrivateServer* server = PrivateServer::Get(why);
-    if (!server)
-        throw std::runtime_error(why);
-    const std::string uri = server->NewDatabase();
+void OpenServerCatalogue(CCatalogueConnection& connection, const std::string& uri) {
     if (connection.Open(CatalogueConnectionString(uri)) != 0)
         throw std::runtime_error("cannot open the server catalogue: " + connection.OpenError());
     std::string reason;
     if (!CreateServerCatalogue(connection, templatePath().string(), false, reason))
         throw std::runtime_error("cannot make the server catalogue: " + reason);
-    return uri;
+}
+
+std::string PrivateServer::NewSchema() {
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    if (m_schemasDatabase.empty())
+        m_schemasDatabase = NewDatabase();
+    const std::string name =
+        "catalogue" + std::to_string(::getpid()) + "_" + std::to_string(++m_schemas);
+    CCatalogueConnection owner;
+    if (owner.Open(CatalogueConnectionString(m_schemasDatabase)) != 0)
+        throw std::runtime_error("cannot reach the private server: " + owner.OpenError());
+    owner.Execute("CREATE SCHEMA " + name);
+    // Every session of the catalogue works in its schema ("-c search_path=<name>").
+    return m_schemasDatabase + "&options=-csearch_path%3D" + name;
 }
 
 std::string EngineLabel(Engine engine) {
@@ -154,8 +163,10 @@ EngineCatalogue::EngineCatalogue(Engine engine) {
         OpenFileCatalogue(connection, m_name);
         return;
     }
-    if (PrivateServer::Get(m_unavailable))
-        m_name = OpenServerCatalogue(connection);
+    if (PrivateServer* server = PrivateServer::Get(m_unavailable)) {
+        m_name = server->NewDatabase();
+        OpenServerCatalogue(connection, m_name);
+    }
 }
 
 } // namespace tunebay::test

@@ -49,7 +49,12 @@ bool ServerRun() {
 
 TempCatalogue::TempCatalogue() : m_path(m_dir.file("test.tbf")) {
     if (ServerRun()) {
-        m_name = OpenServerCatalogue(connection);
+        std::string why;
+        PrivateServer* server = PrivateServer::Get(why);
+        if (!server)
+            throw std::runtime_error(why);
+        m_name = server->NewSchema();
+        OpenServerCatalogue(connection, m_name);
         return;
     }
     m_name = m_path.string();

@@ -26,8 +26,8 @@ inline constexpr const char* kTestEngineVariable = "TUNEBAY_TEST_ENGINE";
 bool ServerRun();
 
 // A fresh catalogue made from the template, open on `connection`, with a temporary folder of its
-// own for the test's files. In a server run it is a new database of the private server;
-// otherwise a copy of the template file in that folder.
+// own for the test's files. In a server run it is a new schema of the private server
+// (PrivateServer::NewSchema); otherwise a copy of the template file in that folder.
 class TempCatalogue {
 public:
     TempCatalogue();
