@@ -202,6 +202,8 @@ TEST(CatalogueFiles, IdsOfDeletedRowsAreNeverHandedOutAgain) {
                   {"tblMedia", "sName"},
                   {"tblItem", "lMediaID"},
                   {"tblDirectory", "sLocal"}};
+    // Rows come without an id, as the program adds them (a server refuses a NULL id, which a
+    // file takes for "the next one").
     for (const auto& [table, column] : tables) {
         const std::string name = table;
         const std::string insert = "INSERT INTO " + name + " (" + column + ") VALUES (";
