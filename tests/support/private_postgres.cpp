@@ -125,45 +125,48 @@ std::string PrivateServer::NewDatabase() {
     return Uri(name);
 }
 
-std::string EngineLabel(Engine engine) {
-    return engine == Engine::File ? "File" : "Server";
-}
-
-EngineCatalogue::EngineCatalogue(Engine engine) {
-    if (engine == Engine::File) {
-        m_dir = std::make_unique<TempDir>();
-        m_name = m_dir->file("test.tbf").string();
-        fs::copy_file(templatePath(), m_name);
-        if (connection.Open(CatalogueConnectionString(m_name)) != 0)
-            throw std::runtime_error("cannot open the test catalogue");
-        connection.EnableConcurrentAccess();
-        return;
-    }
-    PrivateServer* server = PrivateServer::Get(m_unavailable);
-    if (!server)
-        return;
-    m_name = server->NewDatabase();
-    if (connection.Open(CatalogueConnectionString(m_name)) != 0)
+void OpenServerCatalogue(CCatalogueConnection& connection, const std::string& uri) {
+    if (connection.Open(CatalogueConnectionString(uri)) != 0)
         throw std::runtime_error("cannot open the server catalogue: " + connection.OpenError());
     std::string reason;
     if (!CreateServerCatalogue(connection, templatePath().string(), false, reason))
         throw std::runtime_error("cannot make the server catalogue: " + reason);
 }
 
-std::string EngineCatalogue::scalar(const std::string& sql) {
-    ResultSet rows = connection.Execute(sql);
-    return rows.IsEof() ? std::string() : rows.GetText(0);
+std::string PrivateServer::NewSchema() {
+    static std::mutex mutex;
+    std::lock_guard lock(mutex);
+    if (m_schemasDatabase.empty())
+        m_schemasDatabase = NewDatabase();
+    const std::string name =
+        "catalogue" + std::to_string(::getpid()) + "_" + std::to_string(++m_schemas);
+    CCatalogueConnection owner;
+    if (owner.Open(CatalogueConnectionString(m_schemasDatabase)) != 0)
+        throw std::runtime_error("cannot reach the private server: " + owner.OpenError());
+    owner.Execute("CREATE SCHEMA " + name);
+    // Every session of the catalogue works in its schema ("-c search_path=<name>").
+    return m_schemasDatabase + "&options=-csearch_path%3D" + name;
 }
 
-std::string EngineCatalogue::rows(const std::string& sql) {
-    std::string out;
-    for (ResultSet rows = connection.Execute(sql); !rows.IsEof(); rows.MoveNext()) {
-        if (!out.empty())
-            out += "\n";
-        for (int column = 0; column < rows.ColumnCount(); ++column)
-            out += (column ? "|" : "") + (rows.IsNull(column) ? "NULL" : rows.GetText(column));
+std::string EngineLabel(Engine engine) {
+    return engine == Engine::File ? "File" : "Server";
+}
+
+EngineCatalogue::EngineCatalogue(Engine engine) {
+    if (ServerRun()) {
+        m_unavailable = "compares the engines itself, in the suite's run on catalogue files";
+        return;
     }
-    return out;
+    if (engine == Engine::File) {
+        m_dir = std::make_unique<TempDir>();
+        m_name = m_dir->file("test.tbf").string();
+        OpenFileCatalogue(connection, m_name);
+        return;
+    }
+    if (PrivateServer* server = PrivateServer::Get(m_unavailable)) {
+        m_name = server->NewDatabase();
+        OpenServerCatalogue(connection, m_name);
+    }
 }
 
 } // namespace tunebay::test

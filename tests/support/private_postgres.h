@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/catalogue_connection.h"
+#include "support/temp_catalogue.h"
 #include "support/temp_dir.h"
 
 #include <memory>
@@ -21,6 +22,10 @@ public:
 
     // The URI of a new, empty database of the server.
     std::string NewDatabase();
+    // The URI of a new, empty schema of one database of the server that holds many: a whole
+    // catalogue as a database holds it, made and removed far faster than a database of its own
+    // (a database is some three hundred files), for the many catalogues of a suite's server run.
+    std::string NewSchema();
     // The URI of a database of the server.
     std::string Uri(const std::string& database) const;
 
@@ -33,14 +38,22 @@ private:
     std::string m_runAs; // "runuser -u postgres -- " as root
     bool m_running = false;
     int m_databases = 0;
+    std::string m_schemasDatabase;
+    int m_schemas = 0;
 };
+
+// Makes the new database or schema `uri` of the private server into a catalogue from the
+// template and opens it on `connection`. Throws when the catalogue cannot be made.
+void OpenServerCatalogue(CCatalogueConnection& connection, const std::string& uri);
 
 // Which engine a parametrised test's catalogue lives in.
 enum class Engine { File, Server };
 std::string EngineLabel(Engine engine);
 
 // A fresh catalogue made from the template, open on `connection`: a copied file, or a new
-// database of the private server made by CreateServerCatalogue.
+// database of the private server made by CreateServerCatalogue. A test that makes one compares
+// the engines itself or is about the server, so it has nothing to add to a server run of its
+// suite (ServerRun()): there the catalogue is not made and unavailable() says why.
 class EngineCatalogue {
 public:
     explicit EngineCatalogue(Engine engine);
@@ -49,10 +62,8 @@ public:
     const std::string& name() const { return m_name; }
     CCatalogueConnection connection;
 
-    // The first column of the first row as text ("" for none).
-    std::string scalar(const std::string& sql);
-    // Every row, its columns joined by "|", the rows by "\n".
-    std::string rows(const std::string& sql);
+    std::string scalar(const std::string& sql) { return FirstText(connection, sql); }
+    std::string rows(const std::string& sql) { return AllRowsText(connection, sql); }
 
 private:
     std::unique_ptr<TempDir> m_dir;

@@ -417,6 +417,10 @@ PostgresEngine::Session& PostgresEngine::session() {
 
 std::unique_ptr<EngineRows> PostgresEngine::Run(std::string_view sql,
                                                 std::span<const SqlValue> values, bool repeated) {
+    // The server reads a statement up to its first NUL: whatever follows would be dropped
+    // unseen, so it is refused as a second statement, the way a catalogue file refuses it.
+    if (sql.find('\0') != std::string_view::npos)
+        throw CatalogueError(std::string(sql), "only one statement may be run at a time");
     Session& own = session();
     PGconn* connection = own.connection;
     std::vector<std::string> texts(values.size());

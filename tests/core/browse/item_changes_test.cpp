@@ -4,6 +4,7 @@
 #include "browse/item_rename.h"
 #include "store/optional_values.h"
 #include "support/catalogue_builder.h"
+#include "support/refused_change.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -84,7 +85,7 @@ TEST(ItemDeletion, UnusedDirectoriesGoButDirectoryOneAlwaysStays) {
     ASSERT_EQ(second.directoryId, 2);
     const std::vector<int> both{first.itemId, second.itemId};
     EXPECT_EQ(DeleteItems(catalogue.connection, both).deleted, 2);
-    EXPECT_EQ(catalogue.scalar("SELECT GROUP_CONCAT(lID) FROM tblDirectory"), "1");
+    EXPECT_EQ(catalogue.rows("SELECT lID FROM tblDirectory"), "1");
     EXPECT_EQ(count(catalogue, "tblItem"), "0");
     EXPECT_EQ(count(catalogue, "tblMedia"), "0");
     EXPECT_EQ(count(catalogue, "tblGroup"), "0");
@@ -122,8 +123,7 @@ TEST(ItemDeletion, IdsOfNoItemArePassedOverAndAFailureStopsTheRun) {
     EXPECT_FALSE(outcome.failed);
 
     // A trigger that refuses the delete stands for any failing statement.
-    catalogue.connection.Execute(
-        "CREATE TRIGGER refuse BEFORE DELETE ON tblMedia BEGIN SELECT RAISE(ABORT, 'no'); END");
+    test::RefuseChange(catalogue.connection, {"tblMedia", "DELETE", "", "no"});
     const std::vector<int> last{b.itemId};
     outcome = DeleteItems(catalogue.connection, last);
     EXPECT_TRUE(outcome.failed);

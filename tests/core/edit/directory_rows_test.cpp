@@ -3,6 +3,7 @@
 #include "edit/directory_rows.h"
 
 #include "support/catalogue_builder.h"
+#include "support/refused_change.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -102,8 +103,8 @@ TEST_F(DirectoryRowsTest, RowsThatComeToShareALocalFormAreMerged) {
 }
 
 TEST_F(DirectoryRowsTest, ARefusedRowIsReportedAndNothingIsWritten) {
-    catalogue.connection.Execute("CREATE TRIGGER refuse BEFORE UPDATE ON tblDirectory WHEN "
-                                 "OLD.sLocal='/b/' BEGIN SELECT RAISE(ABORT, 'no way'); END");
+    test::RefuseChange(catalogue.connection,
+                       {"tblDirectory", "UPDATE", "OLD.sLocal='/b/'", "no way"});
     rows.CopyLocalToOthers();
     for (std::size_t i = 0; i < rows.Rows().size(); ++i)
         rows.SetCell(i, DirectoryRows::kWeb, "http://x" + rows.Rows()[i].forms[0]);

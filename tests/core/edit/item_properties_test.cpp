@@ -6,6 +6,7 @@
 
 #include "support/catalogue_builder.h"
 #include "support/mp3_fixture.h"
+#include "support/refused_change.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -138,8 +139,7 @@ TEST_F(ItemPropertiesTest, FieldsPublishedYearAndRefusals) {
 TEST_F(ItemPropertiesTest, AFailedSaveLeavesNothingHalfDone) {
     const int item = add("Abba");
     add("Abba");
-    catalogue.connection.Execute("CREATE TRIGGER refuse BEFORE UPDATE OF sName ON tblMedia "
-                                 "BEGIN SELECT RAISE(ABORT, 'disk I/O error'); END");
+    test::RefuseChange(catalogue.connection, {"tblMedia", "UPDATE OF sName", "", "disk I/O error"});
     PropertyChanges changes;
     changes.group = "Queen";
     changes.title = "New";

@@ -5,6 +5,7 @@
 #include "import/media_importer.h"
 #include "support/mp3_fixture.h"
 #include "support/private_postgres.h"
+#include "support/refused_change.h"
 #include "support/temp_dir.h"
 #include "support/two_machines.h"
 
@@ -32,14 +33,6 @@ public:
     void OnFinished(int, int) override {}
 };
 
-// Each engine's way of refusing one optional value: the fingerprint "refused".
-std::string refusalOf(Engine engine) {
-    return engine == Engine::File
-               ? "CREATE TRIGGER refuse BEFORE INSERT ON tblOptional WHEN NEW.sValue='refused' "
-                 "BEGIN SELECT RAISE(ABORT, 'the value is refused'); END"
-               : "ALTER TABLE tblOptional ADD CONSTRAINT refuse CHECK (sValue <> 'refused')";
-}
-
 class ImportBatches : public testing::TestWithParam<Engine> {};
 
 // The refused value is written after the file's media and item rows, in the batch's last
@@ -49,7 +42,9 @@ TEST_P(ImportBatches, AFileTheCatalogueRefusesKeepsTheFilesBeforeItInItsBatch) {
     EngineCatalogue catalogue(GetParam());
     if (!catalogue.unavailable().empty())
         GTEST_SKIP() << catalogue.unavailable();
-    catalogue.connection.Execute(refusalOf(GetParam()));
+    // The one optional value refused: the fingerprint "refused".
+    test::RefuseChange(catalogue.connection,
+                       {"tblOptional", "INSERT", "NEW.sValue='refused'", "the value is refused"});
     test::TempDir music;
     std::vector<std::string> files;
     for (int i = 0; i < 12; ++i)

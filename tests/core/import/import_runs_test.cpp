@@ -2,6 +2,7 @@
 // written, addresses kept as they stand, and no transaction held open while a file is read.
 #include "import/import_operations.h"
 #include "support/mp3_fixture.h"
+#include "support/refused_change.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -158,19 +159,26 @@ TEST_F(ImportRuns, BatchesAreWrittenInOrderAndAWriteFailureEndsTheRun) {
     std::vector<std::string> files;
     for (int i = 0; i < 1200; ++i)
         files.push_back(music(std::to_string(i) + ".mp3"));
-    catalogue.connection.Execute(
-        "CREATE TRIGGER full BEFORE INSERT ON tblMedia WHEN NEW.sFileName='700.mp3' "
-        "BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END");
+    test::RefuseChange(catalogue.connection, {"tblMedia", "INSERT", "NEW.sFileName='700.mp3'",
+                                              "database or disk is full"});
     FileListImportOperation run(sink, catalogue.connection, files, {}, clock);
     run.RunHere();
     EXPECT_EQ(run.ErrorMessage(), kMessageImportError);
     EXPECT_NE(run.ErrorDetail().find("disk is full"), std::string::npos);
     EXPECT_EQ(run.ItemsAdded(), 700);
     EXPECT_EQ(count("tblItem"), "700");
-    // Media rows were made in the order the files were read.
-    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblMedia WHERE lID <> "
-                               "CAST(REPLACE(sFileName, '.mp3', '') AS INTEGER) + 1"),
-              "0");
+    // Media rows were made in the order the files were read. (A server's counter does not take
+    // back the ids an undone batch drew, so there the ids after it leave a gap.)
+    int previous = -1;
+    int outOfOrder = 0;
+    for (ResultSet rows =
+             catalogue.connection.Execute("SELECT sFileName FROM tblMedia ORDER BY lID");
+         !rows.IsEof(); rows.MoveNext()) {
+        const int number = std::stoi(rows.GetText(0));
+        outOfOrder += number != previous + 1;
+        previous = number;
+    }
+    EXPECT_EQ(outOfOrder, 0);
     EXPECT_FALSE(catalogue.connection.InTransaction());
 }
 
@@ -198,8 +206,10 @@ protected:
 
 TEST_F(BlockedRead, CatalogueTakesWritesWhileAWorkerWaitsForAFile) {
     auto run = startBlockedRun();
-    // The default busy wait would fail after three seconds if the worker held a transaction.
-    catalogue.connection.Execute("PRAGMA busy_timeout=0");
+    // The default busy wait would fail after three seconds if the worker held a transaction of
+    // a catalogue file; a server lets the write through beside another writer anyway.
+    if (!test::ServerRun())
+        catalogue.connection.Execute("PRAGMA busy_timeout=0");
     EXPECT_NO_THROW(catalogue.connection.Execute("INSERT INTO tblFolder (sName) VALUES ('x')"));
     run->RequestStop();
     blocking.release();

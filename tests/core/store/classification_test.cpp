@@ -9,16 +9,20 @@ namespace tunebay {
 namespace {
 
 // A catalogue with items whose group and package rows are made directly.
+// A row given its id moves the table's counter past it, as a catalogue copy does: a file's
+// counter follows such ids by itself, a server's does not.
 class Classification : public ::testing::Test {
 protected:
     int addGroup(int id, const std::string& name) {
         db().Execute("INSERT INTO tblGroup (lID, sName) VALUES (" + std::to_string(id) + ", '" +
                      name + "')");
+        db().AdvanceIdCounter("tblGroup", id);
         return id;
     }
     int addPackage(int id, const std::string& name) {
         db().Execute("INSERT INTO tblPackage (lID, sName) VALUES (" + std::to_string(id) + ", '" +
                      name + "')");
+        db().AdvanceIdCounter("tblPackage", id);
         return id;
     }
     int addItem(int group, int package) {

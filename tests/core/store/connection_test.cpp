@@ -70,7 +70,7 @@ TEST(Connection, ReadsColumnsByPositionWithNullAsEmpty) {
     auto& db = catalogue.connection;
     db.Execute(
         "INSERT INTO tblMedia (sName, sComment, fSize, lLength) VALUES ('a', NULL, 4096, 61)");
-    ResultSet row = db.Execute("SELECT sName, sComment, fSize, lLength, MAX(lID) FROM tblMedia");
+    ResultSet row = db.Execute("SELECT sName, sComment, fSize, lLength, lID FROM tblMedia");
     ASSERT_FALSE(row.IsEof());
     EXPECT_EQ(row.GetText(1), "");
     EXPECT_TRUE(row.IsNull(1));
@@ -214,6 +214,8 @@ std::string readOnlyProblems(const std::filesystem::path& path) {
 }
 
 TEST(Connection, ReadOnlyCatalogueReadsButRefusesWrites) {
+    if (test::ServerRun())
+        GTEST_SKIP() << "the permissions of a catalogue file";
     TempCatalogue source;
     source.connection.Execute("INSERT INTO tblGroup (sName) VALUES ('x')");
     source.connection.Open("");
@@ -256,6 +258,9 @@ TEST(Connection, FilesThatAreNotDatabasesDoNotOpen) {
 }
 
 TEST(Connection, CatalogueLockedByAnotherProcessFailsClearly) {
+    // A server locks only what two writers both change; only a file is locked whole.
+    if (test::ServerRun())
+        GTEST_SKIP() << "the lock of a catalogue file";
     TempCatalogue catalogue;
     int ready[2];
     ASSERT_EQ(pipe(ready), 0);

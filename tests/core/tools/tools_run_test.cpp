@@ -5,6 +5,7 @@
 
 #include "support/catalogue_builder.h"
 #include "support/mp3_fixture.h"
+#include "support/refused_change.h"
 #include "support/temp_catalogue.h"
 #include "support/temp_dir.h"
 
@@ -294,8 +295,7 @@ TEST_F(ToolsRunTest, FilesAreRenamedAndTheCatalogueFollows) {
 TEST_F(ToolsRunTest, AFailedCatalogueUpdateRenamesTheFileBack) {
     files.write("x.mp3", "a");
     const auto item = add({.title = "Solo", .fileName = "x.mp3"});
-    catalogue.connection.Execute("CREATE TRIGGER refuse BEFORE UPDATE OF sFileName ON tblMedia "
-                                 "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    test::RefuseChange(catalogue.connection, {"tblMedia", "UPDATE OF sFileName", "", "refused"});
     ToolsJob job;
     job.rename = true;
     const auto tools = run(job);
@@ -314,7 +314,7 @@ TEST_F(ToolsRunTest, ARunKilledMidWayLeavesEveryRowNamingAFile) {
         files.write(std::to_string(i) + ".mp3", "x");
         add({.title = "Song " + std::to_string(i), .fileName = std::to_string(i) + ".mp3"});
     }
-    const std::string path = catalogue.path().string();
+    const std::string path = catalogue.name();
     catalogue.connection.Open("");
     const pid_t child = fork();
     if (child == 0) {
