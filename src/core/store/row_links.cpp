@@ -22,15 +22,16 @@ std::unordered_set<int> KeepLinkedRows(CCatalogueConnection& connection, std::st
     for (const int id : ids)
         if (id > 0 && kept.insert(id).second)
             values.emplace_back(static_cast<long long>(id));
-    if (values.empty() || !onServer(connection))
+    if (values.empty())
         return kept;
     kept.clear();
-    // The rows are locked in the order of their ids, as every writer keeping several locks them,
-    // so that two such writers never wait for each other in a circle.
+    // On a server the rows are locked in the order of their ids, as every writer keeping several
+    // locks them, so that two such writers never wait for each other in a circle.
     const std::string marks = PaddedListMarks(values);
+    const char* locked = onServer(connection) ? " FOR KEY SHARE" : "";
     for (ResultSet rows =
              connection.ExecuteBatch("SELECT lID FROM " + std::string(table) + " WHERE lID IN (" +
-                                         marks + ") ORDER BY lID FOR KEY SHARE",
+                                         marks + ") ORDER BY lID" + locked,
                                      values);
          !rows.IsEof(); rows.MoveNext())
         kept.insert(rows.GetInt(0));

@@ -11,11 +11,12 @@ namespace tunebay {
 // Group, package and directory rows stay only while some row links them: a writer that finds
 // one unused removes it. On a server another writer may be linking the row at that very moment,
 // its link not yet visible; these two steps make the two take turns. A catalogue file lets one
-// writer in at a time already, so there they cost nothing.
+// writer in at a time already, so there they take no locks (but find the rows gone alike).
 
 // Keeps the rows of `table` with the ids from removal until the calling thread's transaction
-// ends: a writer removing one of them waits, and then sees this writer's links. The ids still
-// there are returned; one removed meanwhile is not, and the caller makes its row anew.
+// ends: a writer removing one of them waits, and then sees this writer's links. The ids of rows
+// that are there are returned; one removed meanwhile (or never there) is not, and the caller
+// makes its row anew or refuses the link.
 std::unordered_set<int> KeepLinkedRows(CCatalogueConnection& connection, std::string_view table,
                                        std::span<const int> ids);
 

@@ -155,11 +155,19 @@ TEST_F(Classification, RenamingAPackageOntoAnotherMovesItsItems) {
 TEST_F(Classification, UpdateItemLinksChangesOnlyWhatIsGiven) {
     db().Execute("INSERT INTO tblMedia (lID, lGenreID) VALUES (7, 255)");
     db().Execute("INSERT INTO tblItem (lID, lMediaID, lGroupID, lPackageID) VALUES (3, 7, 1, 1)");
+    addPackage(4, "Gold");
     EXPECT_TRUE(UpdateItemLinks(db(), 3, 7, -1, 17, -1, 4));
     EXPECT_EQ(catalogue.scalar("SELECT lGenreID FROM tblMedia WHERE lID=7"), "17");
     EXPECT_EQ(itemLink(3, "lGroupID"), "1");
     EXPECT_EQ(itemLink(3, "lPackageID"), "4");
     EXPECT_EQ(itemLink(3, "lFolderID"), "0");
+    // A group or package that is gone (removed by another writer since the tree showed it)
+    // takes no item, and nothing else of the change is made.
+    EXPECT_FALSE(UpdateItemLinks(db(), 3, 7, -1, 20, 99, -1));
+    EXPECT_FALSE(UpdateItemLinks(db(), 3, 7, -1, 20, -1, 99));
+    EXPECT_EQ(catalogue.scalar("SELECT lGenreID FROM tblMedia WHERE lID=7"), "17");
+    EXPECT_EQ(itemLink(3, "lGroupID"), "1");
+    EXPECT_EQ(itemLink(3, "lPackageID"), "4");
 }
 
 TEST_F(Classification, OptionalValuesAreOneRowPerOwnerAndType) {
