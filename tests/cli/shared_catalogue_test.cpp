@@ -7,6 +7,7 @@
 #include "store/item_query.h"
 #include "support/cli_runner.h"
 #include "support/mp3_fixture.h"
+#include "support/quiet_run.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +19,7 @@
 namespace tunebay {
 namespace {
 
-class QuietSink : public IProgressSink {
-public:
-    void OnProgress(int, const std::string&) override {}
-    void OnFinished(int, int) override {}
-};
+using test::QuietSink;
 
 TEST(SharedCatalogue, AWindowLikeImportAndCommandsWorkTogether) {
     constexpr int kFiles = 800;

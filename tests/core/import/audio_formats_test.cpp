@@ -4,6 +4,7 @@
 #include "store/item_query.h"
 #include "store/optional_values.h"
 #include "support/encoded_audio.h"
+#include "support/quiet_run.h"
 #include "support/temp_catalogue.h"
 #include "support/temp_dir.h"
 
@@ -19,13 +20,10 @@
 namespace tunebay {
 namespace {
 
+using test::FixedClock;
+
 namespace fs = std::filesystem;
 using test::AudioRecipe;
-
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 1765202400; }
-};
 
 std::string commandOutput(const std::string& command) {
     std::string output;

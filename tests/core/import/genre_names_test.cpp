@@ -2,6 +2,7 @@
 
 #include "import/media_importer.h"
 #include "support/mp3_fixture.h"
+#include "support/quiet_run.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -9,10 +10,7 @@
 namespace tunebay {
 namespace {
 
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 1765202400; }
-};
+using test::FixedClock;
 
 TEST(GenreNames, NamesAndTheirUsualSpellingsFindTheCataloguesGenre) {
     test::TempCatalogue catalogue;

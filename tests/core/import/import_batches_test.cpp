@@ -5,6 +5,7 @@
 #include "import/media_importer.h"
 #include "support/mp3_fixture.h"
 #include "support/private_postgres.h"
+#include "support/quiet_run.h"
 #include "support/refused_change.h"
 #include "support/temp_dir.h"
 #include "support/two_machines.h"
@@ -21,17 +22,8 @@ namespace {
 
 using test::Engine;
 using test::EngineCatalogue;
-
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 1765202400; }
-};
-
-class NullSink : public IProgressSink {
-public:
-    void OnProgress(int, const std::string&) override {}
-    void OnFinished(int, int) override {}
-};
+using test::FixedClock;
+using test::QuietSink;
 
 class ImportBatches : public testing::TestWithParam<Engine> {};
 
@@ -53,7 +45,7 @@ TEST_P(ImportBatches, AFileTheCatalogueRefusesKeepsTheFilesBeforeItInItsBatch) {
 
     ImportOptions options;
     options.generateFingerprint = true;
-    NullSink sink;
+    QuietSink sink;
     FixedClock clock;
     FileListImportOperation run(
         sink, catalogue.connection, files, options, clock,
@@ -96,7 +88,7 @@ TEST_P(ImportBatches, AShareFolderCataloguedThroughAnotherMountPointStaysOneFold
         std::ofstream(machines.Share() / "disc" / name, std::ios::binary) << test::makeMp3({});
     };
     put("old.mp3");
-    NullSink sink;
+    QuietSink sink;
     FixedClock clock;
     machines.Use('A');
     FileListImportOperation first(sink, catalogue.connection,

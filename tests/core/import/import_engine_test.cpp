@@ -3,6 +3,7 @@
 #include "store/item_query.h"
 #include "support/mp3_fixture.h"
 #include "support/private_postgres.h"
+#include "support/quiet_run.h"
 #include "support/temp_catalogue.h"
 #include "support/two_machines.h"
 
@@ -15,13 +16,10 @@
 namespace tunebay {
 namespace {
 
+using test::FixedClock;
+
 namespace fs = std::filesystem;
 using test::Mp3Recipe;
-
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 1765202400; } // 2025-12-08 14:00:00 UTC
-};
 
 // Collects what the operations report.
 class RecordingSink : public IProgressSink {

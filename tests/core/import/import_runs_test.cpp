@@ -2,6 +2,7 @@
 // written, addresses kept as they stand, and no transaction held open while a file is read.
 #include "import/import_operations.h"
 #include "support/mp3_fixture.h"
+#include "support/quiet_run.h"
 #include "support/refused_change.h"
 #include "support/temp_catalogue.h"
 
@@ -16,18 +17,10 @@
 namespace tunebay {
 namespace {
 
+using test::FixedClock;
+using test::QuietSink;
+
 namespace fs = std::filesystem;
-
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 1765202400; }
-};
-
-class NullSink : public IProgressSink {
-public:
-    void OnProgress(int, const std::string&) override {}
-    void OnFinished(int, int) override {}
-};
 
 // A fingerprint generator that stands for a file read that blocks (a dead mount) until let go.
 class BlockingRead {
@@ -72,7 +65,7 @@ protected:
 
     fs::path m_previous = fs::current_path();
     test::TempCatalogue catalogue;
-    NullSink sink;
+    QuietSink sink;
     FixedClock clock;
 };
 

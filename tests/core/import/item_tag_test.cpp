@@ -2,6 +2,7 @@
 #include "import/media_importer.h"
 #include "import/tag_fields.h"
 #include "support/mp3_fixture.h"
+#include "support/quiet_run.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -9,10 +10,7 @@
 namespace tunebay {
 namespace {
 
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 0; }
-};
+using test::FixedClock;
 
 TEST(WriteItemTag, WritesTheCatalogueFieldsIntoTheFile) {
     test::TempCatalogue catalogue;
@@ -20,7 +18,7 @@ TEST(WriteItemTag, WritesTheCatalogueFieldsIntoTheFile) {
     recipe.id3v2 =
         test::id3v2TagFromFields(3, {"Old", "Old Band", "Old Album", "1990", "", "(1)", "7"});
     const auto path = catalogue.dir().write("song.mp3", test::makeMp3(recipe)).string();
-    FixedClock clock;
+    FixedClock clock(0);
     MediaImporter importer(catalogue.connection, {}, nullptr, clock);
     const int item = importer.ImportMediaFile(path, false);
     ASSERT_GT(item, 0);
@@ -41,7 +39,7 @@ TEST(WriteItemTag, WritesTheCatalogueFieldsIntoTheFile) {
 TEST(WriteItemTag, FilesThatAreNotMpegAudioAreLeftAlone) {
     test::TempCatalogue catalogue;
     const auto path = catalogue.dir().write("notes.txt", "plain text").string();
-    FixedClock clock;
+    FixedClock clock(0);
     ImportOptions options;
     options.allowAllFiles = true;
     MediaImporter importer(catalogue.connection, options, nullptr, clock);

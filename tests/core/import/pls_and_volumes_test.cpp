@@ -1,6 +1,7 @@
 #include "import/import_operations.h"
 #include "import/pls_playlist.h"
 #include "import/volume_labels.h"
+#include "support/quiet_run.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
@@ -11,18 +12,10 @@
 namespace tunebay {
 namespace {
 
+using test::FixedClock;
+using test::QuietSink;
+
 namespace fs = std::filesystem;
-
-class NullSink : public IProgressSink {
-public:
-    void OnProgress(int, const std::string&) override {}
-    void OnFinished(int, int) override {}
-};
-
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 0; }
-};
 
 TEST(PlsPlaylist, ReadsEntriesWithTitlesAndLengths) {
     test::TempDir dir;
@@ -75,8 +68,8 @@ TEST(PlsPlaylist, RefusesFilesThatAreNotVersionTwoPlaylists) {
 
 TEST(PlsImport, StopsAtTheFirstEntryAlreadyCatalogued) {
     test::TempCatalogue catalogue;
-    NullSink sink;
-    FixedClock clock;
+    QuietSink sink;
+    FixedClock clock(0);
     const std::string list = "[playlist]\nFile1=/m/One.mp3\nFile2=/m/Two.mp3\nFile3=/m/Three.mp3\n"
                              "NumberOfEntries=3\nVersion=2\n";
     auto openList = [&](const std::string& name, const std::string& text) {

@@ -1,10 +1,11 @@
 // Processes that delete items and processes that import into the same groups, albums and folders
-// at once, on one catalogue of each engine: a row one writer links is never removed under it by another
-// that found it unused.
+// at once, on one catalogue of each engine: a row one writer links is never removed under it by
+// another that found it unused.
 #include "browse/item_deletion.h"
 #include "import/import_operations.h"
 #include "support/mp3_fixture.h"
 #include "support/private_postgres.h"
+#include "support/quiet_run.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +21,8 @@ namespace {
 
 using test::Engine;
 using test::EngineCatalogue;
-
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 1765202400; }
-};
-
-class QuietSink : public IProgressSink {
-public:
-    void OnProgress(int, const std::string&) override {}
-    void OnFinished(int, int) override {}
-};
+using test::FixedClock;
+using test::QuietSink;
 
 bool importFiles(CCatalogueConnection& connection, const std::vector<std::string>& files) {
     QuietSink sink;
@@ -106,13 +98,14 @@ TEST_P(ConcurrentWriters, ProcessesDeletingAndImportingKeepEveryLinkedRow) {
 
     // Every new file is there, in its own group, album and folder, whose rows are there.
     EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblItem"), std::to_string(kFolders));
-    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblItem, tblMedia, tblGroup, tblPackage, "
-                            "tblDirectory WHERE tblItem.lMediaID=tblMedia.lID AND "
-                            "tblItem.lGroupID=tblGroup.lID AND tblItem.lPackageID=tblPackage.lID "
-                            "AND tblMedia.lDirectoryID=tblDirectory.lID AND "
-                            "tblGroup.sName=REPLACE(tblMedia.sName, 'New', 'Group') AND "
-                            "tblPackage.sName=REPLACE(tblMedia.sName, 'New', 'Album')"),
-              std::to_string(kFolders));
+    EXPECT_EQ(
+        catalogue.scalar("SELECT COUNT(*) FROM tblItem, tblMedia, tblGroup, tblPackage, "
+                         "tblDirectory WHERE tblItem.lMediaID=tblMedia.lID AND "
+                         "tblItem.lGroupID=tblGroup.lID AND tblItem.lPackageID=tblPackage.lID "
+                         "AND tblMedia.lDirectoryID=tblDirectory.lID AND "
+                         "tblGroup.sName=REPLACE(tblMedia.sName, 'New', 'Group') AND "
+                         "tblPackage.sName=REPLACE(tblMedia.sName, 'New', 'Album')"),
+        std::to_string(kFolders));
 }
 
 INSTANTIATE_TEST_SUITE_P(Store, ConcurrentWriters, testing::Values(Engine::File, Engine::Server),

@@ -3,6 +3,7 @@
 #include "import/import_operations.h"
 #include "support/mp3_fixture.h"
 #include "support/private_postgres.h"
+#include "support/quiet_run.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -18,17 +19,8 @@ namespace {
 
 using test::Engine;
 using test::EngineCatalogue;
-
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 1765202400; }
-};
-
-class QuietSink : public IProgressSink {
-public:
-    void OnProgress(int, const std::string&) override {}
-    void OnFinished(int, int) override {}
-};
+using test::FixedClock;
+using test::QuietSink;
 
 // Imports `folder` (or, when given, its `files` in their order) into the catalogue named `name`:
 // true when every file was catalogued by this run or found catalogued already.

@@ -3,6 +3,7 @@
 #include "import/import_operations.h"
 #include "store/optional_values.h"
 #include "support/fake_acoustid_server.h"
+#include "support/quiet_run.h"
 #include "support/temp_catalogue.h"
 #include "support/tone_mp3.h"
 #include "tools/audio_fingerprint.h"
@@ -12,21 +13,13 @@
 namespace tunebay {
 namespace {
 
+using test::FixedClock;
+using test::QuietSink;
+
 using test::FakeAcoustIdServer;
 
 constexpr const char* kTrack = "9ff43b6a-4f16-427c-93c2-92307ca505e0";
 constexpr const char* kBareTrack = "11111111-1111-1111-1111-111111111111";
-
-class NullSink : public IProgressSink {
-public:
-    void OnProgress(int, const std::string&) override {}
-    void OnFinished(int, int) override {}
-};
-
-class FixedClock : public IClock {
-public:
-    std::time_t Now() const override { return 1041379200; }
-};
 
 class ImportFingerprintsTest : public ::testing::Test {
 protected:
@@ -60,8 +53,8 @@ protected:
     FakeAcoustIdServer server;
     test::TempCatalogue catalogue;
     CAppSettings settings;
-    NullSink sink;
-    FixedClock clock;
+    QuietSink sink;
+    FixedClock clock{1041379200};
 };
 
 // The best-scored track has no recordings: the one stored is the best that has.
