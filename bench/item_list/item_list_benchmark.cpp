@@ -169,7 +169,7 @@ void usage() {
 
 int main(int argc, char** argv) {
     bench::ScaleOptions options;
-    if (!bench::ParseScaleOptions(argc, argv, options)) {
+    if (!bench::ParseScaleOptions(argc, argv, options) || options.server || options.explain) {
         usage();
         return 2;
     }

@@ -1,11 +1,13 @@
 // How the browsing statements hold up in large catalogues. For each size a synthetic catalogue is
-// built through the store, then a fresh process (so that its peak memory is its own) times the
+// built through the store (with --server, then copied into a new database of a private
+// PostgreSQL server), then a fresh process (so that its peak memory is its own) times the
 // listing, the tree, the searches and a delete, printing the median of the runs.
 #include "fresh_process.h"
 #include "peak_memory.h"
 #include "scale_options.h"
 #include "synthetic_catalogue.h"
 
+#include "app/catalogue_transfer.h"
 #include "browse/folder_tree.h"
 #include "browse/item_deletion.h"
 #include "browse/item_listing.h"
@@ -13,6 +15,8 @@
 #include "browse/selection.h"
 #include "store/catalogue_connection.h"
 #include "store/item_query.h"
+#include "support/private_postgres.h"
+#include "support/temp_dir.h"
 
 #include <algorithm>
 #include <chrono>
@@ -76,13 +80,20 @@ std::size_t runSearch(CCatalogueConnection& connection, const SearchRow& row,
     return readAll(RunSelection(connection, selection));
 }
 
-int measure(const std::string& path, int items, int runs) {
+int measure(const std::string& path, int items, int runs, bool explain) {
     CCatalogueConnection connection;
     if (connection.Open(CatalogueConnectionString(path)) != 0) {
         std::fprintf(stderr, "cannot open %s\n", path.c_str());
         return 1;
     }
     connection.EnableConcurrentAccess();
+    if (explain) {
+        // The server logs the plan of each statement that takes long, with what it found.
+        connection.Execute("LOAD 'auto_explain'");
+        connection.Execute("SET auto_explain.log_min_duration = 100");
+        connection.Execute("SET auto_explain.log_analyze = on");
+        connection.Execute("SET auto_explain.log_buffers = on");
+    }
     // The targets are those for a million items; smaller catalogues are held to the same.
     std::size_t rows = 0;
 
@@ -130,6 +141,10 @@ int measure(const std::string& path, int items, int runs) {
          {"Title", "=", "night"},
          "OR",
          {"Duplicates:TRM", "=", ""}},
+        {"search: Title OR Duplicates:Name",
+         {"Title", "=", "night"},
+         "OR",
+         {"Duplicates:Name", "=", ""}},
         {"search: Title OR VBR", {"Title", "=", "night"}, "OR", {"VBR", "=", ""}},
         {"search: Bitrate AND Samplerate",
          {"Bitrate", ">=", "320"},
@@ -158,8 +173,54 @@ int measure(const std::string& path, int items, int runs) {
     return 0;
 }
 
+// Builds the synthetic catalogue of `shape` in a new file at `path` (from the template); false
+// when it cannot be opened.
+bool buildFile(const fs::path& path, const bench::CatalogueShape& shape) {
+    for (const char* suffix : {"", "-wal", "-shm"})
+        fs::remove(path.string() + suffix);
+    fs::copy_file(fs::path(TUNEBAY_DATA_DIR) / "TBDB.src", path);
+    const auto start = Clock::now();
+    CCatalogueConnection connection;
+    if (connection.Open(CatalogueConnectionString(path.string())) != 0) {
+        std::fprintf(stderr, "cannot open %s\n", path.c_str());
+        return false;
+    }
+    bench::FillSyntheticCatalogue(connection, shape);
+    std::printf("  %-28s %10.1f s  %8.0f MB file\n", "build", secondsSince(start),
+                static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0));
+    return true;
+}
+
+// Copies the catalogue file into a new database of the private server as a user's
+// copy-catalogue does; its URI, or "" when there is no server or the copy failed.
+std::string copyToServer(const fs::path& file) {
+    std::string why;
+    test::PrivateServer* server = test::PrivateServer::Get(why);
+    if (!server) {
+        std::fprintf(stderr, "no server: %s\n", why.c_str());
+        return {};
+    }
+    const std::string uri = server->NewDatabase();
+    const auto start = Clock::now();
+    const TransferResult copied = CopyCatalogue(file.string(), uri, true, TUNEBAY_DATA_DIR);
+    if (!copied.ok()) {
+        std::fprintf(stderr, "copy failed: %s\n", copied.message.c_str());
+        return {};
+    }
+    std::printf("  %-28s %10.1f s\n", "copy to the server", secondsSince(start));
+    return uri;
+}
+
+// The private server's log, with the plans of the statements that took long.
+void printPlans() {
+    std::string why;
+    if (test::PrivateServer* server = test::PrivateServer::Get(why))
+        std::printf("%s", test::readFile(server->LogFile()).c_str());
+}
+
 void usage() {
-    std::fprintf(stderr, "usage: bench_scale [--items N[,N...]] [--runs N] [--dir DIR] [--keep]\n");
+    std::fprintf(stderr, "usage: bench_scale [--items N[,N...]] [--runs N] [--dir DIR] [--keep] "
+                         "[--server [--explain]]\n");
 }
 
 } // namespace
@@ -171,40 +232,34 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (options.measure)
-        return measure(options.path, options.items, options.runs);
-    const std::vector<int>& sizes = options.sizes;
-    const int runs = options.runs;
-    const bool keep = options.keep;
-    const std::string& dir = options.dir;
-    const fs::path folder = dir.empty() ? fs::temp_directory_path() : fs::path(dir);
-    const fs::path templateFile = fs::path(TUNEBAY_DATA_DIR) / "TBDB.src";
+        return measure(options.path, options.items, options.runs, options.explain);
+    // The catalogue files go in the given folder, or else in a private one of the run's own.
+    const test::TempDir own;
+    const fs::path files = options.dir.empty() ? own.path() : fs::path(options.dir);
 
     int status = 0;
-    for (const int items : sizes) {
+    for (const int items : options.sizes) {
         if (items <= 0)
             continue;
-        const fs::path path = folder / ("tunebay-scale-" + std::to_string(items) + ".tbf");
-        for (const char* suffix : {"", "-wal", "-shm"})
-            fs::remove(path.string() + suffix);
-        fs::copy_file(templateFile, path);
-
+        const fs::path path = files / ("tunebay-scale-" + std::to_string(items) + ".tbf");
         const bench::CatalogueShape shape = bench::ShapeFor(items);
-        std::printf("%d items, %d groups, %d packages (%s)\n", shape.items, shape.groups,
-                    shape.packages, path.c_str());
-        const auto start = Clock::now();
-        {
-            CCatalogueConnection connection;
-            if (connection.Open(CatalogueConnectionString(path.string())) != 0) {
-                std::fprintf(stderr, "cannot open %s\n", path.c_str());
-                return 1;
-            }
-            bench::FillSyntheticCatalogue(connection, shape);
-        }
-        std::printf("  %-28s %10.1f s  %8.0f MB file\n", "build", secondsSince(start),
-                    static_cast<double>(fs::file_size(path)) / (1024.0 * 1024.0));
-        status |= bench::RunFreshProcess(
-            {argv[0], "--measure", path.string(), std::to_string(items), std::to_string(runs)});
-        if (!keep)
+        std::printf("%d items, %d groups, %d packages (%s%s)\n", shape.items, shape.groups,
+                    shape.packages, path.c_str(), options.server ? ", then on a server" : "");
+        if (!buildFile(path, shape))
+            return 1;
+        const std::string measured = options.server ? copyToServer(path) : path.string();
+        if (measured.empty())
+            return 1;
+        std::vector<std::string> arguments{argv[0]};
+        if (options.server && options.explain)
+            arguments.push_back("--explain");
+        for (const std::string& argument : {std::string("--measure"), measured,
+                                            std::to_string(items), std::to_string(options.runs)})
+            arguments.push_back(argument);
+        status |= bench::RunFreshProcess(arguments);
+        if (options.server && options.explain)
+            printPlans();
+        if (!options.keep)
             for (const char* suffix : {"", "-wal", "-shm"})
                 fs::remove(path.string() + suffix);
     }

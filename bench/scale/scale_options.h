@@ -8,12 +8,16 @@
 namespace tunebay::bench {
 
 // The options of the benches over synthetic catalogues: --items N[,N...] --runs N --dir DIR
-// --keep, and --measure PATH ITEMS RUNS, with which such a bench runs itself afresh for one size.
+// --keep --server --explain, and --measure PATH ITEMS RUNS, with which such a bench runs itself
+// afresh for one size. With --server the catalogue is put in a new database of a private
+// PostgreSQL server; --explain then prints the server's plans of the statements that took long.
 struct ScaleOptions {
     std::vector<int> sizes{100000, 1000000};
     int runs = 3;
     std::string dir;
     bool keep = false;
+    bool server = false;
+    bool explain = false;
     bool measure = false;
     std::string path; // with measure
     int items = 0;    // with measure
@@ -45,6 +49,10 @@ inline bool ParseScaleOptions(int argc, char** argv, ScaleOptions& options) {
             options.dir = argv[++i];
         } else if (argument == "--keep") {
             options.keep = true;
+        } else if (argument == "--server") {
+            options.server = true;
+        } else if (argument == "--explain") {
+            options.explain = true;
         } else {
             return false;
         }

@@ -77,7 +77,7 @@ bool PrivateServer::start(std::string& why) {
     }
     const std::string dir = m_dir->path().string();
     const std::string data = dir + "/data";
-    const std::string log = dir + "/server.log";
+    const std::string log = LogFile();
     const std::string init = m_runAs + quoted(m_bin + "/initdb") + " -D " + quoted(data) +
                              " -A trust -U tunebay -E UTF8 --locale=C.UTF-8 -N >" +
                              quoted(dir + "/initdb.log") + " 2>&1";
@@ -111,6 +111,10 @@ PrivateServer::~PrivateServer() {
 
 std::string PrivateServer::Uri(const std::string& database) const {
     return "postgresql:///" + database + "?host=" + m_dir->path().string() + "&user=tunebay";
+}
+
+std::string PrivateServer::LogFile() const {
+    return m_dir->file("server.log").string();
 }
 
 std::string PrivateServer::NewDatabase() {

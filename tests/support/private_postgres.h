@@ -28,6 +28,8 @@ public:
     std::string NewSchema();
     // The URI of a database of the server.
     std::string Uri(const std::string& database) const;
+    // The server's log file.
+    std::string LogFile() const;
 
 private:
     PrivateServer() = default;

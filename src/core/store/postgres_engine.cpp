@@ -333,6 +333,10 @@ PGconn* connect(const std::string& uri, std::string& error) {
     // Quiet notices ("relation already exists, skipping") would otherwise go to the terminal.
     PQsetNoticeProcessor(
         connection, [](void*, const char*) {}, nullptr);
+    // Browsing a large catalogue joins every item with its names: statements that cost enough
+    // in the planner's eyes to be compiled to machine code first, which takes longer (a fifth
+    // of a second for the item list of a million items) than the compiled code saves.
+    PQclear(PQexec(connection, "SET jit = off"));
     return connection;
 }
 

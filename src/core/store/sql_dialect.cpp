@@ -623,6 +623,27 @@ std::string distinctAsGroups(const std::string& text) {
     return out;
 }
 
+// The search for titles that occur twice as a search for a namesake of each media row.
+std::string withNamesakes(std::string_view statement) {
+    constexpr std::string_view membership =
+        "tblMedia.sName IN (SELECT sName FROM tblMediaDuplicates)";
+    constexpr std::string_view namesake =
+        "EXISTS (SELECT 1 FROM tblMedia AS tb_namesake WHERE tb_namesake.sName = tblMedia.sName "
+        "AND tb_namesake.lID <> tblMedia.lID)";
+    std::string text;
+    bool quoted = false; // inside a literal, where the text is a value and stays as it is
+    for (size_t pos = 0; pos < statement.size();) {
+        if (!quoted && statement.substr(pos, membership.size()) == membership) {
+            text += namesake;
+            pos += membership.size();
+            continue;
+        }
+        quoted = quoted != (statement[pos] == '\'');
+        text += statement[pos++];
+    }
+    return text;
+}
+
 // An ORDER BY list being written at a parenthesis depth: each of its terms gets the NULL order
 // SQLite gives it.
 struct OrderList {
@@ -636,7 +657,7 @@ struct OrderList {
 } // namespace
 
 std::string TranslateJetSqlForServer(std::string_view statement) {
-    const std::string jet = distinctAsGroups(TranslateJetSql(statement));
+    const std::string jet = distinctAsGroups(TranslateJetSql(withNamesakes(statement)));
     const std::vector<Token> tokens = tokenize(jet);
     const std::map<size_t, Wrap> wraps = foldedRuns(tokens);
     std::string out;

@@ -28,6 +28,11 @@ std::string TranslateJetSql(std::string_view statement);
 // - a SELECT DISTINCT of columns, one of them case-folded, groups by its columns instead, so
 //   that names differing in ASCII case count as one (each shown as its table's first row has it);
 // - IFNULL becomes COALESCE. FIRST, TOTAL and INSTR are functions of the server catalogue.
+// One rewrite is for speed alone: the search for titles that occur twice, "tblMedia.sName IN
+// (SELECT sName FROM tblMediaDuplicates)", asks whether another media row has the same name
+// instead, which the server answers through the index of names without grouping every title
+// first. The two differ only for a title that is NULL (false, not NULL), which no search
+// negates.
 std::string TranslateJetSqlForServer(std::string_view statement);
 
 // Whether a column of the catalogue compares its text without ASCII case (sName, sValue, ...).

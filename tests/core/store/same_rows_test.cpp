@@ -144,6 +144,19 @@ TEST_F(SameRows, DuplicateSearchesAndStoredQueries) {
             expectSame(SelectionStatement(selection));
         }
     }
+    // Titles that occur twice, beside a row that finds untitled media or others.
+    for (const char* link : {"OR", "AND"})
+        for (const SearchRow& other :
+             {SearchRow{"Title", "=", ""}, SearchRow{"FileName", "=", "w"}}) {
+            const SearchText condition =
+                BuildSearchCondition(other, link, SearchRow{"Duplicates:Name", "=", ""});
+            ASSERT_TRUE(condition.ok()) << condition.message;
+            Selection selection;
+            selection.columns = kListColumns;
+            selection.condition = condition.sql;
+            selection.sortCode = 6;
+            expectSame(SelectionStatement(selection));
+        }
     for (const char* sql : {
              "SELECT sName FROM tblMediaDuplicates ORDER BY sName",
              "SELECT fValue FROM tblMediaDuplicatesSize ORDER BY fValue",
