@@ -6,6 +6,7 @@
 #include "store/catalogued_file_locator.h"
 #include "store/item_query.h"
 #include "store/local_paths.h"
+#include "store/server_catalogue.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -98,6 +99,11 @@ void ImportRun::runInBatches(const std::function<void()>& work, const char* erro
             throw;
         }
         finishWrites();
+        try {
+            RefreshServerStatistics(m_importer.Connection(), m_added.load());
+        } catch (const CatalogueError&) {
+            // The server gathers them by itself before long; the import is done all the same.
+        }
     } catch (const CatalogueError& error) {
         std::lock_guard lock(m_mutex);
         m_error = errorMessage;

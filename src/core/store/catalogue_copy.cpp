@@ -134,12 +134,10 @@ void CopyCatalogueRows(CCatalogueConnection& source, CCatalogueConnection& targe
     long long copied = 0;
     for (const std::string& table : tables)
         copied = copyTable(source, target, table, copied, total, progress);
-    // A server plans each statement from its statistics of the tables, which it gathers only
-    // now and then by itself: until then it plans a copied catalogue of a million rows as if
-    // its tables were almost empty (hash tables that spill to disk, sorts of the wrong size).
-    if (IsServerCatalogueName(target.Path()))
-        for (const std::string& table : tables)
-            target.Execute("ANALYZE " + table);
+    // Until the server has statistics of the copied rows it plans a copied catalogue of a
+    // million rows as if its tables were almost empty (hash tables that spill to disk, sorts of
+    // the wrong size).
+    RefreshServerStatistics(target, total);
     transaction.Commit();
 }
 

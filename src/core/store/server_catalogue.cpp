@@ -115,6 +115,20 @@ void AddServerIndexes(CCatalogueConnection& connection) {
             connection.Execute(index.definition);
 }
 
+void RefreshServerStatistics(CCatalogueConnection& connection, long long addedRows) {
+    if (!IsServerCatalogueName(connection.Path()) || addedRows <= 0)
+        return;
+    // The number of items the statistics know of: -1 (or 0) before they were ever gathered.
+    ResultSet known = connection.Execute(
+        "SELECT reltuples FROM pg_class WHERE oid = CAST('tblitem' AS regclass)");
+    const double items = known.IsEof() ? -1 : known.GetDouble(0);
+    known = ResultSet();
+    if (items > 0 && static_cast<double>(addedRows) * 10 < items)
+        return;
+    connection.Execute(
+        "ANALYZE tblMedia, tblItem, tblOptional, tblDirectory, tblGroup, tblPackage");
+}
+
 // The server's form of a column type: 64-bit integers (sizes and ids outgrow 32 bits), double
 // precision, and text of the "C" collation, compared in byte order as SQLite compares it.
 std::string ServerTableDefinition(std::string_view definition) {

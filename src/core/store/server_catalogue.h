@@ -25,6 +25,13 @@ bool CreateServerCatalogue(CCatalogueConnection& connection, const std::string& 
 // without the right to make indexes), which leaves the catalogue working, only slower there.
 void AddServerIndexes(CCatalogueConnection& connection);
 
+// Gathers a server's statistics of the catalogue's tables now, after a change of many rows: the
+// server plans each statement from them, and gathers them by itself only now and then, so that
+// until then it plans a catalogue that has just grown manifold (a copy, a first large import) as
+// if it were still small. Only when `addedRows` is at least a tenth of the items the statistics
+// know of (every table of a copy counts as grown); nothing for a catalogue file.
+void RefreshServerStatistics(CCatalogueConnection& connection, long long addedRows);
+
 // A table definition of the catalogue's SQLite schema in the server's form: 64-bit integers,
 // double precision, text of the "C" collation, and identity columns for counters. A definition
 // already in the server's form stays as it is.
