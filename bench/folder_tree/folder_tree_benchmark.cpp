@@ -6,6 +6,7 @@
 // genre/group/package tree, and then the time the view takes to open a node (what the user
 // waits for on a click).
 #include "peak_memory.h"
+#include "run_timing.h"
 #include "scale_options.h"
 #include "synthetic_runs.h"
 
@@ -28,16 +29,9 @@ using namespace tunebay;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using bench::Clock;
+using bench::Median;
+using bench::MsSince;
 
 // The chain of the last node of the tree's last genre: a node deep down, as a remembered
 // selection is after the user browsed there.
@@ -73,12 +67,12 @@ int measure(int argc, char** argv, const std::string& path, int runs) {
             QApplication::processEvents();
             const auto start = Clock::now();
             const FolderTree tree = PopulateTree(connection, folderView, remembered);
-            statementMs.push_back(msSince(start));
+            statementMs.push_back(MsSince(start));
             nodes = tree.nodes.size();
             const auto shown = Clock::now();
             view.SetTree(tree);
             view.viewport()->repaint();
-            viewMs.push_back(msSince(shown));
+            viewMs.push_back(MsSince(shown));
 
             // The first genre's first child opened, as a click on its sign does.
             QTreeWidgetItem* genre = view.topLevelItem(0)->child(0);
@@ -86,11 +80,11 @@ int measure(int argc, char** argv, const std::string& path, int runs) {
             const auto open = Clock::now();
             view.expandItem(genre->child(0));
             view.viewport()->repaint();
-            openMs.push_back(msSince(open));
+            openMs.push_back(MsSince(open));
         }
         std::printf("  FolderView %d, %zu nodes; median of %d runs: statement and build %.0f ms, "
                     "view filled and painted %.0f ms, a node opened %.1f ms, peak %.1f MB\n",
-                    folderView, nodes, runs, median(statementMs), median(viewMs), median(openMs),
+                    folderView, nodes, runs, Median(statementMs), Median(viewMs), Median(openMs),
                     bench::PeakMegabytes());
         std::fflush(stdout);
     }

@@ -6,6 +6,7 @@
 // typed into and erased letter by letter, each keystroke timed from the new text to the view
 // laid out again.
 #include "peak_memory.h"
+#include "run_timing.h"
 #include "scale_options.h"
 #include "synthetic_runs.h"
 
@@ -36,16 +37,9 @@ using namespace tunebay;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-double msSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
+using bench::Clock;
+using bench::Median;
+using bench::MsSince;
 
 struct ListingTimes {
     double firstRowsMs = 0;
@@ -76,11 +70,11 @@ ListingTimes listAll(CCatalogueConnection& connection, ItemListModel& model, CJu
     while (model.rowCount() == 0 && !done)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     view.viewport()->repaint(); // the first screenful, read from the catalogue
-    times.firstRowsMs = msSince(start);
+    times.firstRowsMs = MsSince(start);
     while (!done)
         QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     view.viewport()->repaint();
-    times.allRowsMs = msSince(start);
+    times.allRowsMs = MsSince(start);
     worker.join();
     return times;
 }
@@ -99,7 +93,7 @@ void typeAndErase(ItemListModel& model, CJukoraView& view, const std::string& wo
         view.doItemsLayout();
         view.viewport()->repaint();
         QApplication::processEvents();
-        keystrokeMs.push_back(msSince(start));
+        keystrokeMs.push_back(MsSince(start));
         fewestRows = std::min(fewestRows, static_cast<std::size_t>(model.rowCount()));
     }
 }
@@ -134,8 +128,8 @@ int measure(int argc, char** argv, const std::string& path, int items, int runs)
         (static_cast<double>(spent.ru_utime.tv_sec + spent.ru_stime.tv_sec) * 1e3 +
          static_cast<double>(spent.ru_utime.tv_usec + spent.ru_stime.tv_usec) / 1e3) /
         runs;
-    const double firstMs = median(firstRows);
-    const double allMs = median(allRows);
+    const double firstMs = Median(firstRows);
+    const double allMs = Median(allRows);
     const double peakMb = bench::PeakMegabytes();
     std::printf("  listed %d rows; median of %d runs: first rows %.0f ms (target 500: %s), all "
                 "rows %.0f ms (target 5000: %s), peak %.1f MB (target 500: %s)\n",
@@ -155,7 +149,7 @@ int measure(int argc, char** argv, const std::string& path, int items, int runs)
     const double worst = *std::max_element(keystrokeMs.begin(), keystrokeMs.end());
     std::printf("  filter box: %zu keystrokes, median %.1f ms, slowest %.1f ms (target 100: %s), "
                 "fewest rows %zu, peak %.1f MB\n",
-                keystrokeMs.size(), median(keystrokeMs), worst, worst <= 100 ? "ok" : "MISSED",
+                keystrokeMs.size(), Median(keystrokeMs), worst, worst <= 100 ? "ok" : "MISSED",
                 fewestRows, bench::PeakMegabytes());
     return 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/clock.h"
 #include "app/background_operation.h"
+#include "app/clock.h"
 
 #include <ctime>
 #include <string>

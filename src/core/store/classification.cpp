@@ -263,24 +263,6 @@ int AddGroup(CCatalogueConnection& connection, std::string_view name) {
     return firstInt(connection.ExecuteWith(kSelectGroup, {name}), -1);
 }
 
-int FindPackageOfGroup(CCatalogueConnection& connection, std::string_view packageName,
-                       std::string_view groupName) {
-    return firstInt(connection.ExecuteWith(
-                        "SELECT tblPackage.lID FROM tblPackage, tblGroup, tblItem WHERE "
-                        "tblItem.lPackageID=tblPackage.lID AND tblItem.lGroupID=tblGroup.lID "
-                        "AND tblPackage.sName=? AND tblGroup.sName=?",
-                        {packageName, groupName}),
-                    -1);
-}
-
-int AddPackage(CCatalogueConnection& connection, std::string_view name) {
-    connection.ExecuteWith("INSERT INTO tblPackage (sName) VALUES (?)", {name});
-    return firstInt(
-        connection.ExecuteWith(
-            "SELECT MAX(tblPackage.lID) FROM tblPackage WHERE tblPackage.sName=?", {name}),
-        -1);
-}
-
 int FindOrCreatePackage(CCatalogueConnection& connection, std::string_view packageName,
                         std::string_view groupName) {
     const std::string quoted = SqlQuote(packageName);

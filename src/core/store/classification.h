@@ -20,14 +20,6 @@ int FindOrCreateGroup(CCatalogueConnection& connection, std::string_view name);
 // another writer made the group first, the unique key refuses this row and that group is taken.
 int AddGroup(CCatalogueConnection& connection, std::string_view name);
 
-// The package of the name that some item already links with the named group, or -1.
-int FindPackageOfGroup(CCatalogueConnection& connection, std::string_view packageName,
-                       std::string_view groupName);
-
-// Adds a package row of the name and returns its id (-1 when it cannot be found after all).
-// Packages are not unique by name: the caller holds LockPackageName.
-int AddPackage(CCatalogueConnection& connection, std::string_view name);
-
 struct ClassificationIds {
     std::vector<int> groups;
     std::vector<int> packages;
