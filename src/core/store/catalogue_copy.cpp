@@ -134,11 +134,15 @@ void CopyCatalogueRows(CCatalogueConnection& source, CCatalogueConnection& targe
     long long copied = 0;
     for (const std::string& table : tables)
         copied = copyTable(source, target, table, copied, total, progress);
+    transaction.Commit();
     // Until the server has statistics of the copied rows it plans a copied catalogue of a
     // million rows as if its tables were almost empty (hash tables that spill to disk, sorts of
     // the wrong size).
-    RefreshServerStatistics(target, total);
-    transaction.Commit();
+    try {
+        RefreshServerStatistics(target, total);
+    } catch (const CatalogueError&) {
+        // The server gathers them by itself before long; the copy is done all the same.
+    }
 }
 
 } // namespace tunebay

@@ -11,6 +11,8 @@
 #include <charconv>
 #include <chrono>
 #include <cstdlib>
+#include <mutex>
+#include <utility>
 #include <vector>
 
 namespace tunebay {
@@ -162,12 +164,12 @@ bool parameterText(const SqlValue& value, std::string& text) {
     return false;
 }
 
-class PostgresRows : public EngineRows {
+// Reads the columns of one row of a server result.
+class ServerRow : public EngineRows {
 public:
-    PostgresRows(PGresult* result, std::string sql) : m_result(result), m_sql(std::move(sql)) {}
-    ~PostgresRows() override { PQclear(m_result); }
+    ServerRow(PGresult* result, std::string sql) : m_result(result), m_sql(std::move(sql)) {}
+    ~ServerRow() override { PQclear(m_result); }
 
-    bool Next() override { return ++m_row < PQntuples(m_result); }
     int ColumnCount() const override { return PQnfields(m_result); }
     std::string ColumnName(int column) const override {
         return spelledName(PQfname(m_result, column), m_sql);
@@ -209,10 +211,17 @@ public:
         }
     }
 
-private:
+protected:
     PGresult* m_result;
     std::string m_sql;
     int m_row = 0;
+};
+
+// The rows of a result received whole.
+class PostgresRows : public ServerRow {
+public:
+    using ServerRow::ServerRow;
+    bool Next() override { return ++m_row < PQntuples(m_result); }
 };
 
 // Leaves out what a message may hold of a password given in the address: libpq echoes parts
@@ -311,13 +320,137 @@ std::string ServerTextToBytes(std::string_view text) {
     return out;
 }
 
+class ServerRowStream;
+
 // One thread's session with the server.
 struct PostgresEngine::Session {
     PGconn* connection = nullptr;
     int changed = 0;
     std::map<std::string, std::string, std::less<>> prepared; // statement -> its server name
-    ~Session() { PQfinish(connection); }
+    // The rows of a statement the server is still sending; until they are all received the
+    // session can run nothing else (Settle).
+    ServerRowStream* stream = nullptr;
+
+    // Receives the rest of the rows being sent, if any, so that the session is free.
+    void Settle();
+    ~Session();
 };
+
+// The rows of a statement run outside a transaction, received one at a time as they are read
+// (libpq's single-row mode): the first rows are there as soon as the server sends them, and a
+// long list is never held whole in memory. Any other use of the session first receives the
+// rest of the rows (Settle), which are then read from memory as from a result received whole.
+class ServerRowStream : public ServerRow {
+public:
+    ServerRowStream(PostgresEngine::Session& session, PGresult* first, std::string sql)
+        : ServerRow(first, std::move(sql)), m_session(&session) {
+        session.stream = this;
+    }
+
+    ~ServerRowStream() override {
+        std::lock_guard lock(m_mutex);
+        if (m_session) {
+            dropRest(m_session->connection);
+            m_session->stream = nullptr;
+        }
+        if (m_rest != m_result)
+            PQclear(m_rest);
+    }
+
+    bool Next() override {
+        std::lock_guard lock(m_mutex);
+        std::string failure;
+        bool more = false;
+        if (m_rest) {
+            if (m_result == m_rest) {
+                ++m_row;
+            } else {
+                PQclear(m_result);
+                m_result = m_rest;
+                m_row = 0;
+            }
+            more = m_row < PQntuples(m_rest);
+            if (!more)
+                failure = m_failure;
+        } else {
+            PQclear(std::exchange(m_result, nullptr));
+            if (m_session)
+                m_result = receiveRow(failure);
+            more = m_result != nullptr;
+        }
+        if (!failure.empty())
+            throw CatalogueError(m_sql, failure);
+        return more;
+    }
+
+    void Settle() {
+        std::lock_guard lock(m_mutex);
+        if (!m_session)
+            return;
+        // The rows go into one result, as compact as one received whole.
+        m_rest = PQcopyResult(m_result, PG_COPYRES_ATTRS);
+        while (m_session)
+            if (PGresult* row = receiveRow(m_failure)) {
+                const int at = PQntuples(m_rest);
+                for (int column = 0; column < PQnfields(row); ++column)
+                    PQsetvalue(m_rest, at, column, PQgetvalue(row, 0, column),
+                               PQgetisnull(row, 0, column) ? -1 : PQgetlength(row, 0, column));
+                PQclear(row);
+            }
+    }
+
+private:
+    // Drops the rows not read. What has arrived is dropped at once (the rest of a short list
+    // usually has); when more is to come, the server is asked to stop sending it.
+    static void dropRest(PGconn* connection) {
+        PQconsumeInput(connection);
+        while (PQisBusy(connection) == 0) {
+            PGresult* rest = PQgetResult(connection);
+            if (!rest)
+                return;
+            PQclear(rest);
+        }
+        if (PGcancel* cancel = PQgetCancel(connection)) {
+            char error[256];
+            PQcancel(cancel, error, sizeof error);
+            PQfreeCancel(cancel);
+        }
+        while (PGresult* rest = PQgetResult(connection))
+            PQclear(rest);
+    }
+
+    // The next row from the server, or nullptr at the end of the rows, with `failure` set when
+    // the statement failed on the way. The session is free once the last one is received.
+    PGresult* receiveRow(std::string& failure) {
+        PGconn* connection = m_session->connection;
+        PGresult* result = PQgetResult(connection);
+        if (result && PQresultStatus(result) == PGRES_SINGLE_TUPLE)
+            return result;
+        if (result && PQresultStatus(result) != PGRES_TUPLES_OK)
+            failure = serverMessage(PQresultErrorMessage(result));
+        PQclear(result);
+        while (PGresult* rest = PQgetResult(connection))
+            PQclear(rest);
+        m_session->stream = nullptr;
+        m_session = nullptr;
+        return nullptr;
+    }
+
+    std::mutex m_mutex;                 // Next may run on another thread than Settle
+    PostgresEngine::Session* m_session; // while the server is still sending
+    PGresult* m_rest = nullptr;         // the rows Settle received, once it ran
+    std::string m_failure;              // a failure that came after them
+};
+
+void PostgresEngine::Session::Settle() {
+    if (stream)
+        stream->Settle();
+}
+
+PostgresEngine::Session::~Session() {
+    Settle();
+    PQfinish(connection);
+}
 
 namespace {
 
@@ -377,6 +510,25 @@ PGresult* runBetweenSavepoints(PGconn* connection, const std::string* prepared,
     return statement;
 }
 
+// Sends a statement whose rows are to be received one at a time, and receives its first
+// result: a row (PGRES_SINGLE_TUPLE) with the others still to come, or else the whole outcome.
+PGresult* sendStreamed(PGconn* connection, const std::string* prepared, const std::string& text,
+                       const std::vector<const char*>& values) {
+    const int count = static_cast<int>(values.size());
+    const bool sent = (prepared ? PQsendQueryPrepared(connection, prepared->c_str(), count,
+                                                      values.data(), nullptr, nullptr, 0)
+                                : PQsendQueryParams(connection, text.c_str(), count, nullptr,
+                                                    values.data(), nullptr, nullptr, 0)) == 1;
+    if (!sent)
+        return PQmakeEmptyPGresult(connection, PGRES_FATAL_ERROR);
+    PQsetSingleRowMode(connection);
+    PGresult* first = PQgetResult(connection);
+    if (PQresultStatus(first) != PGRES_SINGLE_TUPLE)
+        while (PGresult* rest = PQgetResult(connection))
+            PQclear(rest);
+    return first;
+}
+
 } // namespace
 
 PostgresEngine::PostgresEngine(std::string uri) : m_uri(std::move(uri)) {}
@@ -402,10 +554,14 @@ std::unique_ptr<PostgresEngine> PostgresEngine::Open(const std::string& uri, std
 PostgresEngine::Session& PostgresEngine::session() {
     const auto id = std::this_thread::get_id();
     {
-        std::lock_guard lock(m_mutex);
+        std::unique_lock lock(m_mutex);
         const auto found = m_sessions.find(id);
-        if (found != m_sessions.end() && PQstatus(found->second->connection) == CONNECTION_OK)
-            return *found->second;
+        if (found != m_sessions.end() && PQstatus(found->second->connection) == CONNECTION_OK) {
+            Session& own = *found->second;
+            lock.unlock();
+            own.Settle();
+            return own;
+        }
     }
     std::string error;
     PGconn* connection = connect(m_uri, error);
@@ -466,8 +622,11 @@ std::unique_ptr<EngineRows> PostgresEngine::Run(std::string_view sql,
             }
             preparedName = &own.prepared.emplace(std::string(sql), name).first->second;
         }
+        // Outside a transaction the rows come one at a time, as they are read.
+        const bool streamed = status == PQTRANS_IDLE && !isTransactionControl(sql);
         PGresult* result =
-            pipelined ? runBetweenSavepoints(connection, preparedName, translated, parameters)
+            pipelined  ? runBetweenSavepoints(connection, preparedName, translated, parameters)
+            : streamed ? sendStreamed(connection, preparedName, translated, parameters)
             : preparedName
                 ? PQexecPrepared(connection, preparedName->c_str(),
                                  static_cast<int>(parameters.size()), parameters.data(), nullptr,
@@ -475,6 +634,10 @@ std::unique_ptr<EngineRows> PostgresEngine::Run(std::string_view sql,
                 : PQexecParams(connection, translated.c_str(), static_cast<int>(parameters.size()),
                                nullptr, parameters.data(), nullptr, nullptr, 0);
         const ExecStatusType outcome = PQresultStatus(result);
+        if (outcome == PGRES_SINGLE_TUPLE) {
+            own.changed = 0;
+            return std::make_unique<ServerRowStream>(own, result, std::string(sql));
+        }
         if (outcome == PGRES_COMMAND_OK || outcome == PGRES_TUPLES_OK) {
             if (guarded && !pipelined)
                 exec("RELEASE SAVEPOINT tb_statement");

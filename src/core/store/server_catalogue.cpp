@@ -125,8 +125,10 @@ void RefreshServerStatistics(CCatalogueConnection& connection, long long addedRo
     known = ResultSet();
     if (items > 0 && static_cast<double>(addedRows) * 10 < items)
         return;
-    connection.Execute(
-        "ANALYZE tblMedia, tblItem, tblOptional, tblDirectory, tblGroup, tblPackage");
+    // Outside a transaction the rows are vacuumed too: their visibility is then settled once,
+    // instead of by the first readers of each page, and the index of ids answers alone.
+    connection.Execute(std::string(connection.InTransaction() ? "ANALYZE" : "VACUUM (ANALYZE)") +
+                       " tblMedia, tblItem, tblOptional, tblDirectory, tblGroup, tblPackage");
 }
 
 // The server's form of a column type: 64-bit integers (sizes and ids outgrow 32 bits), double

@@ -29,7 +29,8 @@ void AddServerIndexes(CCatalogueConnection& connection);
 // server plans each statement from them, and gathers them by itself only now and then, so that
 // until then it plans a catalogue that has just grown manifold (a copy, a first large import) as
 // if it were still small. Only when `addedRows` is at least a tenth of the items the statistics
-// know of (every table of a copy counts as grown); nothing for a catalogue file.
+// know of (every table of a copy counts as grown); nothing for a catalogue file. Outside a
+// transaction the tables are vacuumed as well.
 void RefreshServerStatistics(CCatalogueConnection& connection, long long addedRows);
 
 // A table definition of the catalogue's SQLite schema in the server's form: 64-bit integers,

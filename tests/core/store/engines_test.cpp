@@ -113,6 +113,51 @@ TEST_P(BothEngines, FileNamesThatAreNotUtf8ReadBackByteForByte) {
               "1");
 }
 
+// Rows are read as they come: a reader may run other statements between its rows, or stop
+// early, and a statement that fails after its first rows is reported, never cut short quietly.
+TEST_P(BothEngines, RowsReadAlongsideOtherStatementsOrLeftEarly) {
+    MAKE_CATALOGUE(catalogue);
+    auto& db = catalogue.connection;
+    long long expected = -1;
+    int read = 0;
+    for (ResultSet rows = db.Execute("SELECT a.lID * 1000 + b.lID FROM tblGenre a, tblGenre b "
+                                     "ORDER BY a.lID, b.lID");
+         !rows.IsEof(); rows.MoveNext(), ++read) {
+        const long long value = rows.GetInt64(0);
+        EXPECT_GT(value, expected);
+        expected = value;
+        if (read % 4000 == 0) {
+            EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblGenre"), "127");
+        }
+    }
+    EXPECT_EQ(read, 127 * 127);
+
+    {
+        // Two million rows, of which ten are read.
+        ResultSet many = db.Execute("SELECT a.sName, b.sName, c.sName FROM tblGenre a, "
+                                    "tblGenre b, tblGenre c");
+        for (int row = 0; row < 10; ++row, many.MoveNext()) {
+            ASSERT_FALSE(many.IsEof());
+        }
+    }
+    EXPECT_EQ(catalogue.scalar("SELECT sName FROM tblGenre WHERE lID=17"), "Rock");
+
+    // SQLite divides by zero into NULL; the server fails the statement.
+    const auto readAll = [&] {
+        int count = 0;
+        for (ResultSet rows = db.Execute("SELECT 1 / (a.lID - 100) FROM tblGenre a, tblGenre b");
+             !rows.IsEof(); rows.MoveNext())
+            ++count;
+        return count;
+    };
+    if (GetParam() == Engine::Server) {
+        EXPECT_THROW(readAll(), CatalogueError);
+    } else {
+        EXPECT_EQ(readAll(), 127 * 127);
+    }
+    EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblGenre"), "127");
+}
+
 INSTANTIATE_TEST_SUITE_P(Store, BothEngines, testing::Values(Engine::File, Engine::Server),
                          [](const auto& info) { return test::EngineLabel(info.param); });
 
