@@ -623,24 +623,115 @@ std::string distinctAsGroups(const std::string& text) {
     return out;
 }
 
-// The search for titles that occur twice as a search for a namesake of each media row.
+constexpr std::string_view kDuplicateTitles =
+    "tblMedia.sName IN (SELECT sName FROM tblMediaDuplicates)";
+
+// Whether the `length` characters at `at` are one side of an OR: a parenthesis group around
+// them, or the statement itself, joins its terms with OR.
+bool withinAlternative(std::string_view statement, size_t at, size_t length) {
+    std::vector<bool> ored(1, false); // per group open at the scan position: whether it has OR
+    size_t around = 0;                // once `at` is passed: how many open groups hold it
+    bool quoted = false;
+    for (size_t pos = 0; pos < statement.size(); ++pos) {
+        const char c = statement[pos];
+        if (pos == at) {
+            around = ored.size();
+            pos += length - 1;
+        } else if (c == '\'') {
+            quoted = !quoted;
+        } else if (quoted) {
+            continue;
+        } else if (c == '(') {
+            ored.push_back(false);
+        } else if (c == ')' && ored.size() > 1) {
+            if (ored.size() <= around) {
+                if (ored.back())
+                    return true;
+                around = ored.size() - 1;
+            }
+            ored.pop_back();
+        } else if (keywordAt(statement, pos, "OR")) {
+            ored.back() = true;
+        }
+    }
+    return std::any_of(ored.begin(),
+                       ored.begin() + static_cast<long>(std::min(around, ored.size())),
+                       [](bool has) { return has; });
+}
+
+// Where the main query's FROM list names tblMedia, the position just after that name; npos
+// when it does not (or names it with an alias).
+size_t mediaInFromList(std::string_view statement) {
+    int depth = 0;
+    bool quoted = false;
+    bool inFrom = false;
+    for (size_t pos = 0; pos < statement.size(); ++pos) {
+        const char c = statement[pos];
+        if (c == '\'')
+            quoted = !quoted;
+        if (quoted || c == '\'')
+            continue;
+        depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+        if (depth != 0)
+            continue;
+        if (keywordAt(statement, pos, "FROM"))
+            inFrom = true;
+        else if (keywordAt(statement, pos, "WHERE"))
+            return std::string_view::npos;
+        else if (inFrom && keywordAt(statement, pos, "TBLMEDIA")) {
+            const size_t end = pos + 8;
+            const size_t next = skipSpace(statement, end);
+            if (next == statement.size() || statement[next] == ',' ||
+                keywordAt(statement, next, "WHERE"))
+                return end;
+        }
+    }
+    return std::string_view::npos;
+}
+
+// The search for titles that occur twice, asked of the server in a form it answers without
+// grouping every title first for each media row. As a term of its own it asks for a namesake
+// of each media row (through the index of names). As one side of an OR it would ask that of
+// every row the other side leaves out, one lookup each: there the titles that occur twice are
+// grouped once and joined to the media rows instead.
 std::string withNamesakes(std::string_view statement) {
-    constexpr std::string_view membership =
-        "tblMedia.sName IN (SELECT sName FROM tblMediaDuplicates)";
     constexpr std::string_view namesake =
         "EXISTS (SELECT 1 FROM tblMedia AS tb_namesake WHERE tb_namesake.sName = tblMedia.sName "
         "AND tb_namesake.lID <> tblMedia.lID)";
-    std::string text;
-    bool quoted = false; // inside a literal, where the text is a value and stays as it is
-    for (size_t pos = 0; pos < statement.size();) {
-        if (!quoted && statement.substr(pos, membership.size()) == membership) {
-            text += namesake;
-            pos += membership.size();
+    constexpr std::string_view joined = "tb_duplicate.sFolded IS NOT NULL";
+    constexpr std::string_view duplicates =
+        " LEFT JOIN (SELECT lower(sName) AS sFolded FROM tblMedia GROUP BY lower(sName) "
+        "HAVING COUNT(*) > 1) AS tb_duplicate ON tb_duplicate.sFolded = lower(tblMedia.sName)";
+    std::vector<size_t> found; // where the search stands, outside literals
+    bool quoted = false;
+    for (size_t pos = 0; pos < statement.size(); ++pos) {
+        if (!quoted && statement.substr(pos, kDuplicateTitles.size()) == kDuplicateTitles) {
+            found.push_back(pos);
+            pos += kDuplicateTitles.size() - 1;
             continue;
         }
         quoted = quoted != (statement[pos] == '\'');
-        text += statement[pos++];
     }
+    if (found.empty())
+        return std::string(statement);
+    const size_t media = mediaInFromList(statement);
+    const bool join =
+        media < found.front() && std::any_of(found.begin(), found.end(), [&](size_t at) {
+            return withinAlternative(statement, at, kDuplicateTitles.size());
+        });
+    std::string text;
+    size_t copied = 0;
+    if (join) {
+        text.append(statement.substr(0, media));
+        text += duplicates;
+        copied = media;
+    }
+    for (const size_t at : found) {
+        text.append(statement.substr(copied, at - copied));
+        text += join ? joined : namesake;
+        copied = at + kDuplicateTitles.size();
+    }
+    text.append(statement.substr(copied));
     return text;
 }
 

@@ -31,8 +31,9 @@ std::string TranslateJetSql(std::string_view statement);
 // One rewrite is for speed alone: the search for titles that occur twice, "tblMedia.sName IN
 // (SELECT sName FROM tblMediaDuplicates)", asks whether another media row has the same name
 // instead, which the server answers through the index of names without grouping every title
-// first. The two differ only for a title that is NULL (false, not NULL), which no search
-// negates.
+// first. Beside an OR, where that would be one lookup for each row the other side leaves out,
+// the titles that occur twice are grouped once and joined to the media rows of the FROM list.
+// The forms differ only for a title that is NULL (false, not NULL), which no search negates.
 std::string TranslateJetSqlForServer(std::string_view statement);
 
 // Whether a column of the catalogue compares its text without ASCII case (sName, sValue, ...).

@@ -295,6 +295,19 @@ TEST(ServerDialect, TranslatesTheHistoricalStatements) {
          "FROM u) v)",
          "SELECT COUNT(*) FROM (SELECT a FROM t GROUP BY a) AS tb_derived1 WHERE x IN (SELECT b "
          "FROM (SELECT b FROM u) v)"},
+        // Titles that occur twice: a namesake of each row, or, beside an OR, joined once.
+        {"SELECT lID FROM tblMedia WHERE sComment = 'a OR b' AND (tblMedia.sName IN (SELECT "
+         "sName FROM tblMediaDuplicates)) ORDER BY lID",
+         "SELECT lID FROM tblMedia WHERE lower(sComment) = lower('a OR b' COLLATE \"C\") AND "
+         "(EXISTS (SELECT 1 FROM tblMedia AS tb_namesake WHERE lower(tb_namesake.sName) = "
+         "lower(tblMedia.sName COLLATE \"C\") AND tb_namesake.lID <> tblMedia.lID)) ORDER BY lID "
+         "NULLS FIRST"},
+        {"SELECT tblItem.lID FROM tblItem, tblMedia WHERE tblItem.lMediaID=tblMedia.lID AND (( "
+         "(tblMedia.lLength > 9) OR (tblMedia.sName IN (SELECT sName FROM tblMediaDuplicates))))",
+         "SELECT tblItem.lID FROM tblItem, tblMedia LEFT JOIN (SELECT lower(sName) AS sFolded FROM "
+         "tblMedia GROUP BY lower(sName) HAVING COUNT(*) > 1) AS tb_duplicate ON "
+         "tb_duplicate.sFolded = lower(tblMedia.sName) WHERE tblItem.lMediaID=tblMedia.lID AND (( "
+         "(tblMedia.lLength > 9) OR (tb_duplicate.sFolded IS NOT NULL)))"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TranslateJetSqlForServer(c.jet), c.server) << c.jet;
