@@ -7,6 +7,7 @@
 #include "jukora_view.h"
 #include "main_frame.h"
 #include "prompter.h"
+#include "store/catalogue_connection.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -32,7 +33,9 @@ bool CJukoraApp::InitInstance(const QStringList& catalogues, const QString& firs
     if (!catalogues.isEmpty()) {
         bool opened = false;
         for (const QString& path : catalogues)
-            opened = m_frame->OpenCatalogue(QFileInfo(path).absoluteFilePath());
+            opened = m_frame->OpenCatalogue(IsServerCatalogueName(path.toStdString())
+                                                ? path
+                                                : QFileInfo(path).absoluteFilePath());
         if (!opened)
             return false;
     } else {

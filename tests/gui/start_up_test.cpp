@@ -234,6 +234,14 @@ private slots:
         auto again = next.makeApp();
         QVERIFY(again->InitInstance({}, {}));
         QCOMPARE(again->MainFrame()->CataloguePath(), QString::fromStdString(uri));
+
+        // Named on the command line, the address is opened as it stands, never as a file.
+        AppFixture named;
+        auto third = named.makeApp();
+        QVERIFY(third->InitInstance({QString::fromStdString(uri)}, {}));
+        QCOMPARE(third->MainFrame()->CataloguePath(), QString::fromStdString(uri));
+        QVERIFY(third->MainFrame()->windowTitle().endsWith(" - Tunebay"));
+        QVERIFY(!third->MainFrame()->windowTitle().contains('/'));
     }
 };
 

@@ -195,8 +195,29 @@ bool CatalogueDocument::copyTemplate(const std::string& path, std::string& reaso
     return true;
 }
 
+namespace {
+
+// The name a catalogue on a server goes by: its database ("postgresql://nas/music?sslmode=
+// require" is "music"), else the address as a message may show it.
+std::string serverCatalogueName(std::string_view uri) {
+    const size_t scheme = uri.find("://");
+    const size_t slash =
+        scheme == std::string_view::npos ? scheme : uri.find_first_of("/?", scheme + 3);
+    std::string_view database;
+    if (slash != std::string_view::npos && uri[slash] == '/')
+        database = uri.substr(slash + 1, uri.find('?', slash) - slash - 1);
+    for (size_t at = uri.find("dbname="); database.empty() && at != std::string_view::npos;
+         at = uri.find("dbname=", at + 1))
+        if (uri[at - 1] == '?' || uri[at - 1] == '&')
+            database = uri.substr(at + 7, uri.find('&', at) - at - 7);
+    return database.empty() ? ShownServerAddress(uri) : std::string(database);
+}
+
+} // namespace
+
 std::string CatalogueWindowTitle(std::string_view path) {
-    const std::string name = fs::path(path).filename().string();
+    const std::string name = IsServerCatalogueName(path) ? serverCatalogueName(path)
+                                                         : fs::path(path).filename().string();
     return name.empty() ? std::string(kProductName) : name + " - " + kProductName;
 }
 

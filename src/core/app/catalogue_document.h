@@ -70,7 +70,8 @@ private:
     std::string m_path;
 };
 
-// The window title: "my.tbf - Tunebay", or "Tunebay" with no catalogue open.
+// The window title: "my.tbf - Tunebay", "music - Tunebay" for the database music on a server,
+// or "Tunebay" with no catalogue open.
 std::string CatalogueWindowTitle(std::string_view path);
 
 // A catalogue is of this program's format when its version text begins with "1,0".

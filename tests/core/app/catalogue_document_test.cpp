@@ -44,6 +44,10 @@ TEST_F(Document, OpensACatalogueAndNamesItInTheTitle) {
     EXPECT_EQ(CatalogueWindowTitle(document.Path()), "my.tbf - Tunebay");
     EXPECT_EQ(CatalogueWindowTitle(""), "Tunebay");
     EXPECT_EQ(connection.CountItems(), 0);
+    for (const char* server :
+         {"postgresql://nas/music", "postgresql://me@nas:5433/music?sslmode=require",
+          "postgresql:///music?host=/run/postgresql", "postgresql://?dbname=music&host=/tmp/a/b"})
+        EXPECT_EQ(CatalogueWindowTitle(server), "music - Tunebay") << server;
 }
 
 TEST_F(Document, AnOlderCatalogueGainsTheLaterOptionalTypesWhenOpenedForWriting) {
