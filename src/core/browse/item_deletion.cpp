@@ -4,6 +4,7 @@
 #include "store/row_links.h"
 
 #include <optional>
+#include <set>
 
 namespace tunebay {
 
@@ -14,9 +15,15 @@ int idOrNone(ResultSet rows, int column = 0) {
     return rows.IsEof() || rows.IsNull(column) ? -1 : rows.GetInt(column);
 }
 
-// Removes one item and what only it used. False when there is no such item. The statements
-// repeat for every item of a large selection, so each is prepared once.
-bool deleteItem(CCatalogueConnection& connection, int itemId) {
+// The group, package and directory rows the deleted items linked: each is removed at the end of
+// the run if nothing links it any more.
+struct LinkedRows {
+    std::set<int> groups, packages, directories;
+};
+
+// Removes one item, noting the rows it linked in `linked`. False when there is no such item. The
+// statements repeat for every item of a large selection, so each is prepared once.
+bool deleteItem(CCatalogueConnection& connection, int itemId, LinkedRows& linked) {
     const long long item = itemId;
     int mediaId = -1, groupId = -1, packageId = -1;
     {
@@ -40,18 +47,30 @@ bool deleteItem(CCatalogueConnection& connection, int itemId) {
     // duplicate (audio size, fingerprint) or carry another file's facts.
     connection.ExecuteWith("DELETE FROM tblOptional WHERE lTableID=?", {media});
 
-    // Another writer linking one of these rows at this moment is waited for, and its link kept.
     if (groupId != -1)
-        RemoveRowIfUnused(connection, "tblGroup", groupId,
-                          "SELECT lID FROM tblItem WHERE tblItem.lGroupID=? LIMIT 1");
+        linked.groups.insert(groupId);
     if (packageId != -1)
-        RemoveRowIfUnused(connection, "tblPackage", packageId,
-                          "SELECT lID FROM tblItem WHERE tblItem.lPackageID=? LIMIT 1");
+        linked.packages.insert(packageId);
     // Directory 1 is never removed here.
     if (directoryId != -1 && directoryId != 1)
-        RemoveRowIfUnused(connection, "tblDirectory", directoryId,
-                          "SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1");
+        linked.directories.insert(directoryId);
     return true;
+}
+
+// Removes the linked rows nothing links any more. Another writer linking one of them at this
+// moment is waited for, and its link kept. They are taken table by table in the order of their
+// ids, as a writer keeping several takes them, so that the two never wait for each other in a
+// circle.
+void removeUnusedRows(CCatalogueConnection& connection, const LinkedRows& linked) {
+    for (const int id : linked.groups)
+        RemoveRowIfUnused(connection, "tblGroup", id,
+                          "SELECT lID FROM tblItem WHERE tblItem.lGroupID=? LIMIT 1");
+    for (const int id : linked.packages)
+        RemoveRowIfUnused(connection, "tblPackage", id,
+                          "SELECT lID FROM tblItem WHERE tblItem.lPackageID=? LIMIT 1");
+    for (const int id : linked.directories)
+        RemoveRowIfUnused(connection, "tblDirectory", id,
+                          "SELECT lID FROM tblMedia WHERE lDirectoryID=? LIMIT 1");
 }
 
 } // namespace
@@ -64,6 +83,7 @@ DeletionOutcome DeleteItems(CCatalogueConnection& connection, std::span<const in
     try {
         // One transaction for the whole selection; each item is a unit of its own inside it.
         run.emplace(connection);
+        LinkedRows linked;
         for (const int itemId : itemIds) {
             if (stopRequested && stopRequested()) {
                 outcome.stopped = true;
@@ -71,7 +91,7 @@ DeletionOutcome DeleteItems(CCatalogueConnection& connection, std::span<const in
             }
             try {
                 CatalogueTransaction unit(connection);
-                const bool deleted = deleteItem(connection, itemId);
+                const bool deleted = deleteItem(connection, itemId, linked);
                 unit.Commit();
                 if (!deleted)
                     continue;
@@ -85,6 +105,7 @@ DeletionOutcome DeleteItems(CCatalogueConnection& connection, std::span<const in
             if (onDeleted)
                 onDeleted(itemId);
         }
+        removeUnusedRows(connection, linked);
         run->Commit();
     } catch (const CatalogueError& error) {
         // Nothing of the run reached the catalogue.
