@@ -376,6 +376,8 @@ public:
             PQclear(std::exchange(m_result, nullptr));
             if (m_session)
                 m_result = receiveRow(failure);
+            else
+                failure = std::exchange(m_failure, {});
             more = m_result != nullptr;
         }
         if (!failure.empty())
@@ -387,16 +389,24 @@ public:
         std::lock_guard lock(m_mutex);
         if (!m_session)
             return;
-        // The rows go into one result, as compact as one received whole.
+        // The rows go into one result, as compact as one received whole. Rows that find no
+        // room there fail the reading rather than go missing.
         m_rest = PQcopyResult(m_result, PG_COPYRES_ATTRS);
+        bool kept = m_rest != nullptr;
         while (m_session)
             if (PGresult* row = receiveRow(m_failure)) {
                 const int at = PQntuples(m_rest);
-                for (int column = 0; column < PQnfields(row); ++column)
-                    PQsetvalue(m_rest, at, column, PQgetvalue(row, 0, column),
-                               PQgetisnull(row, 0, column) ? -1 : PQgetlength(row, 0, column));
+                for (int column = 0; kept && column < PQnfields(row); ++column)
+                    kept =
+                        PQsetvalue(m_rest, at, column, PQgetvalue(row, 0, column),
+                                   PQgetisnull(row, 0, column) ? -1 : PQgetlength(row, 0, column));
                 PQclear(row);
             }
+        if (!kept) {
+            m_failure = "out of memory while receiving the rows";
+            PQclear(m_rest);
+            m_rest = PQcopyResult(m_result, PG_COPYRES_ATTRS);
+        }
     }
 
 private:
