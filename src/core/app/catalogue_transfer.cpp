@@ -81,8 +81,16 @@ TransferResult copyToServer(CCatalogueConnection& source, const std::string& tar
         std::string reason;
         if (!CreateServerCatalogue(connection, templatePath, true, reason))
             return failed(target, reason);
-        CopyCatalogueRows(source, connection, progress);
+        const long long copied = CopyCatalogueRows(source, connection, progress);
         transaction.Commit();
+        // Until the server has statistics of the copied rows it plans a copied catalogue of a
+        // million rows as if its tables were almost empty (hash tables that spill to disk,
+        // sorts of the wrong size).
+        try {
+            RefreshServerStatistics(connection, copied);
+        } catch (const CatalogueError&) {
+            // The server gathers them by itself before long; the copy is done all the same.
+        }
     } catch (const CatalogueError& error) {
         return failed(target, error.engineMessage());
     }

@@ -118,8 +118,8 @@ std::vector<std::string> CopiedTables(CCatalogueConnection& target) {
     return tables;
 }
 
-void CopyCatalogueRows(CCatalogueConnection& source, CCatalogueConnection& target,
-                       const CopyRowsProgress& progress) {
+long long CopyCatalogueRows(CCatalogueConnection& source, CCatalogueConnection& target,
+                            const CopyRowsProgress& progress) {
     const std::vector<std::string> tables = CopiedTables(target);
     long long total = 0;
     for (const std::string& table : tables) {
@@ -135,14 +135,7 @@ void CopyCatalogueRows(CCatalogueConnection& source, CCatalogueConnection& targe
     for (const std::string& table : tables)
         copied = copyTable(source, target, table, copied, total, progress);
     transaction.Commit();
-    // Until the server has statistics of the copied rows it plans a copied catalogue of a
-    // million rows as if its tables were almost empty (hash tables that spill to disk, sorts of
-    // the wrong size).
-    try {
-        RefreshServerStatistics(target, total);
-    } catch (const CatalogueError&) {
-        // The server gathers them by itself before long; the copy is done all the same.
-    }
+    return total;
 }
 
 } // namespace tunebay

@@ -20,8 +20,9 @@ std::vector<std::string> CopiedTables(CCatalogueConnection& target);
 // stand, every value of the same kind as in the source (texts byte for byte, the empty text
 // apart from NULL), and each id counter moved on to where the source's stands, so that no
 // id of the source is handed out again. Throws CatalogueError (the target then keeps what it
-// had); a source without one of the tables is refused.
-void CopyCatalogueRows(CCatalogueConnection& source, CCatalogueConnection& target,
-                       const CopyRowsProgress& progress = {});
+// had); a source without one of the tables is refused. Returns the number of rows copied.
+// A server target is then due a RefreshServerStatistics, once its transactions are committed.
+long long CopyCatalogueRows(CCatalogueConnection& source, CCatalogueConnection& target,
+                            const CopyRowsProgress& progress = {});
 
 } // namespace tunebay
