@@ -70,6 +70,12 @@ std::string serverMessage(const char* message) {
     return text.empty() ? "the server gave no reason" : text;
 }
 
+// Drops the results still to come of the statement being run: the session is then free.
+void dropResults(PGconn* connection) {
+    while (PGresult* rest = PQgetResult(connection))
+        PQclear(rest);
+}
+
 // The statement's first word, upper case.
 std::string firstWord(std::string_view sql) {
     size_t pos = 0;
@@ -425,8 +431,7 @@ private:
             PQcancel(cancel, error, sizeof error);
             PQfreeCancel(cancel);
         }
-        while (PGresult* rest = PQgetResult(connection))
-            PQclear(rest);
+        dropResults(connection);
     }
 
     // The next row from the server, or nullptr at the end of the rows, with `failure` set when
@@ -439,8 +444,7 @@ private:
         if (result && PQresultStatus(result) != PGRES_TUPLES_OK)
             failure = serverMessage(PQresultErrorMessage(result));
         PQclear(result);
-        while (PGresult* rest = PQgetResult(connection))
-            PQclear(rest);
+        dropResults(connection);
         m_session->stream = nullptr;
         m_session = nullptr;
         return nullptr;
@@ -483,22 +487,29 @@ PGconn* connect(const std::string& uri, std::string& error) {
     return connection;
 }
 
+// Sends a statement, prepared (by its server name) or as text, with its values; false when it
+// could not be sent.
+bool sendStatement(PGconn* connection, const std::string* prepared, const std::string& text,
+                   const std::vector<const char*>& values) {
+    const int count = static_cast<int>(values.size());
+    return (prepared ? PQsendQueryPrepared(connection, prepared->c_str(), count, values.data(),
+                                           nullptr, nullptr, 0)
+                     : PQsendQueryParams(connection, text.c_str(), count, nullptr, values.data(),
+                                         nullptr, nullptr, 0)) == 1;
+}
+
 // Runs a statement between a savepoint and its release, all sent at once in libpq's pipeline
 // mode: one round trip instead of three for each statement of a transaction. Returns the
 // statement's result (nullptr when the connection failed); when it failed, the savepoint is
 // still open and the release was not run.
 PGresult* runBetweenSavepoints(PGconn* connection, const std::string* prepared,
                                const std::string& text, const std::vector<const char*>& values) {
-    const int count = static_cast<int>(values.size());
     const auto plain = [&](const char* command) {
         return PQsendQueryParams(connection, command, 0, nullptr, nullptr, nullptr, nullptr, 0);
     };
     const bool sent =
         PQenterPipelineMode(connection) == 1 && plain("SAVEPOINT tb_statement") == 1 &&
-        (prepared ? PQsendQueryPrepared(connection, prepared->c_str(), count, values.data(),
-                                        nullptr, nullptr, 0)
-                  : PQsendQueryParams(connection, text.c_str(), count, nullptr, values.data(),
-                                      nullptr, nullptr, 0)) == 1 &&
+        sendStatement(connection, prepared, text, values) &&
         plain("RELEASE SAVEPOINT tb_statement") == 1 && PQpipelineSync(connection) == 1;
     PGresult* statement = nullptr;
     if (sent) {
@@ -524,18 +535,12 @@ PGresult* runBetweenSavepoints(PGconn* connection, const std::string* prepared,
 // result: a row (PGRES_SINGLE_TUPLE) with the others still to come, or else the whole outcome.
 PGresult* sendStreamed(PGconn* connection, const std::string* prepared, const std::string& text,
                        const std::vector<const char*>& values) {
-    const int count = static_cast<int>(values.size());
-    const bool sent = (prepared ? PQsendQueryPrepared(connection, prepared->c_str(), count,
-                                                      values.data(), nullptr, nullptr, 0)
-                                : PQsendQueryParams(connection, text.c_str(), count, nullptr,
-                                                    values.data(), nullptr, nullptr, 0)) == 1;
-    if (!sent)
+    if (!sendStatement(connection, prepared, text, values))
         return PQmakeEmptyPGresult(connection, PGRES_FATAL_ERROR);
     PQsetSingleRowMode(connection);
     PGresult* first = PQgetResult(connection);
     if (PQresultStatus(first) != PGRES_SINGLE_TUPLE)
-        while (PGresult* rest = PQgetResult(connection))
-            PQclear(rest);
+        dropResults(connection);
     return first;
 }
 

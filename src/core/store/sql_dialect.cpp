@@ -626,67 +626,42 @@ std::string distinctAsGroups(const std::string& text) {
 constexpr std::string_view kDuplicateTitles =
     "tblMedia.sName IN (SELECT sName FROM tblMediaDuplicates)";
 
-// Whether the `length` characters at `at` are one side of an OR: a parenthesis group around
-// them, or the statement itself, joins its terms with OR.
-bool withinAlternative(std::string_view statement, size_t at, size_t length) {
-    std::vector<bool> ored(1, false); // per group open at the scan position: whether it has OR
-    size_t around = 0;                // once `at` is passed: how many open groups hold it
-    bool quoted = false;
-    for (size_t pos = 0; pos < statement.size(); ++pos) {
-        const char c = statement[pos];
-        if (pos == at) {
-            around = ored.size();
-            pos += length - 1;
-        } else if (c == '\'') {
-            quoted = !quoted;
-        } else if (quoted) {
-            continue;
-        } else if (c == '(') {
-            ored.push_back(false);
-        } else if (c == ')' && ored.size() > 1) {
-            if (ored.size() <= around) {
-                if (ored.back())
-                    return true;
-                around = ored.size() - 1;
-            }
-            ored.pop_back();
-        } else if (keywordAt(statement, pos, "OR")) {
-            ored.back() = true;
-        }
+// Whether the tokens from `first` to before `last` are one side of an OR: a parenthesis group
+// around them, or the statement itself, joins its terms with OR.
+bool withinAlternative(const std::vector<Token>& tokens, const std::vector<int>& depth,
+                       size_t first, size_t last) {
+    size_t left = first;
+    size_t right = last;
+    for (int level = depth[first]; level >= 0; --level) {
+        while (left > 0 && depth[left - 1] >= level)
+            --left;
+        while (right < tokens.size() && depth[right] >= level)
+            ++right;
+        for (size_t k = left; k < right; ++k)
+            if (depth[k] == level && isWord(tokens[k], "OR"))
+                return true;
     }
-    return std::any_of(ored.begin(),
-                       ored.begin() + static_cast<long>(std::min(around, ored.size())),
-                       [](bool has) { return has; });
+    return false;
 }
 
-// Where the main query's FROM list names tblMedia, the position just after that name; npos
-// when it does not (or names it with an alias).
-size_t mediaInFromList(std::string_view statement) {
-    int depth = 0;
-    bool quoted = false;
+// The token of the main query's FROM list that names tblMedia without an alias; tokens.size()
+// when there is none.
+size_t mediaInFromList(const std::vector<Token>& tokens, const std::vector<int>& depth) {
     bool inFrom = false;
-    for (size_t pos = 0; pos < statement.size(); ++pos) {
-        const char c = statement[pos];
-        if (c == '\'')
-            quoted = !quoted;
-        if (quoted || c == '\'')
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (depth[i] != 0)
             continue;
-        depth += c == '(' ? 1 : c == ')' ? -1 : 0;
-        if (depth != 0)
-            continue;
-        if (keywordAt(statement, pos, "FROM"))
+        if (isWord(tokens[i], "WHERE"))
+            break;
+        if (isWord(tokens[i], "FROM")) {
             inFrom = true;
-        else if (keywordAt(statement, pos, "WHERE"))
-            return std::string_view::npos;
-        else if (inFrom && keywordAt(statement, pos, "TBLMEDIA")) {
-            const size_t end = pos + 8;
-            const size_t next = skipSpace(statement, end);
-            if (next == statement.size() || statement[next] == ',' ||
-                keywordAt(statement, next, "WHERE"))
-                return end;
+        } else if (inFrom && isWord(tokens[i], "tblMedia")) {
+            const size_t next = nextSignificant(tokens, i);
+            if (next == tokens.size() || tokens[next].text == "," || isWord(tokens[next], "WHERE"))
+                return i;
         }
     }
-    return std::string_view::npos;
+    return tokens.size();
 }
 
 // The search for titles that occur twice, asked of the server in a form it answers without
@@ -702,34 +677,45 @@ std::string withNamesakes(std::string_view statement) {
     constexpr std::string_view duplicates =
         " LEFT JOIN (SELECT lower(sName) AS sFolded FROM tblMedia GROUP BY lower(sName) "
         "HAVING COUNT(*) > 1) AS tb_duplicate ON tb_duplicate.sFolded = lower(tblMedia.sName)";
-    std::vector<size_t> found; // where the search stands, outside literals
-    bool quoted = false;
-    for (size_t pos = 0; pos < statement.size(); ++pos) {
-        if (!quoted && statement.substr(pos, kDuplicateTitles.size()) == kDuplicateTitles) {
-            found.push_back(pos);
-            pos += kDuplicateTitles.size() - 1;
+    if (statement.find(kDuplicateTitles) == std::string_view::npos)
+        return std::string(statement);
+    const std::vector<Token> tokens = tokenize(statement);
+    const std::vector<int> depth = depths(tokens);
+    const auto offset = [&](size_t i) {
+        return i < tokens.size() ? static_cast<size_t>(tokens[i].text.data() - statement.data())
+                                 : statement.size();
+    };
+    // Where the search stands (never inside a literal, which is one token): its first token and
+    // the token after it.
+    std::vector<std::pair<size_t, size_t>> found;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        if (tokens[i].kind != TokenKind::Word ||
+            !statement.substr(offset(i)).starts_with(kDuplicateTitles))
             continue;
-        }
-        quoted = quoted != (statement[pos] == '\'');
+        size_t after = i;
+        while (offset(after) < offset(i) + kDuplicateTitles.size())
+            ++after;
+        found.emplace_back(i, after);
+        i = after - 1;
     }
     if (found.empty())
         return std::string(statement);
-    const size_t media = mediaInFromList(statement);
+    const size_t media = mediaInFromList(tokens, depth);
     const bool join =
-        media < found.front() && std::any_of(found.begin(), found.end(), [&](size_t at) {
-            return withinAlternative(statement, at, kDuplicateTitles.size());
+        media < found.front().first && std::any_of(found.begin(), found.end(), [&](auto run) {
+            return withinAlternative(tokens, depth, run.first, run.second);
         });
     std::string text;
     size_t copied = 0;
     if (join) {
-        text.append(statement.substr(0, media));
+        copied = offset(media + 1);
+        text.append(statement.substr(0, copied));
         text += duplicates;
-        copied = media;
     }
-    for (const size_t at : found) {
-        text.append(statement.substr(copied, at - copied));
+    for (const auto& [first, after] : found) {
+        text.append(statement.substr(copied, offset(first) - copied));
         text += join ? joined : namesake;
-        copied = at + kDuplicateTitles.size();
+        copied = offset(after);
     }
     text.append(statement.substr(copied));
     return text;

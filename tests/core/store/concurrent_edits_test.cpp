@@ -3,6 +3,7 @@
 // another that found it unused.
 #include "browse/item_deletion.h"
 #include "import/import_operations.h"
+#include "support/child_processes.h"
 #include "support/mp3_fixture.h"
 #include "support/private_postgres.h"
 #include "support/quiet_run.h"
@@ -10,7 +11,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -90,11 +90,7 @@ TEST_P(ConcurrentWriters, ProcessesDeletingAndImportingKeepEveryLinkedRow) {
         }
         children.push_back(child);
     }
-    for (const pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    test::ExpectChildrenSucceeded(children);
 
     // Every new file is there, in its own group, album and folder, whose rows are there.
     EXPECT_EQ(catalogue.scalar("SELECT COUNT(*) FROM tblItem"), std::to_string(kFolders));

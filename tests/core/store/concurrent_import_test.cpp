@@ -1,6 +1,7 @@
 // Several processes importing into one server catalogue at once: each file is catalogued once,
 // and the groups, packages and directories they share are made once, as one import makes them.
 #include "import/import_operations.h"
+#include "support/child_processes.h"
 #include "support/mp3_fixture.h"
 #include "support/private_postgres.h"
 #include "support/quiet_run.h"
@@ -8,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -92,11 +92,7 @@ TEST(ServerCatalogue, ProcessesImportingOneFolderCatalogueEachFileOnce) {
         }
         children.push_back(child);
     }
-    for (const pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    test::ExpectChildrenSucceeded(children);
 
     EngineCatalogue file(Engine::File);
     ASSERT_TRUE(importFolder(file.name(), music.path().string()));

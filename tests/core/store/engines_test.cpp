@@ -5,12 +5,12 @@
 #include "store/postgres_engine.h"
 #include "store/server_catalogue.h"
 #include "store/sql_dialect.h"
+#include "support/child_processes.h"
 #include "support/private_postgres.h"
 #include "support/temp_catalogue.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
@@ -230,11 +230,7 @@ TEST(ServerCatalogue, FourProcessesWritingKeepEveryEdit) {
         }
         children.push_back(child);
     }
-    for (const pid_t child : children) {
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
+    test::ExpectChildrenSucceeded(children);
     EXPECT_EQ(catalogue.scalar("SELECT COUNT(DISTINCT sName) FROM tblPackage"),
               std::to_string(kWriters * kEdits));
 }
